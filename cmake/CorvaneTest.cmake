@@ -1,0 +1,16 @@
+# corvane_add_test(NAME source... [GUI]) builds one test program against the
+# libraries (never recompiling their sources) and registers it with CTest.
+function(corvane_add_test name)
+    cmake_parse_arguments(ARG "GUI" "" "" ${ARGN})
+    add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
+    if(ARG_GUI)
+        target_link_libraries(${name} PRIVATE corvane_ui Qt6::Test)
+    else()
+        target_link_libraries(${name} PRIVATE corvane_core Qt6::Test)
+    endif()
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+        TIMEOUT 300)
+endfunction()

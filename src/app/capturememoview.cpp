@@ -1,0 +1,42 @@
+#include "app/capturememoview.h"
+
+#include "logs/capturememo.h"
+
+#include <QFontDatabase>
+#include <QTextBlock>
+#include <QTextCursor>
+
+CaptureMemoView::CaptureMemoView(const CaptureMemo& memo, QWidget* parent)
+    : QPlainTextEdit(parent), m_memo(memo) {
+    setReadOnly(true);
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    QFont f(QStringLiteral("Courier New"), 8);
+    f.setStyleHint(QFont::TypeWriter);
+    f.setFixedPitch(true);
+    setFont(f);
+}
+
+void CaptureMemoView::lineWritten(int position) {
+    QTextDocument* doc = document();
+    const int blocks = m_memo.lineCount();
+    // Appending at the end is the common case during a download.
+    if (doc->isEmpty() && position == 1 && blocks == 1) {
+        setPlainText(m_memo.line(1));
+        return;
+    }
+    if (position == blocks && doc->blockCount() == blocks - 1) {
+        appendPlainText(m_memo.line(position));
+        return;
+    }
+    if (position <= doc->blockCount() && doc->blockCount() == blocks) {
+        QTextCursor c(doc->findBlockByNumber(position - 1));
+        c.select(QTextCursor::BlockUnderCursor);
+        c.movePosition(QTextCursor::StartOfBlock);
+        c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        c.insertText(m_memo.line(position));
+        return;
+    }
+    reload();
+}
+
+void CaptureMemoView::reload() { setPlainText(m_memo.lines().join(QLatin1Char('\n'))); }

@@ -1,0 +1,16 @@
+// txt_duration: a masked box for a run duration, hh:mm.
+#pragma once
+
+#include <QLineEdit>
+
+class DurationBox : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit DurationBox(QWidget* parent = nullptr);
+
+signals:
+    void lostFocus();
+
+protected:
+    void focusOutEvent(QFocusEvent* e) override;
+};

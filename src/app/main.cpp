@@ -1,0 +1,41 @@
+// Corvane: watch, set up, program and download a personal air-sampling pump
+// over a serial line.
+#include "app/mainwindow.h"
+#include "app/signalclose.h"
+#include "link/qtseriallink.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTextStream>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Corvane"));
+    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                            .arg(CORVANE_VERSION_MAJOR)
+                                            .arg(CORVANE_VERSION_MINOR)
+                                            .arg(CORVANE_VERSION_PATCH));
+
+    bool demo = false;
+    for (const QString& arg : QApplication::arguments().mid(1)) {
+        if (arg == QLatin1String("--demo")) {
+            demo = true;
+        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            QTextStream(stdout) << "Usage: corvane [--demo]\n"
+                                   "  --demo  run against the built-in simulated pump\n";
+            return 0;
+        } else {
+            QTextStream(stderr) << "corvane: unknown option " << arg << "\n";
+            return 2;
+        }
+    }
+
+    AppState state;
+    state.ProgramFolder = QApplication::applicationDirPath();
+    const QString iniPath = QDir(state.ProgramFolder).filePath(QStringLiteral("corvane.INI"));
+    QtSerialLink serial(iniPath);
+    MainWindow window(state, serial, {iniPath, demo});
+    closeWindowOnTerminationSignals(&window);
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,83 @@
+// frmmain: the one window. It owns the pump link, the receive handler and the
+// capture memo, applies what the decoders return (UiChanges), and forwards the
+// user's actions. How a line travels from the port to the screen:
+//   SerialLink -> PumpLink::received -> ResponseDispatcher (line steps,
+//   decoders in the core) -> UiChanges -> MainWindow::apply.
+// Message boxes asked for while a line is handled open only after the receive
+// handling has returned, so received lines are never handled out of order.
+#pragma once
+
+#include "core/appstate.h"
+#include "core/uichanges.h"
+#include "link/pumplink.h"
+#include "link/responsedispatcher.h"
+#include "link/waiter.h"
+#include "logs/capturememo.h"
+
+#include <QMainWindow>
+#include <QStringList>
+#include <QTimer>
+
+class QButtonGroup;
+class QLabel;
+class QTabWidget;
+class CaptureMemoView;
+class LogGrid;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    struct Options {
+        QString iniPath;     // corvane.INI in use
+        bool demo = false;   // a simulated pump stands behind the port
+    };
+
+    MainWindow(AppState& state, SerialLink& link, Options options, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // SelectPort: the user (or the settings load) chose Option7(index).
+    void selectPort(int index);
+    void sendToPump(const QString& text) { m_link.sendToPump(text); }
+    void waitSeconds(double n) { m_waiter.waitSeconds(n); }
+
+    // Applies what handling a line (or an action) changed.
+    void apply(const UiChanges& changes);
+    // Message boxes waiting to be shown, oldest first (for tests).
+    QStringList pendingMessages() const { return m_messages; }
+
+    PumpLink& pumpLink() { return m_link; }
+    CaptureMemo& captureMemo() { return m_memo; }
+    QTimer& timer1() { return m_timer1; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildWindow();
+    QWidget* buildCommunicationPage();
+    QWidget* buildLogsPage();
+    void onReceived(const QByteArray& bytes);
+    void queueMessages(const QStringList& messages);
+    void showNextMessage();
+    void updatePortTips();
+    void setBusy(bool busy);
+
+    AppState& m_state;
+    Options m_options;
+    PumpLink m_link;
+    CaptureMemo m_memo;
+    ResponseDispatcher m_dispatcher;
+    SystemWaitClock m_clock;
+    Waiter m_waiter;
+    QTimer m_timer1;
+
+    QTabWidget* m_tabs = nullptr;
+    QButtonGroup* m_portGroup = nullptr;
+    CaptureMemoView* m_memoView = nullptr;
+    LogGrid* m_grid = nullptr;
+    QLabel* m_portStatus = nullptr;
+
+    QStringList m_messages;
+    bool m_messageOpen = false;
+    bool m_closing = false;
+};

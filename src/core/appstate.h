@@ -1,0 +1,48 @@
+// The values the window's handlers share, owned by the application and handed
+// by reference to whoever needs them (window, command-line tools, tests).
+#pragma once
+
+#include <QString>
+
+struct AppState {
+    // Reply assembly: the last complete line and the log capture position.
+    QString LastLine;
+    bool CaptureMode = false;
+    int CaptureCount = 1;
+    QString PumpStateLine;
+
+    // Serial port chosen last, 1 to 4; 0 means none chosen yet.
+    int SelectedPort = 0;
+
+    // Missing-pump check of the poll cycle.
+    int PollTickCount = 0;
+    QString LastSerialNumber;
+
+    // From the last status report.
+    QString serialNumber;
+    QString logCount; // three characters as sent
+    int SavedLogCount = 0;
+
+    // Mirrors of the pump's setup; flags keep the one character the pump sent.
+    int UnitsFlag = 0; // 0 English units, anything else metric
+    QString TimingFlag;
+    QString DurationModeFlag;
+    QString FlowFaultFlag;
+    QString PasswordFlag;
+    QString StartScreensFlag;
+
+    // Folder of the program + firmware file name of the attached model.
+    QString FirmwareFile;
+    // Folder the firmware file names are joined to (the program's folder).
+    QString ProgramFolder;
+
+    // Model caption last written to Label3_10 (copied to the other model labels).
+    QString ModelCaption = QStringLiteral("No Pump Currently Attached");
+    // Bounds of the target-flow spinner UpDown1.
+    int FlowMin = 800;
+    int FlowMax = 5000;
+
+    // The one pending pause (seconds since midnight, and its length).
+    qint32 WaitStart = 0;
+    double WaitLength = 0;
+};

@@ -1,0 +1,61 @@
+// What handling one line (or one user action) changed on the window: captions,
+// visibility, enabling, tool tips, colours, picker texts, spinner bounds and
+// shared values. Decoders return it; the window applies it and
+// `corvane-cli decode` prints it, so both show the same thing.
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <utility>
+
+struct UiChanges {
+    // Keyed by the element's objectName ("Label3_27", "fpDateTime4_0").
+    QMap<QString, QString> text;
+    QMap<QString, bool> visible;
+    QMap<QString, bool> enabled;
+    QMap<QString, QString> tooltip;
+    QMap<QString, QString> color; // "#rrggbb", lower case
+    QMap<QString, QString> date;  // exactly as handed to the picker
+    QMap<QString, QString> time;
+    std::optional<std::pair<int, int>> flowRange; // UpDown1 min, max
+
+    // Shared values written, by name, as text.
+    QMap<QString, QString> values;
+
+    // A captured log line that wrote a table row.
+    int logRow = -1;
+    QMap<int, QString> cells; // column 1..10 -> text
+
+    // Message boxes to show once the current receive handling has returned.
+    QStringList messages;
+
+    bool isEmpty() const {
+        return text.isEmpty() && visible.isEmpty() && enabled.isEmpty() && tooltip.isEmpty() &&
+               color.isEmpty() && date.isEmpty() && time.isEmpty() && !flowRange &&
+               values.isEmpty() && logRow < 0 && cells.isEmpty() && messages.isEmpty();
+    }
+
+    // Later writes win, as they would on the window.
+    void merge(const UiChanges& o) {
+        auto into = [](auto& dst, const auto& src) {
+            for (auto it = src.cbegin(); it != src.cend(); ++it)
+                dst.insert(it.key(), it.value());
+        };
+        into(text, o.text);
+        into(visible, o.visible);
+        into(enabled, o.enabled);
+        into(tooltip, o.tooltip);
+        into(color, o.color);
+        into(date, o.date);
+        into(time, o.time);
+        if (o.flowRange)
+            flowRange = o.flowRange;
+        into(values, o.values);
+        if (o.logRow >= 0)
+            logRow = o.logRow;
+        into(cells, o.cells);
+        messages += o.messages;
+    }
+};

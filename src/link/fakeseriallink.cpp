@@ -1,0 +1,62 @@
+#include "link/fakeseriallink.h"
+
+bool FakeSerialLink::open(int portNumber, const QString& settings) {
+    close();
+    const bool ok = !missingPorts.contains(portNumber);
+    events.append({Event::Open, portNumber, settings.toLatin1(), ok});
+    m_openError = ok ? OpenError::None : OpenError::NotFound;
+    m_errorText = ok ? QString() : QStringLiteral("no such device");
+    m_open = ok;
+    m_port = ok ? portNumber : 0;
+    return ok;
+}
+
+void FakeSerialLink::close() {
+    if (!m_open)
+        return;
+    events.append({Event::Close, m_port, {}, true});
+    m_open = false;
+    m_waiting.clear(); // replies still waiting on the old port are lost
+}
+
+bool FakeSerialLink::write(const QByteArray& data) {
+    const bool ok = m_open && !failWrites;
+    events.append({Event::Write, m_port, data, ok});
+    return ok;
+}
+
+QByteArray FakeSerialLink::readAll() {
+    QByteArray out;
+    out.swap(m_waiting);
+    return out;
+}
+
+QString FakeSerialLink::deviceName(int portNumber) const {
+    return QStringLiteral("fake%1").arg(portNumber);
+}
+
+void FakeSerialLink::receive(const QByteArray& bytes) {
+    if (!m_open)
+        return;
+    m_waiting += bytes;
+    if (m_eof && bytes.contains(kEofChar))
+        emit comm(kEvEof);
+    emit comm(kEvReceive);
+}
+
+void FakeSerialLink::unplug() {
+    if (!m_open)
+        return;
+    m_open = false;
+    m_waiting.clear();
+    missingPorts.insert(m_port);
+    emit deviceLost();
+}
+
+QByteArray FakeSerialLink::written() const {
+    QByteArray out;
+    for (const Event& e : events)
+        if (e.type == Event::Write && e.ok)
+            out += e.data;
+    return out;
+}

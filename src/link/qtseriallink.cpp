@@ -1,0 +1,114 @@
+#include "link/qtseriallink.h"
+
+#include "link/linesettings.h"
+#include "link/portmap.h"
+
+#include <QMetaObject>
+
+QtSerialLink::QtSerialLink(QString iniPath, QObject* parent)
+    : SerialLink(parent), m_iniPath(std::move(iniPath)) {
+    connect(&m_port, &QSerialPort::readyRead, this, &QtSerialLink::onReadyRead);
+    connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialLink::onError);
+}
+
+QString QtSerialLink::deviceName(int portNumber) const {
+    return PortMap::device(portNumber, m_iniPath);
+}
+
+bool QtSerialLink::open(int portNumber, const QString& settings) {
+    close();
+    m_openError = OpenError::None;
+    m_errorText.clear();
+    const auto s = LineSettings::parse(settings);
+    if (!s) {
+        m_openError = OpenError::BadSettings;
+        m_errorText = QStringLiteral("bad line settings");
+        return false;
+    }
+    m_port.setPortName(deviceName(portNumber));
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        switch (m_port.error()) {
+        case QSerialPort::DeviceNotFoundError:
+            m_openError = OpenError::NotFound;
+            m_errorText = QStringLiteral("no such device");
+            break;
+        case QSerialPort::PermissionError:
+            // Qt reports a port held by another program as a permission error;
+            // tell the two apart by what the system said.
+            m_openError = m_port.errorString().contains(QLatin1String("ermission"))
+                              ? OpenError::PermissionDenied
+                              : OpenError::Busy;
+            m_errorText = m_openError == OpenError::PermissionDenied
+                              ? QStringLiteral("permission denied")
+                              : QStringLiteral("in use by another program");
+            break;
+        default:
+            m_openError = OpenError::Other;
+            m_errorText = m_port.errorString();
+            break;
+        }
+        m_port.clearError();
+        return false;
+    }
+    const bool ok = m_port.setBaudRate(s->baud) &&
+                    m_port.setDataBits(static_cast<QSerialPort::DataBits>(s->dataBits)) &&
+                    m_port.setStopBits(s->stopBits == 2 ? QSerialPort::TwoStop
+                                                        : QSerialPort::OneStop) &&
+                    m_port.setParity(s->parity == 'E'   ? QSerialPort::EvenParity
+                                     : s->parity == 'O' ? QSerialPort::OddParity
+                                     : s->parity == 'M' ? QSerialPort::MarkParity
+                                     : s->parity == 'S' ? QSerialPort::SpaceParity
+                                                        : QSerialPort::NoParity) &&
+                    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    if (!ok) {
+        // A pseudo-terminal or odd driver may refuse a setting; the port is
+        // still usable, so keep it open and say nothing.
+        m_port.clearError();
+    }
+    m_lost = false;
+    return true;
+}
+
+void QtSerialLink::close() {
+    if (m_port.isOpen())
+        m_port.close();
+    m_port.clearError();
+}
+
+bool QtSerialLink::write(const QByteArray& data) {
+    if (!m_port.isOpen() || m_lost)
+        return false;
+    const qint64 n = m_port.write(data);
+    return n == data.size();
+}
+
+void QtSerialLink::onReadyRead() {
+    if (m_lost)
+        return;
+    if (m_eof) {
+        const QByteArray waiting = m_port.peek(m_port.bytesAvailable());
+        if (waiting.contains(kEofChar))
+            emit comm(kEvEof);
+    }
+    emit comm(kEvReceive);
+}
+
+void QtSerialLink::onError(QSerialPort::SerialPortError error) {
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError &&
+        error != QSerialPort::WriteError)
+        return;
+    if (m_lost || !m_port.isOpen())
+        return;
+    m_lost = true;
+    m_errorText = m_port.errorString();
+    // Closing inside the error signal has crashed Qt before; do it once the
+    // signal has returned. Until then the m_lost flag stops reads and writes.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_port.close();
+            m_port.clearError();
+            emit deviceLost();
+        },
+        Qt::QueuedConnection);
+}

@@ -1,0 +1,35 @@
+// The real serial port, through QSerialPort.
+#pragma once
+
+#include "link/seriallink.h"
+
+#include <QSerialPort>
+
+class QtSerialLink : public SerialLink {
+    Q_OBJECT
+public:
+    // iniPath: the settings file that may name a device for Com1..Com4.
+    explicit QtSerialLink(QString iniPath, QObject* parent = nullptr);
+
+    bool open(int portNumber, const QString& settings) override;
+    void close() override;
+    bool isOpen() const override { return m_port.isOpen(); }
+    bool write(const QByteArray& data) override;
+    QByteArray readAll() override { return m_port.readAll(); }
+    void setEofEnabled(bool on) override { m_eof = on; }
+    bool eofEnabled() const override { return m_eof; }
+    QString deviceName(int portNumber) const override;
+    OpenError lastOpenError() const override { return m_openError; }
+    QString lastErrorText() const override { return m_errorText; }
+
+private:
+    void onReadyRead();
+    void onError(QSerialPort::SerialPortError error);
+
+    QSerialPort m_port;
+    QString m_iniPath;
+    bool m_eof = false;
+    bool m_lost = false; // device loss reported for this opening
+    OpenError m_openError = OpenError::None;
+    QString m_errorText;
+};

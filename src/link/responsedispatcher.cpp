@@ -1,0 +1,97 @@
+#include "link/responsedispatcher.h"
+
+#include "logs/capturememo.h"
+#include "logs/logdecoder.h"
+#include "status/setupdecoder.h"
+#include "status/statusdecoder.h"
+
+void ResponseDispatcher::receive(const QByteArray& bytes, const LineSink& sink) {
+    m_assembler.feed(bytes, [&](const QString& line) {
+        const LineResult r = handleLine(line);
+        if (sink)
+            sink(r);
+    });
+}
+
+LineResult ResponseDispatcher::handleLine(const QString& line) {
+    LineResult result;
+    result.line = line;
+    m_state.LastLine = line;
+
+    // A line starting blank-"ok" closes the capture before it would be captured.
+    if (line.startsWith(QLatin1String(" ok")))
+        m_state.CaptureMode = false;
+
+    if (m_state.CaptureMode) {
+        const int position = m_state.CaptureCount;
+        if (m_memo.writeAt(position, line + QLatin1String("  \r\n"))) {
+            if (onMemoWrite)
+                onMemoWrite(position);
+            // Writing into the memo decodes the line at once, with LastLine
+            // and CaptureCount as they stand now.
+            LogLineResult log = decodeLogLine(m_state);
+            switch (log.kind) {
+            case LogLineResult::Kind::Record:
+                result.kind = LineResult::Kind::Log;
+                break;
+            case LogLineResult::Kind::Title:
+                result.kind = LineResult::Kind::LogTitle;
+                break;
+            case LogLineResult::Kind::End:
+                result.kind = LineResult::Kind::LogEnd;
+                break;
+            case LogLineResult::Kind::Other:
+                break;
+            }
+            result.changes.merge(log.changes);
+        }
+        ++m_state.CaptureCount;
+    }
+
+    const QStringView code = QStringView(line).left(3);
+    if (code == QLatin1String("PRI")) {
+        m_state.CaptureMode = true;
+        m_state.CaptureCount = 1;
+        if (onCaptureStart)
+            onCaptureStart();
+    } else if (code == QLatin1String("ok ")) {
+        m_state.CaptureMode = false;
+    } else if (code == QLatin1String("R99")) {
+        result.kind = LineResult::Kind::Status;
+        result.changes.merge(decodeStatusReport(m_state));
+    } else if (code == QLatin1String("Z99")) {
+        result.kind = LineResult::Kind::Setup;
+        result.changes.merge(decodeSetupReport(m_state));
+    } else if (code == QLatin1String("P01")) {
+        result.kind = LineResult::Kind::State;
+        m_state.PumpStateLine = line;
+        result.changes.merge(pumpStatSub(m_state));
+    }
+    return result;
+}
+
+UiChanges ResponseDispatcher::endOfFile() {
+    UiChanges c;
+    c.messages << QStringLiteral("COM EVENT");
+    return c;
+}
+
+const char* lineKindName(LineResult::Kind kind) {
+    switch (kind) {
+    case LineResult::Kind::Status:
+        return "status";
+    case LineResult::Kind::Setup:
+        return "setup";
+    case LineResult::Kind::State:
+        return "state";
+    case LineResult::Kind::Log:
+        return "log";
+    case LineResult::Kind::LogTitle:
+        return "log-title";
+    case LineResult::Kind::LogEnd:
+        return "log-end";
+    case LineResult::Kind::Other:
+        break;
+    }
+    return "other";
+}

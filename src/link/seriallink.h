@@ -1,0 +1,45 @@
+// The one way Corvane talks to a serial port. Three implementations: the real
+// port (QtSerialLink), the simulated pump (SimSerialLink) and a recording fake
+// for tests (FakeSerialLink). Everything passes PumpLink, which keeps the trace.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class SerialLink : public QObject {
+    Q_OBJECT
+public:
+    // Event codes of the comm notification.
+    static constexpr int kEvReceive = 2; // characters waiting
+    static constexpr int kEvEof = 7;     // end-of-file character (26) received
+    static constexpr char kEofChar = 26;
+
+    enum class OpenError { None, NotFound, PermissionDenied, Busy, BadSettings, Other };
+
+    using QObject::QObject;
+    ~SerialLink() override = default;
+
+    // Port number 1..4 and line settings such as "57600,N,8,1".
+    virtual bool open(int portNumber, const QString& settings) = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    // Writes the whole text; false when the port is closed or the write failed.
+    virtual bool write(const QByteArray& data) = 0;
+    // Everything waiting in the receive buffer (read length 0).
+    virtual QByteArray readAll() = 0;
+    virtual void setEofEnabled(bool on) = 0;
+    virtual bool eofEnabled() const = 0;
+
+    // What stands behind port n, for tool tips and messages ("/dev/ttyUSB0").
+    virtual QString deviceName(int portNumber) const = 0;
+    // Why the last open failed, and the operating system's words for it.
+    virtual OpenError lastOpenError() const { return OpenError::None; }
+    virtual QString lastErrorText() const { return QString(); }
+
+signals:
+    // Code kEvReceive or kEvEof, as the pump's receive handler expects.
+    void comm(int eventCode);
+    // The device went away while open (adapter unplugged, hang-up).
+    void deviceLost();
+};

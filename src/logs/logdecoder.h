@@ -1,0 +1,14 @@
+// Decodes one captured history line (LastLine, at memo position CaptureCount)
+// into a row of the log table.
+#pragma once
+
+#include "core/appstate.h"
+#include "core/uichanges.h"
+
+struct LogLineResult {
+    enum class Kind { Other, Record, Title, End };
+    Kind kind = Kind::Other;
+    UiChanges changes;
+};
+
+LogLineResult decodeLogLine(AppState& state);

@@ -1,0 +1,11 @@
+#include "status/setupdecoder.h"
+
+UiChanges decodeSetupReport(AppState& state) {
+    Q_UNUSED(state);
+    return {};
+}
+
+UiChanges pumpStatSub(AppState& state) {
+    Q_UNUSED(state);
+    return {};
+}

@@ -1,0 +1,10 @@
+// Decodes the pump's setup report ("Z99") and pump-state line ("P01").
+#pragma once
+
+#include "core/appstate.h"
+#include "core/uichanges.h"
+
+// Reads LastLine.
+UiChanges decodeSetupReport(AppState& state);
+// Reads PumpStateLine.
+UiChanges pumpStatSub(AppState& state);
