@@ -39,4 +39,6 @@ void CaptureMemoView::lineWritten(int position) {
     reload();
 }
 
-void CaptureMemoView::reload() { setPlainText(m_memo.lines().join(QLatin1Char('\n'))); }
+void CaptureMemoView::reload() {
+    setPlainText(m_memo.lines().join(QLatin1Char('\n')));
+}

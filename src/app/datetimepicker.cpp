@@ -35,8 +35,12 @@ bool DateTimePicker::setTimeText(const QString& text) {
     return true;
 }
 
-QString DateTimePicker::timeText() const { return PickerText::formatTime(time()); }
-QString DateTimePicker::dateText() const { return PickerText::formatDate(date()); }
+QString DateTimePicker::timeText() const {
+    return PickerText::formatTime(time());
+}
+QString DateTimePicker::dateText() const {
+    return PickerText::formatDate(date());
+}
 
 void DateTimePicker::focusOutEvent(QFocusEvent* e) {
     QDateTimeEdit::focusOutEvent(e);

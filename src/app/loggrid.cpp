@@ -12,8 +12,12 @@ LogGrid::LogGrid(QWidget* parent) : QTableWidget(parent) {
     setRowCount(2);
 }
 
-void LogGrid::setCols(int n) { setColumnCount(std::max(1, n)); }
-void LogGrid::setRowsCount(int n) { setRowCount(std::max(1, n)); }
+void LogGrid::setCols(int n) {
+    setColumnCount(std::max(1, n));
+}
+void LogGrid::setRowsCount(int n) {
+    setRowCount(std::max(1, n));
+}
 
 void LogGrid::styleFixed(QTableWidgetItem* item, int row, int col) const {
     if (row == 0 || col == 0) {

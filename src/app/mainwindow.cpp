@@ -1,8 +1,15 @@
 #include "app/mainwindow.h"
 
 #include "app/capturememoview.h"
+#include "app/datetimepicker.h"
 #include "app/loggrid.h"
+#include "core/pickertext.h"
 #include "link/commands.h"
+
+#include <QDateTime>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -23,6 +30,7 @@ MainWindow::MainWindow(AppState& state, SerialLink& link, Options options, QWidg
     m_link.busyHook = [this](bool busy) { setBusy(busy); };
     m_waiter.busyHook = [this](bool busy) { setBusy(busy); };
     buildWindow();
+    connectControls();
 
     connect(&m_link, &PumpLink::received, this, &MainWindow::onReceived);
     connect(&m_link, &PumpLink::endOfFileReceived, this,
@@ -37,6 +45,7 @@ MainWindow::MainWindow(AppState& state, SerialLink& link, Options options, QWidg
 
     setWindowTitle(m_options.demo ? QStringLiteral("Corvane \u2014 Demo pump")
                                   : QStringLiteral("Corvane"));
+    formLoad();
     m_timer1.start();
 }
 
@@ -48,23 +57,33 @@ void MainWindow::buildWindow() {
     const struct {
         const char* caption;
         const char* title;
-    } pages[] = {{"Setup Pump", "PROGRAM KST"},
-                 {"Run Mode", "Real Time"},
-                 {"Logs", "Read Logs"},
-                 {"Pump Communication", "PC/Pump Setup"},
-                 {"Program Pump", ""}};
+        QWidget* (MainWindow::*build)();
+    } pages[] = {{"Setup Pump", "PROGRAM KST", &MainWindow::buildSetupPage},
+                 {"Run Mode", "Real Time", &MainWindow::buildRunModePage},
+                 {"Logs", "Read Logs", &MainWindow::buildLogsPage},
+                 {"Pump Communication", "PC/Pump Setup", &MainWindow::buildCommunicationPage},
+                 {"Program Pump", "", &MainWindow::buildProgramPage}};
     for (const auto& p : pages) {
-        QWidget* page = nullptr;
-        if (qstrcmp(p.caption, "Logs") == 0)
-            page = buildLogsPage();
-        else if (qstrcmp(p.caption, "Pump Communication") == 0)
-            page = buildCommunicationPage();
-        else
-            page = new QWidget;
-        const int i = m_tabs->addTab(page, QString::fromLatin1(p.caption));
+        const int i = m_tabs->addTab((this->*p.build)(), QString::fromLatin1(p.caption));
         m_tabs->setTabToolTip(i, QString::fromLatin1(p.title));
     }
-    setCentralWidget(m_tabs);
+
+    // Buttons of the window itself, outside the pages.
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(m_tabs, 1);
+    auto* bar = new QHBoxLayout;
+    for (const auto& [name, caption] :
+         {std::pair{"CommandButton11", "Clear Screen"}, std::pair{"CommandButton14", "Erase Logs"},
+          std::pair{"CommandButton13", "Send to KST Pump"}}) {
+        auto* b = new QPushButton(QString::fromLatin1(caption), central);
+        b->setObjectName(QString::fromLatin1(name));
+        bar->addWidget(b);
+    }
+    bar->addStretch();
+    layout->addLayout(bar);
+    setCentralWidget(central);
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     QAction* exit = file->addAction(QStringLiteral("E&xit"));
@@ -80,38 +99,8 @@ void MainWindow::buildWindow() {
     m_portStatus = new QLabel(this);
     m_portStatus->setObjectName(QStringLiteral("portStatus"));
     statusBar()->addWidget(m_portStatus, 1);
-}
-
-QWidget* MainWindow::buildCommunicationPage() {
-    auto* page = new QWidget;
-    auto* layout = new QVBoxLayout(page);
-    auto* frame = new QGroupBox(QStringLiteral("Com Port Setup"), page);
-    frame->setObjectName(QStringLiteral("Frame4"));
-    auto* fl = new QVBoxLayout(frame);
-    m_portGroup = new QButtonGroup(this);
-    for (int i = 0; i < 4; ++i) {
-        auto* opt = new QRadioButton(QStringLiteral("Com%1").arg(i + 1), frame);
-        opt->setObjectName(QStringLiteral("Option7_%1").arg(i));
-        m_portGroup->addButton(opt, i);
-        fl->addWidget(opt);
-    }
     connect(m_portGroup, &QButtonGroup::idClicked, this, &MainWindow::selectPort);
-    layout->addWidget(frame);
-    layout->addStretch();
     updatePortTips();
-    return page;
-}
-
-QWidget* MainWindow::buildLogsPage() {
-    auto* page = new QWidget;
-    auto* layout = new QVBoxLayout(page);
-    m_grid = new LogGrid(page);
-    m_grid->setObjectName(QStringLiteral("Grid1"));
-    m_memoView = new CaptureMemoView(m_memo, page);
-    m_memoView->setObjectName(QStringLiteral("fpMemo1"));
-    layout->addWidget(m_grid, 3);
-    layout->addWidget(m_memoView, 1);
-    return page;
 }
 
 void MainWindow::updatePortTips() {
@@ -145,11 +134,92 @@ void MainWindow::apply(const UiChanges& c) {
             b->setText(v);
         else if (auto* g = qobject_cast<QGroupBox*>(w))
             g->setTitle(v);
+        else if (auto* e = qobject_cast<QLineEdit*>(w))
+            e->setText(v);
+    });
+    each(c.date, [](QWidget* w, const QString& v) {
+        if (auto* p = qobject_cast<DateTimePicker*>(w))
+            p->setDateText(v);
+    });
+    each(c.time, [](QWidget* w, const QString& v) {
+        if (auto* p = qobject_cast<DateTimePicker*>(w))
+            p->setTimeText(v);
+    });
+    each(c.color, [](QWidget* w, const QString& v) {
+        w->setStyleSheet(QStringLiteral("color: %1").arg(v));
     });
     each(c.visible, [](QWidget* w, bool v) { w->setVisible(v); });
     each(c.enabled, [](QWidget* w, bool v) { w->setEnabled(v); });
     each(c.tooltip, [](QWidget* w, const QString& v) { w->setToolTip(v); });
+    if (c.flowRange) {
+        // Max first, then Min, as the model table sets them.
+        if (auto* spin = findChild<QSpinBox*>(QStringLiteral("UpDown1"))) {
+            spin->setMaximum(c.flowRange->second);
+            spin->setMinimum(c.flowRange->first);
+        }
+    }
+    if (c.logRow >= 0)
+        for (auto it = c.cells.cbegin(); it != c.cells.cend(); ++it)
+            m_grid->setCell(c.logRow, it.key(), it.value());
     queueMessages(c.messages);
+}
+
+void MainWindow::formLoad() {
+    // Initial values of the pickers: the PC's date and time, and the empty
+    // pause marker on the six break pickers.
+    const QDateTime now = QDateTime::currentDateTime();
+    for (const char* name : {"fpDateTime2_0", "INP_STRT_Dttm", "fpDateTime1"})
+        if (auto* p = findChild<DateTimePicker*>(QLatin1String(name))) {
+            p->setDateText(PickerText::pcDate(now.date()));
+            p->setTimeText(PickerText::pcTime(now.time()));
+        }
+    for (const char* name : {"fpDateTime7", "fpDateTime8", "fpDateTime9", "fpDateTime10",
+                             "fpDateTimeBREAK1STOP", "fpDateBREAK1START"})
+        if (auto* p = findChild<DateTimePicker*>(QLatin1String(name)))
+            p->setTimeText(QStringLiteral("12:00:00.00"));
+    m_state.PollTickCount = 0;
+
+    // The runs of blanks are part of the texts: they break the lines inside
+    // the fixed-width labels.
+    const struct {
+        const char* name;
+        const char* text;
+    } help[] = {
+        {"Label19",
+         "STEP 1: Plug the Communication cable to RS232 port on the                 KST pump "
+         "and other end to the Serial port on the                     PC. Turn on the pump. "
+         "click on Com 1."},
+        {"Label11",
+         "STEP 2: Click on refresh current pump data. If connection is                   "
+         "successful pump type, Serial Number and Version                    will be "
+         "displayed.  If not follow troubleshooting guide."},
+        {"Label14",
+         "STEP 3: Troubleshooting                                                                  "
+         "a.   Verify cable is connected.                                                 b.   "
+         "Pump "
+         "is turned on.                                                           c.   Press right "
+         "arrow key to activate pump                                    communications.            "
+         "                                                   d.  Click on refresh current pump "
+         "data. "
+         "                                    e.  If unsuccessful select different Com Port and "
+         "repeat                 step a - d.                       "},
+    };
+    UiChanges c;
+    for (const auto& h : help)
+        c.text.insert(QLatin1String(h.name), QLatin1String(h.text));
+    c.text.insert(QStringLiteral("Label28"),
+                  QStringLiteral("All logs are saved in English unit of Measurement"));
+    apply(c);
+}
+
+void MainWindow::connectControls() {
+    // The spinner steps the target flow box; the box's text is what is sent.
+    auto* flow = findChild<QLineEdit*>(QStringLiteral("Txt_target_flow"));
+    auto* spin = findChild<QSpinBox*>(QStringLiteral("UpDown1"));
+    if (flow && spin) {
+        connect(spin, &QSpinBox::valueChanged, flow,
+                [flow](int v) { flow->setText(QString::number(v)); });
+    }
 }
 
 void MainWindow::queueMessages(const QStringList& messages) {

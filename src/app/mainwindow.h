@@ -28,8 +28,8 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     struct Options {
-        QString iniPath;     // corvane.INI in use
-        bool demo = false;   // a simulated pump stands behind the port
+        QString iniPath;   // corvane.INI in use
+        bool demo = false; // a simulated pump stands behind the port
     };
 
     MainWindow(AppState& state, SerialLink& link, Options options, QWidget* parent = nullptr);
@@ -54,8 +54,13 @@ protected:
 
 private:
     void buildWindow();
-    QWidget* buildCommunicationPage();
+    QWidget* buildSetupPage();
+    QWidget* buildRunModePage();
     QWidget* buildLogsPage();
+    QWidget* buildCommunicationPage();
+    QWidget* buildProgramPage();
+    void formLoad();
+    void connectControls();
     void onReceived(const QByteArray& bytes);
     void queueMessages(const QStringList& messages);
     void showNextMessage();
