@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/aboutdialog.h"
 #include "app/capturememoview.h"
 #include "app/datetimepicker.h"
 #include "app/loggrid.h"
@@ -34,7 +35,7 @@ MainWindow::MainWindow(AppState& state, SerialLink& link, Options options, QWidg
 
     connect(&m_link, &PumpLink::received, this, &MainWindow::onReceived);
     connect(&m_link, &PumpLink::endOfFileReceived, this,
-            [this] { queueMessages(ResponseDispatcher::endOfFile().messages); });
+            [this] { apply(ResponseDispatcher::endOfFile()); });
     connect(&m_link, &PumpLink::statusChanged, this, [this](const QString& text) {
         m_portStatus->setText(m_options.demo ? QStringLiteral("Demo pump \u2014 ") + text : text);
     });
@@ -95,6 +96,12 @@ void MainWindow::buildWindow() {
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* about = help->addAction(QStringLiteral("&About Corvane"));
     about->setObjectName(QStringLiteral("aboutcorvane"));
+    connect(about, &QAction::triggered, this, [this] {
+        // Not modal: the window goes on polling while the box is open.
+        auto* box = new AboutDialog(m_options.iniPath, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->show();
+    });
 
     m_portStatus = new QLabel(this);
     m_portStatus->setObjectName(QStringLiteral("portStatus"));
@@ -161,7 +168,8 @@ void MainWindow::apply(const UiChanges& c) {
     if (c.logRow >= 0)
         for (auto it = c.cells.cbegin(); it != c.cells.cend(); ++it)
             m_grid->setCell(c.logRow, it.key(), it.value());
-    queueMessages(c.messages);
+    for (const QString& m : c.messages)
+        showMessage(m);
 }
 
 void MainWindow::formLoad() {
@@ -222,24 +230,42 @@ void MainWindow::connectControls() {
     }
 }
 
-void MainWindow::queueMessages(const QStringList& messages) {
-    if (messages.isEmpty())
-        return;
-    m_messages += messages;
-    // Open the box once the current receive handling has returned.
+void MainWindow::showMessage(const QString& text, std::function<void()> closed) {
+    m_messages.append({text, std::move(closed)});
+    // Open the box once the current receive handling has returned, so lines
+    // received meanwhile are handled after the rest of the current text.
     QMetaObject::invokeMethod(this, &MainWindow::showNextMessage, Qt::QueuedConnection);
 }
 
+QStringList MainWindow::pendingMessages() const {
+    QStringList out;
+    if (m_openBox)
+        out << m_openBox->text();
+    for (const Message& m : m_messages)
+        out << m.text;
+    return out;
+}
+
+bool MainWindow::acceptMessage() {
+    if (!m_openBox)
+        return false;
+    m_openBox->accept();
+    return true;
+}
+
 void MainWindow::showNextMessage() {
-    if (m_messageOpen || m_messages.isEmpty() || m_closing)
+    if (m_openBox || m_messages.isEmpty() || m_closing)
         return;
-    m_messageOpen = true;
-    auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Corvane"),
-                                m_messages.takeFirst(), QMessageBox::Ok, this);
+    Message m = m_messages.takeFirst();
+    auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Corvane"), m.text,
+                                QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
-    connect(box, &QMessageBox::finished, this, [this] {
-        m_messageOpen = false;
+    m_openBox = box;
+    connect(box, &QMessageBox::finished, this, [this, closed = std::move(m.closed)] {
+        m_openBox = nullptr;
+        if (closed)
+            closed();
         showNextMessage();
     });
     box->open();

@@ -18,6 +18,8 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
+
 class QButtonGroup;
 class QLabel;
 class QTabWidget;
@@ -42,8 +44,13 @@ public:
 
     // Applies what handling a line (or an action) changed.
     void apply(const UiChanges& changes);
-    // Message boxes waiting to be shown, oldest first (for tests).
-    QStringList pendingMessages() const { return m_messages; }
+    // Shows a message box with an OK button once the current handling has
+    // returned; `closed` runs when the user closed it. Boxes never stack.
+    void showMessage(const QString& text, std::function<void()> closed = {});
+    // Message boxes waiting or open, oldest first (for tests).
+    QStringList pendingMessages() const;
+    // Closes the open message box as if OK were pressed (for tests).
+    bool acceptMessage();
 
     PumpLink& pumpLink() { return m_link; }
     CaptureMemo& captureMemo() { return m_memo; }
@@ -62,7 +69,6 @@ private:
     void formLoad();
     void connectControls();
     void onReceived(const QByteArray& bytes);
-    void queueMessages(const QStringList& messages);
     void showNextMessage();
     void updatePortTips();
     void setBusy(bool busy);
@@ -82,7 +88,11 @@ private:
     LogGrid* m_grid = nullptr;
     QLabel* m_portStatus = nullptr;
 
-    QStringList m_messages;
-    bool m_messageOpen = false;
+    struct Message {
+        QString text;
+        std::function<void()> closed;
+    };
+    QList<Message> m_messages;
+    class QMessageBox* m_openBox = nullptr;
     bool m_closing = false;
 };
