@@ -2,6 +2,7 @@
 // choice and shutdown, driven through a recording serial port.
 #include "app/datetimepicker.h"
 #include "app/mainwindow.h"
+#include "app/signalclose.h"
 #include "link/fakeseriallink.h"
 
 #include <QAction>
@@ -11,6 +12,8 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -25,6 +28,7 @@ private slots:
     void closeWritesRunClearOnce();
     void portChoiceClosesBeforeOpening();
     void portTipsShowDevices();
+    void terminationSignalClosesTheWindowNormally();
 
 private:
     QByteArray runClears() const;
@@ -199,6 +203,20 @@ void TestMainWindow::portTipsShowDevices() {
         QCOMPARE(opt->text(), QStringLiteral("Com%1").arg(i + 1));
         QCOMPARE(opt->toolTip(), m_link->deviceName(i + 1));
     }
+}
+
+void TestMainWindow::terminationSignalClosesTheWindowNormally() {
+#ifdef Q_OS_UNIX
+    m_window->selectPort(0);
+    m_window->show();
+    closeWindowOnTerminationSignals(m_window.get());
+    ::raise(SIGTERM);
+    QTRY_VERIFY(!m_window->isVisible());
+    // The shutdown sequence ran: RUN_CLEAR went out.
+    QCOMPARE(runClears(), QByteArray("1"));
+#else
+    QSKIP("no termination signals here");
+#endif
 }
 
 QTEST_MAIN(TestMainWindow)
