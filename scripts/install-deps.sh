@@ -3,7 +3,7 @@
 # or with sudo available). Does nothing for packages already present.
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build pkg-config
-      qt6-base-dev qt6-base-dev-tools libqt6serialport6-dev libgl-dev
+      qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
       xvfb xauth clang libclang-rt-14-dev clang-format)
 missing=()
 for p in "${pkgs[@]}"; do
