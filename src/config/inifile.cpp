@@ -17,9 +17,16 @@ bool readText(const QString& path, QString* text) {
     QFile f(path);
     if (!f.exists())
         return true;
-    if (!f.open(QIODevice::ReadOnly) || f.size() > kMaxFileSize)
+    if (!f.open(QIODevice::ReadOnly))
         return false;
-    *text = QString::fromLatin1(f.readAll());
+    // Read at most one byte past the limit, so a device or a pipe posing as
+    // the settings file cannot make the read endless or unbounded.
+    const QByteArray bytes = f.read(kMaxFileSize + 1);
+    if (bytes.size() > kMaxFileSize || f.error() != QFileDevice::NoError)
+        return false;
+    // Latin-1 maps every byte to one character and back, so bytes we do not
+    // understand (another code page, UTF-8 comments) survive a write unchanged.
+    *text = QString::fromLatin1(bytes);
     return true;
 }
 
@@ -55,14 +62,24 @@ bool splitKey(const QString& line, QString* key, QString* value) {
     return !key->isEmpty();
 }
 
-bool same(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool same(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// A file saved by a text editor as UTF-8 may begin with a byte-order mark,
+// which would otherwise hide the first section header.
+const QString kBom = QStringLiteral("\u00EF\u00BB\u00BF");
+
+QString withoutBom(const QString& text) {
+    return text.startsWith(kBom) ? text.mid(3) : text;
+}
 
 } // namespace
 
 bool cIniFile::lookup(const QString& text, const QString& section, const QString& key,
                       QString* value) {
     bool inSection = false;
-    for (const QString& raw : text.split(QLatin1Char('\n'))) {
+    for (const QString& raw : withoutBom(text).split(QLatin1Char('\n'))) {
         const QString line = raw.endsWith(QLatin1Char('\r')) ? raw.chopped(1) : raw;
         const QString name = sectionName(line);
         if (!name.isNull()) {
@@ -78,8 +95,10 @@ bool cIniFile::lookup(const QString& text, const QString& section, const QString
     return false;
 }
 
-QString cIniFile::withKey(const QString& text, const QString& section, const QString& key,
+QString cIniFile::withKey(const QString& fileText, const QString& section, const QString& key,
                           const QString& value) {
+    const QString bom = fileText.startsWith(kBom) ? kBom : QString();
+    const QString text = withoutBom(fileText);
     const QString eol = text.contains(QLatin1String("\r\n")) || text.isEmpty()
                             ? QStringLiteral("\r\n")
                             : QStringLiteral("\n");
@@ -110,7 +129,7 @@ QString cIniFile::withKey(const QString& text, const QString& section, const QSt
         if (splitKey(lines[i], &k, nullptr)) {
             if (same(k, key)) {
                 lines[i] = entry;
-                return lines.join(eol) + eol;
+                return bom + lines.join(eol) + eol;
             }
             lastKeyAt = i;
         }
@@ -123,7 +142,7 @@ QString cIniFile::withKey(const QString& text, const QString& section, const QSt
         lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
         lines.append(entry);
     }
-    return lines.join(eol) + eol;
+    return bom + lines.join(eol) + eol;
 }
 
 qint32 cIniFile::leadingInt(const QString& text) {

@@ -2,7 +2,9 @@
 // settings files have always been handled on Windows: "[Section]" and
 // "key=value" lines, names matched without regard to case, keys with blanks
 // written as they are, values unquoted. Every other line of the file, comments
-// included, survives a write; the file is replaced atomically.
+// included, survives a write; the file is replaced atomically. A file that
+// exists but cannot be read (or is far too large to be settings) is never
+// replaced; a leading UTF-8 byte-order mark is skipped on reading and kept.
 #pragma once
 
 #include <QString>

@@ -1,0 +1,75 @@
+// The user's last choices kept in corvane.INI: the serial port, the setup
+// options and the run-program fields. LoadSettings hands the window what the
+// file says; the window sets its controls from it. SaveSettings writes what
+// the window holds, key by key in the file's traditional order, leaving every
+// other key and comment of the file alone.
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QTime>
+#include <optional>
+
+struct StoredSettings {
+    // "Comm Port" / "CommPort": 1 to 4; 0 selects no port.
+    int commPort = 0;
+
+    // "Program" / "Password" and "FlowFlault": True or False. A missing key
+    // or a text that is no boolean reads as no value: the window leaves its
+    // "On" / "Activated" option as it is and selects the partner if neither is.
+    std::optional<bool> password;
+    std::optional<bool> flowFault;
+
+    // Option keys: -1 (selected) or 0, read back exactly as written, so the
+    // window tests them for non-zero.
+    int startupScreen = 0; // Option12 "On", otherwise Option13 "Off"
+    // "Loging": the log rate in minutes for txtLogRate. No value means the
+    // file holds a text that is no number: txtLogRate keeps what it shows.
+    // On save, no value leaves the key in the file as it was.
+    std::optional<int> logRate = 0;
+    int timingOn = 0;   // check_trflag: 1 ticked, 0 not
+    int startStop = 0;  // Opstart when non-zero, otherwise Opduration
+    int measure = 0;    // Option15 "English" when non-zero, otherwise Option14
+    int volumetric = 0; // Option17 selected or deselected; Option16 untouched
+    // "Target": cc/min for Txt_target_flow; no value as for logRate.
+    std::optional<int> targetFlow = 0;
+
+    // "Strt_dttm", "Stop_dttm": "YYYYMMDD HH:MM:SS.hh"; written, never read.
+    QString startDateTime;
+    QString stopDateTime;
+};
+
+// Reads every key the window restores. A missing or unreadable file gives the
+// defaults above.
+StoredSettings LoadSettings(const QString& path);
+
+// Writes every key. True when every write succeeded; a failing write is
+// skipped and the rest are still written.
+bool SaveSettings(const QString& path, const StoredSettings& values);
+
+// A text box's text as the whole number the file stores: the nearest whole
+// number, halves to the even neighbour ("2.5" -> 2, "3.5" -> 4, "-0.5" -> 0).
+// Blanks around the number are allowed; anything else that is no plain decimal
+// number (empty, "abc", "12abc", "1e3", beyond 32 bits) gives no value, so the
+// stored value is left as it was rather than replaced by a guess.
+std::optional<int> roundedWholeNumber(const QString& text);
+
+// "True" / "False" as stored; also a number (non-zero is true). Anything else,
+// the one-blank default included, is no boolean.
+std::optional<bool> storedBoolean(const QString& text);
+
+// "YYYYMMDD HH:MM:SS.hh", as "Strt_dttm" and "Stop_dttm" store a picker.
+QString storedDateTime(const QDate& date, const QTime& time);
+
+// Where corvane.INI lives. The program's folder, as always, when the file can
+// be replaced there (the folder is writable). An installed program's folder
+// often is not; then the per-user configuration folder is used (created if
+// need be), seeded once with a copy of the program folder's file if there is
+// one, so a port mapping shipped with the program is kept.
+struct SettingsLocation {
+    QString path;
+    bool perUser = false;
+};
+SettingsLocation settingsFilePath(const QString& programFolder, const QString& userConfigFolder);
+
+inline const QString kSettingsFileName = QStringLiteral("corvane.INI");

@@ -1,0 +1,90 @@
+#include "status/pollcycle.h"
+
+#include "link/commands.h"
+
+#include <initializer_list>
+
+namespace {
+
+UiChanges indicators(const QString& caption) {
+    UiChanges c;
+    for (const char* name : {"Label6", "Label21", "Label22", "Label23"})
+        c.text.insert(QLatin1String(name), caption);
+    return c;
+}
+
+} // namespace
+
+PollStep PollCycle::tick() {
+    PollStep step;
+    if (m_boxOpen)
+        return step;
+    step.ran = true;
+    step.before = indicators(kUpdatingDisplay);
+    step.write = Commands::statusRequest();
+
+    int& count = m_state.PollTickCount;
+    if (count == kClearAt)
+        m_state.LastSerialNumber.clear();
+    if (count > kCheckAbove) {
+        if (m_state.LastSerialNumber.isEmpty()) {
+            // The indicators keep their caption until the box is closed.
+            m_boxOpen = true;
+            step.showNoPumpBox = true;
+            return step;
+        }
+        // A report came in: start the next cycle so the pump keeps being
+        // watched and an unplugged one is noticed.
+        count = 0;
+    } else {
+        ++count;
+    }
+    step.after = indicators(QString());
+    return step;
+}
+
+UiChanges PollCycle::noPumpBoxClosed() {
+    if (!m_boxOpen)
+        return {};
+    m_boxOpen = false;
+    m_state.PollTickCount = 0;
+    UiChanges c = ShowNoPump(m_state);
+    c.merge(indicators(QString()));
+    return c;
+}
+
+PollStep PollCycle::refreshDisplay(bool timerRunning) {
+    PollStep step = RequestStatus();
+    step.startTimer = !timerRunning;
+    return step;
+}
+
+PollStep PollCycle::refreshPumpData() {
+    return RequestStatus();
+}
+
+PollStep RequestStatus() {
+    PollStep step;
+    step.ran = true;
+    step.before.text.insert(QStringLiteral("Label6"), kUpdatingDisplay);
+    step.write = Commands::statusRequest();
+    step.after.text.insert(QStringLiteral("Label6"), QString());
+    return step;
+}
+
+UiChanges ShowNoPump(AppState& state) {
+    UiChanges c;
+    for (const char* name : {"Label3_0", "Label3_21", "Frame7", "frmTimingR_1", "Frame_RUNUP",
+                             "Frame_STPVOL", "Frame_Rundown", "Frame2"})
+        c.visible.insert(QLatin1String(name), false);
+    state.ModelCaption = kNoPumpAttached;
+    for (const char* name : {"Label3_10", "Label3_25", "Label3_20", "Label3_31"})
+        c.text.insert(QLatin1String(name), state.ModelCaption);
+    return c;
+}
+
+void ClearPumpStatus(AppState& state) {
+    // The status decoder works from each line afresh; the serial number is
+    // the one value of the last report it leaves in the shared state.
+    state.serialNumber.clear();
+}

@@ -1,0 +1,75 @@
+// The once-a-second status poll and its missing-pump check. There is no
+// handshake with the pump: it counts as attached only while status reports
+// keep arriving (the status decoder copies each serial number into
+// LastSerialNumber). Every tick asks for both reports; the fourth tick of a
+// cycle empties LastSerialNumber and the seventh looks whether a report has
+// come in since. If none has, the window shows "No Pump Found" and returns to
+// its no-pump state; if one has, the next cycle starts, so a pump unplugged
+// later is reported too.
+//
+// Nothing here touches a widget or the port: every step returns what the
+// window must do, as data, in the order it must be done.
+#pragma once
+
+#include "core/appstate.h"
+#include "core/uichanges.h"
+
+#include <QString>
+
+inline const QString kNoPumpFound = QStringLiteral("No Pump Found");
+inline const QString kNoPumpAttached = QStringLiteral("No Pump Currently Attached");
+inline const QString kUpdatingDisplay = QStringLiteral("Updating Display");
+
+// What one poll step asks of the window, in this order: switch Timer1 on
+// (startTimer), apply `before`, write `write` to the pump (when not empty),
+// then either open the "No Pump Found" box (showNoPumpBox; when it is closed,
+// call PollCycle::noPumpBoxClosed and apply what it returns) or apply `after`.
+struct PollStep {
+    bool ran = false; // false: nothing to do at all
+    bool startTimer = false;
+    UiChanges before;
+    QString write;
+    bool showNoPumpBox = false;
+    UiChanges after;
+};
+
+class PollCycle {
+public:
+    explicit PollCycle(AppState& state) : m_state(state) {}
+
+    // One Timer1 tick. While the "No Pump Found" box is open no tick runs,
+    // so boxes never stack.
+    PollStep tick();
+    // The box has been closed: a new check cycle starts and the window goes
+    // into its no-pump state; the indicators are emptied as the tick ends.
+    UiChanges noPumpBoxClosed();
+    bool noPumpBoxOpen() const { return m_boxOpen; }
+
+    // "Refresh Display" (CommandButton16): switches polling on again when it
+    // is off (after an interrupted download, say), then asks once.
+    static PollStep refreshDisplay(bool timerRunning);
+    // "Refresh Current Pump Data" (CommandButton2): asks once, nothing more.
+    static PollStep refreshPumpData();
+
+    // The tick count at which LastSerialNumber is emptied, and above which
+    // the check is made: the check comes on the seventh tick of a cycle.
+    static constexpr int kClearAt = 3;
+    static constexpr int kCheckAbove = 5;
+
+private:
+    AppState& m_state;
+    bool m_boxOpen = false;
+};
+
+// Asks the pump once for its status and setup reports, with Label6 showing
+// "Updating Display" during the write.
+PollStep RequestStatus();
+
+// The main window's no-pump state: the serial-number captions and the frames
+// of pump data hidden, the model captions saying no pump is attached. (The
+// page control's start-up setting is the window's to apply.)
+UiChanges ShowNoPump(AppState& state);
+
+// Forgets what the last status report left behind, so nothing stale is taken
+// for a fresh answer.
+void ClearPumpStatus(AppState& state);
