@@ -27,9 +27,10 @@ AboutDialog::~AboutDialog() = default;
 void AboutDialog::startSysInfo() {
     const QString viewer = SysInfo::viewerPath();
     if (viewer.isEmpty() || !QProcess::startDetached(viewer, {})) {
-        auto* box = new QMessageBox(QMessageBox::NoIcon, windowTitle(),
-                                    QStringLiteral("System Information Is Unavailable At This Time"),
-                                    QMessageBox::Ok, this);
+        auto* box =
+            new QMessageBox(QMessageBox::NoIcon, windowTitle(),
+                            QStringLiteral("System Information Is Unavailable At This Time"),
+                            QMessageBox::Ok, this);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open();
     }

@@ -2,10 +2,12 @@
 // over a serial line.
 #include "app/mainwindow.h"
 #include "app/signalclose.h"
+#include "config/settingsstore.h"
 #include "link/qtseriallink.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QStandardPaths>
 #include <QTextStream>
 
 int main(int argc, char* argv[]) {
@@ -32,9 +34,14 @@ int main(int argc, char* argv[]) {
 
     AppState state;
     state.ProgramFolder = QApplication::applicationDirPath();
-    const QString iniPath = QDir(state.ProgramFolder).filePath(QStringLiteral("corvane.INI"));
+    // corvane.INI beside the program, or in the user's configuration folder
+    // when the program's folder cannot be written (an installed program).
+    const QString iniPath =
+        settingsFilePath(state.ProgramFolder,
+                         QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
+            .path;
     QtSerialLink serial(iniPath);
-    MainWindow window(state, serial, {iniPath, demo});
+    MainWindow window(state, serial, {iniPath, demo, QString()});
     closeWindowOnTerminationSignals(&window);
     window.show();
     return app.exec();

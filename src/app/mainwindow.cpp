@@ -4,6 +4,7 @@
 #include "app/capturememoview.h"
 #include "app/datetimepicker.h"
 #include "app/loggrid.h"
+#include "config/settingsstore.h"
 #include "core/pickertext.h"
 #include "link/commands.h"
 
@@ -26,7 +27,10 @@
 
 MainWindow::MainWindow(AppState& state, SerialLink& link, Options options, QWidget* parent)
     : QMainWindow(parent), m_state(state), m_options(std::move(options)), m_link(state, link),
-      m_dispatcher(state, m_memo), m_waiter(state, m_clock) {
+      m_dispatcher(state, m_memo), m_waiter(state, m_clock), m_poll(state),
+      m_placement(m_options.placementPath.isEmpty()
+                      ? WindowPlacementStore()
+                      : WindowPlacementStore(m_options.placementPath)) {
     setObjectName(QStringLiteral("frmmain"));
     m_link.busyHook = [this](bool busy) { setBusy(busy); };
     m_waiter.busyHook = [this](bool busy) { setBusy(busy); };
@@ -43,9 +47,8 @@ MainWindow::MainWindow(AppState& state, SerialLink& link, Options options, QWidg
 
     m_timer1.setObjectName(QStringLiteral("Timer1"));
     m_timer1.setInterval(1000);
+    connect(&m_timer1, &QTimer::timeout, this, &MainWindow::onPollTick);
 
-    setWindowTitle(m_options.demo ? QStringLiteral("Corvane \u2014 Demo pump")
-                                  : QStringLiteral("Corvane"));
     formLoad();
     m_timer1.start();
 }
@@ -173,6 +176,16 @@ void MainWindow::apply(const UiChanges& c) {
 }
 
 void MainWindow::formLoad() {
+    // The stored port is selected (which opens it) and the setup and
+    // run-program controls are filled.
+    loadSettings();
+    setWindowTitle(m_options.demo ? QStringLiteral("Corvane \u2014 Demo pump")
+                                  : QStringLiteral("Corvane"));
+    setGeometry(placementToPixels(m_placement.load(), logicalDpiX()));
+    m_memo.clear();
+    // Without a stored port the technician starts by choosing one.
+    m_tabs->setCurrentIndex(m_state.SelectedPort == 0 ? 3 : 1);
+
     // Initial values of the pickers: the PC's date and time, and the empty
     // pause marker on the six break pickers.
     const QDateTime now = QDateTime::currentDateTime();
@@ -221,6 +234,13 @@ void MainWindow::formLoad() {
 }
 
 void MainWindow::connectControls() {
+    if (auto* refresh = findChild<QAbstractButton*>(QStringLiteral("CommandButton16")))
+        connect(refresh, &QAbstractButton::clicked, this,
+                [this] { runPollStep(PollCycle::refreshDisplay(m_timer1.isActive())); });
+    if (auto* refresh = findChild<QAbstractButton*>(QStringLiteral("CommandButton2")))
+        connect(refresh, &QAbstractButton::clicked, this,
+                [this] { runPollStep(PollCycle::refreshPumpData()); });
+
     // The spinner steps the target flow box; the box's text is what is sent.
     auto* flow = findChild<QLineEdit*>(QStringLiteral("Txt_target_flow"));
     auto* spin = findChild<QSpinBox*>(QStringLiteral("UpDown1"));
@@ -283,5 +303,119 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     m_closing = true;
     m_timer1.stop();
     m_link.sendToPump(Commands::runClear());
+    saveSettings();
+    // Keep where the user left the window, for the next start.
+    m_placement.save(placementFromPixels(normalGeometry(), logicalDpiX()));
     event->accept();
+}
+
+void MainWindow::onPollTick() {
+    runPollStep(m_poll.tick());
+}
+
+void MainWindow::runPollStep(const PollStep& step) {
+    if (!step.ran)
+        return;
+    if (step.startTimer && !m_timer1.isActive())
+        m_timer1.start();
+    apply(step.before);
+    if (!step.write.isEmpty())
+        m_link.sendToPump(step.write);
+    if (step.showNoPumpBox) {
+        showMessage(kNoPumpFound, [this] {
+            // The page in front stays: a technician reading a downloaded
+            // log must not be moved away every few seconds.
+            apply(m_poll.noPumpBoxClosed());
+        });
+        return;
+    }
+    apply(step.after);
+}
+
+namespace {
+// Selects `on` when the stored value says so, otherwise `off`; a missing
+// value leaves `on` as it is, and `off` is selected if `on` is not.
+void setPair(QAbstractButton* on, QAbstractButton* off, std::optional<bool> value) {
+    if (!on || !off)
+        return;
+    if (value)
+        (*value ? on : off)->setChecked(true);
+    if (!on->isChecked())
+        off->setChecked(true);
+}
+
+// Deselects an option button even when it sits in an exclusive group.
+void deselect(QAbstractButton* b) {
+    if (!b || !b->isChecked())
+        return;
+    QButtonGroup* g = b->group();
+    const bool exclusive = g && g->exclusive();
+    if (exclusive)
+        g->setExclusive(false);
+    b->setChecked(false);
+    if (exclusive)
+        g->setExclusive(true);
+}
+} // namespace
+
+void MainWindow::loadSettings() {
+    const StoredSettings s = LoadSettings(m_options.iniPath);
+    auto button = [this](const char* name) {
+        return findChild<QAbstractButton*>(QLatin1String(name));
+    };
+    if (s.commPort >= 1 && s.commPort <= 4)
+        selectPort(s.commPort - 1);
+    setPair(button("Option8"), button("Option9"), s.password);
+    setPair(button("Option11"), button("Option10"), s.flowFault);
+    setPair(button("Option12"), button("Option13"), s.startupScreen != 0);
+    if (s.logRate)
+        if (auto* e = findChild<QLineEdit*>(QStringLiteral("txtLogRate")))
+            e->setText(QString::number(*s.logRate));
+    if (QAbstractButton* timing = button("check_trflag")) {
+        timing->setChecked(s.timingOn != 0);
+        if (!timing->isChecked()) {
+            deselect(button("Opstart"));
+            deselect(button("Opduration"));
+        }
+    }
+    setPair(button("Opstart"), button("Opduration"), s.startStop != 0);
+    setPair(button("Option15"), button("Option14"), s.measure != 0);
+    if (QAbstractButton* vol = button("Option17")) {
+        if (s.volumetric != 0)
+            vol->setChecked(true);
+        else
+            deselect(vol);
+    }
+    if (s.targetFlow)
+        if (auto* e = findChild<QLineEdit*>(QStringLiteral("Txt_target_flow")))
+            e->setText(QString::number(*s.targetFlow));
+}
+
+void MainWindow::saveSettings() {
+    auto checked = [this](const char* name) {
+        auto* b = findChild<QAbstractButton*>(QLatin1String(name));
+        return b && b->isChecked();
+    };
+    auto text = [this](const char* name) {
+        auto* e = findChild<QLineEdit*>(QLatin1String(name));
+        return e ? e->text() : QString();
+    };
+    auto when = [this](const char* name) {
+        auto* p = findChild<DateTimePicker*>(QLatin1String(name));
+        return p ? storedDateTime(p->date(), p->time()) : QString();
+    };
+    StoredSettings s;
+    s.commPort = m_state.SelectedPort;
+    s.password = checked("Option8");
+    s.flowFault = checked("Option11");
+    s.startupScreen = checked("Option12") ? -1 : 0;
+    s.logRate = roundedWholeNumber(text("txtLogRate"));
+    s.timingOn = checked("check_trflag") ? 1 : 0;
+    s.startStop = checked("Opstart") ? -1 : 0;
+    s.measure = checked("Option15") ? -1 : 0;
+    s.volumetric = checked("Option17") ? -1 : 0;
+    s.targetFlow = roundedWholeNumber(text("Txt_target_flow"));
+    s.startDateTime = when("INP_STRT_Dttm");
+    s.stopDateTime = when("fpDateTime1");
+    SaveSettings(m_options.iniPath, s);
 }

@@ -7,12 +7,14 @@
 // handling has returned, so received lines are never handled out of order.
 #pragma once
 
+#include "config/windowplacement.h"
 #include "core/appstate.h"
 #include "core/uichanges.h"
 #include "link/pumplink.h"
 #include "link/responsedispatcher.h"
 #include "link/waiter.h"
 #include "logs/capturememo.h"
+#include "status/pollcycle.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -30,8 +32,9 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     struct Options {
-        QString iniPath;   // corvane.INI in use
-        bool demo = false; // a simulated pump stands behind the port
+        QString iniPath;       // corvane.INI in use
+        bool demo = false;     // a simulated pump stands behind the port
+        QString placementPath; // window placement file; empty: the per-user store
     };
 
     MainWindow(AppState& state, SerialLink& link, Options options, QWidget* parent = nullptr);
@@ -55,6 +58,9 @@ public:
     PumpLink& pumpLink() { return m_link; }
     CaptureMemo& captureMemo() { return m_memo; }
     QTimer& timer1() { return m_timer1; }
+    PollCycle& pollCycle() { return m_poll; }
+    // Timer1's tick, callable by tests.
+    void pollTick() { onPollTick(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -68,6 +74,10 @@ private:
     QWidget* buildProgramPage();
     void formLoad();
     void connectControls();
+    void loadSettings();
+    void saveSettings();
+    void onPollTick();
+    void runPollStep(const PollStep& step);
     void onReceived(const QByteArray& bytes);
     void showNextMessage();
     void updatePortTips();
@@ -81,6 +91,8 @@ private:
     SystemWaitClock m_clock;
     Waiter m_waiter;
     QTimer m_timer1;
+    PollCycle m_poll;
+    WindowPlacementStore m_placement;
 
     QTabWidget* m_tabs = nullptr;
     QButtonGroup* m_portGroup = nullptr;

@@ -31,6 +31,15 @@ struct AppState {
     QString PasswordFlag;
     QString StartScreensFlag;
 
+    // From the last pump-state line ("P01"): target flow as sent, programmed
+    // start and stop (date "YYYYMMDD", time "HH:MM") and duration "hhh:mm".
+    QString currentFlowSetting;
+    QString runStartDate;
+    QString runStartTime;
+    QString runStopDate;
+    QString runStopTime;
+    QString runDuration;
+
     // Folder of the program + firmware file name of the attached model.
     QString FirmwareFile;
     // Folder the firmware file names are joined to (the program's folder).

@@ -1,4 +1,5 @@
-// Decodes the pump's setup report ("Z99") and pump-state line ("P01").
+// Decodes the pump's setup report ("Z99") and pump-state line ("P01") into the
+// setup flags the send sequences read and the current-setting captions.
 #pragma once
 
 #include "core/appstate.h"

@@ -1,7 +1,12 @@
-// Decodes the pump's status report (an "R99" line held in LastLine).
+// Decodes the pump's status report (an "R99" line held in LastLine) into the
+// window's status captions, pickers and RUN-mode groups, and leaves the serial
+// number, log count and model state for the rest of the program.
 #pragma once
 
 #include "core/appstate.h"
 #include "core/uichanges.h"
 
-UiChanges decodeStatusReport(AppState& state);
+#include <QDateTime>
+
+// `now` is the computer's clock shown beside the pump's clock.
+UiChanges decodeStatusReport(AppState& state, const QDateTime& now = QDateTime::currentDateTime());

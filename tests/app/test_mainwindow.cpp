@@ -45,7 +45,8 @@ void TestMainWindow::init() {
     m_link = std::make_unique<FakeSerialLink>();
     m_window = std::make_unique<MainWindow>(
         *m_state, *m_link,
-        MainWindow::Options{m_dir->filePath(QStringLiteral("corvane.INI")), false});
+        MainWindow::Options{m_dir->filePath(QStringLiteral("corvane.INI")), false,
+                            m_dir->filePath(QStringLiteral("placement.ini"))});
 }
 
 void TestMainWindow::cleanup() {

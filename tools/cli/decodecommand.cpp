@@ -1,0 +1,102 @@
+#include "decodecommand.h"
+
+#include "core/appstate.h"
+#include "logs/capturememo.h"
+
+#include <QIODevice>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace DecodeCommand {
+
+namespace {
+
+template <typename Map> QJsonObject mapObject(const Map& map) {
+    QJsonObject o;
+    for (auto it = map.cbegin(); it != map.cend(); ++it)
+        o.insert(it.key(), QJsonValue(it.value()));
+    return o;
+}
+
+void insertMap(QJsonObject& o, const char* name, const QJsonObject& member) {
+    if (!member.isEmpty())
+        o.insert(QLatin1String(name), member);
+}
+
+} // namespace
+
+QJsonObject toJson(const LineResult& result) {
+    const UiChanges& c = result.changes;
+    QJsonObject o;
+    o.insert(QStringLiteral("line"), result.line);
+    o.insert(QStringLiteral("kind"), QLatin1String(lineKindName(result.kind)));
+    insertMap(o, "text", mapObject(c.text));
+    insertMap(o, "visible", mapObject(c.visible));
+    insertMap(o, "enabled", mapObject(c.enabled));
+    insertMap(o, "tooltip", mapObject(c.tooltip));
+    insertMap(o, "color", mapObject(c.color));
+    insertMap(o, "date", mapObject(c.date));
+    insertMap(o, "time", mapObject(c.time));
+    if (c.flowRange) {
+        QJsonObject range;
+        range.insert(QStringLiteral("UpDown1"),
+                     QJsonArray{c.flowRange->first, c.flowRange->second});
+        o.insert(QStringLiteral("range"), range);
+    }
+    insertMap(o, "values", mapObject(c.values));
+    if (c.logRow >= 0) {
+        o.insert(QStringLiteral("row"), c.logRow);
+        QJsonObject cells;
+        for (auto it = c.cells.cbegin(); it != c.cells.cend(); ++it)
+            cells.insert(QString::number(it.key()), it.value());
+        insertMap(o, "cells", cells);
+    }
+    return o;
+}
+
+QByteArray LineEnds::translate(const QByteArray& chunk) {
+    QByteArray out;
+    out.reserve(chunk.size());
+    for (const char ch : chunk) {
+        const auto code = static_cast<unsigned char>(ch);
+        if (code == '\n' && m_afterCr) {
+            m_afterCr = false; // the LF of a CR LF pair
+            continue;
+        }
+        m_afterCr = code == '\r';
+        if (code == '\r' || code == '\n') {
+            if (m_printable)
+                out.append('\r');
+            m_printable = false;
+        } else if (code >= 32 && code <= 126) {
+            out.append(ch);
+            m_printable = true;
+        }
+        // Other characters are dropped, as the receive path drops them.
+    }
+    return out;
+}
+
+void run(QIODevice& in, QIODevice& out, bool metric, const QString& programFolder) {
+    // A freshly started window with no settings file, with the log capture
+    // switched on as if "PRI" had just come, so a saved log file decodes row by row.
+    AppState state;
+    state.UnitsFlag = metric ? 1 : 0;
+    state.ProgramFolder = programFolder;
+    state.CaptureMode = true;
+    state.CaptureCount = 1;
+    CaptureMemo memo;
+    ResponseDispatcher dispatcher(state, memo);
+    LineEnds lineEnds;
+
+    const auto print = [&out](const LineResult& r) {
+        out.write(QJsonDocument(toJson(r)).toJson(QJsonDocument::Compact));
+        out.write("\n", 1);
+    };
+    // Blocking reads: an empty chunk is the end of the input (or a read error).
+    constexpr qint64 kChunk = 64 * 1024;
+    for (QByteArray chunk = in.read(kChunk); !chunk.isEmpty(); chunk = in.read(kChunk))
+        dispatcher.receive(lineEnds.translate(chunk), print);
+}
+
+} // namespace DecodeCommand
