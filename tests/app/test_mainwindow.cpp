@@ -8,6 +8,8 @@
 #include <QAction>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -29,6 +31,11 @@ private slots:
     void portChoiceClosesBeforeOpening();
     void portTipsShowDevices();
     void terminationSignalClosesTheWindowNormally();
+    void noSettingsFileGivesTheDefaults();
+    void settingsSurviveARestart();
+    void placementDefaultsAndIsSavedOnClose();
+    void noPumpFoundOnTheSeventhTickThenNoPumpState();
+    void answeringPumpIsNeverReportedMissing();
 
 private:
     QByteArray runClears() const;
@@ -218,6 +225,123 @@ void TestMainWindow::terminationSignalClosesTheWindowNormally() {
 #else
     QSKIP("no termination signals here");
 #endif
+}
+
+namespace {
+bool isChecked(QWidget* window, const char* name) {
+    auto* b = window->findChild<QAbstractButton*>(QLatin1String(name));
+    return b && b->isChecked();
+}
+QString text(QWidget* window, const char* name) {
+    if (auto* e = window->findChild<QLineEdit*>(QLatin1String(name)))
+        return e->text();
+    if (auto* l = window->findChild<QLabel*>(QLatin1String(name)))
+        return l->text();
+    return QStringLiteral("<missing>");
+}
+} // namespace
+
+void TestMainWindow::noSettingsFileGivesTheDefaults() {
+    QCOMPARE(m_state->SelectedPort, 0);
+    QVERIFY(m_link->events.isEmpty()); // no port opened
+    QVERIFY(!isChecked(m_window.get(), "check_trflag"));
+    QVERIFY(isChecked(m_window.get(), "Option13"));   // start-up screens Off
+    QVERIFY(isChecked(m_window.get(), "Option14"));   // Metric
+    QVERIFY(isChecked(m_window.get(), "Opduration")); // Duration
+    QVERIFY(isChecked(m_window.get(), "Option9"));    // password Off
+    QVERIFY(isChecked(m_window.get(), "Option10"));   // flow fault Deactivated
+    QVERIFY(!isChecked(m_window.get(), "Option17"));
+    QVERIFY(!isChecked(m_window.get(), "Option16"));
+    QCOMPARE(text(m_window.get(), "txtLogRate"), QStringLiteral("0"));
+    QCOMPARE(text(m_window.get(), "Txt_target_flow"), QStringLiteral("0"));
+}
+
+void TestMainWindow::settingsSurviveARestart() {
+    m_window->findChild<QAbstractButton*>(QStringLiteral("Option7_1"))->click();
+    m_window->findChild<QAbstractButton*>(QStringLiteral("Option8"))->click();
+    m_window->findChild<QAbstractButton*>(QStringLiteral("Option12"))->click();
+    m_window->findChild<QAbstractButton*>(QStringLiteral("Option15"))->click();
+    m_window->findChild<QAbstractButton*>(QStringLiteral("check_trflag"))->click();
+    m_window->findChild<QAbstractButton*>(QStringLiteral("Opstart"))->click();
+    m_window->findChild<QLineEdit*>(QStringLiteral("txtLogRate"))->setText(QStringLiteral("2.5"));
+    m_window->findChild<QLineEdit*>(QStringLiteral("Txt_target_flow"))
+        ->setText(QStringLiteral("2000"));
+    m_window->close();
+
+    // The file holds what a technician would read in it.
+    QFile f(m_dir->filePath(QStringLiteral("corvane.INI")));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray ini = f.readAll();
+    QVERIFY2(ini.contains("CommPort=2"), ini.constData());
+    QVERIFY2(ini.contains("Startup Screen=-1"), ini.constData());
+    QVERIFY2(ini.contains("Password=True"), ini.constData());
+    QVERIFY2(ini.contains("Loging=2"), ini.constData()); // 2.5 to the even neighbour
+
+    AppState state;
+    FakeSerialLink link;
+    MainWindow again(state, link,
+                     {m_dir->filePath(QStringLiteral("corvane.INI")), false,
+                      m_dir->filePath(QStringLiteral("placement.ini"))});
+    QCOMPARE(state.SelectedPort, 2);
+    QCOMPARE(link.currentPort(), 2);
+    QVERIFY(isChecked(&again, "Option7_1"));
+    QVERIFY(isChecked(&again, "Option8"));
+    QVERIFY(isChecked(&again, "Option12"));
+    QVERIFY(isChecked(&again, "Option15"));
+    QVERIFY(isChecked(&again, "check_trflag"));
+    QVERIFY(isChecked(&again, "Opstart"));
+    QCOMPARE(text(&again, "txtLogRate"), QStringLiteral("2"));
+    QCOMPARE(text(&again, "Txt_target_flow"), QStringLiteral("2000"));
+}
+
+void TestMainWindow::placementDefaultsAndIsSavedOnClose() {
+    const double dpi = m_window->logicalDpiX();
+    QCOMPARE(m_window->geometry().x(), twipsToPixels(100, dpi));
+    QCOMPARE(m_window->geometry().y(), twipsToPixels(1000, dpi));
+    m_window->setGeometry(QRect(30, 40, 900, 700));
+    m_window->close();
+    WindowPlacementStore store(m_dir->filePath(QStringLiteral("placement.ini")));
+    const WindowPlacement saved = store.load();
+    QCOMPARE(saved.width, pixelsToTwips(900, dpi));
+    QCOMPARE(saved.height, pixelsToTwips(700, dpi));
+}
+
+void TestMainWindow::noPumpFoundOnTheSeventhTickThenNoPumpState() {
+    m_window->timer1().stop(); // ticks are driven by hand
+    m_window->selectPort(0);
+    for (int tick = 1; tick <= 6; ++tick) {
+        m_window->pollTick();
+        QCoreApplication::processEvents();
+        QVERIFY2(m_window->pendingMessages().isEmpty(), qPrintable(QString::number(tick)));
+    }
+    m_window->pollTick();
+    QTRY_COMPARE(m_window->pendingMessages(), QStringList{QStringLiteral("No Pump Found")});
+    // While the box is open no tick runs and no second box stacks up.
+    const int writes = m_link->written().count("R99\rZ99\r");
+    m_window->pollTick();
+    QCOMPARE(m_link->written().count("R99\rZ99\r"), writes);
+    QCOMPARE(text(m_window.get(), "Label6"), QStringLiteral("Updating Display"));
+    QTRY_VERIFY(m_window->findChild<QMessageBox*>());
+    QVERIFY(m_window->acceptMessage());
+    QCOMPARE(m_state->PollTickCount, 0);
+    QCOMPARE(text(m_window.get(), "Label6"), QString());
+    QCOMPARE(text(m_window.get(), "Label3_10"), QStringLiteral("No Pump Currently Attached"));
+    QVERIFY(m_window->findChild<QWidget*>(QStringLiteral("Frame2"))->isHidden());
+}
+
+void TestMainWindow::answeringPumpIsNeverReportedMissing() {
+    m_window->timer1().stop();
+    m_window->selectPort(0);
+    QByteArray status(231, '0');
+    status.replace(0, 3, "R99");
+    status.replace(116, 8, "KST12345");
+    for (int tick = 1; tick <= 21; ++tick) {
+        m_window->pollTick();
+        m_link->receive(status + "\r");
+        QCoreApplication::processEvents();
+    }
+    QVERIFY(m_window->pendingMessages().isEmpty());
+    QCOMPARE(text(m_window.get(), "Label3_21"), QStringLiteral("Serial Number: KST12345"));
 }
 
 QTEST_MAIN(TestMainWindow)
