@@ -3,6 +3,7 @@
 #include "app/mainwindow.h"
 #include "app/signalclose.h"
 #include "link/qtseriallink.h"
+#include "sim/simseriallink.h"
 
 #include <QApplication>
 #include <QDir>
@@ -33,8 +34,13 @@ int main(int argc, char* argv[]) {
     AppState state;
     state.ProgramFolder = QApplication::applicationDirPath();
     const QString iniPath = QDir(state.ProgramFolder).filePath(QStringLiteral("corvane.INI"));
-    QtSerialLink serial(iniPath);
+    QtSerialLink realPort(iniPath);
+    SimSerialLink demoPump;
+    SerialLink& serial = demo ? static_cast<SerialLink&>(demoPump) : realPort;
     MainWindow window(state, serial, {iniPath, demo});
+    // The demo shows a pump at once, even before a port was ever chosen.
+    if (demo && state.SelectedPort == 0)
+        window.selectPort(0);
     closeWindowOnTerminationSignals(&window);
     window.show();
     return app.exec();
