@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -109,7 +110,7 @@ void PtyPump::flush() {
         m_outgoing.remove(0, qsizetype(n));
     }
     if (m_pump.pending() == 0 && m_outgoing.isEmpty() && m_pump.takeDisconnect()) {
-        dropLine();
+        drainThenDrop(0);
         return;
     }
     const bool more = m_pump.pending() > 0 || !m_outgoing.isEmpty();
@@ -120,6 +121,22 @@ void PtyPump::flush() {
         m_paceTimer.stop();
         m_pacer.stop();
     }
+}
+
+void PtyPump::drainThenDrop(int waitedMs) {
+    // Closing the master throws away what the reader has not read yet; let
+    // the bytes sent before the cable "breaks" arrive first (2 s at most).
+    // The terminal hands written bytes over a moment later, so the unread
+    // count means something only after a short wait.
+    int unread = 0;
+    if (m_slave >= 0 && ::ioctl(m_slave, FIONREAD, &unread) != 0)
+        unread = 0;
+    if ((unread == 0 && waitedMs >= 100) || waitedMs >= 2000) {
+        dropLine();
+        return;
+    }
+    m_readNotifier->setEnabled(false); // the pump hears nothing meanwhile
+    QTimer::singleShot(20, this, [this, waitedMs] { drainThenDrop(waitedMs + 20); });
 }
 
 void PtyPump::dropLine() {

@@ -34,6 +34,7 @@ private:
     void closePty();
     void onReadable();
     void flush();
+    void drainThenDrop(int waitedMs);
     void dropLine();
 
     SimPump m_pump;
