@@ -4,9 +4,11 @@
 #include "app/signalclose.h"
 #include "config/settingsstore.h"
 #include "link/qtseriallink.h"
+#include "sim/simseriallink.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTextStream>
 
@@ -36,12 +38,21 @@ int main(int argc, char* argv[]) {
     state.ProgramFolder = QApplication::applicationDirPath();
     // corvane.INI beside the program, or in the user's configuration folder
     // when the program's folder cannot be written (an installed program).
-    const QString iniPath =
+    QString iniPath =
         settingsFilePath(state.ProgramFolder,
                          QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
             .path;
-    QtSerialLink serial(iniPath);
+    // A demo session keeps its choices apart, so trying Corvane never
+    // changes the settings used with the real pump.
+    if (demo)
+        iniPath = QFileInfo(iniPath).dir().filePath(QStringLiteral("corvane-demo.INI"));
+    QtSerialLink realPort(iniPath);
+    SimSerialLink demoPump;
+    SerialLink& serial = demo ? static_cast<SerialLink&>(demoPump) : realPort;
     MainWindow window(state, serial, {iniPath, demo, QString()});
+    // The demo shows a pump at once, even before a port was ever chosen.
+    if (demo && state.SelectedPort == 0)
+        window.selectPort(0);
     closeWindowOnTerminationSignals(&window);
     window.show();
     return app.exec();
