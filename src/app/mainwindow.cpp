@@ -183,8 +183,9 @@ void MainWindow::formLoad() {
                                   : QStringLiteral("Corvane"));
     setGeometry(placementToPixels(m_placement.load(), logicalDpiX()));
     m_memo.clear();
-    // Without a stored port the technician starts by choosing one.
-    m_tabs->setCurrentIndex(m_state.SelectedPort == 0 ? 3 : 1);
+    // Without a stored port the technician starts by choosing one;
+    // otherwise the live view of the pump comes first.
+    m_tabs->setCurrentIndex(m_state.SelectedPort == 0 && !m_options.demo ? 3 : 1);
 
     // Initial values of the pickers: the PC's date and time, and the empty
     // pause marker on the six break pickers.
@@ -247,6 +248,15 @@ void MainWindow::connectControls() {
     if (flow && spin) {
         connect(spin, &QSpinBox::valueChanged, flow,
                 [flow](int v) { flow->setText(QString::number(v)); });
+        // And follows what is typed, where it can show it.
+        connect(flow, &QLineEdit::textChanged, spin, [spin](const QString& text) {
+            bool ok = false;
+            const int v = text.trimmed().toInt(&ok);
+            if (ok && v >= spin->minimum() && v <= spin->maximum()) {
+                const QSignalBlocker block(spin);
+                spin->setValue(v);
+            }
+        });
     }
 }
 

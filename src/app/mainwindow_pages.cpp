@@ -9,6 +9,8 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -367,9 +369,15 @@ QWidget* MainWindow::buildCommunicationPage() {
     g->addWidget(heading, 0, 0, 1, 2);
     int row = 1;
     for (const char* name : {"Label19", "Label11", "Label14"}) {
+        // The help texts place their line breaks with runs of blanks, made
+        // for a fixed-width label: in a fixed-pitch font 64 characters wide
+        // every run falls at the end of a line, as intended.
         QLabel* help = label(w, QString::fromLatin1(name), QString());
+        QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        help->setFont(fixed);
         help->setWordWrap(true);
-        help->setMaximumWidth(420);
+        help->setFixedWidth(QFontMetrics(fixed).horizontalAdvance(QString(64, QLatin1Char('x'))) +
+                            2 * help->margin() + 4);
         help->setAlignment(Qt::AlignTop | Qt::AlignLeft);
         g->addWidget(help, row++, 0);
     }
@@ -453,6 +461,7 @@ QWidget* MainWindow::buildProgramPage() {
     tl->addWidget(button(timing, QStringLiteral("CommandButton4"),
                          QStringLiteral("Clear Sampling Data in Pump")),
                   row, 1, 1, 2);
+    tl->setRowStretch(row + 1, 1);
 
     QGridLayout* g = p.grid;
     g->addWidget(timing, 0, 0);
