@@ -12,8 +12,12 @@ LogGrid::LogGrid(QWidget* parent) : QTableWidget(parent) {
     setRowCount(2);
 }
 
-void LogGrid::setCols(int n) { setColumnCount(std::max(1, n)); }
-void LogGrid::setRowsCount(int n) { setRowCount(std::max(1, n)); }
+void LogGrid::setCols(int n) {
+    setColumnCount(std::max(1, n));
+}
+void LogGrid::setRowsCount(int n) {
+    setRowCount(std::max(1, n));
+}
 
 void LogGrid::styleFixed(QTableWidgetItem* item, int row, int col) const {
     if (row == 0 || col == 0) {
@@ -28,7 +32,8 @@ void LogGrid::styleFixed(QTableWidgetItem* item, int row, int col) const {
 
 void LogGrid::setFormatString(const QString& format) {
     const GridFormat g = GridFormat::parse(format);
-    m_alignLeft = g.alignLeft;
+    if (!g.columnTitles.isEmpty())
+        m_alignLeft = g.alignLeft;
     for (int c = 0; c < g.columnTitles.size() && c < columnCount(); ++c)
         setCell(0, c, g.columnTitles[c]);
     for (int r = 0; r < g.rowTitles.size() && r < rowCount(); ++r)
