@@ -43,6 +43,7 @@ private slots:
     void selectedPortOutOfRangeOpensNothing();
     void failingWriteChangesNothing();
     void repeatedWriteFailuresMeanLost();
+    void emptyReadsMeanLost();
     void writesWholeTextOnce();
     void deviceLostAndBack();
     void refusedForAMomentAfterReplug();
@@ -161,6 +162,24 @@ void TestPumpLink::repeatedWriteFailuresMeanLost() {
     fake.failWrites = true;
     for (int i = 0; i < PumpLink::kFailedWritesMeanLost; ++i)
         link.sendToPump(QStringLiteral("R99\rZ99\r"));
+    QVERIFY(!link.isOpen());
+    QCOMPARE(link.statusText(), QStringLiteral("Com1 (fake1): device lost"));
+    QVERIFY(link.retrying());
+}
+
+// A hang-up that shows only as notifications with nothing to read.
+void TestPumpLink::emptyReadsMeanLost() {
+    AppState state;
+    FakeSerialLink fake;
+    PumpLink link(state, fake);
+    link.selectPort(0);
+    for (int i = 0; i < PumpLink::kEmptyReadsMeanLost - 1; ++i)
+        fake.receive(QByteArray());
+    fake.receive("R99\r"); // real data in between starts the count again
+    for (int i = 0; i < PumpLink::kEmptyReadsMeanLost - 1; ++i)
+        fake.receive(QByteArray());
+    QVERIFY(link.isOpen());
+    fake.receive(QByteArray());
     QVERIFY(!link.isOpen());
     QCOMPARE(link.statusText(), QStringLiteral("Com1 (fake1): device lost"));
     QVERIFY(link.retrying());
