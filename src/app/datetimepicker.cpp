@@ -16,14 +16,24 @@ DateTimePicker::DateTimePicker(Show show, QWidget* parent) : QDateTimeEdit(paren
         setCalendarPopup(true);
         break;
     }
-    setDateTime(QDateTime(QDate(2003, 1, 1), QTime(0, 0)));
+    // A format without date sections pins the date range to one day, which
+    // would clamp the time whenever the date is set; every picker keeps a
+    // full date and time whatever it shows.
+    clearMinimumDateTime();
+    clearMaximumDateTime();
+    // Pump dates and times are wall-clock values of the pump, not the PC's
+    // local time: 02:30 on a spring-forward day must stay 02:30.
+    setTimeSpec(Qt::UTC);
+    setDateTime(QDateTime(QDate(2003, 1, 1), QTime(0, 0), Qt::UTC));
 }
 
 bool DateTimePicker::setDateText(const QString& text) {
     const auto d = PickerText::parseDate(text);
     if (!d)
         return false;
-    setDate(*d);
+    // Through the whole value: a picker showing only the time pins its date
+    // range on setDate, clamping the time it holds.
+    setDateTime(QDateTime(*d, time(), Qt::UTC));
     return true;
 }
 
@@ -31,7 +41,7 @@ bool DateTimePicker::setTimeText(const QString& text) {
     const auto t = PickerText::parseTime(text);
     if (!t)
         return false;
-    setTime(*t);
+    setDateTime(QDateTime(date(), *t, Qt::UTC));
     return true;
 }
 

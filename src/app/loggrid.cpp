@@ -32,7 +32,8 @@ void LogGrid::styleFixed(QTableWidgetItem* item, int row, int col) const {
 
 void LogGrid::setFormatString(const QString& format) {
     const GridFormat g = GridFormat::parse(format);
-    m_alignLeft = g.alignLeft;
+    if (!g.columnTitles.isEmpty())
+        m_alignLeft = g.alignLeft;
     for (int c = 0; c < g.columnTitles.size() && c < columnCount(); ++c)
         setCell(0, c, g.columnTitles[c]);
     for (int r = 0; r < g.rowTitles.size() && r < rowCount(); ++r)

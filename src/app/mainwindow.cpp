@@ -269,8 +269,6 @@ void MainWindow::showMessage(const QString& text, std::function<void()> closed) 
 
 QStringList MainWindow::pendingMessages() const {
     QStringList out;
-    if (m_openBox)
-        out << m_openBox->text();
     for (const Message& m : m_messages)
         out << m.text;
     return out;

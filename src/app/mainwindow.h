@@ -50,7 +50,7 @@ public:
     // Shows a message box with an OK button once the current handling has
     // returned; `closed` runs when the user closed it. Boxes never stack.
     void showMessage(const QString& text, std::function<void()> closed = {});
-    // Message boxes waiting or open, oldest first (for tests).
+    // Message boxes waiting to be opened, oldest first (for tests).
     QStringList pendingMessages() const;
     // Closes the open message box as if OK were pressed (for tests).
     bool acceptMessage();

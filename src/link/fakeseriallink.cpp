@@ -2,10 +2,16 @@
 
 bool FakeSerialLink::open(int portNumber, const QString& settings) {
     close();
-    const bool ok = !missingPorts.contains(portNumber);
+    const bool missing = missingPorts.contains(portNumber);
+    const OpenError refused = refusedPorts.value(portNumber, OpenError::None);
+    const bool ok = !missing && refused == OpenError::None;
     events.append({Event::Open, portNumber, settings.toLatin1(), ok});
-    m_openError = ok ? OpenError::None : OpenError::NotFound;
-    m_errorText = ok ? QString() : QStringLiteral("no such device");
+    m_openError = missing ? OpenError::NotFound : refused;
+    m_errorText = missing                                  ? QStringLiteral("no such device")
+                  : refused == OpenError::PermissionDenied ? QStringLiteral("permission denied")
+                  : refused == OpenError::Busy ? QStringLiteral("in use by another program")
+                  : refused != OpenError::None ? QStringLiteral("cannot open")
+                                               : QString();
     m_open = ok;
     m_port = ok ? portNumber : 0;
     return ok;

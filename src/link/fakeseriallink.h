@@ -5,6 +5,7 @@
 #include "link/seriallink.h"
 
 #include <QList>
+#include <QMap>
 #include <QSet>
 
 class FakeSerialLink : public SerialLink {
@@ -31,13 +32,14 @@ public:
     QString lastErrorText() const override { return m_errorText; }
 
     // Test controls.
-    QSet<int> missingPorts;      // opening these fails with NotFound
-    bool failWrites = false;     // writes fail although the port is open
+    QSet<int> missingPorts;                // opening these fails with NotFound
+    QMap<int, OpenError> refusedPorts;     // opening these fails with the given reason
+    bool failWrites = false;               // writes fail although the port is open
     void receive(const QByteArray& bytes); // queue bytes and notify
-    void unplug();               // the device goes away while open
+    void unplug();                         // the device goes away while open
 
     QList<Event> events;
-    QByteArray written() const;  // every byte written, in order
+    QByteArray written() const; // every byte written, in order
     int currentPort() const { return m_port; }
 
 private:

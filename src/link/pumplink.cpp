@@ -12,6 +12,7 @@ PumpLink::PumpLink(AppState& state, SerialLink& link, QObject* parent)
 
 void PumpLink::selectPort(int index) {
     m_retry.stop();
+    m_afterLoss = false;
     m_link.close();
     // Recorded even when the open fails; the poll reports the missing pump.
     m_state.SelectedPort = index + 1;
@@ -29,6 +30,7 @@ void PumpLink::tryOpen(bool retry) {
     m_failedWrites = 0;
     if (m_link.open(port, kLineSettings)) {
         m_retry.stop();
+        m_afterLoss = false;
         setStatus(where + QStringLiteral(": open"));
         return;
     }
@@ -38,12 +40,15 @@ void PumpLink::tryOpen(bool retry) {
         why += QStringLiteral(" \u2014 is this user in the dialout group?");
     else if (err == SerialLink::OpenError::NotFound)
         why += QStringLiteral(" \u2014 is the adapter plugged in?");
-    // While retrying after a loss, keep saying the device is lost.
-    if (!retry)
+    // While retrying after a loss, keep saying the device is lost; otherwise
+    // say why the port stays closed now (missing, then refused, ...).
+    if (!retry || !m_afterLoss)
         setStatus(where + QStringLiteral(": ") + why);
     // A missing or busy device may come (back): an adapter plugged in, or
     // ModemManager letting go of a fresh USB port. Try again each second.
-    if (err == SerialLink::OpenError::NotFound || err == SerialLink::OpenError::Busy ||
+    // After a loss keep trying whatever the reason: a freshly plugged adapter
+    // can refuse access for a moment until udev has given it its group.
+    if (retry || err == SerialLink::OpenError::NotFound || err == SerialLink::OpenError::Busy ||
         err == SerialLink::OpenError::Other) {
         if (!m_retry.isActive())
             m_retry.start();
@@ -55,6 +60,7 @@ void PumpLink::tryOpen(bool retry) {
 void PumpLink::onDeviceLost() {
     const int port = m_state.SelectedPort;
     m_link.close();
+    m_afterLoss = true;
     setStatus(PortMap::describe(port, m_link.deviceName(port)) + QStringLiteral(": device lost"));
     if (!m_retry.isActive())
         m_retry.start();
@@ -68,7 +74,9 @@ void PumpLink::sendToPump(const QString& text) {
         busyHook(false);
 }
 
-void PumpLink::writeDirect(const QString& text) { write(text); }
+void PumpLink::writeDirect(const QString& text) {
+    write(text);
+}
 
 bool PumpLink::write(const QString& text) {
     const QByteArray bytes = text.toLatin1();

@@ -57,6 +57,7 @@ private:
     SerialLink& m_link;
     QTimer m_retry;
     QString m_status;
+    bool m_afterLoss = false; // retrying because an open port went away
     bool m_inReceive = false;
     bool m_receivePending = false;
     int m_emptyReads = 0;

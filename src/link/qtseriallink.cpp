@@ -17,6 +17,7 @@ QString QtSerialLink::deviceName(int portNumber) const {
 
 bool QtSerialLink::open(int portNumber, const QString& settings) {
     close();
+    ++m_openings;
     m_openError = OpenError::None;
     m_errorText.clear();
     const auto s = LineSettings::parse(settings);
@@ -32,16 +33,20 @@ bool QtSerialLink::open(int portNumber, const QString& settings) {
             m_openError = OpenError::NotFound;
             m_errorText = QStringLiteral("no such device");
             break;
-        case QSerialPort::PermissionError:
-            // Qt reports a port held by another program as a permission error;
-            // tell the two apart by what the system said.
-            m_openError = m_port.errorString().contains(QLatin1String("ermission"))
+        case QSerialPort::PermissionError: {
+            // Qt reports a port held by another program as a permission error
+            // too ("Permission error while locking the device", "Device or
+            // resource busy"); only the system's own "Permission denied" means
+            // this user may not open the device.
+            const QString why = m_port.errorString();
+            m_openError = why.contains(QLatin1String("Permission denied"), Qt::CaseInsensitive)
                               ? OpenError::PermissionDenied
                               : OpenError::Busy;
             m_errorText = m_openError == OpenError::PermissionDenied
                               ? QStringLiteral("permission denied")
                               : QStringLiteral("in use by another program");
             break;
+        }
         default:
             m_openError = OpenError::Other;
             m_errorText = m_port.errorString();
@@ -50,16 +55,16 @@ bool QtSerialLink::open(int portNumber, const QString& settings) {
         m_port.clearError();
         return false;
     }
-    const bool ok = m_port.setBaudRate(s->baud) &&
-                    m_port.setDataBits(static_cast<QSerialPort::DataBits>(s->dataBits)) &&
-                    m_port.setStopBits(s->stopBits == 2 ? QSerialPort::TwoStop
-                                                        : QSerialPort::OneStop) &&
-                    m_port.setParity(s->parity == 'E'   ? QSerialPort::EvenParity
-                                     : s->parity == 'O' ? QSerialPort::OddParity
-                                     : s->parity == 'M' ? QSerialPort::MarkParity
-                                     : s->parity == 'S' ? QSerialPort::SpaceParity
-                                                        : QSerialPort::NoParity) &&
-                    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    const bool ok =
+        m_port.setBaudRate(s->baud) &&
+        m_port.setDataBits(static_cast<QSerialPort::DataBits>(s->dataBits)) &&
+        m_port.setStopBits(s->stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop) &&
+        m_port.setParity(s->parity == 'E'   ? QSerialPort::EvenParity
+                         : s->parity == 'O' ? QSerialPort::OddParity
+                         : s->parity == 'M' ? QSerialPort::MarkParity
+                         : s->parity == 'S' ? QSerialPort::SpaceParity
+                                            : QSerialPort::NoParity) &&
+        m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!ok) {
         // A pseudo-terminal or odd driver may refuse a setting; the port is
         // still usable, so keep it open and say nothing.
@@ -69,7 +74,13 @@ bool QtSerialLink::open(int portNumber, const QString& settings) {
     return true;
 }
 
+QByteArray QtSerialLink::readAll() {
+    m_eofScanned = 0;
+    return m_port.readAll();
+}
+
 void QtSerialLink::close() {
+    m_eofScanned = 0;
     if (m_port.isOpen())
         m_port.close();
     m_port.clearError();
@@ -86,9 +97,13 @@ void QtSerialLink::onReadyRead() {
     if (m_lost)
         return;
     if (m_eof) {
-        const QByteArray waiting = m_port.peek(m_port.bytesAvailable());
-        if (waiting.contains(kEofChar))
-            emit comm(kEvEof);
+        const qint64 waiting = m_port.bytesAvailable();
+        if (waiting > m_eofScanned) {
+            const QByteArray fresh = m_port.peek(waiting).mid(m_eofScanned);
+            m_eofScanned = waiting;
+            if (fresh.contains(kEofChar))
+                emit comm(kEvEof);
+        }
     }
     emit comm(kEvReceive);
 }
@@ -103,9 +118,12 @@ void QtSerialLink::onError(QSerialPort::SerialPortError error) {
     m_errorText = m_port.errorString();
     // Closing inside the error signal has crashed Qt before; do it once the
     // signal has returned. Until then the m_lost flag stops reads and writes.
+    // A port chosen meanwhile is not the one that was lost.
     QMetaObject::invokeMethod(
         this,
-        [this] {
+        [this, opening = m_openings] {
+            if (opening != m_openings)
+                return;
             m_port.close();
             m_port.clearError();
             emit deviceLost();

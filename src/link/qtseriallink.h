@@ -15,7 +15,7 @@ public:
     void close() override;
     bool isOpen() const override { return m_port.isOpen(); }
     bool write(const QByteArray& data) override;
-    QByteArray readAll() override { return m_port.readAll(); }
+    QByteArray readAll() override;
     void setEofEnabled(bool on) override { m_eof = on; }
     bool eofEnabled() const override { return m_eof; }
     QString deviceName(int portNumber) const override;
@@ -30,6 +30,10 @@ private:
     QString m_iniPath;
     bool m_eof = false;
     bool m_lost = false; // device loss reported for this opening
+    int m_openings = 0;  // which opening a queued loss belongs to
+    // Waiting bytes already looked at for the end-of-file character, so one
+    // character left unread for a while is reported once.
+    qint64 m_eofScanned = 0;
     OpenError m_openError = OpenError::None;
     QString m_errorText;
 };

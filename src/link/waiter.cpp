@@ -1,5 +1,6 @@
 #include "link/waiter.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTime>
 #include <QTimer>
@@ -7,6 +8,15 @@
 
 double SystemWaitClock::secondsSinceMidnight() const {
     return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
+}
+
+double WaitClock::monotonicSeconds() const {
+    static QElapsedTimer since = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return since.nsecsElapsed() / 1e9;
 }
 
 qint32 Waiter::roundedStart(double s) {
@@ -23,6 +33,10 @@ void Waiter::waitSeconds(double n) {
 
     double last = m_clock.secondsSinceMidnight();
     double dayOffset = 0;
+    // The rounded start makes a wait last at most half a second more than n.
+    // The time of day can be set back (end of summer time, a clock
+    // correction); this wait then still ends after that long.
+    const double longest = m_clock.monotonicSeconds() + n + 0.5;
     for (;;) {
         const double reading = m_clock.secondsSinceMidnight();
         // The time of day starts again at zero at midnight; count on from there.
@@ -34,7 +48,7 @@ void Waiter::waitSeconds(double n) {
         double end = m_state.WaitStart + m_state.WaitLength;
         if (end < now - kDay / 2)
             end += kDay; // that wait began after midnight
-        if (now >= end)
+        if (now >= end || m_clock.monotonicSeconds() >= longest)
             break;
         const int sleepMs =
             std::max(1, std::min(maxSleepMs, static_cast<int>(std::ceil((end - now) * 1000))));

@@ -13,6 +13,8 @@ public:
     virtual ~WaitClock() = default;
     // Time of day in seconds since midnight, with its fraction.
     virtual double secondsSinceMidnight() const = 0;
+    // Seconds on a clock that is never set back (the default: since the first call).
+    virtual double monotonicSeconds() const;
 };
 
 class SystemWaitClock : public WaitClock {

@@ -16,14 +16,14 @@ bool CaptureMemo::writeAt(int position, const QString& text) {
         return false;
     const QString lineText = withoutLineEnd(text);
     const qsizetype old = position <= m_lines.size() ? m_lines[position - 1].size() : 0;
-    if (m_chars - old + lineText.size() > kMaxChars)
-        return false;
-    // Padding lines are empty, so they cost nothing in characters.
-    if (position > m_lines.size() + kMaxChars)
+    // Empty lines put in front of a far position cost their bookkeeping too.
+    const qsizetype added = position > m_lines.size() ? position - m_lines.size() : 0;
+    const qsizetype used = m_used - old + lineText.size() + added * kLineCost;
+    if (used > kMaxChars)
         return false;
     while (m_lines.size() < position)
         m_lines.append(QString());
-    m_chars += lineText.size() - old;
+    m_used = used;
     m_lines[position - 1] = lineText;
     return true;
 }
@@ -34,19 +34,19 @@ QString CaptureMemo::line(int n) const {
 
 void CaptureMemo::emptyLine(int n) {
     if (n >= 1 && n <= m_lines.size()) {
-        m_chars -= m_lines[n - 1].size();
+        m_used -= m_lines[n - 1].size();
         m_lines[n - 1].clear();
     }
 }
 
 void CaptureMemo::clear() {
     m_lines.clear();
-    m_chars = 0;
+    m_used = 0;
 }
 
 QByteArray CaptureMemo::toFileBytes() const {
     QByteArray out;
-    out.reserve(m_chars + 2 * m_lines.size());
+    out.reserve(m_used);
     for (const QString& l : m_lines) {
         out += l.toLatin1();
         out += "\r\n";
@@ -58,14 +58,19 @@ void CaptureMemo::setFromFileBytes(const QByteArray& bytes) {
     clear();
     QString current;
     bool pendingCr = false;
+    bool full = false;
     auto finish = [&] {
-        if (m_chars + current.size() <= kMaxChars) {
-            m_chars += current.size();
+        if (m_used + current.size() + kLineCost <= kMaxChars) {
+            m_used += current.size() + kLineCost;
             m_lines.append(current);
+        } else {
+            full = true;
         }
         current.clear();
     };
     for (const char c : bytes) {
+        if (full)
+            return;
         if (c == '\n') {
             if (!pendingCr)
                 finish();
@@ -76,11 +81,11 @@ void CaptureMemo::setFromFileBytes(const QByteArray& bytes) {
         if (c == '\r') {
             finish();
             pendingCr = true;
-        } else {
+        } else if (current.size() < kMaxChars) {
             current.append(QLatin1Char(c));
         }
     }
-    if (!current.isEmpty())
+    if (!current.isEmpty() && !full)
         finish();
 }
 

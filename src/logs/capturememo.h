@@ -8,8 +8,11 @@
 class CaptureMemo {
 public:
     // A runaway capture (a pump or cable spewing lines) must not eat the
-    // machine: writes that would pass this many characters are refused.
+    // machine: writes that would pass this budget are refused. Each line is
+    // charged its characters plus kLineCost for its own bookkeeping, so a
+    // flood of empty lines is bounded as well as a flood of long ones.
     static constexpr qsizetype kMaxChars = 16 * 1024 * 1024;
+    static constexpr qsizetype kLineCost = 32;
 
     // The text (a captured line, two blanks, CR, LF) becomes line `position`
     // (1-based); missing lines before it are left empty. False when refused.
@@ -24,6 +27,7 @@ public:
     // Each line ended by CR LF, nothing else.
     QByteArray toFileBytes() const;
     // The file's content replaces the memo's text; CR LF, LF or CR end a line.
+    // Past the budget the rest of the file is left out, never a line between.
     void setFromFileBytes(const QByteArray& bytes);
     const QStringList& lines() const { return m_lines; }
 
@@ -32,5 +36,5 @@ public:
 
 private:
     QStringList m_lines;
-    qsizetype m_chars = 0;
+    qsizetype m_used = 0; // characters + kLineCost per line
 };

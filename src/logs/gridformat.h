@@ -7,7 +7,7 @@
 
 struct GridFormat {
     bool alignLeft = false;
-    QStringList columnTitles; // from column 0
+    QStringList columnTitles; // from column 0; none when nothing stands before ";"
     QStringList rowTitles;    // from row 0; absent when there is no ";"
 
     static GridFormat parse(const QString& format);

@@ -2,7 +2,6 @@
 // choice and shutdown, driven through a recording serial port.
 #include "app/datetimepicker.h"
 #include "app/mainwindow.h"
-#include "app/signalclose.h"
 #include "link/fakeseriallink.h"
 
 #include <QAction>
@@ -14,8 +13,6 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <csignal>
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -29,8 +26,6 @@ private slots:
     void exitWritesRunClearTwice();
     void closeWritesRunClearOnce();
     void portChoiceClosesBeforeOpening();
-    void portTipsShowDevices();
-    void terminationSignalClosesTheWindowNormally();
     void noSettingsFileGivesTheDefaults();
     void settingsSurviveARestart();
     void placementDefaultsAndIsSavedOnClose();
@@ -202,29 +197,6 @@ void TestMainWindow::portChoiceClosesBeforeOpening() {
                                                         FakeSerialLink::Event::Open}));
     QCOMPARE(m_link->events.last().port, 3);
     QCOMPARE(m_link->events.last().data, QByteArray("57600,N,8,1"));
-}
-
-void TestMainWindow::portTipsShowDevices() {
-    for (int i = 0; i < 4; ++i) {
-        auto* opt = m_window->findChild<QRadioButton*>(QStringLiteral("Option7_%1").arg(i));
-        QVERIFY(opt);
-        QCOMPARE(opt->text(), QStringLiteral("Com%1").arg(i + 1));
-        QCOMPARE(opt->toolTip(), m_link->deviceName(i + 1));
-    }
-}
-
-void TestMainWindow::terminationSignalClosesTheWindowNormally() {
-#ifdef Q_OS_UNIX
-    m_window->selectPort(0);
-    m_window->show();
-    closeWindowOnTerminationSignals(m_window.get());
-    ::raise(SIGTERM);
-    QTRY_VERIFY(!m_window->isVisible());
-    // The shutdown sequence ran: RUN_CLEAR went out.
-    QCOMPARE(runClears(), QByteArray("1"));
-#else
-    QSKIP("no termination signals here");
-#endif
 }
 
 namespace {

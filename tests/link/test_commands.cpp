@@ -42,8 +42,8 @@ void TestCommands::wireText_data() {
         << runStart(kDateTimeNotInUse) << QByteArray("W17 255 255 255 255 255\r");
     QTest::newRow("stop not in use")
         << runStop(kDateTimeNotInUse) << QByteArray("W18 255 255 255 255 255\r");
-    QTest::newRow("duration not in use") << runDuration(kDurationNotInUse)
-                                         << QByteArray("W19 255 255\r");
+    QTest::newRow("duration not in use")
+        << runDuration(kDurationNotInUse) << QByteArray("W19 255 255\r");
     QTest::newRow("break 1") << break1("0 10 15 10") << QByteArray("W23 0 10 15 10\r");
     QTest::newRow("break 2") << break2("0 14 15 14") << QByteArray("W24 0 14 15 14\r");
     QTest::newRow("lunch") << lunch("0 12 30 12") << QByteArray("W25 0 12 30 12\r");

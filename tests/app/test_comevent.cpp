@@ -1,0 +1,133 @@
+// The window frame over the recording fake port: port choice and status bar,
+// the "COM EVENT" box opened only after the receive handling has returned
+// with every line kept in order, and shutdown on SIGTERM.
+#include "app/mainwindow.h"
+#include "app/signalclose.h"
+#include "link/fakeseriallink.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+
+namespace {
+QList<QMessageBox*> openBoxes(const QWidget& w) {
+    QList<QMessageBox*> out;
+    for (QMessageBox* b : w.findChildren<QMessageBox*>())
+        if (b->isVisible())
+            out << b;
+    return out;
+}
+} // namespace
+
+class TestComEvent : public QObject {
+    Q_OBJECT
+private slots:
+    void portOptionsAndStatus();
+    void comEventAfterReceiveInOrder();
+    void terminationClosesNormally();
+
+private:
+    QTemporaryDir m_dir;
+    MainWindow::Options options() const {
+        return {m_dir.filePath(QStringLiteral("corvane.INI")), false,
+                m_dir.filePath(QStringLiteral("placement.ini"))};
+    }
+};
+
+void TestComEvent::portOptionsAndStatus() {
+    AppState state;
+    FakeSerialLink fake;
+    fake.missingPorts << 3;
+    MainWindow w(state, fake, options());
+    auto* com1 = w.findChild<QAbstractButton*>(QStringLiteral("Option7_0"));
+    auto* com3 = w.findChild<QAbstractButton*>(QStringLiteral("Option7_2"));
+    auto* status = w.findChild<QLabel*>(QStringLiteral("portStatus"));
+    QVERIFY(com1 && com3 && status);
+    QCOMPARE(com3->text(), QStringLiteral("Com3"));
+    QCOMPARE(com3->toolTip(), QStringLiteral("fake3"));
+    QVERIFY(fake.events.isEmpty()); // the port is closed when the window opens
+
+    com1->click();
+    QCOMPARE(state.SelectedPort, 1);
+    QVERIFY(fake.isOpen());
+    com3->click();
+    QCOMPARE(state.SelectedPort, 3);
+    QVERIFY(!fake.isOpen());
+    QVERIFY(com3->isChecked());
+    QCOMPARE(status->text(),
+             QStringLiteral("Com3 (fake3): no such device \u2014 is the adapter plugged in?"));
+    QVERIFY(openBoxes(w).isEmpty()); // nothing modal for a port that will not open
+    w.selectPort(0);
+    QVERIFY(com1->isChecked());
+    QCOMPARE(status->text(), QStringLiteral("Com1 (fake1): open"));
+}
+
+// An end-of-file character arrives in the middle of a log download: the box
+// is only queued while the text is handled, opens afterwards, and lines that
+// come while it is open are handled in order behind the earlier ones.
+void TestComEvent::comEventAfterReceiveInOrder() {
+    AppState state;
+    FakeSerialLink fake;
+    MainWindow w(state, fake, options());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.selectPort(0);
+    w.pumpLink().setEofDetection(true);
+
+    int boxesSeenWhileHandling = 0;
+    connect(&w.pumpLink(), &PumpLink::received, &w,
+            [&] { boxesSeenWhileHandling += int(openBoxes(w).size()); });
+
+    fake.receive(QByteArray("PRI\rLogType,1\rrec 1\rrec\x1a 2\rre"));
+    QCOMPARE(w.pendingMessages(), QStringList{"COM EVENT"});
+    QVERIFY(openBoxes(w).isEmpty());
+    QCOMPARE(boxesSeenWhileHandling, 0);
+    QCOMPARE(w.captureMemo().lines(), (QStringList{"LogType,1  ", "rec 1  ", "rec 2  "}));
+
+    QTRY_COMPARE(openBoxes(w).size(), 1);
+    QMessageBox* box = openBoxes(w).first();
+    QCOMPARE(box->text(), QStringLiteral("COM EVENT"));
+    QVERIFY(w.pendingMessages().isEmpty());
+
+    // The box is open; the pump keeps talking.
+    fake.receive("c 3\rrec 4\r");
+    fake.receive("Done ok\r");
+    QCOMPARE(w.captureMemo().lines(),
+             (QStringList{"LogType,1  ", "rec 1  ", "rec 2  ", "rec 3  ", "rec 4  ", "Done ok  "}));
+    QCOMPARE(state.CaptureCount, 7);
+    QCOMPARE(openBoxes(w).size(), 1); // one character, one box
+
+    // A second end-of-file while the first box is open waits for it.
+    fake.receive("\x1a");
+    QTRY_VERIFY(w.pendingMessages() == QStringList{"COM EVENT"});
+    QTest::qWait(20);
+    QCOMPARE(openBoxes(w).size(), 1);
+    box->button(QMessageBox::Ok)->click();
+    QTRY_VERIFY(w.pendingMessages().isEmpty());
+    QTRY_COMPARE(openBoxes(w).size(), 1);
+    QCOMPARE(openBoxes(w).first()->text(), QStringLiteral("COM EVENT"));
+    openBoxes(w).first()->button(QMessageBox::Ok)->click();
+    QTRY_VERIFY(openBoxes(w).isEmpty());
+}
+
+// SIGTERM (logout) closes the window the normal way: "RUN_CLEAR" goes out.
+void TestComEvent::terminationClosesNormally() {
+    AppState state;
+    FakeSerialLink fake;
+    MainWindow w(state, fake, options());
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.selectPort(1);
+    closeWindowOnTerminationSignals(&w);
+    ::raise(SIGTERM);
+    QTRY_VERIFY(!w.isVisible());
+    QCOMPARE(fake.written(), QByteArray("RUN_CLEAR\r"));
+    QVERIFY(!w.timer1().isActive());
+}
+
+QTEST_MAIN(TestComEvent)
+#include "test_comevent.moc"
