@@ -131,10 +131,19 @@ void MainWindow::onReceived(const QByteArray& bytes) {
     m_dispatcher.receive(bytes, [this](const LineResult& r) { apply(r.changes); });
 }
 
+QWidget* MainWindow::element(const QString& name) {
+    // Every report names some eighty elements: look them up once.
+    if (m_elements.isEmpty())
+        for (QWidget* w : findChildren<QWidget*>())
+            if (!w->objectName().isEmpty())
+                m_elements.insert(w->objectName(), w);
+    return m_elements.value(name);
+}
+
 void MainWindow::apply(const UiChanges& c) {
     auto each = [this](const auto& map, auto&& fn) {
         for (auto it = map.cbegin(); it != map.cend(); ++it)
-            if (QWidget* w = findChild<QWidget*>(it.key()))
+            if (QWidget* w = element(it.key()))
                 fn(w, it.value());
     };
     each(c.text, [](QWidget* w, const QString& v) {
@@ -163,7 +172,7 @@ void MainWindow::apply(const UiChanges& c) {
     each(c.tooltip, [](QWidget* w, const QString& v) { w->setToolTip(v); });
     if (c.flowRange) {
         // Max first, then Min, as the model table sets them.
-        if (auto* spin = findChild<QSpinBox*>(QStringLiteral("UpDown1"))) {
+        if (auto* spin = qobject_cast<QSpinBox*>(element(QStringLiteral("UpDown1")))) {
             spin->setMaximum(c.flowRange->second);
             spin->setMinimum(c.flowRange->first);
         }

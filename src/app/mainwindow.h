@@ -16,6 +16,7 @@
 #include "logs/capturememo.h"
 #include "status/pollcycle.h"
 
+#include <QHash>
 #include <QMainWindow>
 #include <QStringList>
 #include <QTimer>
@@ -80,6 +81,8 @@ private:
     void runPollStep(const PollStep& step);
     void onReceived(const QByteArray& bytes);
     void showNextMessage();
+    // The window's element of that objectName, or null.
+    QWidget* element(const QString& name);
     void updatePortTips();
     void setBusy(bool busy);
 
@@ -94,6 +97,7 @@ private:
     PollCycle m_poll;
     WindowPlacementStore m_placement;
 
+    QHash<QString, QWidget*> m_elements;
     QTabWidget* m_tabs = nullptr;
     QButtonGroup* m_portGroup = nullptr;
     CaptureMemoView* m_memoView = nullptr;
