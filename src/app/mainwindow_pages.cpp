@@ -104,30 +104,25 @@ QWidget* MainWindow::buildSetupPage() {
     Page p = newPage(QStringLiteral("PROGRAM KST"), modelLabel(nullptr, 10), label3(nullptr, 19));
     QWidget* w = p.widget;
 
-    QGroupBox* stp = optionPair(
-        w, QStringLiteral("Frame_STPVOL"), QStringLiteral("Select Vol S.T.P Flow Control"),
-        option(w, QStringLiteral("Option17"), QStringLiteral("Volumetric Flow")),
-        option(w, QStringLiteral("Option16"), QStringLiteral("STP Flow")),
-        label(w, QStringLiteral("Label43"), QString()));
-    QGroupBox* pwd = optionPair(w, QStringLiteral("Frame8"), QStringLiteral("Password Settings"),
-                                option(w, QStringLiteral("Option8"), QStringLiteral("On")),
-                                option(w, QStringLiteral("Option9"), QStringLiteral("Off")),
-                                label(w, QStringLiteral("Label44"), QString()));
-    QGroupBox* fault =
-        optionPair(w, QStringLiteral("Frame9"), QStringLiteral("Flow Fault Settings"),
-                   option(w, QStringLiteral("Option10"), QStringLiteral("Deactivated")),
-                   option(w, QStringLiteral("Option11"), QStringLiteral("Activated")),
-                   label(w, QStringLiteral("Label45"), QString()));
-    QGroupBox* screens =
-        optionPair(w, QStringLiteral("Frame10"), QStringLiteral("Startup Display Screens"),
-                   option(w, QStringLiteral("Option12"), QStringLiteral("On")),
-                   option(w, QStringLiteral("Option13"), QStringLiteral("Off")),
-                   label(w, QStringLiteral("Label46"), QString()));
-    QGroupBox* units =
-        optionPair(w, QStringLiteral("Frame11"), QStringLiteral("Select Unit Of Measurement"),
-                   option(w, QStringLiteral("Option14"), QStringLiteral("Metric")),
-                   option(w, QStringLiteral("Option15"), QStringLiteral("English")),
-                   label(w, QStringLiteral("Label48"), QString()));
+    // The option pairs, each with the pump's current setting in blue.
+    const struct {
+        const char *frame, *caption, *first, *firstCaption, *second, *secondCaption, *current;
+    } pairs[] = {
+        {"Frame_STPVOL", "Select Vol S.T.P Flow Control", "Option17", "Volumetric Flow", "Option16",
+         "STP Flow", "Label43"},
+        {"Frame8", "Password Settings", "Option8", "On", "Option9", "Off", "Label44"},
+        {"Frame9", "Flow Fault Settings", "Option10", "Deactivated", "Option11", "Activated",
+         "Label45"},
+        {"Frame10", "Startup Display Screens", "Option12", "On", "Option13", "Off", "Label46"},
+        {"Frame11", "Select Unit Of Measurement", "Option14", "Metric", "Option15", "English",
+         "Label48"},
+    };
+    QList<QGroupBox*> frames;
+    for (const auto& pr : pairs)
+        frames << optionPair(w, QLatin1String(pr.frame), QLatin1String(pr.caption),
+                             option(w, QLatin1String(pr.first), QLatin1String(pr.firstCaption)),
+                             option(w, QLatin1String(pr.second), QLatin1String(pr.secondCaption)),
+                             label(w, QLatin1String(pr.current), QString()));
 
     QGroupBox* timing = column(w, QStringLiteral("Frame1"), QStringLiteral("Timing Setup"));
     add(timing,
@@ -178,11 +173,8 @@ QWidget* MainWindow::buildSetupPage() {
     progress->hide();
 
     QGridLayout* g = p.grid;
-    g->addWidget(stp, 0, 0);
-    g->addWidget(pwd, 0, 1);
-    g->addWidget(fault, 0, 2);
-    g->addWidget(screens, 1, 0);
-    g->addWidget(units, 1, 1);
+    for (int i = 0; i < frames.size(); ++i)
+        g->addWidget(frames[i], i / 3, i % 3);
     g->addWidget(rate, 1, 2);
     g->addWidget(timing, 2, 0);
     g->addWidget(clock, 2, 1, 1, 2);
