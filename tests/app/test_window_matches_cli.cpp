@@ -13,9 +13,17 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QProcess>
-#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+
+namespace {
+QString shownText(QWidget* w) {
+    auto* l = qobject_cast<QLabel*>(w);
+    auto* b = qobject_cast<QAbstractButton*>(w);
+    auto* g = qobject_cast<QGroupBox*>(w);
+    return l ? l->text() : b ? b->text() : g ? g->title() : QStringLiteral("<no text>");
+}
+} // namespace
 
 class TestWindowMatchesCli : public QObject {
     Q_OBJECT
@@ -28,33 +36,20 @@ void TestWindowMatchesCli::sameCaptions_data() {
     QTest::addColumn<QByteArray>("model");
     QTest::addColumn<bool>("running");
     QTest::addColumn<QByteArray>("setup"); // commands sent before the reports
-    QTest::newRow("KST-5 idle, English") << QByteArray("21") << false << QByteArray();
-    QTest::newRow("KST-12 running, metric") << QByteArray("29") << true << QByteArray("Y02\rY03\r");
-    QTest::newRow("KST-1, timing in duration mode")
-        << QByteArray("31") << false << QByteArray("G01\rG10\rG13\rG09\r");
-    QTest::newRow("ORBIT-12 running") << QByteArray("2D") << true << QByteArray("G04\r");
-    QTest::newRow("TRX, metric, programmed")
-        << QByteArray("80") << false
-        << QByteArray("Y02\rY03\rW17 30 08 05 12 26\rW18 00 17 05 12 26\rG12\r");
+    auto row = [](const char* name, const char* model, bool running, const char* setup) {
+        QTest::newRow(name) << QByteArray(model) << running << QByteArray(setup);
+    };
+    row("KST-5 idle, English", "21", false, "");
+    row("KST-12 running, metric", "29", true, "Y02\rY03\r");
+    row("KST-1, timing in duration mode", "31", false, "G01\rG10\rG13\rG09\r");
+    row("ORBIT-12 running", "2D", true, "G04\r");
+    row("TRX programmed", "80", false, "Y02\rY03\rW17 30 08 05 12 26\rW18 00 17 05 12 26\rG12\r");
 }
-
-namespace {
-QString shownText(QWidget* w) {
-    if (auto* l = qobject_cast<QLabel*>(w))
-        return l->text();
-    if (auto* b = qobject_cast<QAbstractButton*>(w))
-        return b->text();
-    if (auto* g = qobject_cast<QGroupBox*>(w))
-        return g->title();
-    return QStringLiteral("<no text>");
-}
-} // namespace
 
 void TestWindowMatchesCli::sameCaptions() {
     QFETCH(QByteArray, model);
     QFETCH(bool, running);
     QFETCH(QByteArray, setup);
-
     SimPumpOptions options;
     options.model = model;
     options.running = running;
@@ -63,39 +58,23 @@ void TestWindowMatchesCli::sameCaptions() {
     pump.clearOutput();
     // Two rounds, so the second status report is read with the units the
     // setup report of the first round set.
-    pump.write("R99\rZ99\r");
-    pump.write("R99\rZ99\r");
+    pump.write("R99\rZ99\rR99\rZ99\r");
     const QByteArray trace = pump.read();
-    QVERIFY(trace.count("R99") >= 2);
 
     QProcess cli;
     cli.start(QStringLiteral(CORVANE_CLI_PATH), {QStringLiteral("decode")});
-    QVERIFY(cli.waitForStarted());
     cli.write(trace);
     cli.closeWriteChannel();
-    QVERIFY(cli.waitForFinished(20000));
-    QCOMPARE(cli.exitCode(), 0);
-
-    // The last value the inspector reports for each element.
-    QMap<QString, QString> text;
-    QMap<QString, bool> visible;
-    QMap<QString, QString> date;
+    QVERIFY(cli.waitForFinished(20000) && cli.exitCode() == 0);
+    // The last text, visibility and date the inspector reports for each element.
+    QMap<QString, QVariantMap> last;
     for (const QByteArray& line : cli.readAllStandardOutput().split('\n')) {
-        if (line.isEmpty())
-            continue;
         const QJsonObject o = QJsonDocument::fromJson(line).object();
-        QVERIFY(!o.isEmpty());
-        const QJsonObject t = o.value(QStringLiteral("text")).toObject();
-        for (auto it = t.begin(); it != t.end(); ++it)
-            text.insert(it.key(), it.value().toString());
-        const QJsonObject v = o.value(QStringLiteral("visible")).toObject();
-        for (auto it = v.begin(); it != v.end(); ++it)
-            visible.insert(it.key(), it.value().toBool());
-        const QJsonObject d = o.value(QStringLiteral("date")).toObject();
-        for (auto it = d.begin(); it != d.end(); ++it)
-            date.insert(it.key(), it.value().toString());
+        QVERIFY(line.isEmpty() || !o.isEmpty());
+        for (const char* member : {"text", "visible", "date"})
+            last[member].insert(o.value(member).toObject().toVariantMap());
     }
-    QVERIFY(text.size() > 40);
+    QVERIFY(last["text"].size() > 40);
 
     QTemporaryDir dir;
     AppState state;
@@ -109,24 +88,19 @@ void TestWindowMatchesCli::sameCaptions() {
     window.timer1().stop();
     window.selectPort(0);
     link.receive(trace);
-
-    for (auto it = text.cbegin(); it != text.cend(); ++it) {
-        QWidget* w = window.findChild<QWidget*>(it.key());
-        QVERIFY2(w, qPrintable(it.key()));
-        QCOMPARE(shownText(w), it.value());
-    }
-    for (auto it = visible.cbegin(); it != visible.cend(); ++it) {
-        QWidget* w = window.findChild<QWidget*>(it.key());
-        QVERIFY2(w, qPrintable(it.key()));
-        QVERIFY2(w->isHidden() == !it.value(), qPrintable(it.key()));
-    }
-    for (auto it = date.cbegin(); it != date.cend(); ++it) {
-        if (it.value().size() != 8)
-            continue; // the PC's own date, handed as "mm,d,yy"
-        auto* p = window.findChild<DateTimePicker*>(it.key());
-        QVERIFY2(p, qPrintable(it.key()));
-        QCOMPARE(p->dateText(), it.value());
-    }
+    for (const QString& m : last.keys())
+        for (auto it = last[m].cbegin(); it != last[m].cend(); ++it) {
+            QWidget* w = window.findChild<QWidget*>(it.key());
+            auto* picker = qobject_cast<DateTimePicker*>(w);
+            QVERIFY2(w, qPrintable(it.key()));
+            if (m == "text")
+                QCOMPARE(shownText(w), it.value().toString());
+            else if (m == "visible")
+                QVERIFY2(w->isHidden() == !it.value().toBool(), qPrintable(it.key()));
+            else if (it.value().toString().size() == 8) // not the PC's own "mm,d,yy" date
+                QVERIFY2(picker && picker->dateText() == it.value().toString(),
+                         qPrintable(it.key()));
+        }
 }
 
 QTEST_MAIN(TestWindowMatchesCli)
