@@ -1,8 +1,7 @@
-// What the capture memo, the log table's format string and the picker texts
-// must do, without a window.
+// What the capture memo and the picker texts must do, without a window (the
+// log table's format string is checked on the grid itself, with the widgets).
 #include "core/pickertext.h"
 #include "logs/capturememo.h"
-#include "logs/gridformat.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -14,8 +13,6 @@ private slots:
     void memo();
     void memoSaveLoad_data();
     void memoSaveLoad();
-    void gridFormat_data();
-    void gridFormat();
     void pickerText_data();
     void pickerText();
 };
@@ -81,29 +78,6 @@ void TestComponents::memoSaveLoad() {
     QCOMPARE(m.lines(), lines);
     QVERIFY(m.save(f.fileName()) && f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), lines.isEmpty() ? QByteArray() : lines.join("\r\n").toLatin1() + "\r\n");
-}
-
-void TestComponents::gridFormat_data() {
-    QTest::addColumn<QString>("format");
-    QTest::addColumn<bool>("left");
-    QTest::addColumn<QStringList>("columns");
-    QTest::addColumn<QStringList>("rows");
-    QTest::newRow("left, titles, row titles")
-        << "<Log|Date|| Flow cc ;|1|2" << true << QStringList{"Log", "Date", "", " Flow cc "}
-        << QStringList{"", "1", "2"};
-    QTest::newRow("< only counts in front")
-        << "A|<B" << false << QStringList{"A", "<B"} << QStringList{};
-    // The log download's row numbers: the column titles stay as they are.
-    QTest::newRow("row titles only") << ";Log Number |1 |2 |" << false << QStringList{}
-                                     << QStringList{"Log Number ", "1 ", "2 ", ""};
-}
-
-void TestComponents::gridFormat() {
-    QFETCH(QString, format);
-    const GridFormat g = GridFormat::parse(format);
-    QTEST(g.alignLeft, "left");
-    QTEST(g.columnTitles, "columns");
-    QTEST(g.rowTitles, "rows");
 }
 
 // What a picker reads back from a text given as a date or time ("": neither).
