@@ -50,15 +50,6 @@ void FakeSerialLink::receive(const QByteArray& bytes) {
     emit comm(kEvReceive);
 }
 
-void FakeSerialLink::unplug() {
-    if (!m_open)
-        return;
-    m_open = false;
-    m_waiting.clear();
-    missingPorts.insert(m_port);
-    emit deviceLost();
-}
-
 QByteArray FakeSerialLink::written() const {
     QByteArray out;
     for (const Event& e : events)

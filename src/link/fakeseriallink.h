@@ -36,7 +36,6 @@ public:
     QMap<int, OpenError> refusedPorts;     // opening these fails with the given reason
     bool failWrites = false;               // writes fail although the port is open
     void receive(const QByteArray& bytes); // queue bytes and notify
-    void unplug();                         // the device goes away while open
 
     QList<Event> events;
     QByteArray written() const; // every byte written, in order
