@@ -8,19 +8,19 @@
 #include "core/pickertext.h"
 #include "link/commands.h"
 
-#include <QDateTime>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSpinBox>
-
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -190,7 +190,17 @@ void MainWindow::formLoad() {
     loadSettings();
     setWindowTitle(m_options.demo ? QStringLiteral("Corvane \u2014 Demo pump")
                                   : QStringLiteral("Corvane"));
-    setGeometry(placementToPixels(m_placement.load(), logicalDpiX()));
+    QRect where = placementToPixels(m_placement.load(), logicalDpiX());
+    // A placement saved on a monitor that is gone would open the window
+    // where nobody can see it: bring it back onto the primary screen.
+    bool onScreen = false;
+    for (const QScreen* screen : QGuiApplication::screens())
+        onScreen = onScreen || screen->availableGeometry().intersects(
+                                   where.adjusted(0, 0, 0, -where.height() + 40));
+    if (!onScreen)
+        if (const QScreen* primary = QGuiApplication::primaryScreen())
+            where.moveTopLeft(primary->availableGeometry().topLeft());
+    setGeometry(where);
     m_memo.clear();
     // Without a stored port the technician starts by choosing one;
     // otherwise the live view of the pump comes first.

@@ -182,6 +182,15 @@ void TestMainWindow::placementDefaultsAndIsSavedOnClose() {
         WindowPlacementStore(m_dir->filePath(QStringLiteral("placement.ini"))).load();
     QCOMPARE(saved.width, pixelsToTwips(900, dpi));
     QCOMPARE(saved.height, pixelsToTwips(700, dpi));
+
+    // Saved on a monitor that is gone: the window comes back where it shows.
+    WindowPlacementStore(m_dir->filePath(QStringLiteral("placement.ini")))
+        .save({-900000, 900000, 8580, 7290});
+    AppState state;
+    FakeSerialLink link;
+    auto again = open(state, link);
+    QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(
+        again->geometry().topLeft()));
 }
 
 // With no pump, "No Pump Found" comes on the seventh tick; while it is open
