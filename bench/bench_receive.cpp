@@ -2,8 +2,8 @@
 // capture into the memo, dispatch) in port-sized chunks, several times, and
 // prints the throughput and the peak memory before and after, to show the
 // receive path is fast next to the wire and keeps memory bounded.
-#include "link/responsedispatcher.h"
 #include "logs/capturememo.h"
+#include "protocol/responsedispatcher.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

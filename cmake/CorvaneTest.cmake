@@ -1,10 +1,15 @@
-# corvane_add_test(NAME source... [GUI]) builds one test program against the
-# libraries (never recompiling their sources) and registers it with CTest.
+# corvane_add_test(NAME source... [GUI] [LIBS layer...]) builds one test
+# program against the libraries (never recompiling their sources) and
+# registers it with CTest. LIBS names the lowest layer libraries the test
+# needs, so a layer that reaches up to a higher one fails to link; without
+# it the test links the whole core (or the window with GUI).
 function(corvane_add_test name)
-    cmake_parse_arguments(ARG "GUI" "" "" ${ARGN})
+    cmake_parse_arguments(ARG "GUI" "" "LIBS" ${ARGN})
     add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
     if(ARG_GUI)
         target_link_libraries(${name} PRIVATE corvane_ui Qt6::Test)
+    elseif(ARG_LIBS)
+        target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test)
     else()
         target_link_libraries(${name} PRIVATE corvane_core Qt6::Test)
     endif()

@@ -1,8 +1,8 @@
 // libFuzzer target: arbitrary bytes from the pump through the receive path.
 // The first byte chooses how the bytes are cut into receive events; the
 // line buffer and the capture memo must stay within their bounds.
-#include "link/responsedispatcher.h"
 #include "logs/capturememo.h"
+#include "protocol/responsedispatcher.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -6,7 +6,7 @@
 #include "app/loggrid.h"
 #include "config/settingsstore.h"
 #include "core/pickertext.h"
-#include "link/commands.h"
+#include "protocol/commands.h"
 
 #include <QApplication>
 #include <QButtonGroup>

@@ -11,10 +11,10 @@
 #include "core/appstate.h"
 #include "core/uichanges.h"
 #include "link/pumplink.h"
-#include "link/responsedispatcher.h"
-#include "link/waiter.h"
 #include "logs/capturememo.h"
-#include "status/pollcycle.h"
+#include "protocol/pollcycle.h"
+#include "protocol/responsedispatcher.h"
+#include "protocol/waiter.h"
 
 #include <QHash>
 #include <QMainWindow>

@@ -1,4 +1,4 @@
-// Decodes one captured history line (LastLine, at memo position CaptureCount)
+// Decodes one captured history line, written at memo position captureCount,
 // into a row of the log table.
 #pragma once
 
@@ -11,4 +11,4 @@ struct LogLineResult {
     UiChanges changes;
 };
 
-LogLineResult decodeLogLine(AppState& state);
+LogLineResult decodeLogLine(const QString& line, int captureCount, AppState& state);

@@ -55,8 +55,8 @@ QString flowModeCaption(int d) {
                   : QStringLiteral("Flow Mode is: S.T.P.     ");
 }
 
-void decodeSetup(AppState& state, Writer& w) {
-    const FlagLine line(state.LastLine);
+void decodeSetup(const QString& text, AppState& state, Writer& w) {
+    const FlagLine line(text);
 
     // Timing routines.
     w.flag("TimingFlag", state.TimingFlag, line.at(5));
@@ -152,8 +152,8 @@ void decodeSetup(AppState& state, Writer& w) {
     w.c.color.insert(QStringLiteral("Label3_7"), volumetric ? kGreen : kBlue);
 }
 
-void decodePumpState(AppState& state, Writer& w) {
-    const FlagLine line(state.PumpStateLine);
+void decodePumpState(const QString& text, AppState& state, Writer& w) {
+    const FlagLine line(text);
     using NumberFormat::pumpDate;
     using NumberFormat::pumpTime;
 
@@ -205,14 +205,14 @@ void decodePumpState(AppState& state, Writer& w) {
 
 } // namespace
 
-UiChanges decodeSetupReport(AppState& state) {
+UiChanges decodeSetupReport(const QString& line, AppState& state) {
     Writer w;
-    decodeSetup(state, w);
+    decodeSetup(line, state, w);
     return w.c;
 }
 
-UiChanges pumpStatSub(AppState& state) {
+UiChanges pumpStatSub(const QString& line, AppState& state) {
     Writer w;
-    decodePumpState(state, w);
+    decodePumpState(line, state, w);
     return w.c;
 }

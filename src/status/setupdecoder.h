@@ -5,7 +5,7 @@
 #include "core/appstate.h"
 #include "core/uichanges.h"
 
-// Reads LastLine.
-UiChanges decodeSetupReport(AppState& state);
-// Reads PumpStateLine.
-UiChanges pumpStatSub(AppState& state);
+// A "Z99" line.
+UiChanges decodeSetupReport(const QString& line, AppState& state);
+// A "P01" line (the dispatcher keeps a copy in PumpStateLine).
+UiChanges pumpStatSub(const QString& line, AppState& state);

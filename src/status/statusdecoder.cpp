@@ -12,7 +12,8 @@ namespace {
 
 class StatusDecode {
 public:
-    StatusDecode(AppState& state, const QDateTime& now) : m_state(state), m_now(now) {}
+    StatusDecode(const QString& line, AppState& state, const QDateTime& now)
+        : m_state(state), m_now(now), m_line(line) {}
     UiChanges run();
 
 private:
@@ -61,7 +62,7 @@ private:
 
     AppState& m_state;
     const QDateTime m_now;
-    const QString m_line = m_state.LastLine;
+    const QString& m_line;
     UiChanges m_c;
 };
 
@@ -297,6 +298,6 @@ void StatusDecode::runState() {
 
 } // namespace
 
-UiChanges decodeStatusReport(AppState& state, const QDateTime& now) {
-    return StatusDecode(state, now).run();
+UiChanges decodeStatusReport(const QString& line, AppState& state, const QDateTime& now) {
+    return StatusDecode(line, state, now).run();
 }

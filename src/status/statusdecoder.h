@@ -1,4 +1,4 @@
-// Decodes the pump's status report (an "R99" line held in LastLine) into the
+// Decodes the pump's status report (an "R99" line) into the
 // window's status captions, pickers and RUN-mode groups, and leaves the serial
 // number, log count and model state for the rest of the program.
 #pragma once
@@ -9,4 +9,5 @@
 #include <QDateTime>
 
 // `now` is the computer's clock shown beside the pump's clock.
-UiChanges decodeStatusReport(AppState& state, const QDateTime& now = QDateTime::currentDateTime());
+UiChanges decodeStatusReport(const QString& line, AppState& state,
+                             const QDateTime& now = QDateTime::currentDateTime());

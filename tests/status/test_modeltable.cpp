@@ -49,8 +49,7 @@ void TestModelTable::sequence() {
     UiChanges c;
     for (const QString& code : codes) {
         const QString line = TestLines::statusLine({"type=" + code.leftJustified(2)});
-        state.LastLine = code.size() < 2 ? line.left(71 + code.size()) : line;
-        c = decodeStatusReport(state);
+        c = decodeStatusReport(code.size() < 2 ? line.left(71 + code.size()) : line, state);
     }
     const QString path = file.isEmpty() ? "" : QDir::toNativeSeparators("/opt/corvane/" + file);
     TestLines::expectChanges(c, {"Label3_10,Label3_22" + (written ? "=" + caption : ""),

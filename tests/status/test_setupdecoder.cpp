@@ -114,8 +114,8 @@ void TestSetupDecoder::lines() {
     QFETCH(QStringList, expected);
     AppState state;
     state.UnitsFlag = 3;
-    state.LastLine = state.PumpStateLine = line;
-    const UiChanges c = line.startsWith("Z99") ? decodeSetupReport(state) : pumpStatSub(state);
+    const UiChanges c =
+        line.startsWith("Z99") ? decodeSetupReport(line, state) : pumpStatSub(line, state);
     TestLines::expectChanges(c, expected);
     // The values reported are the ones kept for the send steps; UnitsFlag is
     // kept only when it was read.

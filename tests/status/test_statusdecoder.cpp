@@ -10,9 +10,8 @@ using TestLines::statusLine;
 
 namespace {
 UiChanges decode(AppState& state, const QString& line, bool metric = false) {
-    state.LastLine = line;
     state.UnitsFlag = metric ? 1 : 0;
-    return decodeStatusReport(state, QDateTime(QDate(2026, 3, 7), QTime(9, 5, 3)));
+    return decodeStatusReport(line, state, QDateTime(QDate(2026, 3, 7), QTime(9, 5, 3)));
 }
 } // namespace
 

@@ -3,7 +3,7 @@
 // window would do with it, as JSON Lines.
 #pragma once
 
-#include "link/responsedispatcher.h"
+#include "protocol/responsedispatcher.h"
 
 #include <QByteArray>
 #include <QJsonObject>

@@ -1,5 +1,5 @@
 // Exact bytes of every command text.
-#include "link/commands.h"
+#include "protocol/commands.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
 // Received characters to dispatched lines: assembly across chunk boundaries,
 // dropped characters, the line bound, and the log-capture rules.
-#include "link/responsedispatcher.h"
 #include "logs/capturememo.h"
+#include "protocol/responsedispatcher.h"
 
 #include <QTest>
 

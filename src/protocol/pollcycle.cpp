@@ -1,6 +1,6 @@
-#include "status/pollcycle.h"
+#include "protocol/pollcycle.h"
 
-#include "link/commands.h"
+#include "protocol/commands.h"
 
 #include <initializer_list>
 

@@ -1,6 +1,6 @@
 // WaitSeconds against a clock the test drives: the rounded start, the shared
 // start/length pair, midnight, and a clock set back while waiting.
-#include "link/waiter.h"
+#include "protocol/waiter.h"
 
 #include <QTest>
 #include <QTimer>

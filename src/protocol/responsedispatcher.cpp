@@ -1,4 +1,4 @@
-#include "link/responsedispatcher.h"
+#include "protocol/responsedispatcher.h"
 
 #include "logs/capturememo.h"
 #include "logs/logdecoder.h"
@@ -29,7 +29,7 @@ LineResult ResponseDispatcher::handleLine(const QString& line) {
                 onMemoWrite(position);
             // Writing into the memo decodes the line at once, with LastLine
             // and CaptureCount as they stand now.
-            LogLineResult log = decodeLogLine(m_state);
+            LogLineResult log = decodeLogLine(line, position, m_state);
             switch (log.kind) {
             case LogLineResult::Kind::Record:
                 result.kind = LineResult::Kind::Log;
@@ -58,14 +58,14 @@ LineResult ResponseDispatcher::handleLine(const QString& line) {
         m_state.CaptureMode = false;
     } else if (code == QLatin1String("R99")) {
         result.kind = LineResult::Kind::Status;
-        result.changes.merge(decodeStatusReport(m_state));
+        result.changes.merge(decodeStatusReport(line, m_state));
     } else if (code == QLatin1String("Z99")) {
         result.kind = LineResult::Kind::Setup;
-        result.changes.merge(decodeSetupReport(m_state));
+        result.changes.merge(decodeSetupReport(line, m_state));
     } else if (code == QLatin1String("P01")) {
         result.kind = LineResult::Kind::State;
         m_state.PumpStateLine = line;
-        result.changes.merge(pumpStatSub(m_state));
+        result.changes.merge(pumpStatSub(line, m_state));
     }
     return result;
 }

@@ -1,4 +1,4 @@
-#include "link/waiter.h"
+#include "protocol/waiter.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

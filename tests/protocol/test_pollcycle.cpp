@@ -1,7 +1,7 @@
 // The status poll tick by tick: Timer1 is played by calling tick(), the pump
 // by setting LastSerialNumber between ticks as the status decoder does when a
 // report comes back, the user by closing the "No Pump Found" box.
-#include "status/pollcycle.h"
+#include "protocol/pollcycle.h"
 
 #include <QTest>
 
