@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -26,31 +27,31 @@
 #include <QVBoxLayout>
 
 MainWindow::MainWindow(AppState& state, SerialLink& link, Options options, QWidget* parent)
-    : QMainWindow(parent), m_state(state), m_options(std::move(options)), m_link(state, link),
-      m_dispatcher(state, m_memo), m_waiter(state, m_clock), m_poll(state),
+    : QMainWindow(parent), m_state(state), m_options(std::move(options)),
+      m_session(state, link, m_clock),
       m_placement(m_options.placementPath.isEmpty()
                       ? WindowPlacementStore()
                       : WindowPlacementStore(m_options.placementPath)) {
     setObjectName(QStringLiteral("frmmain"));
-    m_link.busyHook = [this](bool busy) { setBusy(busy); };
-    m_waiter.busyHook = [this](bool busy) { setBusy(busy); };
     buildWindow();
     connectControls();
 
-    connect(&m_link, &PumpLink::received, this, &MainWindow::onReceived);
-    connect(&m_link, &PumpLink::endOfFileReceived, this,
-            [this] { apply(ResponseDispatcher::endOfFile()); });
-    connect(&m_link, &PumpLink::statusChanged, this, [this](const QString& text) {
+    connect(&m_session, &PumpSession::changed, this, &MainWindow::apply);
+    connect(&m_session, &PumpSession::messageRequested, this, &MainWindow::showMessage);
+    connect(&m_session, &PumpSession::messageDismissed, this, &MainWindow::dismissMessage);
+    connect(&m_session, &PumpSession::cursorBusy, this, &MainWindow::setBusy);
+    connect(&m_session, &PumpSession::saveSettingsRequested, this, &MainWindow::saveSettings);
+    connect(&m_session, &PumpSession::portStatusChanged, this, [this](const QString& text) {
         m_portStatus->setText(m_options.demo ? QStringLiteral("Demo pump \u2014 ") + text : text);
     });
-    m_dispatcher.onMemoWrite = [this](int position) { m_memoView->lineWritten(position); };
-
-    m_timer1.setObjectName(QStringLiteral("Timer1"));
-    m_timer1.setInterval(1000);
-    connect(&m_timer1, &QTimer::timeout, this, &MainWindow::onPollTick);
+    connect(&m_session, &PumpSession::notice, this,
+            [this](const QString& text) { statusBar()->showMessage(text, 15000); });
+    m_session.dispatcher().onMemoWrite = [this](int position) {
+        m_memoView->lineWritten(position);
+    };
 
     formLoad();
-    m_timer1.start();
+    m_session.resumePolling();
 }
 
 MainWindow::~MainWindow() = default;
@@ -93,7 +94,7 @@ void MainWindow::buildWindow() {
     QAction* exit = file->addAction(QStringLiteral("E&xit"));
     exit->setObjectName(QStringLiteral("Menu_exit"));
     connect(exit, &QAction::triggered, this, [this] {
-        m_link.sendToPump(Commands::runClear());
+        m_session.menuExit();
         close();
     });
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -116,7 +117,7 @@ void MainWindow::buildWindow() {
 void MainWindow::updatePortTips() {
     for (int i = 0; i < 4; ++i)
         if (QAbstractButton* b = m_portGroup->button(i))
-            b->setToolTip(m_link.link().deviceName(i + 1));
+            b->setToolTip(m_session.link().link().deviceName(i + 1));
 }
 
 void MainWindow::selectPort(int index) {
@@ -124,11 +125,7 @@ void MainWindow::selectPort(int index) {
         return;
     if (QAbstractButton* b = m_portGroup->button(index); b && !b->isChecked())
         b->setChecked(true);
-    m_link.selectPort(index);
-}
-
-void MainWindow::onReceived(const QByteArray& bytes) {
-    m_dispatcher.receive(bytes, [this](const LineResult& r) { apply(r.changes); });
+    m_session.selectPort(index);
 }
 
 QWidget* MainWindow::element(const QString& name) {
@@ -177,6 +174,14 @@ void MainWindow::apply(const UiChanges& c) {
             spin->setMinimum(c.flowRange->first);
         }
     }
+    each(c.barMaxima, [](QWidget* w, int v) {
+        if (auto* b = qobject_cast<QProgressBar*>(w))
+            b->setMaximum(v);
+    });
+    each(c.bars, [](QWidget* w, int v) {
+        if (auto* b = qobject_cast<QProgressBar*>(w))
+            b->setValue(std::min(v, b->maximum()));
+    });
     if (c.logRow >= 0)
         for (auto it = c.cells.cbegin(); it != c.cells.cend(); ++it)
             m_grid->setCell(c.logRow, it.key(), it.value());
@@ -201,7 +206,7 @@ void MainWindow::formLoad() {
         if (const QScreen* primary = QGuiApplication::primaryScreen())
             where.moveTopLeft(primary->availableGeometry().topLeft());
     setGeometry(where);
-    m_memo.clear();
+    m_session.memo().clear();
     // Without a stored port the technician starts by choosing one;
     // otherwise the live view of the pump comes first.
     m_tabs->setCurrentIndex(m_state.SelectedPort == 0 && !m_options.demo ? 3 : 1);
@@ -255,11 +260,9 @@ void MainWindow::formLoad() {
 
 void MainWindow::connectControls() {
     if (auto* refresh = findChild<QAbstractButton*>(QStringLiteral("CommandButton16")))
-        connect(refresh, &QAbstractButton::clicked, this,
-                [this] { runPollStep(PollCycle::refreshDisplay(m_timer1.isActive())); });
+        connect(refresh, &QAbstractButton::clicked, this, [this] { m_session.refreshDisplay(); });
     if (auto* refresh = findChild<QAbstractButton*>(QStringLiteral("CommandButton2")))
-        connect(refresh, &QAbstractButton::clicked, this,
-                [this] { runPollStep(PollCycle::refreshPumpData()); });
+        connect(refresh, &QAbstractButton::clicked, this, [this] { m_session.refreshPumpData(); });
 
     // The spinner steps the target flow box; the box's text is what is sent.
     auto* flow = findChild<QLineEdit*>(QStringLiteral("Txt_target_flow"));
@@ -300,10 +303,19 @@ bool MainWindow::acceptMessage() {
     return true;
 }
 
+void MainWindow::dismissMessage(const QString& text) {
+    for (int i = m_messages.size() - 1; i >= 0; --i)
+        if (m_messages.at(i).text == text)
+            m_messages.removeAt(i);
+    if (m_openBox && m_openText == text)
+        m_openBox->done(QMessageBox::Ok);
+}
+
 void MainWindow::showNextMessage() {
     if (m_openBox || m_messages.isEmpty() || m_closing)
         return;
     Message m = m_messages.takeFirst();
+    m_openText = m.text;
     auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Corvane"), m.text,
                                 QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
@@ -311,6 +323,7 @@ void MainWindow::showNextMessage() {
     m_openBox = box;
     connect(box, &QMessageBox::finished, this, [this, closed = std::move(m.closed)] {
         m_openBox = nullptr;
+        m_openText.clear();
         if (closed)
             closed();
         showNextMessage();
@@ -328,35 +341,11 @@ void MainWindow::setBusy(bool busy) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     m_closing = true;
-    m_timer1.stop();
-    m_link.sendToPump(Commands::runClear());
+    m_session.shutdown();
     saveSettings();
     // Keep where the user left the window, for the next start.
     m_placement.save(placementFromPixels(normalGeometry(), logicalDpiX()));
     event->accept();
-}
-
-void MainWindow::onPollTick() {
-    runPollStep(m_poll.tick());
-}
-
-void MainWindow::runPollStep(const PollStep& step) {
-    if (!step.ran)
-        return;
-    if (step.startTimer && !m_timer1.isActive())
-        m_timer1.start();
-    apply(step.before);
-    if (!step.write.isEmpty())
-        m_link.sendToPump(step.write);
-    if (step.showNoPumpBox) {
-        showMessage(kNoPumpFound, [this] {
-            // The page in front stays: a technician reading a downloaded
-            // log must not be moved away every few seconds.
-            apply(m_poll.noPumpBoxClosed());
-        });
-        return;
-    }
-    apply(step.after);
 }
 
 namespace {

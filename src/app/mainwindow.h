@@ -1,8 +1,9 @@
-// frmmain: the one window. It owns the pump link, the receive handler and the
-// capture memo, applies what the decoders return (UiChanges), and forwards the
-// user's actions. How a line travels from the port to the screen:
-//   SerialLink -> PumpLink::received -> ResponseDispatcher (line steps,
-//   decoders in the core) -> UiChanges -> MainWindow::apply.
+// frmmain: the one window, a face of the PumpSession. It shows what the
+// session hands out (UiChanges, message boxes, busy and port state) and
+// forwards the user's actions to it; it never writes to the port itself.
+// How a line travels from the port to the screen:
+//   SerialLink -> PumpLink -> ResponseDispatcher (line steps, decoders in the
+//   core) -> UiChanges -> PumpSession::changed -> MainWindow::apply.
 // Message boxes asked for while a line is handled open only after the receive
 // handling has returned, so received lines are never handled out of order.
 #pragma once
@@ -10,16 +11,11 @@
 #include "config/windowplacement.h"
 #include "core/appstate.h"
 #include "core/uichanges.h"
-#include "link/pumplink.h"
-#include "logs/capturememo.h"
-#include "protocol/pollcycle.h"
-#include "protocol/responsedispatcher.h"
-#include "protocol/waiter.h"
+#include "protocol/pumpsession.h"
 
 #include <QHash>
 #include <QMainWindow>
 #include <QStringList>
-#include <QTimer>
 
 #include <functional>
 
@@ -43,8 +39,6 @@ public:
 
     // SelectPort: the user (or the settings load) chose Option7(index).
     void selectPort(int index);
-    void sendToPump(const QString& text) { m_link.sendToPump(text); }
-    void waitSeconds(double n) { m_waiter.waitSeconds(n); }
 
     // Applies what handling a line (or an action) changed.
     void apply(const UiChanges& changes);
@@ -55,13 +49,10 @@ public:
     QStringList pendingMessages() const;
     // Closes the open message box as if OK were pressed (for tests).
     bool acceptMessage();
+    // The box with this text closes (or is not opened) without its OK.
+    void dismissMessage(const QString& text);
 
-    PumpLink& pumpLink() { return m_link; }
-    CaptureMemo& captureMemo() { return m_memo; }
-    QTimer& timer1() { return m_timer1; }
-    PollCycle& pollCycle() { return m_poll; }
-    // Timer1's tick, callable by tests.
-    void pollTick() { onPollTick(); }
+    PumpSession& session() { return m_session; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -77,9 +68,6 @@ private:
     void connectControls();
     void loadSettings();
     void saveSettings();
-    void onPollTick();
-    void runPollStep(const PollStep& step);
-    void onReceived(const QByteArray& bytes);
     void showNextMessage();
     // The window's element of that objectName, or null.
     QWidget* element(const QString& name);
@@ -88,13 +76,8 @@ private:
 
     AppState& m_state;
     Options m_options;
-    PumpLink m_link;
-    CaptureMemo m_memo;
-    ResponseDispatcher m_dispatcher;
     SystemWaitClock m_clock;
-    Waiter m_waiter;
-    QTimer m_timer1;
-    PollCycle m_poll;
+    PumpSession m_session;
     WindowPlacementStore m_placement;
 
     QHash<QString, QWidget*> m_elements;
@@ -110,5 +93,6 @@ private:
     };
     QList<Message> m_messages;
     class QMessageBox* m_openBox = nullptr;
+    QString m_openText;
     bool m_closing = false;
 };

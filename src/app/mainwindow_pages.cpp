@@ -304,7 +304,7 @@ QWidget* MainWindow::buildLogsPage() {
     reading->hide();
     outer->addWidget(reading);
 
-    m_memoView = new CaptureMemoView(m_memo, w);
+    m_memoView = new CaptureMemoView(m_session.memo(), w);
     m_memoView->setObjectName(QStringLiteral("fpMemo1"));
     outer->addWidget(m_memoView, 1);
 

@@ -20,6 +20,8 @@ struct UiChanges {
     QMap<QString, QString> date;  // exactly as handed to the picker
     QMap<QString, QString> time;
     std::optional<std::pair<int, int>> flowRange; // UpDown1 min, max
+    QMap<QString, int> bars;                      // progress bar values
+    QMap<QString, int> barMaxima;                 // progress bar maxima (set before values)
 
     // Shared values written, by name, as text.
     QMap<QString, QString> values;
@@ -34,7 +36,8 @@ struct UiChanges {
     bool isEmpty() const {
         return text.isEmpty() && visible.isEmpty() && enabled.isEmpty() && tooltip.isEmpty() &&
                color.isEmpty() && date.isEmpty() && time.isEmpty() && !flowRange &&
-               values.isEmpty() && logRow < 0 && cells.isEmpty() && messages.isEmpty();
+               bars.isEmpty() && barMaxima.isEmpty() && values.isEmpty() && logRow < 0 &&
+               cells.isEmpty() && messages.isEmpty();
     }
 
     // Later writes win, as they would on the window.
@@ -52,6 +55,8 @@ struct UiChanges {
         into(time, o.time);
         if (o.flowRange)
             flowRange = o.flowRange;
+        into(bars, o.bars);
+        into(barMaxima, o.barMaxima);
         into(values, o.values);
         if (o.logRow >= 0)
             logRow = o.logRow;

@@ -17,11 +17,11 @@ UiChanges indicators(const QString& caption) {
 
 PollStep PollCycle::tick() {
     PollStep step;
-    if (m_boxOpen)
-        return step;
     step.ran = true;
     step.before = indicators(kUpdatingDisplay);
     step.write = Commands::statusRequest();
+    if (m_boxOpen)
+        return step; // the indicators keep their caption until the box closes
 
     int& count = m_state.PollTickCount;
     if (count == kClearAt)
@@ -51,6 +51,14 @@ UiChanges PollCycle::noPumpBoxClosed() {
     UiChanges c = ShowNoPump(m_state);
     c.merge(indicators(QString()));
     return c;
+}
+
+UiChanges PollCycle::pumpReturned() {
+    if (!m_boxOpen)
+        return {};
+    m_boxOpen = false;
+    m_state.PollTickCount = 0;
+    return indicators(QString());
 }
 
 PollStep PollCycle::refreshDisplay(bool timerRunning) {

@@ -37,12 +37,17 @@ class PollCycle {
 public:
     explicit PollCycle(AppState& state) : m_state(state) {}
 
-    // One Timer1 tick. While the "No Pump Found" box is open no tick runs,
-    // so boxes never stack.
+    // One Timer1 tick. While the "No Pump Found" box is open the tick still
+    // asks for the reports, so a pump that comes back is seen at once, but
+    // it neither counts nor opens a second box.
     PollStep tick();
     // The box has been closed: a new check cycle starts and the window goes
     // into its no-pump state; the indicators are emptied as the tick ends.
     UiChanges noPumpBoxClosed();
+    // A status report arrived while the box is open: the pump is back. The
+    // box is to close by itself and a new check cycle starts; the window
+    // keeps what the report showed (no no-pump state).
+    UiChanges pumpReturned();
     bool noPumpBoxOpen() const { return m_boxOpen; }
 
     // "Refresh Display" (CommandButton16): switches polling on again when it

@@ -1,9 +1,8 @@
 #include "protocol/waiter.h"
 
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTime>
-#include <QTimer>
+#include <algorithm>
 #include <cmath>
 
 double SystemWaitClock::secondsSinceMidnight() const {
@@ -24,38 +23,35 @@ qint32 Waiter::roundedStart(double s) {
     return static_cast<qint32>(std::nearbyint(s));
 }
 
-void Waiter::waitSeconds(double n) {
-    constexpr double kDay = 86400.0;
-    if (busyHook)
-        busyHook(true);
+void Waiter::begin(double n) {
     m_state.WaitLength = n;
-    m_state.WaitStart = roundedStart(m_clock.secondsSinceMidnight());
+    m_last = m_clock.secondsSinceMidnight();
+    m_state.WaitStart = roundedStart(m_last);
+    m_dayOffset = 0;
+    // The rounded start makes a pause last at most half a second more than
+    // n. The time of day can be set back (end of summer time, a clock
+    // correction); the pause then still ends after that long.
+    m_longest = m_clock.monotonicSeconds() + n + 0.5;
+    m_pending = true;
+}
 
-    double last = m_clock.secondsSinceMidnight();
-    double dayOffset = 0;
-    // The rounded start makes a wait last at most half a second more than n.
-    // The time of day can be set back (end of summer time, a clock
-    // correction); this wait then still ends after that long.
-    const double longest = m_clock.monotonicSeconds() + n + 0.5;
-    for (;;) {
-        const double reading = m_clock.secondsSinceMidnight();
-        // The time of day starts again at zero at midnight; count on from there.
-        if (reading + kDay / 2 < last)
-            dayOffset += kDay;
-        last = reading;
-        const double now = reading + dayOffset;
-        // Read the shared pair afresh: a wait begun meanwhile replaced it.
-        double end = m_state.WaitStart + m_state.WaitLength;
-        if (end < now - kDay / 2)
-            end += kDay; // that wait began after midnight
-        if (now >= end || m_clock.monotonicSeconds() >= longest)
-            break;
-        const int sleepMs =
-            std::max(1, std::min(maxSleepMs, static_cast<int>(std::ceil((end - now) * 1000))));
-        QEventLoop loop;
-        QTimer::singleShot(sleepMs, &loop, &QEventLoop::quit);
-        loop.exec();
+int Waiter::msLeft() {
+    constexpr double kDay = 86400.0;
+    if (!m_pending)
+        return 0;
+    const double reading = m_clock.secondsSinceMidnight();
+    // The time of day starts again at zero at midnight; count on from there.
+    if (reading + kDay / 2 < m_last)
+        m_dayOffset += kDay;
+    m_last = reading;
+    const double now = reading + m_dayOffset;
+    // Read the shared pair afresh: a pause begun meanwhile replaced it.
+    double end = m_state.WaitStart + m_state.WaitLength;
+    if (end < now - kDay / 2)
+        end += kDay; // that pause began after midnight
+    if (now >= end || m_clock.monotonicSeconds() >= m_longest) {
+        m_pending = false;
+        return 0;
     }
-    if (busyHook)
-        busyHook(false);
+    return std::max(1, std::min(maxSleepMs, static_cast<int>(std::ceil((end - now) * 1000))));
 }

@@ -1,12 +1,13 @@
-// WaitSeconds: the one pause of the command sequences. The window keeps
-// handling events meanwhile; the pause sleeps on the event loop, never spins.
-// The start is rounded to a whole second and the start/length pair is shared,
-// so a wait begun inside another ends both.
+// WaitSeconds: the one pause of the command sequences, without a nested event
+// loop. begin() starts a pause and msLeft() tells how long it still has to
+// run; the sequence runner sleeps on a timer meanwhile, so the window keeps
+// handling events. The start is rounded to a whole second and the start/length
+// pair is shared (AppState::WaitStart, WaitLength), so a pause always ends at
+// a whole second of the clock, between n - 0.5 and n + 0.5 seconds after it
+// began.
 #pragma once
 
 #include "core/appstate.h"
-
-#include <functional>
 
 class WaitClock {
 public:
@@ -26,16 +27,24 @@ class Waiter {
 public:
     Waiter(AppState& state, const WaitClock& clock) : m_state(state), m_clock(clock) {}
 
-    void waitSeconds(double n);
+    // Starts a pause of n seconds.
+    void begin(double n);
+    // Milliseconds until the pending pause is over (0: over), never more
+    // than maxSleepMs, so the clock is looked at again that often.
+    int msLeft();
+    bool pending() const { return m_pending; }
 
     // Seconds since midnight rounded to the nearest whole second, halves to even.
     static qint32 roundedStart(double secondsSinceMidnight);
 
-    std::function<void(bool busy)> busyHook;
     // Longest sleep between two looks at the clock, in milliseconds.
     int maxSleepMs = 250;
 
 private:
     AppState& m_state;
     const WaitClock& m_clock;
+    bool m_pending = false;
+    double m_last = 0;      // the last time-of-day reading
+    double m_dayOffset = 0; // seconds added since the pause passed midnight
+    double m_longest = 0;   // monotonic time by which the pause ends in any case
 };

@@ -64,16 +64,16 @@ void TestComEvent::comEventAfterReceiveInOrder() {
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.selectPort(0);
-    w.pumpLink().setEofDetection(true);
+    w.session().link().setEofDetection(true);
 
     int boxesSeenWhileHandling = 0;
-    connect(&w.pumpLink(), &PumpLink::received, &w,
+    connect(&w.session().link(), &PumpLink::received, &w,
             [&] { boxesSeenWhileHandling += int(openBoxes(w).size()); });
 
     fake.receive(QByteArray("PRI\rLogType,1\rrec 1\rrec\x1a 2\rre"));
     QCOMPARE(w.pendingMessages(), QStringList{"COM EVENT"});
     QVERIFY(openBoxes(w).isEmpty() && boxesSeenWhileHandling == 0);
-    QCOMPARE(w.captureMemo().lines(), (QStringList{"LogType,1  ", "rec 1  ", "rec 2  "}));
+    QCOMPARE(w.session().memo().lines(), (QStringList{"LogType,1  ", "rec 1  ", "rec 2  "}));
 
     QTRY_COMPARE(openBoxes(w).size(), 1);
     QMessageBox* box = openBoxes(w).first();
@@ -81,7 +81,7 @@ void TestComEvent::comEventAfterReceiveInOrder() {
 
     // The box is open; the pump keeps talking.
     fake.receive("c 3\rrec 4\rDone ok\r");
-    QCOMPARE(w.captureMemo().lines(),
+    QCOMPARE(w.session().memo().lines(),
              (QStringList{"LogType,1  ", "rec 1  ", "rec 2  ", "rec 3  ", "rec 4  ", "Done ok  "}));
     QCOMPARE(state.CaptureCount, 7);
     QCOMPARE(openBoxes(w).size(), 1); // one character, one box
@@ -109,7 +109,7 @@ void TestComEvent::terminationClosesNormally() {
     closeWindowOnTerminationSignals(&w);
     ::raise(SIGTERM);
     QTRY_VERIFY(!w.isVisible());
-    QVERIFY(fake.written() == "RUN_CLEAR\r" && !w.timer1().isActive());
+    QVERIFY(fake.written() == "RUN_CLEAR\r" && !w.session().timer1().isActive());
 }
 
 QTEST_MAIN(TestComEvent)

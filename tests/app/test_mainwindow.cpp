@@ -111,8 +111,8 @@ void TestMainWindow::startUpValues() {
     for (const char* name : {"INP_STRT_Dttm", "fpDateTime1", "fpDateTime2_0"})
         QCOMPARE(m_window->findChild<DateTimePicker*>(QLatin1String(name))->dateText(), today);
     QVERIFY(shown(m_window.get(), "Label19").startsWith("STEP 1: Plug the Communication cable"));
-    QVERIFY(m_window->timer1().isActive());
-    QCOMPARE(m_window->timer1().interval(), 1000);
+    QVERIFY(m_window->session().timer1().isActive());
+    QCOMPARE(m_window->session().timer1().interval(), 1000);
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Corvane"));
 }
 
@@ -194,22 +194,32 @@ void TestMainWindow::placementDefaultsAndIsSavedOnClose() {
 }
 
 // With no pump, "No Pump Found" comes on the seventh tick; while it is open
-// no tick runs; closing it puts the window into its no-pump state. A pump
-// that answers every tick is never reported.
+// the poll goes on asking but opens no second box; closing it puts the window
+// into its no-pump state. A pump that answers while the box is open closes it
+// by itself and stays on screen. A pump answering every tick is never reported.
 void TestMainWindow::missingPumpCheck() {
-    m_window->timer1().stop(); // ticks are driven by hand
+    m_window->session().timer1().stop(); // ticks are driven by hand
     m_window->selectPort(0);
-    for (int tick = 1; tick <= 6; ++tick) {
-        m_window->pollTick();
-        QCoreApplication::processEvents();
-        QVERIFY2(m_window->pendingMessages().isEmpty(), qPrintable(QString::number(tick)));
-    }
-    m_window->pollTick();
-    QCOMPARE(m_window->pendingMessages(), QStringList{QStringLiteral("No Pump Found")});
-    QTRY_VERIFY(m_window->findChild<QMessageBox*>());
+    auto sevenTicks = [this] {
+        for (int tick = 1; tick <= 7; ++tick) {
+            QVERIFY2(m_window->pendingMessages().isEmpty(), qPrintable(QString::number(tick)));
+            m_window->session().pollTick();
+            QCoreApplication::processEvents();
+        }
+        QTRY_VERIFY(m_window->findChild<QMessageBox*>());
+    };
+    auto boxes = [this] {
+        int n = 0;
+        for (QMessageBox* b : m_window->findChildren<QMessageBox*>())
+            n += b->isVisible();
+        return n;
+    };
+    sevenTicks();
     const qsizetype polls = m_link->written().count("R99\rZ99\r");
-    m_window->pollTick();
-    QCOMPARE(m_link->written().count("R99\rZ99\r"), polls);
+    m_window->session().pollTick();
+    QCoreApplication::processEvents();
+    QCOMPARE(m_link->written().count("R99\rZ99\r"), polls + 1);
+    QVERIFY(boxes() == 1 && m_window->pendingMessages().isEmpty());
     QCOMPARE(shown(m_window.get(), "Label6"), QStringLiteral("Updating Display"));
     QVERIFY(m_window->acceptMessage());
     QCOMPARE(m_state.PollTickCount, 0);
@@ -219,13 +229,21 @@ void TestMainWindow::missingPumpCheck() {
 
     QByteArray status(231, '0');
     status.replace(0, 3, "R99").replace(116, 8, "KST12345");
+    sevenTicks();
+    m_window->session().pollTick();
+    m_link->receive(status + "\r");
+    QTRY_COMPARE(boxes(), 0);
+    QVERIFY(m_window->pendingMessages().isEmpty() && m_state.PollTickCount == 0);
+    QCOMPARE(shown(m_window.get(), "Label3_21"), QStringLiteral("Serial Number: KST12345"));
+    QCOMPARE(shown(m_window.get(), "Label6"), QString());
+    QVERIFY(!m_window->findChild<QWidget*>(QStringLiteral("Label3_21"))->isHidden());
+
     for (int tick = 1; tick <= 21; ++tick) {
-        m_window->pollTick();
+        m_window->session().pollTick();
         m_link->receive(status + "\r");
         QCoreApplication::processEvents();
     }
-    QVERIFY(m_window->pendingMessages().isEmpty());
-    QCOMPARE(shown(m_window.get(), "Label3_21"), QStringLiteral("Serial Number: KST12345"));
+    QVERIFY(m_window->pendingMessages().isEmpty() && boxes() == 0);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -85,7 +85,7 @@ void TestWindowMatchesCli::sameCaptions() {
     MainWindow window(state, link,
                       {dir.filePath(QStringLiteral("corvane.INI")), false,
                        dir.filePath(QStringLiteral("placement.ini"))});
-    window.timer1().stop();
+    window.session().timer1().stop();
     window.selectPort(0);
     link.receive(trace);
     for (const QString& m : last.keys())

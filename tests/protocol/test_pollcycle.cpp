@@ -11,27 +11,36 @@ QMap<QString, QString> indicators(const QString& text) {
 }
 
 // Runs `ticks` ticks; the pump answers the requests of ticks `from` to `to`.
-// Returns the ticks on which the box opened (the user closes each at once),
-// or {-1} when a tick broke the order: indicators shown, request written,
-// indicators cleared (only once the box is closed), no tick while it is open.
-QList<int> run(int ticks, int from, int to) {
+// The user closes a box `closeAfter` ticks after it opened; a report that
+// comes in while it is open closes it by itself. Returns the ticks on which a
+// box opened, or {-1} when a tick broke the order: indicators shown, request
+// written (also while the box is open), indicators cleared only once no box
+// is open, never a second box.
+QList<int> run(int ticks, int from, int to, int closeAfter = 0) {
     AppState state;
     PollCycle poll(state);
     QList<int> boxes;
+    int openedAt = 0;
     for (int t = 1; t <= ticks; ++t) {
+        const bool wasOpen = poll.noPumpBoxOpen();
         const PollStep step = poll.tick();
-        if (t >= from && t <= to) // the reply, decoded even while a box is open
-            state.LastSerialNumber = "00012345";
         if (!step.ran || step.before.text != indicators("Updating Display") ||
-            step.write != "R99\rZ99\r" ||
-            step.after.text != (step.showNoPumpBox ? QMap<QString, QString>() : indicators("")))
+            step.write != "R99\rZ99\r" || (wasOpen && step.showNoPumpBox) ||
+            step.after.text !=
+                (wasOpen || step.showNoPumpBox ? QMap<QString, QString>() : indicators("")))
             return {-1};
         if (step.showNoPumpBox) {
             boxes << t;
-            if (poll.tick().ran)
-                return {-1};
-            poll.noPumpBoxClosed();
+            openedAt = t;
         }
+        if (t >= from && t <= to) { // the reply, decoded as it comes in
+            state.LastSerialNumber = "00012345";
+            if (poll.noPumpBoxOpen() && poll.pumpReturned().text != indicators(""))
+                return {-1};
+        }
+        if (poll.noPumpBoxOpen() && t - openedAt >= closeAfter &&
+            poll.noPumpBoxClosed().text.value("Label3_10") != "No Pump Currently Attached")
+            return {-1};
     }
     return boxes;
 }
@@ -55,13 +64,20 @@ void TestPollCycle::missingPumpCheck_data() {
     QTest::addColumn<int>("from");
     QTest::addColumn<int>("to");
     QTest::addColumn<QList<int>>("boxes");
-    QTest::newRow("no pump") << 22 << 0 << 0 << QList<int>{7, 14, 21};
-    QTest::newRow("pump answering all along") << 200 << 1 << 200 << QList<int>{};
-    QTest::newRow("answers before the emptying only") << 8 << 1 << 3 << QList<int>{7};
-    QTest::newRow("first answer just before the check") << 20 << 6 << 20 << QList<int>{};
-    QTest::newRow("last answer to the emptying tick") << 15 << 1 << 4 << QList<int>{14};
-    QTest::newRow("unplugged after an hour") << 3620 << 1 << 3600 << QList<int>{3605, 3612, 3619};
-    QTest::newRow("plugged in while the box is open") << 30 << 7 << 30 << QList<int>{7};
+    QTest::addColumn<int>("closeAfter"); // ticks the box stays open unless the pump answers
+    QTest::newRow("no pump") << 22 << 0 << 0 << QList<int>{7, 14, 21} << 0;
+    QTest::newRow("pump answering all along") << 200 << 1 << 200 << QList<int>{} << 0;
+    QTest::newRow("answers before the emptying only") << 8 << 1 << 3 << QList<int>{7} << 0;
+    QTest::newRow("first answer just before the check") << 20 << 6 << 20 << QList<int>{} << 0;
+    QTest::newRow("last answer to the emptying tick") << 15 << 1 << 4 << QList<int>{14} << 0;
+    QTest::newRow("unplugged after an hour")
+        << 3620 << 1 << 3600 << QList<int>{3605, 3612, 3619} << 0;
+    QTest::newRow("plugged in as the box opens") << 30 << 7 << 30 << QList<int>{7} << 0;
+    // Nobody at the screen: the box stays up, the pump on its charging stand
+    // is seen on the first tick after it answers, and the checks go on.
+    QTest::newRow("back while the box stays open") << 40 << 12 << 40 << QList<int>{7} << 1000;
+    QTest::newRow("never back, box left open") << 40 << 0 << 0 << QList<int>{7} << 1000;
+    QTest::newRow("back, then gone again") << 40 << 12 << 20 << QList<int>{7, 26} << 1000;
 }
 
 void TestPollCycle::missingPumpCheck() {
@@ -69,7 +85,8 @@ void TestPollCycle::missingPumpCheck() {
     QFETCH(int, from);
     QFETCH(int, to);
     QFETCH(QList<int>, boxes);
-    QCOMPARE(run(ticks, from, to), boxes);
+    QFETCH(int, closeAfter);
+    QCOMPARE(run(ticks, from, to, closeAfter), boxes);
 }
 
 void TestPollCycle::boxClosedGivesNoPumpState() {

@@ -1,0 +1,286 @@
+#include "protocol/pumpsession.h"
+
+#include "protocol/commands.h"
+
+#include <QLoggingCategory>
+
+// Every byte on the line, for support: QT_LOGGING_RULES="corvane.wire.debug=true".
+Q_LOGGING_CATEGORY(lcWire, "corvane.wire", QtWarningMsg)
+
+PumpSession::PumpSession(AppState& state, SerialLink& link, const WaitClock& clock, QObject* parent)
+    : QObject(parent), m_state(state), m_link(state, link), m_dispatcher(state, m_memo),
+      m_poll(state), m_runner(state, clock) {
+    m_link.busyHook = [this](bool busy) { holdCursor(busy); };
+    m_link.traceHook = [this](char direction, const QByteArray& bytes) {
+        qCDebug(lcWire, "%c %s", direction, bytes.toPercentEncoding(" ").constData());
+        emit traced(direction, bytes);
+    };
+    connect(&m_link, &PumpLink::received, this, &PumpSession::onReceived);
+    connect(&m_link, &PumpLink::endOfFileReceived, this,
+            [this] { emitChanges(ResponseDispatcher::endOfFile()); });
+    connect(&m_link, &PumpLink::statusChanged, this, &PumpSession::portStatusChanged);
+
+    m_timer1.setObjectName(QStringLiteral("Timer1"));
+    m_timer1.setInterval(1000);
+    connect(&m_timer1, &QTimer::timeout, this, &PumpSession::pollTick);
+
+    connect(&m_runner, &SequenceRunner::write, this, [this](const QString& text, bool direct) {
+        if (direct)
+            m_link.writeDirect(text);
+        else
+            m_link.sendToPump(text);
+    });
+    connect(&m_runner, &SequenceRunner::changes, this, &PumpSession::emitChanges);
+    connect(&m_runner, &SequenceRunner::saveSettings, this, &PumpSession::saveSettingsRequested);
+    connect(&m_runner, &SequenceRunner::message, this, [this](const QString& text) {
+        emit messageRequested(text, [this] { m_runner.messageClosed(); });
+    });
+    connect(&m_runner, &SequenceRunner::finished, this, [this](bool completed) {
+        const Sequence sequence = m_runner.current();
+        if (sequence.busyCursor)
+            holdCursor(false);
+        if (sequence.holdsPolling && !m_shutDown) {
+            m_resumeWhenIdle = false;
+            m_timer1.start();
+        }
+        busyEdge(true);
+        emit sequenceFinished(sequence, completed);
+    });
+}
+
+PumpSession::~PumpSession() {
+    // Nothing may reach a window that is going away.
+    m_runner.disconnect(this);
+    m_runner.stop();
+}
+
+const QStringList& PumpSession::pumpWritingControls() {
+    static const QStringList names = {
+        // refresh (would restart polling), port options, clock, erasing,
+        // download, setup, program and timing transfer
+        QStringLiteral("CommandButton16"), QStringLiteral("CommandButton2"),
+        QStringLiteral("Option7_0"),       QStringLiteral("Option7_1"),
+        QStringLiteral("Option7_2"),       QStringLiteral("Option7_3"),
+        QStringLiteral("CommandButton1"),  QStringLiteral("CommandButton3"),
+        QStringLiteral("fpDateTime2_0"),   QStringLiteral("CommandButton14"),
+        QStringLiteral("CommandButton25"), QStringLiteral("CommandButton4"),
+        QStringLiteral("CommandButton7"),  QStringLiteral("CommandButton_systime"),
+        QStringLiteral("CommandButton29"), QStringLiteral("CommandButton13"),
+        QStringLiteral("Command1"),
+    };
+    return names;
+}
+
+UiChanges PumpSession::enabling(Presence presence, bool busy) {
+    // There is no handshake: a pump may answer at any moment, and the
+    // refresh buttons and port options are how a technician finds it. So
+    // without a pump everything stays usable; only a running sequence or
+    // download locks out every other command to the pump.
+    Q_UNUSED(presence);
+    UiChanges c;
+    for (const QString& name : pumpWritingControls())
+        c.enabled.insert(name, !busy);
+    return c;
+}
+
+void PumpSession::selectPort(int index) {
+    if (busy())
+        return;
+    m_link.selectPort(index);
+}
+
+void PumpSession::refreshDisplay() {
+    if (busy())
+        return;
+    runPollStep(PollCycle::refreshDisplay(m_timer1.isActive()));
+}
+
+void PumpSession::refreshPumpData() {
+    if (busy())
+        return;
+    runPollStep(PollCycle::refreshPumpData());
+}
+
+void PumpSession::resumePolling() {
+    if (m_shutDown)
+        return;
+    if (busy()) {
+        m_resumeWhenIdle = true;
+        return;
+    }
+    if (!m_timer1.isActive())
+        m_timer1.start();
+}
+
+void PumpSession::stopPolling() {
+    m_resumeWhenIdle = false;
+    m_timer1.stop();
+}
+
+void PumpSession::pollTick() {
+    // A sequence switches Timer1 off; a tick still queued must not slip a
+    // request in between its commands either.
+    if (busy() || m_shutDown)
+        return;
+    runPollStep(m_poll.tick());
+}
+
+void PumpSession::runPollStep(const PollStep& step) {
+    if (!step.ran)
+        return;
+    if (step.startTimer && !m_timer1.isActive())
+        m_timer1.start();
+    emitChanges(step.before);
+    if (!step.write.isEmpty())
+        m_link.sendToPump(step.write);
+    if (step.showNoPumpBox) {
+        emit messageRequested(kNoPumpFound, [this] {
+            // Nothing to do when the pump came back and closed the box.
+            UiChanges c = m_poll.noPumpBoxClosed();
+            if (c.isEmpty())
+                return;
+            setPresence(Presence::NoPump);
+            emitChanges(c);
+        });
+        return;
+    }
+    emitChanges(step.after);
+}
+
+bool PumpSession::refuse() {
+    if (busy())
+        return true;
+    if (m_link.isOpen())
+        return false;
+    const int port = m_state.SelectedPort;
+    QString why = port >= 1 && port <= 4 ? QStringLiteral("Com%1 is not open").arg(port)
+                                         : QStringLiteral("No serial port is chosen");
+    if (const QString status = m_link.statusText(); !status.isEmpty())
+        why += QStringLiteral(" (") + status + QLatin1Char(')');
+    emit notice(why);
+    return true;
+}
+
+bool PumpSession::run(const Sequence& sequence) {
+    if (m_shutDown || refuse())
+        return false;
+    const bool wasBusy = busy();
+    if (sequence.holdsPolling) {
+        m_timer1.stop();
+        m_resumeWhenIdle = false;
+    }
+    if (sequence.busyCursor)
+        holdCursor(true);
+    emit sequenceStarted(sequence);
+    // The other controls are locked before the first command goes out.
+    if (!wasBusy) {
+        UiChanges lock = enabling(m_presence, true);
+        emit changed(lock);
+        emit busyChanged(true);
+    }
+    m_runner.start(sequence);
+    return true;
+}
+
+void PumpSession::stopSequence() {
+    m_runner.stop();
+}
+
+bool PumpSession::sendNow(const QStringList& texts) {
+    if (m_shutDown || refuse())
+        return false;
+    for (const QString& text : texts)
+        m_link.sendToPump(text);
+    return true;
+}
+
+void PumpSession::menuExit() {
+    m_link.sendToPump(Commands::runClear());
+}
+
+void PumpSession::forgetPump() {
+    ClearPumpStatus(m_state);
+    setPresence(Presence::NoPump);
+    emitChanges(ShowNoPump(m_state));
+}
+
+void PumpSession::shutdown() {
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    m_runner.stop();
+    m_timer1.stop();
+    m_link.sendToPump(Commands::runClear());
+}
+
+void PumpSession::setBusy(bool on) {
+    if (on == m_busyOther)
+        return;
+    const bool wasBusy = busy();
+    m_busyOther = on;
+    if (!wasBusy && busy()) {
+        emit changed(enabling(m_presence, true));
+        emit busyChanged(true);
+    } else {
+        busyEdge(wasBusy);
+    }
+}
+
+void PumpSession::busyEdge(bool wasBusy) {
+    if (!wasBusy || busy())
+        return;
+    // Back to what the decoders asked for last.
+    UiChanges c = enabling(m_presence, false);
+    for (auto it = m_decoderEnabled.cbegin(); it != m_decoderEnabled.cend(); ++it)
+        c.enabled.insert(it.key(), it.value() && c.enabled.value(it.key(), true));
+    emit changed(c);
+    emit busyChanged(false);
+    if (m_resumeWhenIdle) {
+        m_resumeWhenIdle = false;
+        resumePolling();
+    }
+}
+
+void PumpSession::holdCursor(bool on) {
+    const int before = m_cursorDepth;
+    m_cursorDepth = std::max(0, m_cursorDepth + (on ? 1 : -1));
+    if ((before == 0) != (m_cursorDepth == 0))
+        emit cursorBusy(m_cursorDepth > 0);
+}
+
+void PumpSession::setPresence(Presence presence) {
+    if (presence == m_presence)
+        return;
+    m_presence = presence;
+    emit presenceChanged(presence);
+}
+
+void PumpSession::emitChanges(UiChanges c) {
+    // Decoders decide some of the pump-writing controls too ("Program Pump"
+    // locked by the setup report, "Clear Sampling Data in Pump" while the
+    // pump runs): keep their word for later, but nothing unlocks while busy.
+    static const QSet<QString> locked(pumpWritingControls().cbegin(), pumpWritingControls().cend());
+    for (auto it = c.enabled.begin(); it != c.enabled.end(); ++it) {
+        if (!locked.contains(it.key()))
+            continue;
+        m_decoderEnabled.insert(it.key(), it.value());
+        if (busy())
+            it.value() = false;
+    }
+    if (!c.isEmpty())
+        emit changed(c);
+}
+
+void PumpSession::onReceived(const QByteArray& bytes) {
+    m_dispatcher.receive(bytes, [this](const LineResult& r) {
+        emitChanges(r.changes);
+        if (r.kind == LineResult::Kind::Status && !m_state.LastSerialNumber.isEmpty()) {
+            setPresence(Presence::Attached);
+            if (m_poll.noPumpBoxOpen()) {
+                emitChanges(m_poll.pumpReturned());
+                emit messageDismissed(kNoPumpFound);
+            }
+        }
+        emit lineHandled(r);
+    });
+}

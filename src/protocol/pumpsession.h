@@ -1,0 +1,137 @@
+// The conversation with one pump, without a screen. PumpSession owns the link
+// (PumpLink over a SerialLink), the receive handler (ResponseDispatcher) and
+// its capture memo, the once-a-second poll (Timer1 and PollCycle) and the
+// sequence runner. It takes the user's intents (choose a port, refresh, run a
+// sequence, send a command) and hands out what the window must show
+// (UiChanges), the message boxes to open, and whether it is busy and whether
+// a pump is attached. The window and corvane-cli are two faces of it.
+//
+// How a line travels: SerialLink -> PumpLink (trace) -> ResponseDispatcher
+// (line assembly, capture, dispatch by reply code) -> decoder -> UiChanges ->
+// PumpSession::changed -> the window applies it, or the command line prints it.
+#pragma once
+
+#include "core/appstate.h"
+#include "core/uichanges.h"
+#include "link/pumplink.h"
+#include "logs/capturememo.h"
+#include "protocol/pollcycle.h"
+#include "protocol/responsedispatcher.h"
+#include "protocol/sequencerunner.h"
+
+#include <QObject>
+#include <QSet>
+#include <QTimer>
+#include <functional>
+
+class PumpSession : public QObject {
+    Q_OBJECT
+public:
+    enum class Presence { NoPump, Attached };
+    using Closed = std::function<void()>;
+
+    PumpSession(AppState& state, SerialLink& link, const WaitClock& clock,
+                QObject* parent = nullptr);
+    ~PumpSession() override;
+
+    // The user (or the settings load) chose Com(index + 1).
+    void selectPort(int index);
+    // "Refresh Display": polling back on when it is off, then one request.
+    void refreshDisplay();
+    // "Refresh Current Pump Data": one request.
+    void refreshPumpData();
+    // Timer1 on (the clear-screen button, the end of a download). While the
+    // session is busy it comes on when the run ends, not in the middle.
+    void resumePolling();
+    void stopPolling();
+    bool polling() const { return m_timer1.isActive() || m_resumeWhenIdle; }
+    // One Timer1 tick (the timer calls it; tests may too).
+    void pollTick();
+
+    // Starts a command sequence. Refused (false, nothing written) while
+    // another runs or a download is in progress, and when the port is not
+    // open (the reason goes out as a notice).
+    bool run(const Sequence& sequence);
+    // Ends a running sequence: nothing more is written.
+    void stopSequence();
+    // Writes each text at once, one write each, within this call: nothing
+    // can come between them. Refused like run().
+    bool sendNow(const QStringList& texts);
+
+    // "E&xit": "RUN_CLEAR" before the window closes (which writes it again).
+    void menuExit();
+
+    // "Program Pump" done: forget the last report and show the no-pump state
+    // until the pump is found again.
+    void forgetPump();
+
+    // The window closes: ends any sequence (nothing more is written), stops
+    // polling and writes "RUN_CLEAR".
+    void shutdown();
+
+    bool busy() const { return m_runner.isRunning() || m_busyOther; }
+    Presence presence() const { return m_presence; }
+    // Marks the session busy for work that is not a sequence (a download).
+    void setBusy(bool busy);
+
+    // The controls that write to the pump: disabled while busy.
+    static const QStringList& pumpWritingControls();
+    // One decision of their enabling, from the pump's presence and whether a
+    // sequence or download runs; decoders' own enabling (a pump in RUN mode
+    // locks "Clear Sampling Data in Pump") comes on top of it.
+    static UiChanges enabling(Presence presence, bool busy);
+
+    PumpLink& link() { return m_link; }
+    CaptureMemo& memo() { return m_memo; }
+    ResponseDispatcher& dispatcher() { return m_dispatcher; }
+    PollCycle& pollCycle() { return m_poll; }
+    SequenceRunner& runner() { return m_runner; }
+    QTimer& timer1() { return m_timer1; }
+    AppState& state() { return m_state; }
+
+signals:
+    // What the window must show, in order.
+    void changed(const UiChanges& changes);
+    // A message box with an OK button; `closed` runs once it is closed.
+    void messageRequested(const QString& text, const PumpSession::Closed& closed);
+    // The box with this text is no longer needed (the pump came back).
+    void messageDismissed(const QString& text);
+    // A line for the status bar.
+    void notice(const QString& text);
+    void portStatusChanged(const QString& text);
+    // The hourglass: during each write, and for a whole sequence.
+    void cursorBusy(bool busy);
+    void busyChanged(bool busy);
+    void presenceChanged(PumpSession::Presence presence);
+    // Each line the pump sent, after it was handled.
+    void lineHandled(const LineResult& result);
+    void saveSettingsRequested();
+    void sequenceStarted(const Sequence& sequence);
+    void sequenceFinished(const Sequence& sequence, bool completed);
+    // Every byte written ('T') and read ('R'), in order.
+    void traced(char direction, const QByteArray& bytes);
+
+private:
+    void onReceived(const QByteArray& bytes);
+    void runPollStep(const PollStep& step);
+    void emitChanges(UiChanges changes);
+    void setPresence(Presence presence);
+    bool refuse();
+    void busyEdge(bool wasBusy);
+    void holdCursor(bool on);
+
+    AppState& m_state;
+    PumpLink m_link;
+    CaptureMemo m_memo;
+    ResponseDispatcher m_dispatcher;
+    PollCycle m_poll;
+    SequenceRunner m_runner;
+    QTimer m_timer1;
+    Presence m_presence = Presence::NoPump;
+    bool m_busyOther = false;
+    bool m_resumeWhenIdle = false;
+    bool m_shutDown = false;
+    int m_cursorDepth = 0;
+    // The enabling the decoders asked for last, restored when not busy.
+    QMap<QString, bool> m_decoderEnabled;
+};
