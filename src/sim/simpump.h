@@ -1,17 +1,18 @@
-// The simulated pump: a pump's memory and behaviour behind a serial line.
-// It takes the bytes Corvane writes, answers each command as a pump does
-// ("R99" status report, "Z99" setup report, "P01" pump-state line when a
-// command changed it, "PRINTLOG" history dump) and queues the reply bytes
-// for a transport (SimSerialLink in-process, corvane-pumpsim on a
-// pseudo-terminal), which sends them at the line's pace. Time is read from an
-// injectable clock, so run mode, history records and power-off can be tested
-// without waiting. Faults can be switched on to try Corvane's handling of a
-// misbehaving line.
+// The simulated pump behind a serial line. It takes the bytes Corvane
+// writes, cuts them into commands, looks each up in the command table
+// (simcommands.h) and queues the answer for a transport (SimSerialLink
+// in-process, corvane-pumpsim on a pseudo-terminal), which sends it at the
+// line's pace. What the pump holds is a SimPumpState; what it prints is
+// written by simreports.h. This class adds time (run mode, history entries,
+// power-off, read from an injectable clock so tests need not wait) and the
+// faults that try Corvane's handling of a misbehaving line.
 #pragma once
 
-#include "sim/simrecord.h"
+#include "sim/simpumpstate.h"
+#include "sim/simreports.h"
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QDateTime>
 #include <QList>
 #include <QRandomGenerator>
@@ -27,6 +28,9 @@ struct SimPumpFaults {
     int truncateStatusEvery = 0;     // every n-th status report is cut short...
     int truncateStatusTo = 100;      // ...to this many characters
     int disconnectAfterRecords = -1; // the line drops after this many records of a dump
+    // Commands the pump misses: it swallows them without effect or answer,
+    // every time ("G09", "W06", "POWER_OFF"; a trailing blank is ignored).
+    QByteArrayList ignoreCommands;
 };
 
 // What the simulated pump is and holds at start.
@@ -40,16 +44,17 @@ struct SimPumpOptions {
     quint32 seed = 1;               // for garbage bytes
     SimPumpFaults faults;
 };
+
 class SimPump {
 public:
     using Clock = std::function<QDateTime()>;
 
-    static constexpr int kMaxRecords = 999;       // the log count is three digits
+    static constexpr int kMaxRecords = SimPumpState::kMaxRecords;
     static constexpr int kMaxCommandLength = 256; // longer input is thrown away
-    static constexpr int kStatusLength = 231;
-    static constexpr int kStateIdle = 100;
-    static constexpr int kStateWaiting = 300; // programmed, start time not reached
-    static constexpr int kStateRunning = 410; // above 400: RUN mode
+    static constexpr int kStatusLength = SimReports::kStatusLength;
+    static constexpr int kStateIdle = Sim::kStateIdle;
+    static constexpr int kStateWaiting = Sim::kStateWaiting;
+    static constexpr int kStateRunning = Sim::kStateRunning;
 
     using Faults = SimPumpFaults;
     using Options = SimPumpOptions;
@@ -76,56 +81,40 @@ public:
     // Stay silent (no answers, input ignored) for ms; 0 means until powerOn().
     void silenceFor(int ms);
 
-    // The lines the pump prints, without the line end.
+    // The lines the pump prints, without the line end. The status report
+    // brings the pump up to the clock first and counts for the truncation
+    // fault.
     QByteArray statusReport();
     QByteArray setupReport() const;
     QByteArray pumpStateLine() const;
 
     int runStateCode() const;
     QDateTime pumpClock() const;
-    const QList<SimRecord>& records() const { return m_records; }
+    const QList<SimRecord>& records() const { return m_state.records; }
+    const SimPumpState& state() const { return m_state; }
     int linesSent() const { return m_linesSent; }
     const Options& options() const { return m_options; }
 
     // Model table entries the simulator knows ranges for.
     static bool knownModel(const QByteArray& code);
     static QByteArray defaultFirmware(const QByteArray& model);
+    // A code of the pump's command set ("G09", "POWER_OFF"; a trailing blank
+    // is ignored).
+    static bool knownCommand(const QByteArray& code);
 
 private:
-    enum class Run { Idle, Waiting, Running };
-    struct Moment { // a programmed date-time; invalid means not in use
-        QDateTime at;
-    };
-    struct Pause { // minute and hour of start and stop; start < 0: not in use
-        int startMin = -1, startHour = -1, stopMin = -1, stopHour = -1;
-    };
-
-    void command(const QByteArray& cmd);
-    void setFlag(char& flag, bool on) { flag = on ? '1' : '0'; }
+    void command(const QByteArray& text);
     void emitLine(const QByteArray& line);
     void printLog();
-    void addRecord(SimRecord::Kind kind);
-    SimRecord snapshot(SimRecord::Kind kind) const;
-    void generateHistory(int count);
     void integrate(double seconds);
-    void startRun();
-    void stopRun();
     void powerOnAt(const QDateTime& at);
     bool silent(const QDateTime& now);
     QDateTime systemNow() const;
-    int measuredFlow() const;
-    int stpFlow() const;
-    int temperatureF() const;
-    double bp() const;
-    double dp() const;
-    QPair<int, int> flowRange() const;
-
-    static bool parseMoment(const QByteArray& arg, Moment* out);
-    static bool parsePause(const QByteArray& arg, Pause* out);
 
     Options m_options;
     Clock m_clock;
     QRandomGenerator m_random;
+    SimPumpState m_state;
 
     QByteArray m_input;
     bool m_inputOverflow = false;
@@ -133,41 +122,8 @@ private:
     qsizetype m_disconnectAt = -1; // offset in m_out where the line drops
     int m_linesSent = 0;
     int m_statusReports = 0;
-    QDateTime m_silentUntil; // pump time; invalid: not silent
+    QDateTime m_silentUntil; // computer time; invalid: not silent
     bool m_silentForGood = false;
-    QDateTime m_offUntil; // system time the pump comes back on
-    bool m_off = false;
-
-    // Clock: pump time = system time + offset.
-    qint64 m_clockOffsetSecs = 0;
-    QByteArray m_pendingClock; // "W16 " argument waiting for UPDATE_SYS_TIME
-    QDateTime m_last;          // pump time of the last advance
-
-    // Setup (the characters of the setup report).
-    char m_timing = '0', m_units02 = '0', m_units03 = '0', m_flowFault = '1', m_flowMode = '0',
-         m_timesInUse = '0', m_armed = '0', m_password = '0', m_duration = '0', m_screens = '1',
-         m_stp = '0';
-    int m_targetFlow = 2000;
-    int m_logRate = 15;
-
-    // Run program.
-    Moment m_start, m_stop, m_pendingStart, m_pendingStop;
-    Pause m_break1, m_break2, m_lunch, m_pendingBreak1, m_pendingBreak2, m_pendingLunch;
-    bool m_pendingTimes = false;
-    int m_durationMinutes = -1; // -1: not in use
-    Run m_run = Run::Idle;
-    QDateTime m_runStartedAt;
-    QDateTime m_runEndsAt;
-    QDateTime m_nextLogAt;
-
-    // Meters.
-    double m_boardSecs = 0, m_motorSecs = 0, m_sampleSecs = 0;
-    double m_volume = 0, m_stpVolume = 0;
-    double m_tempSum = 0, m_tempSecs = 0; // average temperature of the sample
-    double m_battery = 92;
-    QDateTime m_calibratedAt;
-    int m_calibrationFlow = 2000;
-
-    QList<SimRecord> m_records;
+    QDateTime m_offUntil; // computer time the pump comes back on
     QByteArray m_lastStateLine;
 };

@@ -32,8 +32,8 @@ void TestPumpSim::answersOnTerminalAndChecksArguments() {
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("com1"));
     QProcess sim;
-    sim.start(QStringLiteral(CORVANE_PUMPSIM),
-              {"--no-pacing", "--records", "7", "--serial", "PTY00042", "--link", link});
+    sim.start(QStringLiteral(CORVANE_PUMPSIM), {"--no-pacing", "--records", "7", "--serial",
+                                                "PTY00042", "--ignore", "W06,G09", "--link", link});
     QTRY_VERIFY(sim.canReadLine());
     QCOMPARE(QFileInfo(link).symLinkTarget(), QString::fromLocal8Bit(sim.readLine()).trimmed());
 
@@ -42,6 +42,10 @@ void TestPumpSim::answersOnTerminalAndChecksArguments() {
     const QByteArray status = readUntil(fd, "\r\n");
     QCOMPARE(status.indexOf("\r\n"), 231);
     QCOMPARE(status.left(3) + status.mid(116, 8), QByteArray("R99PTY00042"));
+    // The missed "G09" leaves the password off and draws no pump-state line.
+    QVERIFY(::write(fd, "G09\rZ99\r", 8) == 8);
+    const QByteArray setup = readUntil(fd, "\r\n");
+    QVERIFY2(setup.startsWith("Z99") && setup.at(20) == '0', setup.constData());
     QVERIFY(::write(fd, "PRINTLOG\r", 9) == 9);
     const QByteArray dump = readUntil(fd, "Done ok\r\n");
     QVERIFY(dump.startsWith("PRI") && dump.count("\r\n") == 7 + 3);
@@ -59,10 +63,12 @@ void TestPumpSim::answersOnTerminalAndChecksArguments() {
     for (const char* option :
          {"--link", "--model", "--serial", "--records", "--no-pacing", "--power-off-seconds",
           "--silent-after", "--silent-for", "--garbage-every", "--eof-after", "--log-count-skew",
-          "--truncate-status-every", "--disconnect-after"})
+          "--truncate-status-every", "--disconnect-after", "--ignore"})
         QVERIFY2(help.contains(option), option);
-    for (const QStringList& args :
-         {QStringList{"--model", "22"}, {"--records", "1000"}, {"--records", "many"}}) {
+    for (const QStringList& args : {QStringList{"--model", "22"},
+                                    {"--records", "1000"},
+                                    {"--records", "many"},
+                                    {"--ignore", "G09,G99"}}) {
         sim.start(QStringLiteral(CORVANE_PUMPSIM), args);
         QVERIFY(sim.waitForFinished(5000) && sim.exitCode() == 2);
         QVERIFY2(sim.readAllStandardOutput().isEmpty(), qPrintable(args.join(' ')));

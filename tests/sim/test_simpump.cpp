@@ -8,7 +8,8 @@
 #include <QTest>
 
 namespace {
-const QDateTime kStart(QDate(2026, 12, 6), QTime(14, 5, 30));
+// A quarter second past the full second, as a real clock mostly is.
+const QDateTime kStart(QDate(2026, 12, 6), QTime(14, 5, 30, 250));
 
 // A pump on a hand-turned clock.
 struct Bench {
@@ -44,6 +45,8 @@ private slots:
     void statusFields();
     void commandEffect_data();
     void commandEffect();
+    void flowLimits_data();
+    void flowLimits();
     void historyDump();
     void sampling();
     void faults();
@@ -77,11 +80,13 @@ void TestSimPump::statusFields() {
 // A row is a script of commands, clock steps and checks, separated by ";":
 // "+N" turns the clock N minutes on; COMMAND#N sends and expects N reply
 // lines; REPORT@POSITION=TEXT asks for the report (P01: the pump-state line
-// as it stands) and compares.
+// as it stands) and compares. Rows with a list of codes run on a pump that
+// misses those commands.
 void TestSimPump::commandEffect_data() {
+    QTest::addColumn<QByteArray>("ignore");
     QTest::addColumn<QByteArray>("script");
-    auto row = [](const char* name, const char* script) {
-        QTest::newRow(name) << QByteArray(script);
+    auto row = [](const char* name, const char* script, const char* ignore = "") {
+        QTest::newRow(name) << QByteArray(ignore) << QByteArray(script);
     };
     row("P01 only when it changed", "G09#1;G09#0;Y03#0;W04 3000#1;W04 3000#0");
     row("POWER_OFF silent until back on", "POWER_OFF ;R99#0;Z99#0;+1;R99#1");
@@ -94,9 +99,16 @@ void TestSimPump::commandEffect_data() {
     row("G13/Y13 stp", "G13;Z99@29=1;P01@81=1;Y13;Z99@29=0;P01@81=0");
     row("W04 target flow", "W04 2500;R99@34=002500;P01@33=002500");
     row("W04 out of range or no number", "W04 9000;W04 799;W04 2k;R99@34=002000");
-    row("W06 log rate", "W06 5;UPDATE_LOGTYPE ;R99@105=05;W06 0;UPDATE_LOGTYPE ;R99@105=05");
+    row("W06 log rate 1 to 99",
+        "W06 5;UPDATE_LOGTYPE ;R99@105=05;W06 0;UPDATE_LOGTYPE ;R99@105=05;"
+        "W06 99;UPDATE_LOGTYPE ;R99@105=99;W06 100;UPDATE_LOGTYPE ;R99@105=99");
     row("W16 waits for UPDATE_SYS_TIME",
-        "W16 59 23 31 12 08;R99@75=05 14 06 12 26;UPDATE_SYS_TIME;R99@75=59 23 31 12 08");
+        "W16 59 23 31 12 08;R99@75=05 14 06 12 26;UPDATE_SYS_TIME;R99@75=59 23 31 12 08;"
+        "R99@113=041;+1;R99@75=00 00 01 01 09");
+    // Set ahead, the new minute starts at once, whatever the computer's
+    // clock shows after the full second.
+    row("W16 ahead", "W16 00 15 06 12 26;UPDATE_SYS_TIME;R99@75=00 15 06 12 26;+1;"
+                     "R99@75=01 15 06 12 26");
     row("W16 impossible date", "W16 00 10 31 02 27;UPDATE_SYS_TIME;R99@75=05 14 06 12 26");
     row("W17 W18 wait for G12",
         "W17 30 08 07 12 26;W18 00 17 07 12 26;R99@162=55 55 55 55 55;G12;R99@162=30 08 07 12 26;"
@@ -107,23 +119,39 @@ void TestSimPump::commandEffect_data() {
     row("W23 W24 W25 pauses", "W23 15 10 30 10;W24 00 15 15 15;W25 00 12 30 12;G12;"
                               "R99@192=15 10 30 10;R99@204=00 15 15 15;R99@216=00 12 30 12");
     row("W19 duration", "W19 286;P01@70=001:30;W19 012:45;P01@70=012:45;W19 255 255;P01@70=255:55");
-    row("LOG_INIT", "LOG_INIT;R99@113=000;R99@136=000");
+    row("LOG_INIT empties the history", "LOG_INIT;R99@113=000;R99@136=000;PRINTLOG#3");
     row("CLEAR_ALL adds a record, RUN_CLEAR accepted",
         "RUN_CLEAR;R99@113=040;CLEAR_ALL;R99@113=041");
     row("lower case ignored", "X42;g09;Z99@21=0");
     row("control and high bytes around a command", "\001G\177\37709\n;Z99@21=1");
     // Switched off and on again, a programmed pump runs as programmed.
     row("run: no timing, at once", "Y01;G07;POWER_OFF ;+1;R99@228=0410;Z99@17=1;+90;R99@228=0410");
-    row("run: duration 1h, then CLEAR_ALL", "G01;W19 256;G10;G07;POWER_OFF ;+1;R99@228=0410;+90;"
-                                            "R99@228=0100;CLEAR_ALL;R99@54=0000.000;R99@132=255");
+    row("run: duration 1h, then CLEAR_ALL",
+        "G01;W19 256;G10;G07;POWER_OFF ;+1;R99@228=0410;+90;R99@228=0100;R99@90=001 00;"
+        "CLEAR_ALL;R99@90=000 00;R99@54=0000.000 0000.000;R99@132=255");
     row("run: start/stop", "G01;Y10;W17 00 15 06 12 26;W18 00 16 06 12 26;G12;G07;POWER_OFF ;+1;"
                            "R99@228=0300;+60;R99@228=0410;+90;R99@228=0100;Z99@17=0");
     row("run: not programmed", "G01;POWER_OFF ;+1;R99@228=0100");
+    // A pump that misses a command: no effect and no answer; the others work.
+    row("missed G09: password as it was", "G09#0;Z99@21=0;P01@7=0;Y04#1", "G09");
+    row("missed Y09", "G09#1;Y09#0;Z99@21=1", "Y09");
+    row("missed Y01", "G01;Y01;Z99@5=1", "Y01");
+    row("missed W06 and W16",
+        "W06 5;UPDATE_LOGTYPE ;R99@105=15;W16 59 23 31 12 08;UPDATE_SYS_TIME;"
+        "R99@75=05 14 06 12 26;R99@113=040",
+        "W06,W16 ");
+    row("missed UPDATE_SYS_TIME", "W16 59 23 31 12 08;UPDATE_SYS_TIME;R99@75=05 14 06 12 26",
+        "UPDATE_SYS_TIME");
+    row("missed POWER_OFF", "G07;POWER_OFF #0;R99@228=0100;Z99#1", "POWER_OFF");
+    row("missed R99 and PRINTLOG", "R99#0;PRINTLOG#0;Z99#1", "R99,PRINTLOG");
 }
 
 void TestSimPump::commandEffect() {
+    QFETCH(QByteArray, ignore);
     QFETCH(QByteArray, script);
-    Bench b;
+    SimPumpOptions o;
+    o.faults.ignoreCommands = ignore.isEmpty() ? QByteArrayList() : ignore.split(',');
+    Bench b(o);
     for (const QByteArray& step : script.split(';')) {
         const int equals = step.indexOf('='), hash = step.indexOf('#');
         if (step.startsWith('+')) {
@@ -142,24 +170,106 @@ void TestSimPump::commandEffect() {
     }
 }
 
-// Every record line has the fixed-column layout of its kind: the title (its
-// length places the rest), a comma, the date and the kind's own fields.
+// "W04 " at and beyond the ends of the model's range, from a target in the
+// middle: a flow the model takes becomes the target (one "P01" line, one
+// "Change Rate" entry); one beyond is dropped without a word. Models
+// without a range of their own take what the six-digit field holds.
+void TestSimPump::flowLimits_data() {
+    QTest::addColumn<QByteArray>("model");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("flow");
+    QTest::addColumn<bool>("taken");
+    struct Range {
+        const char* model;
+        int low, high;
+    };
+    // The KST models' ranges; an ORBIT has none.
+    for (const Range r :
+         {Range{"21", 800, 5000}, {"29", 2000, 12000}, {"31", 100, 600}, {"25", 1, 999999}})
+        for (const auto& [flow, taken] :
+             {std::pair{r.low, true}, {r.high, true}, {r.low - 1, false}, {r.high + 1, false}})
+            QTest::addRow("%s %d", r.model, flow)
+                << QByteArray(r.model) << (r.low + r.high) / 2 << flow << taken;
+}
+
+void TestSimPump::flowLimits() {
+    QFETCH(QByteArray, model);
+    QFETCH(int, from);
+    QFETCH(int, flow);
+    QFETCH(bool, taken);
+    SimPumpOptions o;
+    o.model = model;
+    Bench b(o);
+    QCOMPARE(b.send({"W04 " + QByteArray::number(from)}).size(), 1);
+    const qsizetype held = b.pump.records().size();
+    const QList<QByteArray> replies = b.send({"W04 " + QByteArray::number(flow)});
+    const QByteArray target = at(b.reply("R99"), 34, 6);
+    if (taken) {
+        QCOMPARE(replies.size(), 1);
+        QCOMPARE(at(replies.first(), 33, 6), SimText::digits(flow, 6));
+        QCOMPARE(target, SimText::digits(flow, 6));
+        QCOMPARE(b.pump.records().size(), held + 1);
+        QCOMPARE(b.pump.records().last().line().mid(29, 6), SimText::digits(flow, 6));
+    } else {
+        QVERIFY(replies.isEmpty());
+        QCOMPARE(target, SimText::digits(from, 6));
+        QCOMPARE(b.pump.records().size(), held);
+    }
+}
+
+// The record layouts a log decoder reads, kind by kind: the key (the first
+// eight characters), where the date stands and how long it is, and each
+// further field by position and length, counted from 1. Each field follows
+// a comma and the line ends with the last one.
 void TestSimPump::historyDump() {
-    const QByteArray flow = ",\\d{6}", text = ",[^,]{6}";
-    QMap<QByteArray, QByteArray> kinds; // title: what follows the date
-    for (const char* title :
-         {"Log Init", "Low Battery", "Power On", "Power Off", "Clear Data", "Change Time",
-          "Change Flow", "Change Date", "Event End", "Break1 Begin", "Lunch Begin", "Break2 Begin",
-          "Duty Begins", "Stop Sampling"})
-        kinds[title] = "";
-    for (const char* title :
-         {"Run Update", "User Hold", "No Flow", "Pump Program", "5% Shut Down", "Filter Out"})
-        kinds[title] = ",\\d{3},\\d{3},\\d\\d\\.\\d\\d,\\d\\d\\.\\d\\d,\\d{5}" + flow +
-                       ",\\d{4}\\.\\d{3},\\d{5}\\.\\d{3}";
-    kinds["Calibration"] = kinds["Change Rate"] = kinds["Verify Flow"] = flow;
-    kinds["Start Sampling"] = ","; // seventeen characters from the date on
-    kinds["Trimauto Flow Adjusted"] = kinds["Verify Calibrate"] = text + flow;
-    kinds["Program Installed"] = text + text;
+    struct Field {
+        int position, length;
+        QByteArray pattern;
+    };
+    const QByteArray flow = "\\d{6}", text = "[^,]{6}";
+    auto full = [&](int battery) { // battery, temperature, BP, DP, elapsed, flow, volumes
+        return QList<Field>{{battery, 3, "\\d{3}"},
+                            {battery + 4, 3, "\\d{3}"},
+                            {battery + 8, 5, "\\d\\d\\.\\d\\d"},
+                            {battery + 14, 5, "\\d\\d\\.\\d\\d"},
+                            {battery + 20, 5, "\\d{5}"},
+                            {battery + 26, 6, flow},
+                            {battery + 33, 8, "\\d{4}\\.\\d{3}"},
+                            {battery + 42, 9, "\\d{5}\\.\\d{3}"}};
+    };
+    struct Layout {
+        int date, dateLength;
+        QList<Field> fields;
+    };
+    const QMap<QByteArray, Layout> layouts = {
+        {"Run Upda", {12, 16, full(29)}},
+        {"Log Init", {10, 16, {}}},
+        {"Low Batt", {13, 16, {}}},
+        {"Power On", {10, 16, {}}},
+        {"Power Of", {11, 16, {}}},
+        {"Clear Da", {12, 16, {}}},
+        {"Calibrat", {13, 16, {{30, 6, flow}}}},
+        {"Start Sa", {16, 17, {}}}, // the date and a comma of its own
+        {"User Hol", {11, 16, full(28)}},
+        {"No Flow,", {9, 16, full(26)}},
+        {"Change T", {13, 16, {}}},
+        {"Change F", {13, 16, {}}},
+        {"Change D", {13, 16, {}}},
+        {"Change R", {13, 16, {{30, 6, flow}}}},
+        {"Pump Pro", {14, 16, full(31)}},
+        {"Event En", {11, 16, {}}},
+        {"Break1 B", {14, 16, {}}},
+        {"Lunch Be", {13, 16, {}}},
+        {"Break2 B", {14, 16, {}}},
+        {"Duty Beg", {13, 16, {}}},
+        {"Stop Sam", {15, 16, {}}},
+        {"Trimauto", {24, 16, {{41, 6, text}, {48, 6, flow}}}},
+        {"Verify C", {18, 16, {{35, 6, text}, {42, 6, flow}}}},
+        {"Verify F", {13, 16, {{30, 6, flow}}}},
+        {"5% Shut ", {14, 16, full(31)}},
+        {"Filter O", {12, 16, full(29)}},
+        {"Program ", {19, 16, {{36, 6, text}, {43, 6, text}}}},
+    };
     for (int records : {0, 80, 1500}) {
         SimPumpOptions o;
         o.records = records; // 80: more than one pass through every kind
@@ -168,18 +278,26 @@ void TestSimPump::historyDump() {
         QCOMPARE(at(b.reply("R99"), 113, 3).toInt(), held);
         const QList<QByteArray> lines = b.send({"PRINTLOG"});
         QCOMPARE(lines.size(), held + 3);
-        QVERIFY(lines.first().startsWith("PRI") && lines.at(1).startsWith("LogType,"));
+        QCOMPARE(lines.first(), "PRINTING " + SimText::digits(held, 3) + " LOGS");
+        QVERIFY(lines.at(1).startsWith("LogType,"));
         QCOMPARE(lines.last(), QByteArray("Done ok"));
         QSet<QByteArray> seen;
         for (const QByteArray& line : lines.mid(2, held)) {
-            const QByteArray title = line.left(line.indexOf(','));
-            QVERIFY2(
-                kinds.contains(title) &&
-                    matches(line, title + ",\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d" + kinds[title]),
-                line.constData());
-            seen << title;
+            const QByteArray key = line.left(8);
+            QVERIFY2(layouts.contains(key), line.constData());
+            const Layout& l = layouts[key];
+            QList<Field> fields = l.fields;
+            fields.prepend(
+                {l.date, l.dateLength,
+                 "\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d" + QByteArray(l.dateLength - 16, ',')});
+            for (const Field& f : fields)
+                QVERIFY2(line.at(f.position - 2) == ',' &&
+                             matches(at(line, f.position, f.length), f.pattern),
+                         line.constData());
+            QCOMPARE(line.size(), fields.last().position + fields.last().length - 1);
+            seen << key;
         }
-        QCOMPARE(seen.size(), records == 0 ? 0 : 27);
+        QCOMPARE(seen.size(), records == 0 ? 0 : int(layouts.size()));
     }
 }
 

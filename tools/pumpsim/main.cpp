@@ -101,8 +101,14 @@ int main(int argc, char* argv[]) {
                                        QStringLiteral("Time until the terminal comes back after "
                                                       "a disconnect (default 3000)."),
                                        QStringLiteral("MS"), QStringLiteral("3000"));
+    const QCommandLineOption ignore(QStringLiteral("ignore"),
+                                    QStringLiteral("Fault: the pump misses these commands every "
+                                                   "time, without effect or answer (codes as "
+                                                   "sent, comma-separated, e.g. G09,W06,W16)."),
+                                    QStringLiteral("CODE[,CODE...]"));
     p.addOptions({link, model, serial, firmware, records, running, noPacing, powerOff, silentAfter,
-                  silentFor, garbage, eof, skew, truncEvery, truncTo, disconnect, reconnect});
+                  silentFor, garbage, eof, skew, truncEvery, truncTo, disconnect, reconnect,
+                  ignore});
     p.process(app);
 
     QTextStream err(stderr);
@@ -140,6 +146,13 @@ int main(int argc, char* argv[]) {
     o.faults.truncateStatusEvery = number(truncEvery, 0, 1, 1 << 30);
     o.faults.truncateStatusTo = number(truncTo, 100, 0, SimPump::kStatusLength);
     o.faults.disconnectAfterRecords = number(disconnect, -1, 0, SimPump::kMaxRecords);
+    for (const QString& code : p.value(ignore).split(',', Qt::SkipEmptyParts)) {
+        if (!SimPump::knownCommand(code.toLatin1())) {
+            err << "corvane-pumpsim: --ignore: no such command " << code << "\n";
+            allOk = false;
+        }
+        o.faults.ignoreCommands << code.trimmed().toLatin1();
+    }
     const int reconnectMs = number(reconnect, 3000, 0, 1 << 30);
     if (!allOk)
         return 2;
