@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/inotify.h>
 #include <unistd.h>
 
 namespace {
@@ -37,6 +38,39 @@ void setReadOnly(const QString& folder, bool on) {
 QString shown(std::optional<int> v) {
     return v ? QString::number(*v) : QStringLiteral("-");
 }
+
+// Counts, from the folder's change notifications, how often a file of the
+// folder was opened and how often another file was renamed onto its name.
+class FileEvents {
+public:
+    explicit FileEvents(const QString& folder) : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        m_ok = m_fd >= 0 && inotify_add_watch(m_fd, QFile::encodeName(folder).constData(),
+                                              IN_OPEN | IN_MOVED_TO) >= 0;
+    }
+    ~FileEvents() { close(m_fd); }
+    bool ok() const { return m_ok; }
+
+    // "opened N, replaced M" since the last call.
+    QString take(const QByteArray& name) {
+        int opened = 0, replaced = 0;
+        alignas(inotify_event) char buf[8192];
+        for (ssize_t n; (n = read(m_fd, buf, sizeof buf)) > 0;) {
+            for (const char* p = buf; p < buf + n;) {
+                const auto* e = reinterpret_cast<const inotify_event*>(p);
+                if (e->len > 0 && name == e->name) {
+                    opened += (e->mask & IN_OPEN) != 0;
+                    replaced += (e->mask & IN_MOVED_TO) != 0;
+                }
+                p += sizeof(inotify_event) + e->len;
+            }
+        }
+        return QStringLiteral("opened %1, replaced %2").arg(opened).arg(replaced);
+    }
+
+private:
+    int m_fd;
+    bool m_ok = false;
+};
 } // namespace
 
 class TestSettingsStore : public QObject {
@@ -91,6 +125,19 @@ private slots:
         v.logRate = roundedWholeNumber(QStringLiteral("ten"));
         QVERIFY(SaveSettings(m_path, v));
         QCOMPARE(LoadSettings(m_path).logRate, std::optional<int>(15));
+    }
+
+    // A save reads the file once and replaces it once, so a kill part-way
+    // leaves the old file or the new one, never a mix of both; a start reads
+    // it once, so every key comes from the same file.
+    void oneReadOneReplace() {
+        putFile(m_path, "[Comm Port]\r\nCom1=/dev/ttyUSB0\r\n");
+        FileEvents events(m_dir.path());
+        QVERIFY(events.ok());
+        QVERIFY(SaveSettings(m_path, StoredSettings{}));
+        QCOMPARE(events.take("corvane.INI"), QStringLiteral("opened 1, replaced 1"));
+        QCOMPARE(LoadSettings(m_path).commPort, 0);
+        QCOMPARE(events.take("corvane.INI"), QStringLiteral("opened 1, replaced 0"));
     }
 
     // Halves go to the even neighbour; anything that is no plain decimal

@@ -1,0 +1,212 @@
+#include "config/inidocument.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+
+namespace {
+
+const QByteArray kUtf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
+
+QString shown(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+QString cannotRead(const QString& path, const QString& why) {
+    return QStringLiteral("%1 cannot be read (%2), so it is not replaced.").arg(shown(path), why);
+}
+
+// "[Name]" -> Name, or a null string when the line is no section header.
+QString sectionName(const QString& line) {
+    const QString t = line.trimmed();
+    if (t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']')))
+        return t.mid(1, t.size() - 2).trimmed();
+    return QString();
+}
+
+bool isComment(const QString& line) {
+    const QString t = line.trimmed();
+    return t.startsWith(QLatin1Char(';')) || t.startsWith(QLatin1Char('#'));
+}
+
+// Splits "key=value"; false for lines that hold no key.
+bool splitKey(const QString& line, QString* key, QString* value) {
+    if (isComment(line))
+        return false;
+    const qsizetype eq = line.indexOf(QLatin1Char('='));
+    if (eq <= 0)
+        return false;
+    *key = line.left(eq).trimmed();
+    if (value)
+        *value = line.mid(eq + 1).trimmed();
+    return !key->isEmpty();
+}
+
+bool same(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+bool IniDocument::load(const QString& path) {
+    *this = IniDocument();
+    m_path = path;
+    if (path.isEmpty()) {
+        m_error = QStringLiteral("No settings file is named.");
+        return false;
+    }
+    QFile file(path);
+    if (!file.exists()) {
+        m_loaded = true;
+        return true;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_error = cannotRead(path, file.errorString());
+        return false;
+    }
+    // One byte past the limit tells a file that is too large.
+    const QByteArray bytes = file.read(kMaxFileSize + 1);
+    if (file.error() != QFileDevice::NoError) {
+        m_error = cannotRead(path, file.errorString());
+        return false;
+    }
+    if (bytes.size() > kMaxFileSize) {
+        m_error = QStringLiteral("%1 is larger than 1 MiB, too large to be a settings file, so it "
+                                 "is neither read nor replaced.")
+                      .arg(shown(path));
+        return false;
+    }
+
+    // Latin-1 maps every byte to one character and back, so bytes we do not
+    // understand (another code page, UTF-8 comments) survive a save. A UTF-8
+    // byte-order mark would hide the first section header.
+    const bool bom = bytes.startsWith(kUtf8Bom);
+    m_encoding = bom ? Encoding::Utf8Bom : Encoding::Latin1;
+    const QString text = QString::fromLatin1(bom ? bytes.mid(kUtf8Bom.size()) : bytes);
+    if (!text.isEmpty() && !text.contains(QLatin1String("\r\n")))
+        m_eol = QStringLiteral("\n");
+    m_lines = text.split(QLatin1Char('\n'));
+    for (QString& line : m_lines)
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    if (!m_lines.isEmpty() && m_lines.last().isEmpty())
+        m_lines.removeLast(); // the text's final line end
+    m_loaded = true;
+    return true;
+}
+
+bool IniDocument::find(const QString& section, const QString& key, QString* value) const {
+    bool inSection = false;
+    for (const QString& line : m_lines) {
+        const QString name = sectionName(line);
+        if (!name.isNull()) {
+            inSection = same(name, section);
+            continue;
+        }
+        QString k, v;
+        if (inSection && splitKey(line, &k, &v) && same(k, key)) {
+            *value = v;
+            return true;
+        }
+    }
+    return false;
+}
+
+QString IniDocument::readString(const QString& section, const QString& key,
+                                const QString& def) const {
+    QString text;
+    return find(section, key, &text) ? text.left(kMaxString) : def;
+}
+
+qint32 IniDocument::readInt(const QString& section, const QString& key, qint32 def) const {
+    QString text;
+    if (!find(section, key, &text) || text.isEmpty())
+        return def;
+    return leadingInt(text);
+}
+
+void IniDocument::writeString(const QString& section, const QString& key, const QString& value) {
+    QString clean = value;
+    clean.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    const QString entry = key + QLatin1Char('=') + clean;
+    qsizetype sectionAt = -1;
+    qsizetype lastKeyAt = -1;
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        const QString name = sectionName(m_lines[i]);
+        if (!name.isNull()) {
+            if (sectionAt >= 0)
+                break; // past the end of our section
+            if (same(name, section)) {
+                sectionAt = i;
+                lastKeyAt = i;
+            }
+            continue;
+        }
+        QString k;
+        if (sectionAt >= 0 && splitKey(m_lines[i], &k, nullptr)) {
+            if (same(k, key)) {
+                m_lines[i] = entry;
+                return;
+            }
+            lastKeyAt = i;
+        }
+    }
+    if (sectionAt >= 0) {
+        m_lines.insert(lastKeyAt + 1, entry);
+        return;
+    }
+    if (!m_lines.isEmpty() && !m_lines.last().trimmed().isEmpty())
+        m_lines.append(QString());
+    m_lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
+    m_lines.append(entry);
+}
+
+void IniDocument::writeInt(const QString& section, const QString& key, qint32 value) {
+    writeString(section, key, QString::number(value));
+}
+
+bool IniDocument::save() {
+    if (!m_loaded) {
+        if (m_error.isEmpty())
+            m_error = QStringLiteral("No settings file was read.");
+        return false;
+    }
+    const QString text = m_lines.join(m_eol) + m_eol;
+    QByteArray bytes;
+    switch (m_encoding) {
+    case Encoding::Latin1:
+        bytes = text.toLatin1();
+        break;
+    case Encoding::Utf8Bom:
+        bytes = kUtf8Bom + text.toLatin1();
+        break;
+    }
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        m_error =
+            QStringLiteral("%1 cannot be written (%2).").arg(shown(m_path), file.errorString());
+        return false;
+    }
+    m_error.clear();
+    return true;
+}
+
+qint32 IniDocument::leadingInt(const QString& text) {
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < text.size() && text[i] == QLatin1Char('-')) {
+        negative = true;
+        ++i;
+    }
+    qint64 v = 0;
+    for (; i < text.size() && text[i].isDigit() && text[i].unicode() < 128; ++i) {
+        v = v * 10 + (text[i].unicode() - '0');
+        if (v > 2147483648LL)
+            v = 2147483648LL; // saturate rather than wrap
+    }
+    if (negative)
+        v = -v;
+    return static_cast<qint32>(std::clamp<qint64>(v, INT32_MIN, INT32_MAX));
+}
