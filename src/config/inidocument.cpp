@@ -2,9 +2,17 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -14,8 +22,59 @@ QString shown(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
+QString notRegularFile(const QString& path) {
+    return QStringLiteral("%1 is not a regular file, so it is neither read nor replaced.")
+        .arg(shown(path));
+}
+
 QString cannotRead(const QString& path, const QString& why) {
     return QStringLiteral("%1 cannot be read (%2), so it is not replaced.").arg(shown(path), why);
+}
+
+enum class Opened { Missing, Open, Refused };
+
+// Opens the settings file for reading, and only a regular file. An ordinary
+// open of a FIFO waits for a writer that may never come, which would hang the
+// start before the program could be stopped cleanly; opening a device (a
+// serial port, say) can change its lines. So the type is checked first, and
+// on Unix the open never waits and the type is checked again on what was
+// opened, in case another file was put in its place in between.
+Opened openRegular(const QString& path, QFile* file, QString* error) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return Opened::Missing;
+    if (!info.isFile()) {
+        *error = notRegularFile(path);
+        return Opened::Refused;
+    }
+#ifdef Q_OS_UNIX
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        if (err == ENOENT)
+            return Opened::Missing;
+        *error = cannotRead(path, qt_error_string(err));
+        return Opened::Refused;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        *error = notRegularFile(path);
+        return Opened::Refused;
+    }
+    const bool opened = file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    if (!opened)
+        ::close(fd);
+#else
+    file->setFileName(path);
+    const bool opened = file->open(QIODevice::ReadOnly);
+#endif
+    if (!opened) {
+        *error = cannotRead(path, file->errorString());
+        return Opened::Refused;
+    }
+    return Opened::Open;
 }
 
 // "[Name]" -> Name, or a null string when the line is no section header.
@@ -57,14 +116,15 @@ bool IniDocument::load(const QString& path) {
         m_error = QStringLiteral("No settings file is named.");
         return false;
     }
-    QFile file(path);
-    if (!file.exists()) {
+    QFile file;
+    switch (openRegular(path, &file, &m_error)) {
+    case Opened::Missing:
         m_loaded = true;
         return true;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_error = cannotRead(path, file.errorString());
+    case Opened::Refused:
         return false;
+    case Opened::Open:
+        break;
     }
     // One byte past the limit tells a file that is too large.
     const QByteArray bytes = file.read(kMaxFileSize + 1);

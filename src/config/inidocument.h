@@ -3,7 +3,7 @@
 // "[Section]" and "key=value" lines, names matched without regard to case,
 // lines starting with ';' or '#' are comments. The file is written back as it
 // was read: 8-bit, bytes kept as they are, after a UTF-8 byte-order mark if
-// it had one. Only a file of at most kMaxFileSize bytes is read.
+// it had one. Only a regular file of at most kMaxFileSize bytes is read.
 #pragma once
 
 #include <QByteArray>
@@ -18,8 +18,8 @@ public:
     static constexpr int kMaxString = 249;
 
     // Reads the file at `path`; a missing file is an empty document. False,
-    // with errorString(), when the file is there but is not read: unreadable,
-    // or larger than kMaxFileSize. Such a document
+    // with errorString(), when the file is there but is not read: not a
+    // regular file, unreadable, or larger than kMaxFileSize. Such a document
     // reads as empty, and save() refuses to replace the file.
     bool load(const QString& path);
 

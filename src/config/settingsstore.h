@@ -41,8 +41,8 @@ struct StoredSettings {
 
 // Reads every key the window restores, from one reading of the file. A missing
 // file gives the defaults above. So does a file that is there but is not read
-// (unreadable, larger than 1 MiB); then `error`, if given, says why, for the
-// user (it is emptied otherwise).
+// (not a regular file, unreadable, larger than 1 MiB); then `error`, if given,
+// says why, for the user (it is emptied otherwise).
 StoredSettings LoadSettings(const QString& path, QString* error = nullptr);
 
 // Writes every key with one atomic replace of the file. False when the file

@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -37,6 +38,17 @@ void setReadOnly(const QString& folder, bool on) {
 // A read value as text; "-" for no value.
 QString shown(std::optional<int> v) {
     return v ? QString::number(*v) : QStringLiteral("-");
+}
+
+// "file", "fifo", "folder" or "other" for what is at `path`; "" for nothing.
+QString kindOf(const QString& path) {
+    struct stat st {};
+    if (lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return QString();
+    return QLatin1String(S_ISREG(st.st_mode)    ? "file"
+                         : S_ISFIFO(st.st_mode) ? "fifo"
+                         : S_ISDIR(st.st_mode)  ? "folder"
+                                                : "other");
 }
 
 // Counts, from the folder's change notifications, how often a file of the
@@ -81,7 +93,8 @@ class TestSettingsStore : public QObject {
 private slots:
     void init() {
         m_path = m_dir.filePath(QStringLiteral("corvane.INI"));
-        QFile::remove(m_path);
+        if (!QFile::remove(m_path))
+            QDir().rmdir(m_path); // a folder left by refusedFiles
     }
 
     // "Password", "FlowFlault", "Loging" and "Target" all hold `value`; the
@@ -138,6 +151,47 @@ private slots:
         QCOMPARE(events.take("corvane.INI"), QStringLiteral("opened 1, replaced 1"));
         QCOMPARE(LoadSettings(m_path).commPort, 0);
         QCOMPARE(events.take("corvane.INI"), QStringLiteral("opened 1, replaced 0"));
+    }
+
+    // Files a save leaves as they are: no regular file. Load and save say
+    // why, for the user.
+    void refusedFiles_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("size"); // of a regular file
+        QTest::addColumn<int>("port"); // as read, before and after the save
+        QTest::addColumn<QString>("loadError");
+        QTest::addColumn<QString>("saveError");
+        const QString notRegular = QStringLiteral("is not a regular file");
+        QTest::newRow("FIFO") << "fifo" << 0 << 0 << notRegular << notRegular;
+        QTest::newRow("folder") << "folder" << 0 << 0 << notRegular << notRegular;
+    }
+    void refusedFiles() {
+        QFETCH(QString, kind);
+        QFETCH(int, size);
+        QFETCH(int, port);
+        QFETCH(QString, loadError);
+        QFETCH(QString, saveError);
+        const QByteArray native = QFile::encodeName(m_path);
+        QByteArray bytes = "[Comm Port]\r\nCommPort=2\r\n[Program]\r\n;";
+        bytes += QByteArray(qMax(0, size - int(bytes.size()) - 2), 'x') + "\r\n";
+        if (kind == QLatin1String("fifo"))
+            QVERIFY(mkfifo(native.constData(), 0600) == 0);
+        else if (kind == QLatin1String("folder"))
+            QVERIFY(QDir().mkdir(m_path));
+        else
+            putFile(m_path, bytes);
+        QString error;
+        QCOMPARE(LoadSettings(m_path, &error).commPort, port);
+        QVERIFY2(loadError.isEmpty() ? error.isEmpty() : error.contains(loadError),
+                 qPrintable(error));
+        StoredSettings v;
+        v.commPort = 4;
+        QVERIFY(!SaveSettings(m_path, v, &error));
+        QVERIFY2(error.contains(saveError), qPrintable(error));
+        QCOMPARE(kindOf(m_path), kind);
+        if (kind == QLatin1String("file"))
+            QCOMPARE(fileBytes(m_path), bytes);
+        QCOMPARE(LoadSettings(m_path).commPort, port);
     }
 
     // Halves go to the even neighbour; anything that is no plain decimal
