@@ -17,6 +17,8 @@
 namespace {
 
 const QByteArray kUtf8Bom = QByteArrayLiteral("\xEF\xBB\xBF");
+const QByteArray kUtf16LeBom = QByteArrayLiteral("\xFF\xFE");
+const QByteArray kUtf16BeBom = QByteArrayLiteral("\xFE\xFF");
 
 QString shown(const QString& path) {
     return QDir::toNativeSeparators(path);
@@ -75,6 +77,27 @@ Opened openRegular(const QString& path, QFile* file, QString* error) {
         return Opened::Refused;
     }
     return Opened::Open;
+}
+
+// UTF-16 code units to characters one for one (and back), so that whatever
+// the file holds, unpaired surrogates included, is written back as read.
+QString fromUtf16(const QByteArray& bytes, bool bigEndian) {
+    QString text(bytes.size() / 2, Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const auto first = uchar(bytes[2 * i]), second = uchar(bytes[2 * i + 1]);
+        text[i] = QChar(bigEndian ? first << 8 | second : second << 8 | first);
+    }
+    return text;
+}
+
+QByteArray toUtf16(const QString& text, bool bigEndian) {
+    QByteArray bytes(text.size() * 2, Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char high = char(text[i].unicode() >> 8), low = char(text[i].unicode() & 0xFF);
+        bytes[2 * i] = bigEndian ? high : low;
+        bytes[2 * i + 1] = bigEndian ? low : high;
+    }
+    return bytes;
 }
 
 // "[Name]" -> Name, or a null string when the line is no section header.
@@ -139,12 +162,23 @@ bool IniDocument::load(const QString& path) {
         return false;
     }
 
-    // Latin-1 maps every byte to one character and back, so bytes we do not
-    // understand (another code page, UTF-8 comments) survive a save. A UTF-8
-    // byte-order mark would hide the first section header.
-    const bool bom = bytes.startsWith(kUtf8Bom);
-    m_encoding = bom ? Encoding::Utf8Bom : Encoding::Latin1;
-    const QString text = QString::fromLatin1(bom ? bytes.mid(kUtf8Bom.size()) : bytes);
+    QString text;
+    if (bytes.startsWith(kUtf16LeBom) || bytes.startsWith(kUtf16BeBom)) {
+        const bool bigEndian = bytes.startsWith(kUtf16BeBom);
+        m_encoding = bigEndian ? Encoding::Utf16Be : Encoding::Utf16Le;
+        const QByteArray units = bytes.mid(2);
+        text = fromUtf16(units, bigEndian);
+        // An 8-bit write into the file can have left an odd byte count.
+        if (units.size() % 2 != 0)
+            m_tail = units.right(1);
+    } else {
+        // Latin-1 maps every byte to one character and back, so bytes we do
+        // not understand (another code page, UTF-8 comments) survive a save.
+        // A UTF-8 byte-order mark would hide the first section header.
+        const bool bom = bytes.startsWith(kUtf8Bom);
+        m_encoding = bom ? Encoding::Utf8Bom : Encoding::Latin1;
+        text = QString::fromLatin1(bom ? bytes.mid(kUtf8Bom.size()) : bytes);
+    }
     if (!text.isEmpty() && !text.contains(QLatin1String("\r\n")))
         m_eol = QStringLiteral("\n");
     m_lines = text.split(QLatin1Char('\n'));
@@ -241,6 +275,12 @@ bool IniDocument::save() {
         break;
     case Encoding::Utf8Bom:
         bytes = kUtf8Bom + text.toLatin1();
+        break;
+    case Encoding::Utf16Le:
+        bytes = kUtf16LeBom + toUtf16(text, false) + m_tail;
+        break;
+    case Encoding::Utf16Be:
+        bytes = kUtf16BeBom + toUtf16(text, true) + m_tail;
         break;
     }
     QSaveFile file(m_path);

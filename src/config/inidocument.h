@@ -1,9 +1,11 @@
 // IniDocument: one initialisation file held in memory, so that many keys are
 // read from one reading of the file and written with one atomic replace.
 // "[Section]" and "key=value" lines, names matched without regard to case,
-// lines starting with ';' or '#' are comments. The file is written back as it
-// was read: 8-bit, bytes kept as they are, after a UTF-8 byte-order mark if
-// it had one. Only a regular file of at most kMaxFileSize bytes is read.
+// lines starting with ';' or '#' are comments. The file is written back in
+// the encoding it was read in: 8-bit (bytes kept as they are), 8-bit after a
+// UTF-8 byte-order mark, or UTF-16 (either byte order) after its byte-order
+// mark, as Notepad saves "Unicode". Only a regular file of at most
+// kMaxFileSize bytes is read.
 #pragma once
 
 #include <QByteArray>
@@ -47,7 +49,7 @@ public:
     static qint32 leadingInt(const QString& text);
 
 private:
-    enum class Encoding { Latin1, Utf8Bom };
+    enum class Encoding { Latin1, Utf8Bom, Utf16Le, Utf16Be };
 
     bool find(const QString& section, const QString& key, QString* value) const;
 
@@ -57,4 +59,5 @@ private:
     Encoding m_encoding = Encoding::Latin1;
     QStringList m_lines; // without their line ends
     QString m_eol = QStringLiteral("\r\n");
+    QByteArray m_tail; // the odd last byte of a UTF-16 file, kept as it is
 };

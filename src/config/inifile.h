@@ -3,10 +3,9 @@
 // access per call: "[Section]" and "key=value" lines, names matched without
 // regard to case, keys with blanks written as they are, values unquoted.
 // Every other line of the file, comments included, survives a write; the file
-// is replaced atomically. A file that exists but is not read (no regular
-// file, unreadable, far too large) reads as empty and is never replaced; a
-// leading UTF-8 byte-order mark is skipped on reading and kept. To read or
-// write many keys at once, use IniDocument.
+// is replaced atomically, in the encoding it was found in. A file that exists
+// but is not read (no regular file, unreadable, far too large) reads as empty
+// and is never replaced. To read or write many keys at once, use IniDocument.
 #pragma once
 
 #include <QString>

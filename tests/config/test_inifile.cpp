@@ -33,6 +33,19 @@ QByteArray edited(const char* from, const char* to) {
 
 // Far too large to be settings: not ours to read, nor to replace.
 const QByteArray kTooLarge = "[Program]\r\nTarget=1\r\n" + QByteArray(2 << 20, ';');
+
+// A place name that no 8-bit code page of ours holds.
+const QString kLodz = QStringLiteral("\u0141\u00F3d\u017A");
+
+// As Notepad saves "Unicode" (little-endian) and "Unicode big endian".
+QByteArray utf16(QStringView text, bool bigEndian = false) {
+    QByteArray out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (QChar c : text) {
+        const char hi = char(c.unicode() >> 8), lo = char(c.unicode() & 0xFF);
+        out.append(bigEndian ? hi : lo).append(bigEndian ? lo : hi);
+    }
+    return out;
+}
 } // namespace
 
 class TestIniFile : public QObject {
@@ -74,6 +87,9 @@ private slots:
         row("byte-order mark", "\xEF\xBB\xBF[Program]\r\nCommPort=2\r\n", "CommPort", "2|2");
         row("cut to 249", "[Program]\nK=" + x249.toLatin1() + "yyy\n", "K", x249 + "|0");
         row("far too large", kTooLarge, "Target", "dflt|42");
+        row("UTF-16 LE", utf16(u"; caf\u00E9\r\n[Program]\r\nT=-5\r\n"), "t", "-5|-5");
+        row("UTF-16 BE, non-Latin-1 text", utf16("[Program]\r\nT=" + kLodz + "\r\n", true), "T",
+            kLodz + "|0");
     }
     void readKeys() {
         QFETCH(QByteArray, file);
@@ -106,10 +122,8 @@ private slots:
         QTest::addColumn<QByteArray>("before");
         QTest::addColumn<QString>("entry"); // "Section:key=value"
         QTest::addColumn<QByteArray>("after");
-        auto row = [](const char* name, const QByteArray& before, const char* entry,
-                      QByteArray after) {
-            QTest::newRow(name) << before << QString(entry) << after;
-        };
+        auto row = [](const char* name, const QByteArray& before, const QString& entry,
+                      QByteArray after) { QTest::newRow(name) << before << entry << after; };
         row("key in other case", kHandWritten, "Program:Password=True",
             edited("password=False", "Password=True"));
         row("new key after the section's last", kHandWritten, "comm port:Com2=/dev/ttyS9",
@@ -122,6 +136,15 @@ private slots:
         row("line end in a value stays one line", "", "P:S=a\r\n[Evil]\nX=1",
             "[P]\r\nS=a  [Evil] X=1\r\n");
         row("far too large: refused", kTooLarge, "Program:Target=2", QByteArray());
+        // Notepad's "Unicode": UTF-16 with a byte-order mark, both byte orders.
+        row("UTF-16 LE kept", utf16(u"; caf\u00E9\r\n[P]\r\nT=1\r\n# n=1\r\n[O]\r\nX=1\r\n"),
+            "P:Site=" + kLodz,
+            utf16("; caf\u00E9\r\n[P]\r\nT=1\r\nSite=" + kLodz + "\r\n# n=1\r\n[O]\r\nX=1\r\n"));
+        row("UTF-16 BE kept", utf16(u"[P]\nM=0\n", true), "p:m=-1", utf16(u"[P]\nm=-1\n", true));
+        // An 8-bit write into a UTF-16 file can leave an odd byte count; the
+        // stray last byte is kept, not read.
+        row("UTF-16 with a stray last byte", utf16(u"[P]\r\nM=0\r\n") + "\r", "P:M=2",
+            utf16(u"[P]\r\nM=2\r\n") + "\r");
     }
     void writeKeepsTheRest() {
         QFETCH(QByteArray, before);

@@ -153,6 +153,51 @@ private slots:
         QCOMPARE(events.take("corvane.INI"), QStringLiteral("opened 1, replaced 0"));
     }
 
+    // A file saved by an editor as UTF-8 with a byte-order mark, or as
+    // Notepad's "Unicode" (UTF-16 with a byte-order mark, either byte order),
+    // is read, and saved in its own encoding with every other line kept.
+    void encodings_data() {
+        QTest::addColumn<QString>("encoding");
+        for (const char* encoding : {"8-bit", "UTF-8", "UTF-16 LE", "UTF-16 BE"})
+            QTest::newRow(encoding) << QString::fromLatin1(encoding);
+    }
+    void encodings() {
+        QFETCH(QString, encoding);
+        auto encoded = [&](const QString& text) {
+            if (encoding == QLatin1String("8-bit"))
+                return text.toLatin1();
+            if (encoding == QLatin1String("UTF-8"))
+                return "\xEF\xBB\xBF" + text.toUtf8();
+            const bool bigEndian = encoding.endsWith(QLatin1String("BE"));
+            QByteArray out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+            for (QChar c : text) {
+                const char hi = char(c.unicode() >> 8), lo = char(c.unicode() & 0xFF);
+                out.append(bigEndian ? hi : lo).append(bigEndian ? lo : hi);
+            }
+            return out;
+        };
+        putFile(m_path, encoded(QStringLiteral("; caf\u00E9 notes\r\n[Comm Port]\r\nCommPort=2\r\n"
+                                               "Com1=/dev/ttyUSB0\r\n\r\n# site\r\n[Program]\r\n"
+                                               "Password=True\r\nTarget=1500\r\n")));
+        QString error = QStringLiteral("stale");
+        StoredSettings s = LoadSettings(m_path, &error);
+        QCOMPARE(error, QString());
+        QCOMPARE(QStringLiteral("%1 %2 %3")
+                     .arg(s.commPort)
+                     .arg(shown(s.password))
+                     .arg(shown(s.targetFlow)),
+                 QStringLiteral("2 1 1500"));
+        s.commPort = 3;
+        error = QStringLiteral("stale");
+        QVERIFY(SaveSettings(m_path, s, &error) && error.isEmpty());
+        QCOMPARE(fileBytes(m_path),
+                 encoded(QStringLiteral(
+                     "; caf\u00E9 notes\r\n[Comm Port]\r\nCommPort=3\r\nCom1=/dev/ttyUSB0\r\n\r\n"
+                     "# site\r\n[Program]\r\nPassword=True\r\nTarget=1500\r\nStartup Screen=0\r\n"
+                     "Loging=0\r\nTiming on=0\r\nStart/Stop=0\r\nMeasure=0\r\nVolumetric=0\r\n"
+                     "Strt_dttm=\r\nStop_dttm=\r\n")));
+    }
+
     // Files a save leaves as they are: no regular file. Load and save say
     // why, for the user.
     void refusedFiles_data() {
