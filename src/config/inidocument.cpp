@@ -283,6 +283,12 @@ bool IniDocument::save() {
         bytes = kUtf16BeBom + toUtf16(text, true) + m_tail;
         break;
     }
+    if (bytes.size() > kMaxFileSize) {
+        m_error = QStringLiteral("Saving would make %1 larger than 1 MiB, too large to be read at "
+                                 "the next start, so it was left as it is.")
+                      .arg(shown(m_path));
+        return false;
+    }
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         m_error =

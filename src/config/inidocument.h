@@ -5,7 +5,8 @@
 // the encoding it was read in: 8-bit (bytes kept as they are), 8-bit after a
 // UTF-8 byte-order mark, or UTF-16 (either byte order) after its byte-order
 // mark, as Notepad saves "Unicode". Only a regular file of at most
-// kMaxFileSize bytes is read.
+// kMaxFileSize bytes is read, and a save never leaves a file larger than
+// that, since the next start would not read it.
 #pragma once
 
 #include <QByteArray>
@@ -39,8 +40,9 @@ public:
     void writeInt(const QString& section, const QString& key, qint32 value);
 
     // Writes the document to the loaded path with one atomic replace. False,
-    // with errorString(), and the file left as it is, when the load failed
-    // or the write fails.
+    // with errorString(), and the file left as it is, when the load failed,
+    // when the result would be larger than kMaxFileSize, or when the write
+    // fails.
     bool save();
 
     // Why the last load() or save() failed, for the user; empty otherwise.

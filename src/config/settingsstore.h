@@ -46,7 +46,8 @@ struct StoredSettings {
 StoredSettings LoadSettings(const QString& path, QString* error = nullptr);
 
 // Writes every key with one atomic replace of the file. False when the file
-// is left as it was: it is not one LoadSettings reads, or the write failed;
+// is left as it was: it is not one LoadSettings reads, the keys would make it
+// larger than 1 MiB (the next start would ignore it), or the write failed;
 // then `error`, if given, says why (it is emptied otherwise).
 bool SaveSettings(const QString& path, const StoredSettings& values, QString* error = nullptr);
 

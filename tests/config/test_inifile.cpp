@@ -34,6 +34,12 @@ QByteArray edited(const char* from, const char* to) {
 // Far too large to be settings: not ours to read, nor to replace.
 const QByteArray kTooLarge = "[Program]\r\nTarget=1\r\n" + QByteArray(2 << 20, ';');
 
+// A file of `size` bytes with section [P] and a comment; writing "K=1" into it
+// adds 5 bytes.
+QByteArray padded(int size) {
+    return "[P]\r\n;" + QByteArray(size - 8, 'x') + "\r\n";
+}
+
 // A place name that no 8-bit code page of ours holds.
 const QString kLodz = QStringLiteral("\u0141\u00F3d\u017A");
 
@@ -136,6 +142,10 @@ private slots:
         row("line end in a value stays one line", "", "P:S=a\r\n[Evil]\nX=1",
             "[P]\r\nS=a  [Evil] X=1\r\n");
         row("far too large: refused", kTooLarge, "Program:Target=2", QByteArray());
+        // The next start must be able to read what a write leaves.
+        row("filled to the read limit", padded((1 << 20) - 5), "P:K=1",
+            padded((1 << 20) - 5).replace("[P]\r\n", "[P]\r\nK=1\r\n"));
+        row("one byte past the read limit: refused", padded((1 << 20) - 4), "P:K=1", QByteArray());
         // Notepad's "Unicode": UTF-16 with a byte-order mark, both byte orders.
         row("UTF-16 LE kept", utf16(u"; caf\u00E9\r\n[P]\r\nT=1\r\n# n=1\r\n[O]\r\nX=1\r\n"),
             "P:Site=" + kLodz,

@@ -198,7 +198,9 @@ private slots:
                      "Strt_dttm=\r\nStop_dttm=\r\n")));
     }
 
-    // Files a save leaves as they are: no regular file. Load and save say
+    // Files a save leaves as they are: no regular file, one already past the
+    // read limit, and one the save would push past it (then no key at all is
+    // written: the next start would ignore the whole file). Load and save say
     // why, for the user.
     void refusedFiles_data() {
         QTest::addColumn<QString>("kind");
@@ -207,8 +209,13 @@ private slots:
         QTest::addColumn<QString>("loadError");
         QTest::addColumn<QString>("saveError");
         const QString notRegular = QStringLiteral("is not a regular file");
+        const QString tooLarge = QStringLiteral("larger than 1 MiB");
         QTest::newRow("FIFO") << "fifo" << 0 << 0 << notRegular << notRegular;
         QTest::newRow("folder") << "folder" << 0 << 0 << notRegular << notRegular;
+        QTest::newRow("past the read limit")
+            << "file" << (1 << 20) + 1 << 0 << tooLarge << tooLarge;
+        QTest::newRow("pushed past the read limit")
+            << "file" << (1 << 20) - 64 << 2 << QString() << tooLarge;
     }
     void refusedFiles() {
         QFETCH(QString, kind);
