@@ -11,7 +11,8 @@
 #include <optional>
 
 struct StoredSettings {
-    // "Comm Port" / "CommPort": 1 to 4; 0 selects no port.
+    // "Comm Port" / "CommPort": 1 to 4, read back as written; the window
+    // selects a port only for 1 to 4, so 0 (and 5, -1, ...) select none.
     int commPort = 0;
 
     // "Program" / "Password" and "FlowFlault": True or False. A missing key

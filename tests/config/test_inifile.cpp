@@ -93,6 +93,7 @@ private slots:
         row("byte-order mark", "\xEF\xBB\xBF[Program]\r\nCommPort=2\r\n", "CommPort", "2|2");
         row("cut to 249", "[Program]\nK=" + x249.toLatin1() + "yyy\n", "K", x249 + "|0");
         row("far too large", kTooLarge, "Target", "dflt|42");
+        row("'#' comment is no key", "[Program]\r\n#T=3\r\n", "#T", "dflt|42");
         row("UTF-16 LE", utf16(u"; caf\u00E9\r\n[Program]\r\nT=-5\r\n"), "t", "-5|-5");
         row("UTF-16 BE, non-Latin-1 text", utf16("[Program]\r\nT=" + kLodz + "\r\n", true), "T",
             kLodz + "|0");
@@ -146,6 +147,8 @@ private slots:
         row("filled to the read limit", padded((1 << 20) - 5), "P:K=1",
             padded((1 << 20) - 5).replace("[P]\r\n", "[P]\r\nK=1\r\n"));
         row("one byte past the read limit: refused", padded((1 << 20) - 4), "P:K=1", QByteArray());
+        row("'#' comment kept as it is", "[Comm Port]\r\n#CommPort=3\r\n", "comm port:CommPort=4",
+            "[Comm Port]\r\nCommPort=4\r\n#CommPort=3\r\n");
         // Notepad's "Unicode": UTF-16 with a byte-order mark, both byte orders.
         row("UTF-16 LE kept", utf16(u"; caf\u00E9\r\n[P]\r\nT=1\r\n# n=1\r\n[O]\r\nX=1\r\n"),
             "P:Site=" + kLodz,

@@ -153,6 +153,37 @@ private slots:
         QCOMPARE(events.take("corvane.INI"), QStringLiteral("opened 1, replaced 0"));
     }
 
+    // "CommPort" as found in the file, what LoadSettings reads (the window
+    // selects a port only for 1 to 4), and the section after what was read is
+    // saved again: a commented-out port is no port and stays as it is.
+    void commPort_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<QByteArray>("saved");
+        auto row = [](const char* line, int port, const char* saved) {
+            QTest::newRow(line) << QByteArray(line) << port
+                                << "[Comm Port]\r\n" + QByteArray(saved) + "\r\n";
+        };
+        row("CommPort=4", 4, "CommPort=4\r\nCom1=/dev/ttyUSB0");
+        row("CommPort=5", 5, "CommPort=5\r\nCom1=/dev/ttyUSB0");
+        row("CommPort=0", 0, "CommPort=0\r\nCom1=/dev/ttyUSB0");
+        row("CommPort=-1", -1, "CommPort=-1\r\nCom1=/dev/ttyUSB0");
+        row(" commport = 3 ", 3, "CommPort=3\r\nCom1=/dev/ttyUSB0");
+        row("#CommPort=3", 0, "#CommPort=3\r\nCom1=/dev/ttyUSB0\r\nCommPort=0");
+        row(" ; CommPort=3", 0, " ; CommPort=3\r\nCom1=/dev/ttyUSB0\r\nCommPort=0");
+    }
+    void commPort() {
+        QFETCH(QByteArray, line);
+        QFETCH(int, port);
+        QFETCH(QByteArray, saved);
+        putFile(m_path, "[Comm Port]\r\n" + line + "\r\nCom1=/dev/ttyUSB0\r\n");
+        const StoredSettings s = LoadSettings(m_path);
+        QCOMPARE(s.commPort, port);
+        QVERIFY(SaveSettings(m_path, s));
+        const QByteArray file = fileBytes(m_path);
+        QCOMPARE(file.left(file.indexOf("\r\n[Program]")), saved);
+    }
+
     // A file saved by an editor as UTF-8 with a byte-order mark, or as
     // Notepad's "Unicode" (UTF-16 with a byte-order mark, either byte order),
     // is read, and saved in its own encoding with every other line kept.
