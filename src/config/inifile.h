@@ -1,20 +1,17 @@
-// cIniFile: reads and writes keys of corvane.INI the way the pump program's
-// settings files have always been handled on Windows: "[Section]" and
-// "key=value" lines, names matched without regard to case, keys with blanks
-// written as they are, values unquoted. Every other line of the file, comments
-// included, survives a write; the file is replaced atomically. A file that
-// exists but cannot be read (or is far too large to be settings) is never
-// replaced; a leading UTF-8 byte-order mark is skipped on reading and kept.
+// cIniFile: reads and writes single keys of corvane.INI the way the pump
+// program's settings files have always been handled on Windows, one file
+// access per call: "[Section]" and "key=value" lines, names matched without
+// regard to case, keys with blanks written as they are, values unquoted.
+// Every other line of the file, comments included, survives a write; the file
+// is replaced atomically, in the encoding it was found in. A file that exists
+// but is not read (no regular file, unreadable, far too large) reads as empty
+// and is never replaced. To read or write many keys at once, use IniDocument.
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 class cIniFile {
 public:
-    // Read through a 250-character buffer, so at most 249 characters come back.
-    static constexpr int kMaxString = 249;
-
     QString Section;
     QString filename;
 
@@ -25,13 +22,6 @@ public:
     bool ReadString(const QString& key, QString& value, const QString& def) const;
     bool WriteInt(const QString& key, qint32 value);
     bool WriteString(const QString& key, const QString& value);
-
-    // Pure helpers over file text, for the reads and writes above.
-    static bool lookup(const QString& text, const QString& section, const QString& key,
-                       QString* value);
-    static QString withKey(const QString& text, const QString& section, const QString& key,
-                           const QString& value);
-    static qint32 leadingInt(const QString& text);
 
 private:
     bool ready() const { return !Section.isEmpty() && !filename.isEmpty(); }

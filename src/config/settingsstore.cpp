@@ -1,6 +1,6 @@
 #include "config/settingsstore.h"
 
-#include "config/inifile.h"
+#include "config/inidocument.h"
 #include "core/pickertext.h"
 
 #include <QDir>
@@ -16,22 +16,18 @@ const QString kProgramSection = QStringLiteral("Program");
 // "Loging" and "Target" are typed by hand into the INI now and then; a text
 // that is no number leaves the text box as it is, while a number with
 // trailing rubbish still gives its leading digits, as any integer key does.
-std::optional<int> storedWholeNumber(const cIniFile& ini, const QString& key) {
-    QString text;
-    ini.ReadString(key, text, QString());
-    text = text.trimmed();
+std::optional<int> storedWholeNumber(const IniDocument& ini, const QString& key) {
+    const QString text = ini.readString(kProgramSection, key, QString()).trimmed();
     if (text.isEmpty())
         return 0;
     const int digitAt = text.startsWith(QLatin1Char('-')) ? 1 : 0;
     if (digitAt >= text.size() || !text[digitAt].isDigit() || text[digitAt].unicode() >= 128)
         return std::nullopt;
-    return cIniFile::leadingInt(text);
+    return IniDocument::leadingInt(text);
 }
 
-std::optional<bool> readBoolean(const cIniFile& ini, const QString& key) {
-    QString text;
-    ini.ReadString(key, text, QStringLiteral(" "));
-    return storedBoolean(text);
+std::optional<bool> readBoolean(const IniDocument& ini, const QString& key) {
+    return storedBoolean(ini.readString(kProgramSection, key, QStringLiteral(" ")));
 }
 
 QString booleanText(bool value) {
@@ -112,48 +108,51 @@ QString storedDateTime(const QDate& date, const QTime& time) {
     return PickerText::formatDate(date) + QLatin1Char(' ') + PickerText::formatTime(time);
 }
 
-StoredSettings LoadSettings(const QString& path) {
+StoredSettings LoadSettings(const QString& path, QString* error) {
+    // One reading of the file, so every key comes from the same file.
+    IniDocument ini;
+    const bool loaded = ini.load(path);
+    if (error)
+        *error = loaded ? QString() : ini.errorString();
+
     StoredSettings s;
-    cIniFile ini;
-    ini.filename = path;
-
-    ini.Section = kCommPortSection;
-    ini.ReadInt(QStringLiteral("CommPort"), s.commPort, 0);
-
-    ini.Section = kProgramSection;
+    s.commPort = ini.readInt(kCommPortSection, QStringLiteral("CommPort"), 0);
+    auto readInt = [&](const char* key) {
+        return ini.readInt(kProgramSection, QLatin1String(key), 0);
+    };
     s.password = readBoolean(ini, QStringLiteral("Password"));
     s.flowFault = readBoolean(ini, QStringLiteral("FlowFlault"));
-    ini.ReadInt(QStringLiteral("Startup Screen"), s.startupScreen, 0);
+    s.startupScreen = readInt("Startup Screen");
     s.logRate = storedWholeNumber(ini, QStringLiteral("Loging"));
-    ini.ReadInt(QStringLiteral("Timing on"), s.timingOn, 0);
-    ini.ReadInt(QStringLiteral("Start/Stop"), s.startStop, 0);
-    ini.ReadInt(QStringLiteral("Measure"), s.measure, 0);
-    ini.ReadInt(QStringLiteral("Volumetric"), s.volumetric, 0);
+    s.timingOn = readInt("Timing on");
+    s.startStop = readInt("Start/Stop");
+    s.measure = readInt("Measure");
+    s.volumetric = readInt("Volumetric");
     s.targetFlow = storedWholeNumber(ini, QStringLiteral("Target"));
     // "Strt_dttm" and "Stop_dttm" are kept for the record only.
     return s;
 }
 
-bool SaveSettings(const QString& path, const StoredSettings& v) {
-    cIniFile ini;
-    ini.filename = path;
-    bool ok = true;
+bool SaveSettings(const QString& path, const StoredSettings& v, QString* error) {
+    // All keys go into one copy of the file, written with one atomic replace:
+    // a save costs one read and one flush to disk, and a program killed
+    // part-way leaves the old file or the new one, never a mix. A file that
+    // could not be read is not replaced; save() below says why.
+    IniDocument ini;
+    ini.load(path);
     auto writeInt = [&](const char* key, int value) {
-        ok = ini.WriteInt(QLatin1String(key), value) && ok;
+        ini.writeInt(kProgramSection, QLatin1String(key), value);
     };
     auto writeBool = [&](const char* key, const std::optional<bool>& value) {
         if (value)
-            ok = ini.WriteString(QLatin1String(key), booleanText(*value)) && ok;
+            ini.writeString(kProgramSection, QLatin1String(key), booleanText(*value));
     };
     auto writeNumber = [&](const char* key, const std::optional<int>& value) {
         if (value)
             writeInt(key, *value);
     };
 
-    ini.Section = kCommPortSection;
-    writeInt("CommPort", v.commPort);
-
-    ini.Section = kProgramSection;
+    ini.writeInt(kCommPortSection, QStringLiteral("CommPort"), v.commPort);
     writeBool("Password", v.password);
     writeBool("FlowFlault", v.flowFault);
     writeInt("Startup Screen", v.startupScreen);
@@ -163,9 +162,13 @@ bool SaveSettings(const QString& path, const StoredSettings& v) {
     writeInt("Measure", v.measure);
     writeInt("Volumetric", v.volumetric);
     writeNumber("Target", v.targetFlow);
-    ok = ini.WriteString(QStringLiteral("Strt_dttm"), v.startDateTime) && ok;
-    ok = ini.WriteString(QStringLiteral("Stop_dttm"), v.stopDateTime) && ok;
-    return ok;
+    ini.writeString(kProgramSection, QStringLiteral("Strt_dttm"), v.startDateTime);
+    ini.writeString(kProgramSection, QStringLiteral("Stop_dttm"), v.stopDateTime);
+
+    const bool saved = ini.save();
+    if (error)
+        *error = saved ? QString() : ini.errorString();
+    return saved;
 }
 
 SettingsLocation settingsFilePath(const QString& programFolder, const QString& userConfigFolder) {

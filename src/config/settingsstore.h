@@ -1,8 +1,8 @@
 // The user's last choices kept in corvane.INI: the serial port, the setup
 // options and the run-program fields. LoadSettings hands the window what the
 // file says; the window sets its controls from it. SaveSettings writes what
-// the window holds, key by key in the file's traditional order, leaving every
-// other key and comment of the file alone.
+// the window holds, in the file's traditional key order and with one replace
+// of the file, leaving every other key and comment of the file alone.
 #pragma once
 
 #include <QDate>
@@ -11,7 +11,8 @@
 #include <optional>
 
 struct StoredSettings {
-    // "Comm Port" / "CommPort": 1 to 4; 0 selects no port.
+    // "Comm Port" / "CommPort": 1 to 4, read back as written; the window
+    // selects a port only for 1 to 4, so 0 (and 5, -1, ...) select none.
     int commPort = 0;
 
     // "Program" / "Password" and "FlowFlault": True or False. A missing key
@@ -39,13 +40,17 @@ struct StoredSettings {
     QString stopDateTime;
 };
 
-// Reads every key the window restores. A missing or unreadable file gives the
-// defaults above.
-StoredSettings LoadSettings(const QString& path);
+// Reads every key the window restores, from one reading of the file. A missing
+// file gives the defaults above. So does a file that is there but is not read
+// (not a regular file, unreadable, larger than 1 MiB); then `error`, if given,
+// says why, for the user (it is emptied otherwise).
+StoredSettings LoadSettings(const QString& path, QString* error = nullptr);
 
-// Writes every key. True when every write succeeded; a failing write is
-// skipped and the rest are still written.
-bool SaveSettings(const QString& path, const StoredSettings& values);
+// Writes every key with one atomic replace of the file. False when the file
+// is left as it was: it is not one LoadSettings reads, the keys would make it
+// larger than 1 MiB (the next start would ignore it), or the write failed;
+// then `error`, if given, says why (it is emptied otherwise).
+bool SaveSettings(const QString& path, const StoredSettings& values, QString* error = nullptr);
 
 // A text box's text as the whole number the file stores: the nearest whole
 // number, halves to the even neighbour ("2.5" -> 2, "3.5" -> 4, "-0.5" -> 0).

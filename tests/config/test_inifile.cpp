@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 QByteArray fileBytes(const QString& path) {
     QFile f(path);
@@ -31,6 +33,25 @@ QByteArray edited(const char* from, const char* to) {
 
 // Far too large to be settings: not ours to read, nor to replace.
 const QByteArray kTooLarge = "[Program]\r\nTarget=1\r\n" + QByteArray(2 << 20, ';');
+
+// A file of `size` bytes with section [P] and a comment; writing "K=1" into it
+// adds 5 bytes.
+QByteArray padded(int size) {
+    return "[P]\r\n;" + QByteArray(size - 8, 'x') + "\r\n";
+}
+
+// A place name that no 8-bit code page of ours holds.
+const QString kLodz = QStringLiteral("\u0141\u00F3d\u017A");
+
+// As Notepad saves "Unicode" (little-endian) and "Unicode big endian".
+QByteArray utf16(QStringView text, bool bigEndian = false) {
+    QByteArray out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (QChar c : text) {
+        const char hi = char(c.unicode() >> 8), lo = char(c.unicode() & 0xFF);
+        out.append(bigEndian ? hi : lo).append(bigEndian ? lo : hi);
+    }
+    return out;
+}
 } // namespace
 
 class TestIniFile : public QObject {
@@ -48,7 +69,8 @@ class TestIniFile : public QObject {
 private slots:
     void init() {
         m_path = m_dir.filePath(QStringLiteral("corvane.INI"));
-        QFile::remove(m_path);
+        if (!QFile::remove(m_path))
+            QDir().rmdir(m_path); // a folder left by notARegularFile
     }
 
     // One file, one key in section "Program": what ReadString and ReadInt
@@ -71,6 +93,10 @@ private slots:
         row("byte-order mark", "\xEF\xBB\xBF[Program]\r\nCommPort=2\r\n", "CommPort", "2|2");
         row("cut to 249", "[Program]\nK=" + x249.toLatin1() + "yyy\n", "K", x249 + "|0");
         row("far too large", kTooLarge, "Target", "dflt|42");
+        row("'#' comment is no key", "[Program]\r\n#T=3\r\n", "#T", "dflt|42");
+        row("UTF-16 LE", utf16(u"; caf\u00E9\r\n[Program]\r\nT=-5\r\n"), "t", "-5|-5");
+        row("UTF-16 BE, non-Latin-1 text", utf16("[Program]\r\nT=" + kLodz + "\r\n", true), "T",
+            kLodz + "|0");
     }
     void readKeys() {
         QFETCH(QByteArray, file);
@@ -103,10 +129,8 @@ private slots:
         QTest::addColumn<QByteArray>("before");
         QTest::addColumn<QString>("entry"); // "Section:key=value"
         QTest::addColumn<QByteArray>("after");
-        auto row = [](const char* name, const QByteArray& before, const char* entry,
-                      QByteArray after) {
-            QTest::newRow(name) << before << QString(entry) << after;
-        };
+        auto row = [](const char* name, const QByteArray& before, const QString& entry,
+                      QByteArray after) { QTest::newRow(name) << before << entry << after; };
         row("key in other case", kHandWritten, "Program:Password=True",
             edited("password=False", "Password=True"));
         row("new key after the section's last", kHandWritten, "comm port:Com2=/dev/ttyS9",
@@ -119,6 +143,21 @@ private slots:
         row("line end in a value stays one line", "", "P:S=a\r\n[Evil]\nX=1",
             "[P]\r\nS=a  [Evil] X=1\r\n");
         row("far too large: refused", kTooLarge, "Program:Target=2", QByteArray());
+        // The next start must be able to read what a write leaves.
+        row("filled to the read limit", padded((1 << 20) - 5), "P:K=1",
+            padded((1 << 20) - 5).replace("[P]\r\n", "[P]\r\nK=1\r\n"));
+        row("one byte past the read limit: refused", padded((1 << 20) - 4), "P:K=1", QByteArray());
+        row("'#' comment kept as it is", "[Comm Port]\r\n#CommPort=3\r\n", "comm port:CommPort=4",
+            "[Comm Port]\r\nCommPort=4\r\n#CommPort=3\r\n");
+        // Notepad's "Unicode": UTF-16 with a byte-order mark, both byte orders.
+        row("UTF-16 LE kept", utf16(u"; caf\u00E9\r\n[P]\r\nT=1\r\n# n=1\r\n[O]\r\nX=1\r\n"),
+            "P:Site=" + kLodz,
+            utf16("; caf\u00E9\r\n[P]\r\nT=1\r\nSite=" + kLodz + "\r\n# n=1\r\n[O]\r\nX=1\r\n"));
+        row("UTF-16 BE kept", utf16(u"[P]\nM=0\n", true), "p:m=-1", utf16(u"[P]\nm=-1\n", true));
+        // An 8-bit write into a UTF-16 file can leave an odd byte count; the
+        // stray last byte is kept, not read.
+        row("UTF-16 with a stray last byte", utf16(u"[P]\r\nM=0\r\n") + "\r", "P:M=2",
+            utf16(u"[P]\r\nM=2\r\n") + "\r");
     }
     void writeKeepsTheRest() {
         QFETCH(QByteArray, before);
@@ -132,6 +171,30 @@ private slots:
         QCOMPARE(fileBytes(m_path), after.isNull() ? before : after);
         // The save went through a temporary file that is gone again.
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"corvane.INI"});
+    }
+
+    // A FIFO (or a folder) in the file's place: read as no file, without
+    // waiting for a writer that never comes, and never replaced. A regression
+    // hangs here until CTest's time limit ends the run.
+    void notARegularFile_data() {
+        QTest::addColumn<bool>("fifo");
+        QTest::newRow("FIFO") << true;
+        QTest::newRow("folder") << false;
+    }
+    void notARegularFile() {
+        QFETCH(bool, fifo);
+        const QByteArray native = QFile::encodeName(m_path);
+        QVERIFY(fifo ? mkfifo(native.constData(), 0600) == 0 : QDir().mkdir(m_path));
+        QString text;
+        QVERIFY(ini("Program").ReadString("T", text, "dflt"));
+        QCOMPARE(text, QStringLiteral("dflt"));
+        QVERIFY(!ini("Program").WriteInt("T", 5));
+        struct stat st {};
+        QVERIFY(lstat(native.constData(), &st) == 0);
+        QVERIFY(fifo ? S_ISFIFO(st.st_mode) : S_ISDIR(st.st_mode));
+        QCOMPARE(
+            QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+            QStringList{"corvane.INI"});
     }
 };
 

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -37,6 +39,50 @@ void setReadOnly(const QString& folder, bool on) {
 QString shown(std::optional<int> v) {
     return v ? QString::number(*v) : QStringLiteral("-");
 }
+
+// "file", "fifo", "folder" or "other" for what is at `path`; "" for nothing.
+QString kindOf(const QString& path) {
+    struct stat st {};
+    if (lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return QString();
+    return QLatin1String(S_ISREG(st.st_mode)    ? "file"
+                         : S_ISFIFO(st.st_mode) ? "fifo"
+                         : S_ISDIR(st.st_mode)  ? "folder"
+                                                : "other");
+}
+
+// Counts, from the folder's change notifications, how often a file of the
+// folder was opened and how often another file was renamed onto its name.
+class FileEvents {
+public:
+    explicit FileEvents(const QString& folder) : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        m_ok = m_fd >= 0 && inotify_add_watch(m_fd, QFile::encodeName(folder).constData(),
+                                              IN_OPEN | IN_MOVED_TO) >= 0;
+    }
+    ~FileEvents() { close(m_fd); }
+    bool ok() const { return m_ok; }
+
+    // "opened N, replaced M" since the last call.
+    QString take(const QByteArray& name) {
+        int opened = 0, replaced = 0;
+        alignas(inotify_event) char buf[8192];
+        for (ssize_t n; (n = read(m_fd, buf, sizeof buf)) > 0;) {
+            for (const char* p = buf; p < buf + n;) {
+                const auto* e = reinterpret_cast<const inotify_event*>(p);
+                if (e->len > 0 && name == e->name) {
+                    opened += (e->mask & IN_OPEN) != 0;
+                    replaced += (e->mask & IN_MOVED_TO) != 0;
+                }
+                p += sizeof(inotify_event) + e->len;
+            }
+        }
+        return QStringLiteral("opened %1, replaced %2").arg(opened).arg(replaced);
+    }
+
+private:
+    int m_fd;
+    bool m_ok = false;
+};
 } // namespace
 
 class TestSettingsStore : public QObject {
@@ -47,7 +93,8 @@ class TestSettingsStore : public QObject {
 private slots:
     void init() {
         m_path = m_dir.filePath(QStringLiteral("corvane.INI"));
-        QFile::remove(m_path);
+        if (!QFile::remove(m_path))
+            QDir().rmdir(m_path); // a folder left by refusedFiles
     }
 
     // "Password", "FlowFlault", "Loging" and "Target" all hold `value`; the
@@ -91,6 +138,143 @@ private slots:
         v.logRate = roundedWholeNumber(QStringLiteral("ten"));
         QVERIFY(SaveSettings(m_path, v));
         QCOMPARE(LoadSettings(m_path).logRate, std::optional<int>(15));
+    }
+
+    // A save reads the file once and replaces it once, so a kill part-way
+    // leaves the old file or the new one, never a mix of both; a start reads
+    // it once, so every key comes from the same file.
+    void oneReadOneReplace() {
+        putFile(m_path, "[Comm Port]\r\nCom1=/dev/ttyUSB0\r\n");
+        FileEvents events(m_dir.path());
+        QVERIFY(events.ok());
+        QVERIFY(SaveSettings(m_path, StoredSettings{}));
+        QCOMPARE(events.take("corvane.INI"), QStringLiteral("opened 1, replaced 1"));
+        QCOMPARE(LoadSettings(m_path).commPort, 0);
+        QCOMPARE(events.take("corvane.INI"), QStringLiteral("opened 1, replaced 0"));
+    }
+
+    // "CommPort" as found in the file, what LoadSettings reads (the window
+    // selects a port only for 1 to 4), and the section after what was read is
+    // saved again: a commented-out port is no port and stays as it is.
+    void commPort_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<QByteArray>("saved");
+        auto row = [](const char* line, int port, const char* saved) {
+            QTest::newRow(line) << QByteArray(line) << port
+                                << "[Comm Port]\r\n" + QByteArray(saved) + "\r\n";
+        };
+        row("CommPort=4", 4, "CommPort=4\r\nCom1=/dev/ttyUSB0");
+        row("CommPort=5", 5, "CommPort=5\r\nCom1=/dev/ttyUSB0");
+        row("CommPort=0", 0, "CommPort=0\r\nCom1=/dev/ttyUSB0");
+        row("CommPort=-1", -1, "CommPort=-1\r\nCom1=/dev/ttyUSB0");
+        row(" commport = 3 ", 3, "CommPort=3\r\nCom1=/dev/ttyUSB0");
+        row("#CommPort=3", 0, "#CommPort=3\r\nCom1=/dev/ttyUSB0\r\nCommPort=0");
+        row(" ; CommPort=3", 0, " ; CommPort=3\r\nCom1=/dev/ttyUSB0\r\nCommPort=0");
+    }
+    void commPort() {
+        QFETCH(QByteArray, line);
+        QFETCH(int, port);
+        QFETCH(QByteArray, saved);
+        putFile(m_path, "[Comm Port]\r\n" + line + "\r\nCom1=/dev/ttyUSB0\r\n");
+        const StoredSettings s = LoadSettings(m_path);
+        QCOMPARE(s.commPort, port);
+        QVERIFY(SaveSettings(m_path, s));
+        const QByteArray file = fileBytes(m_path);
+        QCOMPARE(file.left(file.indexOf("\r\n[Program]")), saved);
+    }
+
+    // A file saved by an editor as UTF-8 with a byte-order mark, or as
+    // Notepad's "Unicode" (UTF-16 with a byte-order mark, either byte order),
+    // is read, and saved in its own encoding with every other line kept.
+    void encodings_data() {
+        QTest::addColumn<QString>("encoding");
+        for (const char* encoding : {"8-bit", "UTF-8", "UTF-16 LE", "UTF-16 BE"})
+            QTest::newRow(encoding) << QString::fromLatin1(encoding);
+    }
+    void encodings() {
+        QFETCH(QString, encoding);
+        auto encoded = [&](const QString& text) {
+            if (encoding == QLatin1String("8-bit"))
+                return text.toLatin1();
+            if (encoding == QLatin1String("UTF-8"))
+                return "\xEF\xBB\xBF" + text.toUtf8();
+            const bool bigEndian = encoding.endsWith(QLatin1String("BE"));
+            QByteArray out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+            for (QChar c : text) {
+                const char hi = char(c.unicode() >> 8), lo = char(c.unicode() & 0xFF);
+                out.append(bigEndian ? hi : lo).append(bigEndian ? lo : hi);
+            }
+            return out;
+        };
+        putFile(m_path, encoded(QStringLiteral("; caf\u00E9 notes\r\n[Comm Port]\r\nCommPort=2\r\n"
+                                               "Com1=/dev/ttyUSB0\r\n\r\n# site\r\n[Program]\r\n"
+                                               "Password=True\r\nTarget=1500\r\n")));
+        QString error = QStringLiteral("stale");
+        StoredSettings s = LoadSettings(m_path, &error);
+        QCOMPARE(error, QString());
+        QCOMPARE(QStringLiteral("%1 %2 %3")
+                     .arg(s.commPort)
+                     .arg(shown(s.password))
+                     .arg(shown(s.targetFlow)),
+                 QStringLiteral("2 1 1500"));
+        s.commPort = 3;
+        error = QStringLiteral("stale");
+        QVERIFY(SaveSettings(m_path, s, &error) && error.isEmpty());
+        QCOMPARE(fileBytes(m_path),
+                 encoded(QStringLiteral(
+                     "; caf\u00E9 notes\r\n[Comm Port]\r\nCommPort=3\r\nCom1=/dev/ttyUSB0\r\n\r\n"
+                     "# site\r\n[Program]\r\nPassword=True\r\nTarget=1500\r\nStartup Screen=0\r\n"
+                     "Loging=0\r\nTiming on=0\r\nStart/Stop=0\r\nMeasure=0\r\nVolumetric=0\r\n"
+                     "Strt_dttm=\r\nStop_dttm=\r\n")));
+    }
+
+    // Files a save leaves as they are: no regular file, one already past the
+    // read limit, and one the save would push past it (then no key at all is
+    // written: the next start would ignore the whole file). Load and save say
+    // why, for the user.
+    void refusedFiles_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("size"); // of a regular file
+        QTest::addColumn<int>("port"); // as read, before and after the save
+        QTest::addColumn<QString>("loadError");
+        QTest::addColumn<QString>("saveError");
+        const QString notRegular = QStringLiteral("is not a regular file");
+        const QString tooLarge = QStringLiteral("larger than 1 MiB");
+        QTest::newRow("FIFO") << "fifo" << 0 << 0 << notRegular << notRegular;
+        QTest::newRow("folder") << "folder" << 0 << 0 << notRegular << notRegular;
+        QTest::newRow("past the read limit")
+            << "file" << (1 << 20) + 1 << 0 << tooLarge << tooLarge;
+        QTest::newRow("pushed past the read limit")
+            << "file" << (1 << 20) - 64 << 2 << QString() << tooLarge;
+    }
+    void refusedFiles() {
+        QFETCH(QString, kind);
+        QFETCH(int, size);
+        QFETCH(int, port);
+        QFETCH(QString, loadError);
+        QFETCH(QString, saveError);
+        const QByteArray native = QFile::encodeName(m_path);
+        QByteArray bytes = "[Comm Port]\r\nCommPort=2\r\n[Program]\r\n;";
+        bytes += QByteArray(qMax(0, size - int(bytes.size()) - 2), 'x') + "\r\n";
+        if (kind == QLatin1String("fifo"))
+            QVERIFY(mkfifo(native.constData(), 0600) == 0);
+        else if (kind == QLatin1String("folder"))
+            QVERIFY(QDir().mkdir(m_path));
+        else
+            putFile(m_path, bytes);
+        QString error;
+        QCOMPARE(LoadSettings(m_path, &error).commPort, port);
+        QVERIFY2(loadError.isEmpty() ? error.isEmpty() : error.contains(loadError),
+                 qPrintable(error));
+        StoredSettings v;
+        v.commPort = 4;
+        QVERIFY(!SaveSettings(m_path, v, &error));
+        QVERIFY2(error.contains(saveError), qPrintable(error));
+        QCOMPARE(kindOf(m_path), kind);
+        if (kind == QLatin1String("file"))
+            QCOMPARE(fileBytes(m_path), bytes);
+        QCOMPARE(LoadSettings(m_path).commPort, port);
     }
 
     // Halves go to the even neighbour; anything that is no plain decimal
