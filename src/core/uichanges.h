@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QMap>
+#include <QMetaType>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -64,3 +65,5 @@ struct UiChanges {
         messages += o.messages;
     }
 };
+
+Q_DECLARE_METATYPE(UiChanges)

@@ -39,12 +39,10 @@ void SequenceRunner::advance() {
     if (m_advancing || !m_running || m_waitingForBox)
         return;
     m_advancing = true;
-    if (m_waiter.pending()) {
-        if (const int ms = m_waiter.msLeft(); ms > 0) {
-            m_timer.start(ms);
-            m_advancing = false;
-            return;
-        }
+    if (m_waiter.pending() && !m_waiter.over()) {
+        m_timer.start(m_waiter.sleepMs());
+        m_advancing = false;
+        return;
     }
     while (m_running && m_next < m_sequence.steps.size()) {
         const Step step = m_sequence.steps.at(m_next++);
@@ -73,7 +71,7 @@ void SequenceRunner::advance() {
             break;
         case Step::Kind::Wait:
             m_waiter.begin(step.value);
-            m_timer.start(m_waiter.msLeft());
+            m_timer.start(0); // the next look at the clock, from the event loop
             m_advancing = false;
             return;
         case Step::Kind::Message:

@@ -35,10 +35,11 @@ void Waiter::begin(double n) {
     m_pending = true;
 }
 
-int Waiter::msLeft() {
+bool Waiter::over() {
     constexpr double kDay = 86400.0;
+    m_sleepMs = 0;
     if (!m_pending)
-        return 0;
+        return true;
     const double reading = m_clock.secondsSinceMidnight();
     // The time of day starts again at zero at midnight; count on from there.
     if (reading + kDay / 2 < m_last)
@@ -51,7 +52,8 @@ int Waiter::msLeft() {
         end += kDay; // that pause began after midnight
     if (now >= end || m_clock.monotonicSeconds() >= m_longest) {
         m_pending = false;
-        return 0;
+        return true;
     }
-    return std::max(1, std::min(maxSleepMs, static_cast<int>(std::ceil((end - now) * 1000))));
+    m_sleepMs = std::max(0, std::min(maxSleepMs, static_cast<int>(std::ceil((end - now) * 1000))));
+    return false;
 }

@@ -29,9 +29,11 @@ public:
 
     // Starts a pause of n seconds.
     void begin(double n);
-    // Milliseconds until the pending pause is over (0: over), never more
-    // than maxSleepMs, so the clock is looked at again that often.
-    int msLeft();
+    // Looks at the clock: true once the pending pause is over.
+    bool over();
+    // How long to sleep before looking again: what is left of the pause
+    // at the last look, never more than maxSleepMs.
+    int sleepMs() const { return m_sleepMs; }
     bool pending() const { return m_pending; }
 
     // Seconds since midnight rounded to the nearest whole second, halves to even.
@@ -47,4 +49,5 @@ private:
     double m_last = 0;      // the last time-of-day reading
     double m_dayOffset = 0; // seconds added since the pause passed midnight
     double m_longest = 0;   // monotonic time by which the pause ends in any case
+    int m_sleepMs = 0;
 };

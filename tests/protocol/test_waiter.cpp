@@ -58,7 +58,7 @@ private slots:
         Waiter w(state, clock);
         Waiter other(state, clock);
         w.begin(n);
-        while (w.msLeft() > 0)
+        while (!w.over())
             if (inner > 0 && clock.timeOfDay() >= inner && !other.pending()) {
                 other.begin(1);
                 inner = 0;
@@ -67,20 +67,20 @@ private slots:
         QVERIFY2(std::abs(took - lasts) < 3 * clock.step, qPrintable(QString::number(took)));
     }
 
-    // Between two looks at the clock the runner sleeps at most maxSleepMs,
-    // and never less than a millisecond while the pause goes on.
+    // Between two looks at the clock the runner sleeps what is left of the
+    // pause, at most maxSleepMs.
     void sleepsAreBounded() {
         AppState state;
         SteppingClock clock(100.0, 0);
+        clock.step = 0.125;
+        clock.startOfDay = 100.0 - clock.step; // the first look reads 100.0
         Waiter w(state, clock);
         w.begin(1);
-        int longest = 0, shortest = 1000000, looks = 0;
-        for (int ms; (ms = w.msLeft()) > 0; ++looks) {
-            longest = std::max(longest, ms);
-            shortest = std::min(shortest, ms);
-        }
-        QVERIFY(looks > 0 && longest <= w.maxSleepMs && shortest >= 1);
-        QVERIFY(!w.pending() && w.msLeft() == 0);
+        QList<int> sleeps;
+        while (!w.over())
+            sleeps << w.sleepMs();
+        QCOMPARE(sleeps, (QList<int>{250, 250, 250, 250, 250, 250, 125}));
+        QVERIFY(!w.pending() && w.over() && w.sleepMs() == 0);
     }
 };
 QTEST_GUILESS_MAIN(TestWaiter)
