@@ -4,6 +4,7 @@
 #include "app/signalclose.h"
 #include "config/settingsstore.h"
 #include "link/qtseriallink.h"
+#include "link/tracefile.h"
 #include "sim/simseriallink.h"
 
 #include <QApplication>
@@ -21,12 +22,21 @@ int main(int argc, char* argv[]) {
                                             .arg(CORVANE_VERSION_PATCH));
 
     bool demo = false;
-    for (const QString& arg : QApplication::arguments().mid(1)) {
+    QString tracePath;
+    const QStringList args = QApplication::arguments().mid(1);
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& arg = args.at(i);
         if (arg == QLatin1String("--demo")) {
             demo = true;
+        } else if (arg == QLatin1String("--trace") && i + 1 < args.size()) {
+            tracePath = args.at(++i);
         } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            QTextStream(stdout) << "Usage: corvane [--demo]\n"
-                                   "  --demo  run against the built-in simulated pump\n";
+            QTextStream(stdout)
+                << "Usage: corvane [--demo] [--trace FILE]\n"
+                   "  --demo        run against the built-in simulated pump\n"
+                   "  --trace FILE  append every byte the pump sends to FILE (corvane-cli\n"
+                   "                decode reads it) and every byte sent and received,\n"
+                   "                time-stamped, to FILE.log\n";
             return 0;
         } else {
             QTextStream(stderr) << "corvane: unknown option " << arg << "\n";
@@ -50,6 +60,17 @@ int main(int argc, char* argv[]) {
     SimSerialLink demoPump;
     SerialLink& serial = demo ? static_cast<SerialLink&>(demoPump) : realPort;
     MainWindow window(state, serial, {iniPath, demo, QString()});
+    TraceFile trace;
+    if (!tracePath.isEmpty()) {
+        QString error;
+        if (!trace.open(tracePath, &error)) {
+            QTextStream(stderr) << "corvane: cannot write the trace: " << error << "\n";
+            return 2;
+        }
+        QObject::connect(
+            &window.session(), &PumpSession::traced, &window,
+            [&trace](char direction, const QByteArray& bytes) { trace.record(direction, bytes); });
+    }
     // The demo shows a pump at once, even before a port was ever chosen.
     if (demo && state.SelectedPort == 0)
         window.selectPort(0);
