@@ -10,7 +10,8 @@
 class ReplyAssembler {
 public:
     // Noise without a carriage return (wrong device, wrong speed) must not grow
-    // the buffer forever: past this many characters the buffer is dropped.
+    // the buffer forever: past this many characters the buffer is dropped,
+    // and so is the rest of that line up to its carriage return.
     static constexpr int kMaxLine = 4096;
 
     // Calls onLine for each completed line, in order, within this call.
@@ -22,4 +23,5 @@ public:
 private:
     QString m_lineBuffer;
     int m_overflows = 0;
+    bool m_discarding = false;
 };

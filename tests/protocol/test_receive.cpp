@@ -124,10 +124,16 @@ private slots:
 
     // Noise without a carriage return (wrong speed, wrong device) keeps the
     // line buffer bounded, and the next real line after it is still recognised.
+    // A line of the bound is whole; one character more and the whole line is
+    // noise: no tail of it is taken for a line (it might start "R99").
     void lineBound() {
         Run r;
         r.feed({QByteArray(ReplyAssembler::kMaxLine, 'x') + '\r'});
         QCOMPARE(r.state.LastLine.size(), ReplyAssembler::kMaxLine);
+        r.feed({QByteArray(ReplyAssembler::kMaxLine - 2, 'x') + "R99\rZ99 1\r"});
+        QCOMPARE(r.lines.size(), 2);
+        QCOMPARE(r.state.LastLine, "Z99 1");
+        r.lines.removeLast();
         int peak = 0;
         for (int i = 0; i < 16; ++i)
             peak = std::max(peak, int(r.feed({QByteArray(64 * 1024, 'n')}).rest().size()));

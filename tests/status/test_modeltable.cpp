@@ -22,9 +22,11 @@ void TestModelTable::sequence_data() {
     QTest::addColumn<QString>("file");    // firmware file in the program folder
     QTest::addColumn<QString>("range");   // the spinner bounds written, as the range caption says
     QTest::addColumn<bool>("written");    // the model written to Label3_10 and Label3_22
+    QTest::addColumn<QString>("folder");  // the program's folder
     auto row = [](const char* name, const QStringList& codes, const QString& caption,
-                  const QString& file, const QString& range, bool written) {
-        QTest::newRow(name) << codes << caption << file << range << written;
+                  const QString& file, const QString& range, bool written,
+                  const QString& folder = "/opt/corvane") {
+        QTest::newRow(name) << codes << caption << file << range << written << folder;
     };
     row("KST-1", {"31"}, "Model: NORDA KST-1 Pump ", "KST204.HEX", "100 cc/min to 600 cc/min",
         true);
@@ -36,6 +38,9 @@ void TestModelTable::sequence_data() {
     row("unknown keeps KST-12", {"29", "22"}, "Model: NORDA KST-12 Pump ", "KST204.HEX", "", false);
     row("lower case keeps TRX-05", {"80", "2d"}, "Model: TRX-05 ", "TRX143.HEX", "", false);
     row("no code keeps the file", {"31", ""}, "No pump type", "KST204.HEX", "", true);
+    // A folder that already ends with its separator gets no second one.
+    row("folder with separator", {"80"}, "Model: TRX-05 ", "TRX143.HEX", "", true, "/opt/corvane/");
+    row("root folder", {"80"}, "Model: TRX-05 ", "TRX143.HEX", "", true, "/");
 }
 
 void TestModelTable::sequence() {
@@ -44,14 +49,16 @@ void TestModelTable::sequence() {
     QFETCH(QString, file);
     QFETCH(QString, range);
     QFETCH(bool, written);
+    QFETCH(QString, folder);
     AppState state;
-    state.ProgramFolder = "/opt/corvane";
+    state.ProgramFolder = folder;
     UiChanges c;
     for (const QString& code : codes) {
         const QString line = TestLines::statusLine({"type=" + code.leftJustified(2)});
         c = decodeStatusReport(code.size() < 2 ? line.left(71 + code.size()) : line, state);
     }
-    const QString path = file.isEmpty() ? "" : QDir::toNativeSeparators("/opt/corvane/" + file);
+    const QString dir = folder.endsWith('/') ? folder : folder + '/';
+    const QString path = file.isEmpty() ? "" : QDir::toNativeSeparators(dir + file);
     TestLines::expectChanges(c, {"Label3_10,Label3_22" + (written ? "=" + caption : ""),
                                  "Label3_25,Label3_20,Label3_31=" + caption,
                                  "LabelH7=File Name:" + path,
