@@ -441,15 +441,6 @@ private slots:
         QCOMPARE(b.sequence.steps.isEmpty(), refused);
     }
 
-    void timingTransferSteps() {
-        const Sequence s = timingTransfer(program());
-        QCOMPARE(render(s), QStringList({"write W17 30 08 31 01 26|", "write W18 45 14 01 02 26|",
-                                         "write W23 00 10 15 10|", "write W24 00 14 15 14|",
-                                         "write W25 255 255 255 255 255|"}));
-        QVERIFY(s.holdsPolling);
-        QVERIFY(s.frame.isEmpty() && s.bar.isEmpty());
-    }
-
     void clockArgs_data() {
         QTest::addColumn<QDateTime>("at");
         QTest::addColumn<QString>("argument");

@@ -291,6 +291,8 @@ private slots:
                                       "0 W25 255 255 255 255 255|"}));
         QVERIFY(!rig.transcript.contains("0 save"));
         QVERIFY(rig.session->timer1().isActive());
+        for (const UiChanges& c : rig.changes)
+            QVERIFY(c.visible.isEmpty() && c.bars.isEmpty() && c.text.isEmpty());
     }
 
     // The clock pair: two writes within one call, nothing between them.
