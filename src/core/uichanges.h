@@ -16,6 +16,7 @@ struct UiChanges {
     QMap<QString, QString> text;
     QMap<QString, bool> visible;
     QMap<QString, bool> enabled;
+    QMap<QString, bool> checked; // option buttons and check boxes
     QMap<QString, QString> tooltip;
     QMap<QString, QString> color; // "#rrggbb", lower case
     QMap<QString, QString> date;  // exactly as handed to the picker
@@ -35,10 +36,10 @@ struct UiChanges {
     QStringList messages;
 
     bool isEmpty() const {
-        return text.isEmpty() && visible.isEmpty() && enabled.isEmpty() && tooltip.isEmpty() &&
-               color.isEmpty() && date.isEmpty() && time.isEmpty() && !flowRange &&
-               bars.isEmpty() && barMaxima.isEmpty() && values.isEmpty() && logRow < 0 &&
-               cells.isEmpty() && messages.isEmpty();
+        return text.isEmpty() && visible.isEmpty() && enabled.isEmpty() && checked.isEmpty() &&
+               tooltip.isEmpty() && color.isEmpty() && date.isEmpty() && time.isEmpty() &&
+               !flowRange && bars.isEmpty() && barMaxima.isEmpty() && values.isEmpty() &&
+               logRow < 0 && cells.isEmpty() && messages.isEmpty();
     }
 
     // Later writes win, as they would on the window.
@@ -50,6 +51,7 @@ struct UiChanges {
         into(text, o.text);
         into(visible, o.visible);
         into(enabled, o.enabled);
+        into(checked, o.checked);
         into(tooltip, o.tooltip);
         into(color, o.color);
         into(date, o.date);

@@ -1,6 +1,8 @@
 #include "protocol/pumpsession.h"
 
 #include "protocol/commands.h"
+#include "protocol/configsequences.h"
+#include "protocol/pumpclock.h"
 
 #include <QLoggingCategory>
 
@@ -29,8 +31,22 @@ PumpSession::PumpSession(AppState& state, SerialLink& link, const WaitClock& clo
             m_link.writeDirect(text);
         else
             m_link.sendToPump(text);
+        // The port went away under the sequence (unplugged, or writes kept
+        // failing): stop, so that no box says the pump took it.
+        if (!m_link.isOpen() && m_runner.isRunning()) {
+            const QString name = m_runner.current().name;
+            m_runner.stop();
+            emit notice(name + QStringLiteral(" stopped: ") + m_link.statusText());
+        }
     });
-    connect(&m_runner, &SequenceRunner::changes, this, &PumpSession::emitChanges);
+    connect(&m_runner, &SequenceRunner::changes, this, [this](const UiChanges& c) {
+        // A sequence's own shared value (the kept duration "255 255") takes
+        // effect when its step runs.
+        if (const auto it = c.values.constFind(QStringLiteral("runDuration"));
+            it != c.values.cend())
+            m_state.runDuration = it.value();
+        emitChanges(c);
+    });
     connect(&m_runner, &SequenceRunner::saveSettings, this, &PumpSession::saveSettingsRequested);
     connect(&m_runner, &SequenceRunner::message, this, [this](const QString& text) {
         emit messageRequested(text, [this] { m_runner.messageClosed(); });
@@ -39,12 +55,30 @@ PumpSession::PumpSession(AppState& state, SerialLink& link, const WaitClock& clo
         const Sequence sequence = m_runner.current();
         if (sequence.busyCursor)
             holdCursor(false);
+        // Stopped early: its own last steps did not run to put the progress away.
+        if (!completed && !m_shutDown && !sequence.frame.isEmpty()) {
+            UiChanges c;
+            c.visible.insert(sequence.frame, false);
+            c.bars.insert(sequence.bar, 0);
+            emitChanges(c);
+        }
         if (sequence.holdsPolling && !m_shutDown) {
             m_resumeWhenIdle = false;
             m_timer1.start();
         }
         busyEdge(true);
+        if (completed && !m_shutDown) {
+            if (sequence.name == ConfigSequences::kSendSetup)
+                m_readBack.expectSetup(sequence.writes());
+            if (ConfigSequences::forgetsPumpAfterwards(sequence))
+                forgetPump();
+        }
         emit sequenceFinished(sequence, completed);
+    });
+    connect(&m_readBack, &ReadBack::finished, this, [this](const ReadBackResult& r) {
+        emit notice(r.text);
+        emitChanges(ReadBack::shown(r));
+        emit readBackFinished(r);
     });
 }
 
@@ -52,6 +86,7 @@ PumpSession::~PumpSession() {
     // Nothing may reach a window that is going away.
     m_runner.disconnect(this);
     m_runner.stop();
+    m_readBack.cancel();
 }
 
 const QStringList& PumpSession::pumpWritingControls() {
@@ -131,8 +166,10 @@ void PumpSession::runPollStep(const PollStep& step) {
     if (step.startTimer && !m_timer1.isActive())
         m_timer1.start();
     emitChanges(step.before);
-    if (!step.write.isEmpty())
+    if (!step.write.isEmpty()) {
         m_link.sendToPump(step.write);
+        m_readBack.requestWritten();
+    }
     if (step.showNoPumpBox) {
         emit messageRequested(kNoPumpFound, [this] {
             // Nothing to do when the pump came back and closed the box.
@@ -191,6 +228,7 @@ bool PumpSession::sendNow(const QStringList& texts) {
         return false;
     for (const QString& text : texts)
         m_link.sendToPump(text);
+    m_readBack.expectClock(texts);
     return true;
 }
 
@@ -209,6 +247,7 @@ void PumpSession::shutdown() {
         return;
     m_shutDown = true;
     m_runner.stop();
+    m_readBack.cancel();
     m_timer1.stop();
     m_link.sendToPump(Commands::runClear());
 }
@@ -282,5 +321,8 @@ void PumpSession::onReceived(const QByteArray& bytes) {
             }
         }
         emit lineHandled(r);
+        if (r.kind == LineResult::Kind::Status)
+            emitChanges(PumpClock::driftShown(r.line, pcClock()));
+        m_readBack.lineHandled(r);
     });
 }

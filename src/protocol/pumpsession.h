@@ -16,9 +16,11 @@
 #include "link/pumplink.h"
 #include "logs/capturememo.h"
 #include "protocol/pollcycle.h"
+#include "protocol/readback.h"
 #include "protocol/responsedispatcher.h"
 #include "protocol/sequencerunner.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QSet>
 #include <QTimer>
@@ -55,7 +57,8 @@ public:
     // Ends a running sequence: nothing more is written.
     void stopSequence();
     // Writes each text at once, one write each, within this call: nothing
-    // can come between them. Refused like run().
+    // can come between them. Refused like run(). A clock pair ("W16 " ...)
+    // is confirmed from the next status report (readBackFinished).
     bool sendNow(const QStringList& texts);
 
     // "E&xit": "RUN_CLEAR" before the window closes (which writes it again).
@@ -86,6 +89,9 @@ public:
     ResponseDispatcher& dispatcher() { return m_dispatcher; }
     PollCycle& pollCycle() { return m_poll; }
     SequenceRunner& runner() { return m_runner; }
+    ReadBack& readBack() { return m_readBack; }
+    // The PC clock the pump clock is compared with (lblClockDrift).
+    std::function<QDateTime()> pcClock = [] { return QDateTime::currentDateTime(); };
     QTimer& timer1() { return m_timer1; }
     AppState& state() { return m_state; }
 
@@ -108,6 +114,9 @@ signals:
     void saveSettingsRequested();
     void sequenceStarted(const Sequence& sequence);
     void sequenceFinished(const Sequence& sequence, bool completed);
+    // Whether the pump took a setup or clock it was sent; the text also
+    // goes out as a notice and into its label (ReadBack::shown).
+    void readBackFinished(const ReadBackResult& result);
     // Every byte written ('T') and read ('R'), in order.
     void traced(char direction, const QByteArray& bytes);
 
@@ -126,6 +135,7 @@ private:
     ResponseDispatcher m_dispatcher;
     PollCycle m_poll;
     SequenceRunner m_runner;
+    ReadBack m_readBack;
     QTimer m_timer1;
     Presence m_presence = Presence::NoPump;
     bool m_busyOther = false;

@@ -1,0 +1,95 @@
+#include "protocol/pumpclock.h"
+
+#include "core/pickertext.h"
+#include "protocol/commands.h"
+
+namespace PumpClock {
+
+namespace {
+
+QString two(int n) {
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
+
+// A two-character report field as a number, blanks around allowed.
+std::optional<int> field(const QString& line, int position) {
+    const QString t = line.mid(position - 1, 2).trimmed();
+    if (t.isEmpty())
+        return std::nullopt;
+    for (const QChar ch : t)
+        if (ch < QLatin1Char('0') || ch > QLatin1Char('9'))
+            return std::nullopt;
+    return t.toInt();
+}
+
+// Wall-clock fields compared as such: no time zone, no summer-time gap.
+QDateTime wallClock(const QDate& date, const QTime& time) {
+    return QDateTime(date, QTime(time.hour(), time.minute()), Qt::UTC);
+}
+
+} // namespace
+
+QString argument(const QDateTime& at) {
+    const QDate d = at.date();
+    const QTime t = at.time();
+    return two(t.minute()) + QLatin1Char(' ') + two(t.hour()) + QLatin1Char(' ') + two(d.day()) +
+           QLatin1Char(' ') + two(d.month()) + QLatin1Char(' ') + two(d.year() % 100);
+}
+
+QStringList texts(const QDateTime& at) {
+    return {Commands::setClock(argument(at)), Commands::updateSysTime()};
+}
+
+UiChanges pcTimeShown(const QDateTime& now) {
+    UiChanges c;
+    c.date.insert(QStringLiteral("fpDateTime4_1"), PickerText::pcDate(now.date()));
+    c.time.insert(QStringLiteral("fpDateTime4_1"), PickerText::pcTime(now.time()));
+    return c;
+}
+
+std::optional<QDateTime> reported(const QString& line) {
+    const auto minute = field(line, 75), hour = field(line, 78), day = field(line, 81),
+               month = field(line, 84), year = field(line, 87);
+    if (!minute || !hour || !day || !month || !year)
+        return std::nullopt;
+    const QDate d(2000 + *year, *month, *day);
+    const QTime t(*hour, *minute);
+    if (!d.isValid() || !t.isValid())
+        return std::nullopt;
+    return wallClock(d, t);
+}
+
+QString shownText(const QDateTime& at) {
+    return two(at.time().hour()) + QLatin1Char(':') + two(at.time().minute()) + QLatin1Char(' ') +
+           two(at.date().day()) + QLatin1Char('/') + two(at.date().month()) + QLatin1Char('/') +
+           QString::number(at.date().year());
+}
+
+qint64 driftMinutes(const QDateTime& pump, const QDateTime& pc) {
+    const QDateTime a = wallClock(pump.date(), pump.time());
+    const QDateTime b = wallClock(pc.date(), pc.time());
+    return b.secsTo(a) / 60;
+}
+
+QString driftText(qint64 minutes) {
+    constexpr qint64 kDay = 24 * 60;
+    if (minutes == 0)
+        return QStringLiteral("in step with the PC");
+    const qint64 size = minutes < 0 ? -minutes : minutes;
+    const QString side =
+        minutes < 0 ? QStringLiteral(" behind the PC") : QStringLiteral(" ahead of the PC");
+    if (size < kDay)
+        return QString::number(size) + QStringLiteral(" min") + side;
+    const qint64 days = size / kDay;
+    return QString::number(days) + (days == 1 ? QStringLiteral(" day") : QStringLiteral(" days")) +
+           side;
+}
+
+UiChanges driftShown(const QString& statusLine, const QDateTime& pcNow) {
+    UiChanges c;
+    const auto pump = reported(statusLine);
+    c.text.insert(kDriftLabel, pump ? driftText(driftMinutes(*pump, pcNow)) : QString());
+    return c;
+}
+
+} // namespace PumpClock

@@ -1,0 +1,41 @@
+// The pump's clock: the "W16 " argument and its command pair, the PC time
+// shown on the clock frame before it is sent, the pump clock a status report
+// carries, and how far that clock is from the PC's.
+#pragma once
+
+#include "core/uichanges.h"
+
+#include <QDateTime>
+#include <QStringList>
+#include <optional>
+
+namespace PumpClock {
+
+// The label beside "Pump Time" that says how far the pump clock is off.
+inline const QString kDriftLabel = QStringLiteral("lblClockDrift");
+
+// "mm hh DD MM YY": two digits each, seconds dropped (never rounded).
+QString argument(const QDateTime& at);
+// "W16 " + argument, then "UPDATE_SYS_TIME": two writes for
+// PumpSession::sendNow, so nothing can come between them.
+QStringList texts(const QDateTime& at);
+// "Send PC Time  to Pump": the PC's date and time go into fpDateTime4_1
+// before they are sent.
+UiChanges pcTimeShown(const QDateTime& now);
+
+// The pump clock of a status report, to the minute; nullopt when a field is
+// not a number or the date does not exist.
+std::optional<QDateTime> reported(const QString& statusLine);
+// "HH:MM DD/MM/YYYY", as the clock results show it.
+QString shownText(const QDateTime& at);
+
+// Whole minutes the pump clock is ahead of the PC clock (negative: behind).
+// The pump shows no seconds, so the PC clock counts from its own minute.
+qint64 driftMinutes(const QDateTime& pump, const QDateTime& pc);
+// "3 min behind the PC", "2 min ahead of the PC", "in step with the PC";
+// a day or more is said in whole days ("12 days behind the PC").
+QString driftText(qint64 minutes);
+// lblClockDrift for a status report; empty text when its clock is unreadable.
+UiChanges driftShown(const QString& statusLine, const QDateTime& pcNow);
+
+} // namespace PumpClock

@@ -1,0 +1,99 @@
+// Whether the pump took what it was sent. The pump never acknowledges a
+// command, so a missed one looks programmed; here the next reports after a
+// send are compared with it. After "Send Setup To Pump": the setup report
+// (flow mode, password, flow fault, start-up screens, timing and its mode,
+// units) and the status report (log rate). After a clock send: the status
+// report's pump clock, which must show the minute sent or the next one.
+//
+// Only reports asked for after the send count: a reply to a request that
+// went out before it may still be on its way and show the old state.
+#pragma once
+
+#include "core/uichanges.h"
+#include "protocol/responsedispatcher.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+#include <optional>
+
+struct ReadBackItem {
+    QString setting;  // "Password"
+    QString sent;     // "On"
+    QString reported; // "Off"; "nothing readable" for a garbled field
+    bool matches = false;
+};
+
+struct ReadBackResult {
+    enum class Subject { Setup, Clock };
+    enum class Outcome { Confirmed, NotTaken, NoReply };
+    Subject subject = Subject::Setup;
+    Outcome outcome = Outcome::NoReply;
+    QList<ReadBackItem> items; // every setting compared, in the order sent
+    QString text;              // for the status bar and the page's label
+};
+
+class ReadBack : public QObject {
+    Q_OBJECT
+public:
+    // The labels the results are shown in: on the "Setup Pump" page, and on
+    // the clock frame.
+    static inline const QString kSetupLabel = QStringLiteral("lblReadBack");
+    static inline const QString kClockLabel = QStringLiteral("lblClockReadBack");
+    static constexpr int kReplyTimeoutMs = 5000;
+
+    explicit ReadBack(QObject* parent = nullptr);
+
+    // ---- the comparisons, as pure functions
+
+    // What a setup sequence's writes told the pump, setting by setting
+    // (reported still empty).
+    static QList<ReadBackItem> setupSent(const QStringList& writes);
+    // The sent settings against a setup report ("Z99") and a status report ("R99").
+    static ReadBackResult compareSetup(const QList<ReadBackItem>& sent, const QString& setupLine,
+                                       const QString& statusLine);
+    // The argument of a "W16 " among the texts, as a date and time.
+    static std::optional<QDateTime> clockSent(const QStringList& texts);
+    static ReadBackResult compareClock(QDateTime sent, const QString& statusLine);
+    static ReadBackResult noReply(ReadBackResult::Subject subject);
+    // The result in its label.
+    static UiChanges shown(const ReadBackResult& result);
+
+    // ---- the watch over the next reports (PumpSession feeds it)
+
+    // "Send Setup To Pump" has completed and polling resumes now.
+    void expectSetup(const QStringList& writes);
+    // Texts written at once; a "W16 " among them starts a clock check.
+    void expectClock(const QStringList& texts);
+    // A status request ("R99" CR "Z99" CR) has gone out.
+    void requestWritten();
+    void lineHandled(const LineResult& line);
+    // Nothing more is reported (the window closes).
+    void cancel();
+    bool pending() const { return m_setup.armed || m_clock.armed; }
+
+    // How long a reply may take after polling resumes or the clock is sent.
+    void setTimeoutMs(int ms) { m_timeoutMs = ms; }
+
+signals:
+    void finished(const ReadBackResult& result);
+
+private:
+    struct Watch {
+        bool armed = false;
+        bool asked = false; // a request has gone out since arming
+        QString setupLine;
+        QString statusLine;
+        QTimer timer;
+    };
+    void arm(Watch& w);
+    void finish(Watch& w, const ReadBackResult& result);
+
+    int m_timeoutMs = kReplyTimeoutMs;
+    Watch m_setup;
+    QList<ReadBackItem> m_setupSent;
+    Watch m_clock;
+    QDateTime m_clockSent;
+};

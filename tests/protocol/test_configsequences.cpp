@@ -1,0 +1,472 @@
+// The configuration sequences as built from the page values: every step in
+// order (writes, captions, bar values, pauses, window changes, the save and
+// the box), the argument formats, and the faults refused before anything
+// is written. How the steps play out on the wire is test_configwire.
+#include "protocol/configsequences.h"
+#include "protocol/pumpclock.h"
+
+#include <QTest>
+
+using namespace ConfigSequences;
+
+namespace {
+QString shownCr(QString s) {
+    return s.replace(QChar(13), QLatin1Char('|'));
+}
+
+// One line per step; a carriage return shows as '|'.
+QStringList render(const Sequence& s) {
+    QStringList out;
+    for (const Step& step : s.steps) {
+        switch (step.kind) {
+        case Step::Kind::Write:
+            out << "write " + shownCr(step.text);
+            break;
+        case Step::Kind::WriteDirect:
+            out << "direct " + shownCr(step.text);
+            break;
+        case Step::Kind::Caption:
+            out << "caption " + step.text;
+            break;
+        case Step::Kind::Bar:
+            out << "bar " + QString::number(step.value);
+            break;
+        case Step::Kind::Wait:
+            out << "wait " + QString::number(step.value);
+            break;
+        case Step::Kind::Ui: {
+            QStringList parts;
+            for (auto it = step.ui.visible.cbegin(); it != step.ui.visible.cend(); ++it)
+                parts << (it.value() ? "show " : "hide ") + it.key();
+            for (auto it = step.ui.text.cbegin(); it != step.ui.text.cend(); ++it)
+                parts << it.key() + "=" + it.value();
+            for (auto it = step.ui.values.cbegin(); it != step.ui.values.cend(); ++it)
+                parts << "value " + it.key() + "=" + it.value();
+            out << "ui " + parts.join(", ");
+            break;
+        }
+        case Step::Kind::SaveSettings:
+            out << "save";
+            break;
+        case Step::Kind::Message:
+            out << "box " + step.text;
+            break;
+        }
+    }
+    return out;
+}
+
+SetupValues setup(bool on, bool timing, bool startStop, bool metric, const QString& rate) {
+    SetupValues v;
+    v.volumetric = !on;
+    v.password = v.flowFault = v.startScreens = on;
+    v.timing = timing;
+    v.startStop = startStop;
+    v.metric = metric;
+    v.logRate = rate;
+    return v;
+}
+
+// The steps both setup branches share up to the timing step.
+QStringList setupHead(bool on) {
+    return {"ui show Frame21, lblReadBack=",
+            "caption Sending Setup to Pump",
+            "ui show PBar2",
+            "bar 0",
+            "wait 1",
+            on ? "write G13|" : "write Y13|",
+            on ? "caption Sending S.T.P. Flow Mode" : "caption Sending Volumetric Flow Mode",
+            "bar 10",
+            "wait 1",
+            on ? "write G09|" : "write Y09|",
+            on ? "caption Sending Password On" : "caption Sending Password Off",
+            "bar 20",
+            "wait 1",
+            on ? "write G04|" : "write Y04|",
+            on ? "caption Sending Flow Fault On" : "caption Sending Flow Fault Off",
+            "wait 1",
+            "bar 30",
+            on ? "write G11|" : "write Y11|",
+            on ? "caption Sending Start Munu On" : "caption Sending Start Munu Off",
+            "wait 1",
+            "bar 40"};
+}
+const QStringList kSetupTail = {"wait 1",
+                                "bar 100",
+                                "wait 1",
+                                "caption Done Sending Setup to Pump",
+                                "save",
+                                "box Done Sending Setup to Pump",
+                                "ui hide Frame21",
+                                "bar 0"};
+
+ProgramValues program() {
+    ProgramValues v;
+    v.targetFlow = "2000";
+    v.startDate = "20260131";
+    v.startTime = "08:30:00.00";
+    v.stopDate = "20260201";
+    v.stopTime = "14:45:00.00";
+    v.break1 = {true, "10:00:00.00", "10:15:00.00"};
+    v.lunch = {true, "12:00:00.00", "12:30:00.00"}; // marker start: not set
+    v.break2 = {false, "14:00:00.00", "14:15:00.00"};
+    v.durationText = "08:00";
+    return v;
+}
+AppState flags(const QString& timing, const QString& duration, const QString& kept = "557") {
+    AppState s;
+    s.TimingFlag = timing;
+    s.DurationModeFlag = duration;
+    s.runDuration = kept;
+    return s;
+}
+} // namespace
+
+class TestConfigSequences : public QObject {
+    Q_OBJECT
+private slots:
+    void sendSetupSteps_data() {
+        QTest::addColumn<SetupValues>("values");
+        QTest::addColumn<QStringList>("steps");
+        QTest::newRow("all off, timing off, English, rate 58")
+            << setup(false, false, false, false, "58")
+            << setupHead(false) +
+                   QStringList{"write Y01|",
+                               "bar 65",
+                               "wait 1",
+                               "write G03|G02|",
+                               "caption Sending English Mode",
+                               "bar 90",
+                               "wait 1",
+                               "write W06 58|",
+                               "write UPDATE_LOGTYPE |",
+                               "caption Sending Log Rate of 58"} +
+                   kSetupTail;
+        QTest::newRow("all on, Start/Stop, metric, rate 120")
+            << setup(true, true, true, true, "120")
+            << setupHead(true) +
+                   QStringList{"write G01|",
+                               "caption Sending Timming to Pump",
+                               "wait 1",
+                               "write Y10|",
+                               "caption Sending Start/Stop Mode",
+                               "bar 50",
+                               "wait 1",
+                               "bar 65",
+                               "wait 1",
+                               "write Y02|Y03|",
+                               "caption Sending Metric Mode",
+                               "bar 90",
+                               "wait 1",
+                               "ui txtLogRate=15",
+                               "write W06 15|",
+                               "write UPDATE_LOGTYPE |",
+                               "caption Sending Log Rate of 15"} +
+                   kSetupTail;
+        QTest::newRow("timing in Duration mode")
+            << setup(false, true, false, false, "15")
+            << setupHead(false) +
+                   QStringList{"write G01|",
+                               "caption Sending Timming to Pump",
+                               "wait 1",
+                               "write G10|",
+                               "caption Sending Duration Mode",
+                               "bar 50",
+                               "wait 1",
+                               "bar 65",
+                               "wait 1",
+                               "write G03|G02|",
+                               "caption Sending English Mode",
+                               "bar 90",
+                               "wait 1",
+                               "write W06 15|",
+                               "write UPDATE_LOGTYPE |",
+                               "caption Sending Log Rate of 15"} +
+                   kSetupTail;
+    }
+    void sendSetupSteps() {
+        QFETCH(SetupValues, values);
+        QFETCH(QStringList, steps);
+        const Sequence s = sendSetup(values);
+        QCOMPARE(render(s), steps);
+        QCOMPARE(s.frame, "Frame21");
+        QCOMPARE(s.bar, "PBar2");
+        QVERIFY(s.holdsPolling && s.busyCursor);
+    }
+
+    // What "W06 " carries and whether the box is reset to 15.
+    void logRate_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("sent");
+        QTest::newRow("58 unchanged") << "58"
+                                      << "58";
+        QTest::newRow("59 becomes 15") << "59"
+                                       << "15";
+        QTest::newRow("120 becomes 15") << "120"
+                                        << "15";
+        QTest::newRow("empty becomes 15") << ""
+                                          << "15";
+        QTest::newRow("abc becomes 15") << "abc"
+                                        << "15";
+        QTest::newRow("58.9 is below 59") << "58.9"
+                                          << "58.9";
+        QTest::newRow("leading zero kept") << "05"
+                                           << "05";
+        QTest::newRow("1 unchanged") << "1"
+                                     << "1";
+        QTest::newRow("15 needs no reset") << "15"
+                                           << "15";
+        QTest::newRow("number then text") << "30 min"
+                                          << "15";
+    }
+    void logRate() {
+        QFETCH(QString, typed);
+        QFETCH(QString, sent);
+        QCOMPARE(logRateSent(typed), sent);
+        const QStringList steps = render(sendSetup(setup(false, false, false, true, typed)));
+        const qsizetype w06 = steps.indexOf("write W06 " + sent + "|");
+        QVERIFY(w06 > 0);
+        // The box is reset right before the write, only when the rate changed.
+        QCOMPARE(steps.at(w06 - 1) == "ui txtLogRate=15", sent != typed);
+        QCOMPARE(steps.at(w06 + 1), "write UPDATE_LOGTYPE |");
+    }
+
+    void programSteps_data() {
+        QTest::addColumn<QString>("timing");
+        QTest::addColumn<QString>("durationMode");
+        QTest::addColumn<QStringList>("middle"); // from bar 50 to the G07 caption
+        const QStringList pauses = {"write W23 00 10 15 10|",
+                                    "write W24 00 14 15 14|", // box unticked, times set
+                                    "write W25 255 255 255 255 255|", "write G12|"};
+        const QStringList notInUse = {"direct W17 255 255 255 255 255|",
+                                      "direct W18 255 255 255 255 255|", "direct Y12|", "bar 75"};
+        const QStringList noDuration = {"ui value runDuration=255 255", "write W19 255 255|",
+                                        "write Y10|"};
+        QTest::newRow("timing off") << "0"
+                                    << "0" << notInUse + pauses + noDuration;
+        QTest::newRow("timing off, Duration flag ignored") << "0"
+                                                           << "1" << notInUse + pauses + noDuration;
+        QTest::newRow("Start/Stop")
+            << "1"
+            << "0"
+            << QStringList{"caption Sending  Start/Stop Time to Pump", "write W17 30 08 31 01 26|",
+                           "write W18 45 14 01 02 26|", "write G12|", "bar 75"} +
+                   pauses + noDuration;
+        QTest::newRow("Duration") << "1"
+                                  << "1"
+                                  << notInUse + pauses +
+                                         QStringList{"caption Sending  Duration to Pump",
+                                                     "write W19 557|", "write G10|"};
+    }
+    void programSteps() {
+        QFETCH(QString, timing);
+        QFETCH(QString, durationMode);
+        QFETCH(QStringList, middle);
+        const ProgramBuild b = programPump(program(), flags(timing, durationMode));
+        QVERIFY2(b.error.isEmpty(), qPrintable(b.error));
+        const QStringList head = {"ui show Frame20",
+                                  "caption Sending Program to Pump",
+                                  "ui show pbar3",
+                                  "bar 0",
+                                  "wait 1",
+                                  "write Y05|",
+                                  "caption Setting Pump to Flow Mode",
+                                  "wait 1",
+                                  "bar 25",
+                                  "caption Sending Target Flow to Pump",
+                                  "wait 1",
+                                  "write W04 2000|",
+                                  "bar 50"};
+        const QStringList tail = {"caption Done Sending Program to Pump",
+                                  "write G07|",
+                                  "wait 1",
+                                  "write POWER_OFF |",
+                                  "bar 100",
+                                  "caption Turning Pump Off",
+                                  "save",
+                                  "box Program Pump is completed",
+                                  "ui hide Frame20",
+                                  "bar 0"};
+        QCOMPARE(render(b.sequence), head + middle + tail);
+        QCOMPARE(b.sequence.writes().size(), 13);
+        QCOMPARE(b.sequence.name, "Program Pump");
+        QVERIFY(forgetsPumpAfterwards(b.sequence));
+        const ProgramBuild kst =
+            programPump(program(), flags(timing, durationMode), ProgramButton::SendToKst);
+        QCOMPARE(kst.sequence.name, "Send to KST Pump");
+        QVERIFY(!forgetsPumpAfterwards(kst.sequence));
+        QCOMPARE(render(kst.sequence), render(b.sequence));
+    }
+
+    // Start and stop from the pickers, "mm hh DD MM YY".
+    void dateTimeArgs_data() {
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("time");
+        QTest::addColumn<QString>("argument");
+        QTest::newRow("8:30 on 5 December 2006") << "20061205"
+                                                 << "08:30:00.00"
+                                                 << "30 08 05 12 06";
+        QTest::newRow("31 January") << "20260131"
+                                    << "09:00:00.00"
+                                    << "00 09 31 01 26";
+        QTest::newRow("1 February") << "20260201"
+                                    << "09:00:00.00"
+                                    << "00 09 01 02 26";
+        QTest::newRow("2:45 pm is hour 14") << "20260310"
+                                            << "14:45:00.00"
+                                            << "45 14 10 03 26";
+        QTest::newRow("midnight") << "20270101"
+                                  << "00:00:00.00"
+                                  << "00 00 01 01 27";
+        QTest::newRow("seconds dropped") << "20260310"
+                                         << "10:15:59.99"
+                                         << "15 10 10 03 26";
+    }
+    void dateTimeArgs() {
+        QFETCH(QString, date);
+        QFETCH(QString, time);
+        QFETCH(QString, argument);
+        QCOMPARE(dateTimeArgument(date, time), argument);
+    }
+
+    void pauseArgs_data() {
+        QTest::addColumn<PauseValues>("pause");
+        QTest::addColumn<QString>("argument");
+        QTest::newRow("set") << PauseValues{true, "10:15:00.00", "10:30:00.00"} << "15 10 30 10";
+        QTest::newRow("marker start, ticked")
+            << PauseValues{true, "12:00:00.00", "12:30:00.00"} << "255 255 255 255 255";
+        QTest::newRow("unticked, times set")
+            << PauseValues{false, "14:00:00.00", "14:15:00.00"} << "00 14 15 14";
+        QTest::newRow("untouched") << PauseValues{} << "255 255 255 255 255";
+        QTest::newRow("12:00 stop is a time")
+            << PauseValues{true, "11:45:00.00", "12:00:00.00"} << "45 11 00 12";
+        QTest::newRow("12:00:30 start is a time")
+            << PauseValues{true, "12:00:30.00", "12:15:00.00"} << "00 12 15 12";
+    }
+    void pauseArgs() {
+        QFETCH(PauseValues, pause);
+        QFETCH(QString, argument);
+        QCOMPARE(pauseArgument(pause), argument);
+    }
+
+    // The duration is always hours x 256 + minutes on the wire.
+    void durationArgs_data() {
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("argument"); // empty: none, refused
+        QTest::newRow("converted by the editor") << "557"
+                                                 << "02:45"
+                                                 << "557";
+        QTest::newRow("08:00 default never left") << "08:00"
+                                                  << "08:00"
+                                                  << "2048";
+        QTest::newRow("pump-state line 008:00") << "008:00"
+                                                << ""
+                                                << "2048";
+        QTest::newRow("pump-state line 100:30") << "100:30"
+                                                << ""
+                                                << "25630";
+        QTest::newRow("not in use falls back to box") << "255 255"
+                                                      << "01:30"
+                                                      << "286";
+        QTest::newRow("pump's 255:55 falls back to box") << "255:55"
+                                                         << "08:00"
+                                                         << "2048";
+        QTest::newRow("nothing kept") << ""
+                                      << "02:00"
+                                      << "512";
+        QTest::newRow("neither") << ""
+                                 << ""
+                                 << "";
+        QTest::newRow("malformed both") << "ab"
+                                        << "0_:__"
+                                        << "";
+        QTest::newRow("decimal with 60 minutes is no duration") << "572"
+                                                                << ""
+                                                                << "";
+    }
+    void durationArgs() {
+        QFETCH(QString, kept);
+        QFETCH(QString, box);
+        QFETCH(QString, argument);
+        QCOMPARE(durationArgument(kept, box).value_or(QString()), argument);
+        ProgramValues v = program();
+        v.durationText = box;
+        const ProgramBuild b = programPump(v, flags("1", "1", kept));
+        QCOMPARE(b.error, argument.isEmpty() ? kNoDuration : QString());
+        for (const QString& w : b.sequence.writes())
+            QVERIFY2(!w.startsWith("W19") || w == "W19 " + argument + "\r", qPrintable(w));
+        QCOMPARE(b.sequence.writes().isEmpty(), argument.isEmpty());
+    }
+
+    // Start/Stop mode with a stop not after the start is refused; the other
+    // modes do not look at the pickers.
+    void startStopOrder_data() {
+        QTest::addColumn<QString>("stopDate");
+        QTest::addColumn<QString>("stopTime");
+        QTest::addColumn<QString>("timing");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("stop a minute later") << "20260131"
+                                             << "08:31:00.00"
+                                             << "1" << false;
+        QTest::newRow("same minute") << "20260131"
+                                     << "08:30:00.00"
+                                     << "1" << true;
+        QTest::newRow("same minute, later seconds") << "20260131"
+                                                    << "08:30:59.00"
+                                                    << "1" << true;
+        QTest::newRow("earlier time") << "20260131"
+                                      << "08:00:00.00"
+                                      << "1" << true;
+        QTest::newRow("earlier day, later time") << "20260130"
+                                                 << "23:00:00.00"
+                                                 << "1" << true;
+        QTest::newRow("next day, earlier time") << "20260201"
+                                                << "01:00:00.00"
+                                                << "1" << false;
+        QTest::newRow("timing off: not checked") << "20260130"
+                                                 << "08:00:00.00"
+                                                 << "0" << false;
+    }
+    void startStopOrder() {
+        QFETCH(QString, stopDate);
+        QFETCH(QString, stopTime);
+        QFETCH(QString, timing);
+        QFETCH(bool, refused);
+        ProgramValues v = program();
+        v.stopDate = stopDate;
+        v.stopTime = stopTime;
+        const ProgramBuild b = programPump(v, flags(timing, "0"));
+        QCOMPARE(b.error, refused ? QString("Stop Time must be greater then Start") : QString());
+        QCOMPARE(b.sequence.steps.isEmpty(), refused);
+    }
+
+    void clockArgs_data() {
+        QTest::addColumn<QDateTime>("at");
+        QTest::addColumn<QString>("argument");
+        QTest::newRow("23:59 31 Dec 2008")
+            << QDateTime(QDate(2008, 12, 31), QTime(23, 59)) << "59 23 31 12 08";
+        QTest::newRow("midnight") << QDateTime(QDate(2026, 3, 1), QTime(0, 0)) << "00 00 01 03 26";
+        QTest::newRow("10:15:59 drops the seconds")
+            << QDateTime(QDate(2026, 3, 1), QTime(10, 15, 59, 999)) << "15 10 01 03 26";
+        QTest::newRow("14:05 3 March 2007")
+            << QDateTime(QDate(2007, 3, 3), QTime(14, 5)) << "05 14 03 03 07";
+        QTest::newRow("afternoon")
+            << QDateTime(QDate(2026, 7, 9), QTime(13, 0)) << "00 13 09 07 26";
+    }
+    void clockArgs() {
+        QFETCH(QDateTime, at);
+        QFETCH(QString, argument);
+        QCOMPARE(PumpClock::argument(at).size(), 14);
+        QCOMPARE(PumpClock::texts(at),
+                 QStringList({"W16 " + argument + "\r", "UPDATE_SYS_TIME\r"}));
+        // "Send PC Time  to Pump" shows the PC time in fpDateTime4_1 first.
+        const UiChanges shown = PumpClock::pcTimeShown(at);
+        QCOMPARE(shown.date.value("fpDateTime4_1"), at.toString("MM") + "," +
+                                                        QString::number(at.date().day()) + "," +
+                                                        at.toString("yy"));
+        QCOMPARE(shown.time.value("fpDateTime4_1"), at.toString("HH:mm:ss"));
+    }
+};
+QTEST_GUILESS_MAIN(TestConfigSequences)
+#include "test_configsequences.moc"

@@ -1,0 +1,339 @@
+// The run-program editor's reactions and the setup options' flags, as
+// tables of what the user did and what the window must then show.
+#include "protocol/editorrules.h"
+
+#include <QTest>
+
+using namespace EditorRules;
+
+namespace {
+// Everything a reaction changed, one "kind:name=value" text each, sorted,
+// so a row states the whole reaction and nothing else may slip in.
+QStringList flat(const UiChanges& c) {
+    QStringList out;
+    auto texts = [&](const char* kind, const QMap<QString, QString>& m) {
+        for (auto it = m.cbegin(); it != m.cend(); ++it)
+            out << QStringLiteral("%1:%2=%3").arg(QLatin1String(kind), it.key(), it.value());
+    };
+    auto flags = [&](const char* kind, const QMap<QString, bool>& m) {
+        for (auto it = m.cbegin(); it != m.cend(); ++it)
+            out << QStringLiteral("%1:%2=%3")
+                       .arg(QLatin1String(kind), it.key())
+                       .arg(int(it.value()));
+    };
+    texts("text", c.text);
+    texts("date", c.date);
+    texts("time", c.time);
+    texts("value", c.values);
+    flags("enabled", c.enabled);
+    flags("checked", c.checked);
+    for (const QString& m : c.messages)
+        out << QStringLiteral("message:") + m;
+    out.sort();
+    return out;
+}
+QStringList sorted(QStringList l) {
+    l.sort();
+    return l;
+}
+} // namespace
+
+class TestEditorRules : public QObject {
+    Q_OBJECT
+private slots:
+    // Label_targetL follows the box at once; a text that is not a number
+    // leaves it as it is.
+    void litreLabel_data() {
+        QTest::addColumn<QString>("flow");
+        QTest::addColumn<QString>("label"); // empty: the label is not touched
+        QTest::newRow("2500") << "2500"
+                              << "2.50 L/min";
+        QTest::newRow("starting value 2000") << "2000"
+                                             << "2.00 L/min";
+        QTest::newRow("half a hundredth rounds up") << "2005"
+                                                    << "2.01 L/min";
+        QTest::newRow("12345") << "12345"
+                               << "12.35 L/min";
+        QTest::newRow("zero") << "0"
+                              << "0.00 L/min";
+        QTest::newRow("below a hundredth") << "4"
+                                           << "0.00 L/min";
+        QTest::newRow("blanks around") << " 800 "
+                                       << "0.80 L/min";
+        QTest::newRow("negative") << "-500"
+                                  << "-0.50 L/min";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("letters") << "abc"
+                                 << "";
+        QTest::newRow("digits then letters") << "20x"
+                                             << "";
+    }
+    void litreLabel() {
+        QFETCH(QString, flow);
+        QFETCH(QString, label);
+        const UiChanges c = flowChanged(flow);
+        QCOMPARE(flat(c),
+                 label.isEmpty() ? QStringList() : QStringList{"text:Label_targetL=" + label});
+    }
+
+    // Leaving the flow box with the model's limits 800 and 5000 (and the
+    // limits of other models); the limits themselves are accepted.
+    void flowRangeCheck_data() {
+        QTest::addColumn<QString>("flow");
+        QTest::addColumn<int>("min");
+        QTest::addColumn<int>("max");
+        QTest::addColumn<QString>("after"); // empty: accepted, nothing changes
+        QTest::addColumn<int>("messages");
+        QTest::newRow("799 becomes 800") << "799" << 800 << 5000 << "800" << 1;
+        QTest::newRow("800 accepted") << "800" << 800 << 5000 << "" << 0;
+        QTest::newRow("5000 accepted") << "5000" << 800 << 5000 << "" << 0;
+        QTest::newRow("5001 becomes 5000") << "5001" << 800 << 5000 << "5000" << 1;
+        QTest::newRow("empty becomes 800") << "" << 800 << 5000 << "800" << 1;
+        QTest::newRow("letters like empty") << "abc" << 800 << 5000 << "800" << 1;
+        QTest::newRow("blank only like empty") << "  " << 800 << 5000 << "800" << 1;
+        QTest::newRow("negative") << "-1" << 800 << 5000 << "800" << 1;
+        QTest::newRow("fraction below min") << "799.9" << 800 << 5000 << "800" << 1;
+        QTest::newRow("KST-1 range 500") << "500" << 500 << 3000 << "" << 0;
+        QTest::newRow("KST-12 above") << "15000" << 2000 << 12000 << "12000" << 1;
+    }
+    void flowRangeCheck() {
+        QFETCH(QString, flow);
+        QFETCH(int, min);
+        QFETCH(int, max);
+        QFETCH(QString, after);
+        QFETCH(int, messages);
+        const UiChanges c = flowLeft(flow, min, max);
+        QCOMPARE(c.messages, QStringList(messages, kFlowOutOfRange));
+        if (after.isEmpty()) {
+            QVERIFY(c.text.isEmpty());
+        } else {
+            QCOMPARE(c.text.value("Txt_target_flow"), after);
+            // The litre label follows the corrected box.
+            QCOMPARE(c.text.value("Label_targetL"), flowChanged(after).text.value("Label_targetL"));
+        }
+    }
+
+    // A pause start copies itself into its stop; the order check compares
+    // the two picker texts. Break1 from 10:30 to 10:15 is the classic slip.
+    void pauses_data() {
+        QTest::addColumn<int>("pause");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("stop");
+        QTest::addColumn<QString>("stopPicker");
+        QTest::addColumn<bool>("message");
+        const int b1 = int(Pause::Break1), lunch = int(Pause::Lunch), b2 = int(Pause::Break2);
+        QTest::newRow("break1 10:30 to 10:15") << b1 << "10:30:00.00"
+                                               << "10:15:00.00"
+                                               << "fpDateTimeBREAK1STOP" << true;
+        QTest::newRow("break2 10:30 to 10:15") << b2 << "10:30:00.00"
+                                               << "10:15:00.00"
+                                               << "fpDateTime8" << true;
+        QTest::newRow("lunch 12:30 to 12:00") << lunch << "12:30:00.00"
+                                              << "12:00:00.00"
+                                              << "fpDateTime10" << true;
+        QTest::newRow("equal times accepted") << b1 << "10:15:00.00"
+                                              << "10:15:00.00"
+                                              << "fpDateTimeBREAK1STOP" << false;
+        QTest::newRow("stop later") << b2 << "14:00:00.00"
+                                    << "14:15:00.00"
+                                    << "fpDateTime8" << false;
+        QTest::newRow("hours after noon compare as text") << lunch << "09:45:00.00"
+                                                          << "13:00:00.00"
+                                                          << "fpDateTime10" << false;
+        QTest::newRow("a second later is later") << b1 << "10:15:01.00"
+                                                 << "10:15:00.00"
+                                                 << "fpDateTimeBREAK1STOP" << true;
+    }
+    void pauses() {
+        QFETCH(int, pause);
+        QFETCH(QString, start);
+        QFETCH(QString, stop);
+        QFETCH(QString, stopPicker);
+        QFETCH(bool, message);
+        const Pause p = Pause(pause);
+        QCOMPARE(flat(pauseOrderCheck(start, stop)),
+                 message ? QStringList{"message:" + kStopBeforeStart} : QStringList());
+        // Changing the start makes a fresh pause: equal times, no message.
+        const UiChanges copied = pauseStartChanged(p, start);
+        QCOMPARE(flat(copied), QStringList{"time:" + stopPicker + "=" + start});
+        QVERIFY(pauseOrderCheck(start, copied.time.value(stopPicker)).messages.isEmpty());
+        // The pause's box greys both pickers out and keeps their times.
+        QCOMPARE(flat(pauseBoxClicked(p, false)),
+                 sorted({"enabled:" + controls(p).start + "=0", "enabled:" + stopPicker + "=0"}));
+    }
+
+    void startPicker_data() {
+        QTest::addColumn<QString>("startDate");
+        QTest::addColumn<QString>("stopDate");
+        QTest::addColumn<QString>("newStop"); // empty: the stop date stays
+        QTest::newRow("stop before start moves") << "20260201"
+                                                 << "20260131"
+                                                 << "20260201";
+        QTest::newRow("same day stays") << "20260131"
+                                        << "20260131"
+                                        << "";
+        QTest::newRow("later stop stays") << "20260131"
+                                          << "20260201"
+                                          << "";
+        QTest::newRow("year end") << "20270101"
+                                  << "20261231"
+                                  << "20270101";
+    }
+    void startPicker() {
+        QFETCH(QString, startDate);
+        QFETCH(QString, stopDate);
+        QFETCH(QString, newStop);
+        QCOMPARE(flat(startLeft(startDate, stopDate)),
+                 newStop.isEmpty() ? QStringList() : QStringList{"date:fpDateTime1=" + newStop});
+        QCOMPARE(flat(startChanged(false)),
+                 QStringList({"enabled:Check1=0", "enabled:Check2=0", "enabled:Check3=0"}));
+    }
+
+    // The kept duration: written by the box as typed, converted on leaving.
+    void duration_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept"); // after leaving the box
+        QTest::newRow("08:00") << "08:00"
+                               << "2048";
+        QTest::newRow("01:30") << "01:30"
+                               << "286";
+        QTest::newRow("02:45") << "02:45"
+                               << "557";
+        QTest::newRow("00:00") << "00:00"
+                               << "0";
+        QTest::newRow("00:59") << "00:59"
+                               << "59";
+        QTest::newRow("pump-state form 008:00") << "008:00"
+                                                << "2048";
+        QTest::newRow("254:59 largest") << "254:59"
+                                        << "65083";
+        QTest::newRow("pump's not-in-use 255:55") << "255:55"
+                                                  << "255:55";
+        QTest::newRow("minutes 60") << "02:60"
+                                    << "02:60";
+        QTest::newRow("one minute digit") << "02:5"
+                                          << "02:5";
+        QTest::newRow("mask blanks") << "0_:__"
+                                     << "0_:__";
+        QTest::newRow("no colon") << "0800"
+                                  << "0800";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("already converted stays") << "2048"
+                                                 << "2048";
+    }
+    void duration() {
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        AppState state;
+        QCOMPARE(flat(durationChanged(typed, state)), QStringList{"value:runDuration=" + typed});
+        QCOMPARE(state.runDuration, typed);
+        const UiChanges left = durationLeft(state);
+        QCOMPARE(state.runDuration, kept);
+        QCOMPARE(flat(left),
+                 kept == typed ? QStringList() : QStringList{"value:runDuration=" + kept});
+    }
+
+    // The three timing choices: which controls are enabled, what the
+    // duration box shows and which flags change.
+    void timingChoices_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QStringList>("changes");
+        const QStringList pickers = {"fpDateBREAK1START", "fpDateTimeBREAK1STOP", "fpDateTime7",
+                                     "fpDateTime8",       "fpDateTime9",          "fpDateTime10"};
+        QStringList duration = {"value:DurationModeFlag=1", "value:runDuration=08:00",
+                                "text:txt_duration=08:00",  "enabled:txt_duration=1",
+                                "enabled:INP_STRT_Dttm=0",  "enabled:fpDateTime1=0"};
+        QStringList startStop = {
+            "value:DurationModeFlag=0", "value:runDuration=",      "text:txt_duration=",
+            "enabled:txt_duration=0",   "enabled:INP_STRT_Dttm=1", "enabled:fpDateTime1=1",
+            "enabled:Check1=1",         "enabled:Check2=1",        "enabled:Check3=1"};
+        for (const QString& p : pickers) {
+            duration << "enabled:" + p + "=0";
+            startStop << "enabled:" + p + "=1";
+        }
+        QTest::newRow("Duration") << "duration" << sorted(duration);
+        QTest::newRow("Start/Stop") << "startStop" << sorted(startStop);
+        QTest::newRow("timing box switched off")
+            << "boxOff"
+            << sorted({"value:TimingFlag=0", "enabled:Opstart=0", "enabled:Opduration=0",
+                       "checked:Opstart=0", "checked:Opduration=0", "enabled:txt_duration=0"});
+        QTest::newRow("timing box switched on")
+            << "boxOn"
+            << sorted({"value:TimingFlag=0", "enabled:Opstart=1", "enabled:Opduration=1",
+                       "enabled:INP_STRT_Dttm=0", "enabled:fpDateTime1=0",
+                       "enabled:txt_duration=0"});
+    }
+    void timingChoices() {
+        QFETCH(QString, action);
+        QFETCH(QStringList, changes);
+        AppState state;
+        state.TimingFlag = "1";
+        state.DurationModeFlag = "0";
+        state.runDuration = "557";
+        const UiChanges c = action == "duration"    ? chooseDuration(state)
+                            : action == "startStop" ? chooseStartStop(state)
+                                                    : timingBoxPressed(action == "boxOff", state);
+        QCOMPARE(flat(c), changes);
+        // The shared state holds what the changes say.
+        QCOMPARE(state.DurationModeFlag, c.values.value("DurationModeFlag", "0"));
+        QCOMPARE(state.TimingFlag, c.values.value("TimingFlag", "1"));
+        QCOMPARE(state.runDuration, c.values.value("runDuration", "557"));
+    }
+
+    void setupOptions_data() {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("flag");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("Option8 password on") << "Option8"
+                                             << "PasswordFlag"
+                                             << "1";
+        QTest::newRow("Option9 password off") << "Option9"
+                                              << "PasswordFlag"
+                                              << "0";
+        QTest::newRow("Option10 fault deactivated") << "Option10"
+                                                    << "FlowFaultFlag"
+                                                    << "0";
+        QTest::newRow("Option11 fault activated") << "Option11"
+                                                  << "FlowFaultFlag"
+                                                  << "1";
+        QTest::newRow("Option12 screens on") << "Option12"
+                                             << "StartScreensFlag"
+                                             << "1";
+        QTest::newRow("Option13 screens off") << "Option13"
+                                              << "StartScreensFlag"
+                                              << "0";
+        QTest::newRow("Option14 metric") << "Option14"
+                                         << "UnitsFlag"
+                                         << "1";
+        QTest::newRow("Option15 English") << "Option15"
+                                          << "UnitsFlag"
+                                          << "0";
+        QTest::newRow("Option16 writes no flag") << "Option16"
+                                                 << ""
+                                                 << "";
+        QTest::newRow("Option7_0 writes no flag") << "Option7_0"
+                                                  << ""
+                                                  << "";
+    }
+    void setupOptions() {
+        QFETCH(QString, option);
+        QFETCH(QString, flag);
+        QFETCH(QString, value);
+        AppState state;
+        state.UnitsFlag = 7;
+        state.PasswordFlag = state.FlowFaultFlag = state.StartScreensFlag = "x";
+        const UiChanges c = optionClicked(option, state);
+        QCOMPARE(flat(c),
+                 flag.isEmpty() ? QStringList() : QStringList{"value:" + flag + "=" + value});
+        const QMap<QString, QString> now = {{"PasswordFlag", state.PasswordFlag},
+                                            {"FlowFaultFlag", state.FlowFaultFlag},
+                                            {"StartScreensFlag", state.StartScreensFlag},
+                                            {"UnitsFlag", QString::number(state.UnitsFlag)}};
+        for (auto it = now.cbegin(); it != now.cend(); ++it)
+            QCOMPARE(it.value(), it.key() == flag ? value : it.key() == "UnitsFlag" ? "7" : "x");
+    }
+};
+QTEST_GUILESS_MAIN(TestEditorRules)
+#include "test_editorrules.moc"

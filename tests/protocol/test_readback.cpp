@@ -1,0 +1,409 @@
+// Whether the pump took what it was sent: the comparisons as tables of
+// report lines, the watch over the next reports (stale replies, no reply),
+// the clock drift, and the whole round against the simulated pump told to
+// miss a command.
+#include "link/fakeseriallink.h"
+#include "protocol/configsequences.h"
+#include "protocol/pumpclock.h"
+#include "protocol/pumpsession.h"
+#include "protocol/readback.h"
+#include "sim/simseriallink.h"
+#include "status/statuslines.h"
+#include "steppingclock.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace ConfigSequences;
+using TestLines::statusLine;
+
+namespace {
+
+using Flags = QMap<int, char>; // report position -> character
+
+// A setup report with the given characters at their positions, "0" elsewhere.
+QString setupLine(const Flags& flags) {
+    QString z = QStringLiteral("Z99").leftJustified(29, QLatin1Char(' '));
+    for (int p = 5; p <= 29; p += 2)
+        z[p - 1] = QLatin1Char(flags.value(p, '0'));
+    return z;
+}
+
+// What the pump reports after taking every option of `v` as sent.
+Flags reportOf(const SetupValues& v) {
+    return {{5, v.timing ? '1' : '0'},     {7, v.metric ? '1' : '0'},
+            {11, v.flowFault ? '1' : '0'}, {21, v.password ? '1' : '0'},
+            {23, v.startStop ? '0' : '1'}, {25, v.startScreens ? '1' : '0'},
+            {29, v.volumetric ? '0' : '1'}};
+}
+
+SetupValues allOn() {
+    SetupValues v;
+    v.volumetric = true;
+    v.password = v.flowFault = v.startScreens = v.timing = true;
+    v.startStop = false;
+    v.metric = true;
+    v.logRate = "30";
+    return v;
+}
+
+LineResult line(LineResult::Kind kind, const QString& text) {
+    LineResult r;
+    r.kind = kind;
+    r.line = text;
+    return r;
+}
+
+QDateTime at(int y, int mo, int d, int h, int mi, int s = 0) {
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
+}
+
+} // namespace
+
+class TestReadBack : public QObject {
+    Q_OBJECT
+private slots:
+    // What the writes of a Send Setup told the pump, setting by setting.
+    void setupSentFromWrites() {
+        auto settings = [](const SetupValues& v) {
+            QStringList out;
+            for (const ReadBackItem& i : ReadBack::setupSent(sendSetup(v).writes()))
+                out << i.setting + "=" + i.sent;
+            return out;
+        };
+        QCOMPARE(settings(allOn()),
+                 QStringList({"Flow mode=Volumetric", "Password=On", "Flow fault=Activated",
+                              "Start-up screens=On", "Timing=Activated", "Timing mode=Duration",
+                              "Units=Metric", "Log rate=30"}));
+        SetupValues off; // S.T.P., timing off, metric by default
+        off.metric = false;
+        off.logRate = "120";
+        QCOMPARE(settings(off),
+                 QStringList({"Flow mode=S.T.P.", "Password=Off", "Flow fault=Deactivated",
+                              "Start-up screens=Off", "Timing=Deactivated", "Units=English",
+                              "Log rate=15"}));
+    }
+
+    // The sent setup against the next setup and status reports.
+    void compareSetup_data() {
+        QTest::addColumn<SetupValues>("sent");
+        QTest::addColumn<Flags>("changed"); // report characters that differ
+        QTest::addColumn<QString>("rate");  // status report positions 105-106
+        QTest::addColumn<QString>("text");
+        const SetupValues on = allOn();
+        QTest::newRow("all taken") << on << Flags{} << "30"
+                                   << "Pump confirmed the setup";
+        QTest::newRow("rate with a leading zero") <<
+            [] {
+                SetupValues v = allOn();
+                v.logRate = "5";
+                return v;
+            }() << Flags{} << "05"
+                                                  << "Pump confirmed the setup";
+        QTest::newRow("password missed")
+            << on << Flags{{21, '0'}} << "30"
+            << "The pump did not take: Password (sent On, pump reports Off)";
+        QTest::newRow("two missed, in the order sent")
+            << on << Flags{{29, '1'}, {7, '0'}} << "30"
+            << "The pump did not take: Flow mode (sent Volumetric, pump reports S.T.P.); "
+               "Units (sent Metric, pump reports English)";
+        QTest::newRow("any digit but 0 is S.T.P.")
+            << on << Flags{{29, '2'}} << "30"
+            << "The pump did not take: Flow mode (sent Volumetric, pump reports S.T.P.)";
+        QTest::newRow("timing mode") << on << Flags{{23, '0'}} << "30"
+                                     << "The pump did not take: Timing mode (sent Duration, "
+                                        "pump reports Start/Stop)";
+        QTest::newRow("log rate") << on << Flags{} << "15"
+                                  << "The pump did not take: Log rate (sent 30, pump reports 15)";
+        QTest::newRow("garbled flag")
+            << on << Flags{{11, ' '}} << "30"
+            << "The pump did not take: Flow fault (sent Activated, pump reports nothing "
+               "readable)";
+        QTest::newRow("garbled rate")
+            << on << Flags{} << "x5"
+            << "The pump did not take: Log rate (sent 30, pump reports nothing readable)";
+        // With timing off no mode is sent, so the report's mode is not looked at.
+        QTest::newRow("timing off ignores the mode") <<
+            [] {
+                SetupValues v = allOn();
+                v.timing = false;
+                return v;
+            }() << Flags{{23, '0'}} << "30"
+                                                     << "Pump confirmed the setup";
+    }
+    void compareSetup() {
+        QFETCH(SetupValues, sent);
+        QFETCH(Flags, changed);
+        QFETCH(QString, rate);
+        QFETCH(QString, text);
+        Flags report = reportOf(sent);
+        report.insert(changed);
+        const ReadBackResult r =
+            ReadBack::compareSetup(ReadBack::setupSent(sendSetup(sent).writes()), setupLine(report),
+                                   statusLine({"logRate=" + rate}));
+        QCOMPARE(r.text, text);
+        QCOMPARE(r.outcome, text == "Pump confirmed the setup" ? ReadBackResult::Outcome::Confirmed
+                                                               : ReadBackResult::Outcome::NotTaken);
+        // The structured result names every setting compared.
+        QCOMPARE(r.items.size(), sent.timing ? 8 : 7);
+        for (const ReadBackItem& i : r.items)
+            QCOMPARE(i.matches, !text.contains(i.setting + " (sent"));
+        QCOMPARE(ReadBack::shown(r).text.value("lblReadBack"), text);
+    }
+
+    void compareClock_data() {
+        QTest::addColumn<QDateTime>("sent");
+        QTest::addColumn<QStringList>("clock"); // status report clock fields
+        QTest::addColumn<QString>("text");
+        const QDateTime sent = at(2007, 3, 3, 14, 5, 42);
+        const QStringList same = {"clockMinute=05", "clockHour=14", "clockDay=03", "clockMonth=03",
+                                  "clockYear=07"};
+        QTest::newRow("the minute sent") << sent << same << "Pump clock set to 14:05 03/03/2007";
+        QTest::newRow("the next minute")
+            << sent << QStringList(same).replaceInStrings("clockMinute=05", "clockMinute=06")
+            << "Pump clock set to 14:05 03/03/2007";
+        QTest::newRow("two minutes on")
+            << sent << QStringList(same).replaceInStrings("clockMinute=05", "clockMinute=07")
+            << "The pump did not take the clock: sent 14:05 03/03/2007, pump reports 14:07 "
+               "03/03/2007";
+        QTest::newRow("old clock")
+            << sent
+            << QStringList{"clockMinute=58", "clockHour=13", "clockDay=03", "clockMonth=03",
+                           "clockYear=07"}
+            << "The pump did not take the clock: sent 14:05 03/03/2007, pump reports 13:58 "
+               "03/03/2007";
+        QTest::newRow("next minute is next year")
+            << at(2008, 12, 31, 23, 59)
+            << QStringList{"clockMinute=00", "clockHour=00", "clockDay=01", "clockMonth=01",
+                           "clockYear=09"}
+            << "Pump clock set to 23:59 31/12/2008";
+        QTest::newRow("garbled")
+            << sent << QStringList(same).replaceInStrings("clockHour=14", "clockHour=1x")
+            << "The pump did not take the clock: sent 14:05 03/03/2007, pump reports nothing "
+               "readable";
+        QTest::newRow("no such date")
+            << sent
+            << QStringList(same)
+                   .replaceInStrings("clockDay=03", "clockDay=31")
+                   .replaceInStrings("clockMonth=03", "clockMonth=02")
+            << "The pump did not take the clock: sent 14:05 03/03/2007, pump reports nothing "
+               "readable";
+    }
+    void compareClock() {
+        QFETCH(QDateTime, sent);
+        QFETCH(QStringList, clock);
+        QFETCH(QString, text);
+        // What the pump is sent is what is compared: the clock texts' own minute.
+        const auto fromTexts = ReadBack::clockSent(PumpClock::texts(sent));
+        QVERIFY(fromTexts);
+        const ReadBackResult r = ReadBack::compareClock(*fromTexts, statusLine(clock));
+        QCOMPARE(r.text, text);
+        QCOMPARE(ReadBack::shown(r).text.value("lblClockReadBack"), text);
+        QCOMPARE(r.items.size(), 1);
+    }
+
+    void drift_data() {
+        QTest::addColumn<QDateTime>("pc");
+        QTest::addColumn<QString>("text");
+        // The pump reports 14:05 on 6 December 2026.
+        QTest::newRow("same minute, seconds on")
+            << at(2026, 12, 6, 14, 5, 59) << "in step with the PC";
+        QTest::newRow("3 behind") << at(2026, 12, 6, 14, 8, 10) << "3 min behind the PC";
+        QTest::newRow("2 ahead") << at(2026, 12, 6, 14, 3) << "2 min ahead of the PC";
+        QTest::newRow("1 behind") << at(2026, 12, 6, 14, 6) << "1 min behind the PC";
+        QTest::newRow("just under a day") << at(2026, 12, 7, 14, 4) << "1439 min behind the PC";
+        QTest::newRow("a day") << at(2026, 12, 7, 14, 5) << "1 day behind the PC";
+        QTest::newRow("across the year") << at(2026, 11, 6, 14, 5) << "30 days ahead of the PC";
+        QTest::newRow("pump clock reset") << at(2027, 12, 6, 14, 5) << "365 days behind the PC";
+    }
+    void drift() {
+        QFETCH(QDateTime, pc);
+        QFETCH(QString, text);
+        const UiChanges c = PumpClock::driftShown(statusLine(), pc);
+        QCOMPARE(c.text.value(PumpClock::kDriftLabel), text);
+        // A clock the report garbles says nothing rather than something wrong.
+        QCOMPARE(PumpClock::driftShown(statusLine({"clockDay=xx"}), pc).text,
+                 (QMap<QString, QString>{{"lblClockDrift", ""}}));
+    }
+
+    // The watch takes the first reports asked for after the send; replies
+    // to earlier requests may still be on their way and are let pass.
+    void watchTakesReportsAskedAfter() {
+        ReadBack rb;
+        QSignalSpy done(&rb, &ReadBack::finished);
+        const SetupValues v = allOn();
+        rb.expectSetup(sendSetup(v).writes());
+        QVERIFY(rb.pending());
+        const QString taken = setupLine(reportOf(v));
+        Flags stale = reportOf(v);
+        stale.insert(21, '0');
+        rb.lineHandled(line(LineResult::Kind::Setup, setupLine(stale)));
+        rb.lineHandled(line(LineResult::Kind::Status, statusLine({"logRate=15"})));
+        QCOMPARE(done.count(), 0);
+        rb.requestWritten();
+        rb.lineHandled(line(LineResult::Kind::State, "P01"));
+        rb.lineHandled(line(LineResult::Kind::Status, statusLine({"logRate=30"})));
+        QCOMPARE(done.count(), 0); // the setup report is still to come
+        rb.lineHandled(line(LineResult::Kind::Setup, taken));
+        QCOMPARE(done.count(), 1);
+        QCOMPARE(done.at(0).at(0).value<ReadBackResult>().text, "Pump confirmed the setup");
+        QVERIFY(!rb.pending());
+        rb.lineHandled(line(LineResult::Kind::Setup, setupLine(stale)));
+        QCOMPARE(done.count(), 1);
+    }
+
+    // No report within the time after polling resumes, or after a clock send.
+    void noReply_data() {
+        QTest::addColumn<bool>("clock");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("setup, nothing asked")
+            << false << false << "No reply from the pump: the setup could not be confirmed";
+        QTest::newRow("setup, asked, no answer")
+            << false << true << "No reply from the pump: the setup could not be confirmed";
+        QTest::newRow("clock") << true << true
+                               << "No reply from the pump: the clock could not be confirmed";
+    }
+    void noReply() {
+        QFETCH(bool, clock);
+        QFETCH(bool, asked);
+        QFETCH(QString, text);
+        ReadBack rb;
+        rb.setTimeoutMs(20);
+        QSignalSpy done(&rb, &ReadBack::finished);
+        if (clock)
+            rb.expectClock(PumpClock::texts(at(2007, 3, 3, 14, 5)));
+        else
+            rb.expectSetup(sendSetup(allOn()).writes());
+        if (asked)
+            rb.requestWritten();
+        // Only one of the two reports came.
+        rb.lineHandled(line(LineResult::Kind::Setup, setupLine({})));
+        QVERIFY(done.wait(30000));
+        QCOMPARE(done.count(), 1);
+        const ReadBackResult r = done.at(0).at(0).value<ReadBackResult>();
+        QCOMPARE(r.outcome, ReadBackResult::Outcome::NoReply);
+        QCOMPARE(r.text, text);
+    }
+
+    // Cancelled (the window closes): nothing is reported, even later.
+    void cancelled() {
+        ReadBack rb;
+        rb.setTimeoutMs(10);
+        QSignalSpy done(&rb, &ReadBack::finished);
+        rb.expectSetup(sendSetup(allOn()).writes());
+        rb.expectClock(PumpClock::texts(at(2007, 3, 3, 14, 5)));
+        rb.cancel();
+        QVERIFY(!rb.pending());
+        QTest::qWait(100);
+        QCOMPARE(done.count(), 0);
+        // Texts without a clock in them start no watch.
+        rb.expectClock({"RUN_CLEAR\r"});
+        QVERIFY(!rb.pending());
+    }
+
+    // The whole round on the simulated pump: a setup with one command missed
+    // names that setting; a clock send is confirmed from the next report.
+    void simulatedPump_data() {
+        QTest::addColumn<QByteArrayList>("ignore");
+        QTest::addColumn<QString>("setupText");
+        QTest::addColumn<QString>("clockText");
+        QTest::newRow("all taken") << QByteArrayList{} << "Pump confirmed the setup"
+                                   << "Pump clock set to 14:05 03/03/2007";
+        QTest::newRow("G09 missed") << QByteArrayList{"G09"}
+                                    << "The pump did not take: Password (sent On, pump reports Off)"
+                                    << "Pump clock set to 14:05 03/03/2007";
+        QTest::newRow("W06 and W16 missed")
+            << QByteArrayList{"W06", "W16"}
+            << "The pump did not take: Log rate (sent 30, pump reports 15)"
+            << "The pump did not take the clock: sent 14:05 03/03/2007, pump reports 09:30 "
+               "06/12/2026";
+    }
+    void simulatedPump() {
+        QFETCH(QByteArrayList, ignore);
+        QFETCH(QString, setupText);
+        QFETCH(QString, clockText);
+        SimPump::Options options;
+        options.faults.ignoreCommands = ignore;
+        const QDateTime pc = at(2026, 12, 6, 9, 30, 10);
+        SimSerialLink link(options, [pc] { return pc; });
+        link.setPacing(false);
+        AppState state;
+        SteppingClock clock(36000.2);
+        PumpSession session(state, link, clock);
+        session.runner().waiter().maxSleepMs = 1;
+        session.readBack().setTimeoutMs(120000); // the no-reply case is tested above
+        session.pcClock = [pc] { return pc; };
+        QStringList notices;
+        UiChanges shown;
+        connect(&session, &PumpSession::notice, [&](const QString& t) { notices << t; });
+        connect(&session, &PumpSession::changed, [&](const UiChanges& c) { shown.merge(c); });
+        connect(&session, &PumpSession::messageRequested,
+                [](const QString&, const PumpSession::Closed& closed) { closed(); });
+        QSignalSpy results(&session, &PumpSession::readBackFinished);
+        session.selectPort(0);
+
+        // In step before anything is sent.
+        session.refreshPumpData();
+        QTRY_COMPARE_WITH_TIMEOUT(shown.text.value("lblClockDrift"), "in step with the PC", 30000);
+
+        SetupValues v = allOn();
+        v.password = true;
+        QVERIFY(session.run(sendSetup(v)));
+        QVERIFY(results.wait(120000));
+        QCOMPARE(results.at(0).at(0).value<ReadBackResult>().text, setupText);
+        QCOMPARE(notices.last(), setupText);
+        QCOMPARE(shown.text.value("lblReadBack"), setupText);
+
+        QVERIFY(session.sendNow(PumpClock::texts(at(2007, 3, 3, 14, 5, 59))));
+        session.refreshPumpData();
+        QVERIFY(results.wait(60000));
+        QCOMPARE(results.at(1).at(0).value<ReadBackResult>().text, clockText);
+        QCOMPARE(shown.text.value("lblClockReadBack"), clockText);
+        // The drift beside "Pump Time" follows the pump's new clock.
+        QTRY_COMPARE_WITH_TIMEOUT(
+            shown.text.value("lblClockDrift"),
+            ignore.contains("W16") ? "in step with the PC" : "7217 days behind the PC", 30000);
+        session.shutdown();
+    }
+
+    // A run programmed into the simulated pump holds what the page said.
+    void programmedIntoSimulatedPump() {
+        SimSerialLink link; // switched off at the end for five seconds: the state stays
+
+        link.setPacing(false);
+        AppState state;
+        state.TimingFlag = "1";
+        state.DurationModeFlag = "0";
+        SteppingClock clock(36000.2);
+        PumpSession session(state, link, clock);
+        session.runner().waiter().maxSleepMs = 1;
+        connect(&session, &PumpSession::messageRequested,
+                [](const QString&, const PumpSession::Closed& closed) { closed(); });
+        QSignalSpy finished(&session, &PumpSession::sequenceFinished);
+        session.selectPort(0);
+        ProgramValues v;
+        v.targetFlow = "2500";
+        v.startDate = "20310131";
+        v.startTime = "23:45:00.00";
+        v.stopDate = "20310201";
+        v.stopTime = "00:15:00.00";
+        v.break1 = {true, "23:50:00.00", "23:55:00.00"};
+        const ProgramBuild b = programPump(v, state, ProgramButton::SendToKst);
+        QVERIFY(session.run(b.sequence));
+        QVERIFY(finished.wait(120000));
+        const SimPumpState& s = link.pump().state();
+        QCOMPARE(s.targetFlow, 2500);
+        QCOMPARE(s.program.start.at, at(2031, 1, 31, 23, 45));
+        QCOMPARE(s.program.stop.at, at(2031, 2, 1, 0, 15));
+        QCOMPARE(s.program.break1.startMin, 50);
+        QCOMPARE(s.program.break1.stopHour, 23);
+        QCOMPARE(s.program.lunch.startMin, -1);
+        QCOMPARE(s.program.durationMinutes, -1);
+        QCOMPARE(s.setup.timesInUse, '1');
+        QCOMPARE(s.setup.armed, '1');
+        session.shutdown();
+    }
+};
+QTEST_GUILESS_MAIN(TestReadBack)
+#include "test_readback.moc"
