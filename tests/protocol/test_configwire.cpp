@@ -6,7 +6,7 @@
 #include "protocol/configsequences.h"
 #include "protocol/pumpclock.h"
 #include "protocol/pumpsession.h"
-#include "steppingclock.h"
+#include "support/steppingclock.h"
 
 #include <QTest>
 #include <cmath>
@@ -39,7 +39,7 @@ struct Rig {
     explicit Rig(double start = 36000.2) : clock(start), base(std::floor(start)) {
         session = std::make_unique<PumpSession>(state, link, clock);
         PumpSession& s = *session;
-        s.runner().waiter().maxSleepMs = 1;
+        s.runner().waiter().maxSleepMs = 0;
         s.selectPort(0);
         QObject::connect(&s, &PumpSession::traced, [this](char direction, const QByteArray& b) {
             if (direction == 'T')

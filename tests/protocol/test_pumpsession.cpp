@@ -55,7 +55,7 @@ private slots:
         connect(s, &PumpSession::traced, s, [this](char dir, const QByteArray& bytes) {
             if (dir == 'T') {
                 m_rec.events << "w:" + cr(QString::fromLatin1(bytes));
-                m_rec.writeTimes << m_clock->now();
+                m_rec.writeTimes << m_clock->timeOfDay();
             }
         });
         connect(s, &PumpSession::changed, s, [this](const UiChanges& c) {
@@ -118,7 +118,7 @@ private slots:
     void pauseLengths() {
         QFETCH(double, begin);
         QFETCH(double, lasts);
-        m_clock->start = begin - m_clock->elapsed - m_clock->step; // the pause's first look
+        m_clock->now = begin - m_clock->step; // the pause's first look reads `begin`
         Sequence s;
         s << Step::write(QStringLiteral("A\r")) << Step::wait(1)
           << Step::write(QStringLiteral("B\r"));

@@ -9,7 +9,7 @@
 #include "protocol/readback.h"
 #include "sim/simseriallink.h"
 #include "status/statuslines.h"
-#include "steppingclock.h"
+#include "support/steppingclock.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -331,7 +331,7 @@ private slots:
         AppState state;
         SteppingClock clock(36000.2);
         PumpSession session(state, link, clock);
-        session.runner().waiter().maxSleepMs = 1;
+        session.runner().waiter().maxSleepMs = 0;
         session.readBack().setTimeoutMs(120000); // the no-reply case is tested above
         session.pcClock = [pc] { return pc; };
         QStringList notices;
@@ -377,7 +377,7 @@ private slots:
         state.DurationModeFlag = "0";
         SteppingClock clock(36000.2);
         PumpSession session(state, link, clock);
-        session.runner().waiter().maxSleepMs = 1;
+        session.runner().waiter().maxSleepMs = 0;
         connect(&session, &PumpSession::messageRequested,
                 [](const QString&, const PumpSession::Closed& closed) { closed(); });
         QSignalSpy finished(&session, &PumpSession::sequenceFinished);

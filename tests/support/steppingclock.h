@@ -1,6 +1,6 @@
-// A clock for tests of pauses: the time of day moves on by `step` seconds
-// each time it is read, so a sequence runs in a few milliseconds while its
-// pauses are measured in the clock's own time. monotonicSeconds follows it.
+// A time of day that moves on a little each time it is read, and only then:
+// a sequence's pause lasts exactly as many readings as WaitSeconds needs,
+// however slowly the machine runs the runner's timers.
 #pragma once
 
 #include "protocol/waiter.h"
@@ -8,17 +8,15 @@
 #include <cmath>
 
 struct SteppingClock : WaitClock {
-    explicit SteppingClock(double begin, double stepSeconds = 0.005)
-        : step(stepSeconds), start(begin) {}
-    double step;
-    double start;
-    mutable double elapsed = 0;
-
+    mutable double now; // seconds since the midnight the test began on
+    double step = 0.1;
+    explicit SteppingClock(double start, double stepSeconds = 0.1)
+        : now(start), step(stepSeconds) {}
+    // The time of day, without moving the clock.
+    double timeOfDay() const { return std::fmod(now, 86400.0); }
     double secondsSinceMidnight() const override {
-        elapsed += step;
-        return now();
+        now += step;
+        return std::fmod(now, 86400.0);
     }
-    double monotonicSeconds() const override { return elapsed; }
-    // The time of day without moving the clock.
-    double now() const { return std::fmod(start + elapsed, 86400.0); }
+    double monotonicSeconds() const override { return now; }
 };
