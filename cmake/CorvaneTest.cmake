@@ -1,7 +1,9 @@
-# corvane_add_test(NAME source... [GUI]) builds one test program against the
-# libraries (never recompiling their sources) and registers it with CTest.
+# corvane_add_test(NAME source... [GUI] [LABELS label...]) builds one test
+# program against the libraries (never recompiling their sources) and
+# registers it with CTest. LABELS lets a run pick tests out or leave them out,
+# e.g. `ctest -LE pty` where no pseudo-terminal can be opened.
 function(corvane_add_test name)
-    cmake_parse_arguments(ARG "GUI" "" "" ${ARGN})
+    cmake_parse_arguments(ARG "GUI" "" "LABELS" ${ARGN})
     add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
     if(ARG_GUI)
         target_link_libraries(${name} PRIVATE corvane_ui Qt6::Test)
@@ -13,4 +15,7 @@ function(corvane_add_test name)
     set_tests_properties(${name} PROPERTIES
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
         TIMEOUT 300)
+    if(ARG_LABELS)
+        set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
+    endif()
 endfunction()
