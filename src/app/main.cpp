@@ -13,6 +13,15 @@
 #include <QTextStream>
 
 int main(int argc, char* argv[]) {
+    // Help needs no window: answer it before QApplication, which ends the
+    // program when there is no display to connect to (a shell over ssh).
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "--help") == 0 || qstrcmp(argv[i], "-h") == 0) {
+            QTextStream(stdout) << "Usage: corvane [--demo]\n"
+                                   "  --demo  run against the built-in simulated pump\n";
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvane"));
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
@@ -24,10 +33,6 @@ int main(int argc, char* argv[]) {
     for (const QString& arg : QApplication::arguments().mid(1)) {
         if (arg == QLatin1String("--demo")) {
             demo = true;
-        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            QTextStream(stdout) << "Usage: corvane [--demo]\n"
-                                   "  --demo  run against the built-in simulated pump\n";
-            return 0;
         } else {
             QTextStream(stderr) << "corvane: unknown option " << arg << "\n";
             return 2;
