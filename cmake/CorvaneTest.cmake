@@ -1,10 +1,12 @@
-# corvane_add_test(NAME source... [GUI] [LIBS layer...]) builds one test
-# program against the libraries (never recompiling their sources) and
-# registers it with CTest. LIBS names the lowest layer libraries the test
-# needs, so a layer that reaches up to a higher one fails to link; without
-# it the test links the whole core (or the window with GUI).
+# corvane_add_test(NAME source... [GUI] [LIBS layer...] [LABELS label...])
+# builds one test program against the libraries (never recompiling their
+# sources) and registers it with CTest. LIBS names the lowest layer libraries
+# the test needs, so a layer that reaches up to a higher one fails to link;
+# without it the test links the whole core (or the window with GUI). LABELS
+# lets a run pick tests out or leave them out, e.g. `ctest -LE pty` where no
+# pseudo-terminal can be opened.
 function(corvane_add_test name)
-    cmake_parse_arguments(ARG "GUI" "" "LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "GUI" "" "LIBS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
     if(ARG_GUI)
         target_link_libraries(${name} PRIVATE corvane_ui Qt6::Test)
@@ -18,4 +20,7 @@ function(corvane_add_test name)
     set_tests_properties(${name} PROPERTIES
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
         TIMEOUT 300)
+    if(ARG_LABELS)
+        set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
+    endif()
 endfunction()

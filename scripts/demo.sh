@@ -3,6 +3,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j"$(nproc)" --target corvane
+cmake --preset release
+cmake --build --preset release -j"$(nproc)" --target corvane
 exec ./build/corvane --demo

@@ -4,7 +4,7 @@
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build pkg-config
       qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
-      xvfb xauth clang libclang-rt-14-dev clang-format)
+      xvfb xauth clang libclang-rt-14-dev clang-format ccache)
 missing=()
 for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -14,6 +14,19 @@
 #include <QTextStream>
 
 int main(int argc, char* argv[]) {
+    // Help needs no window: answer it before QApplication, which ends the
+    // program when there is no display to connect to (a shell over ssh).
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "--help") == 0 || qstrcmp(argv[i], "-h") == 0) {
+            QTextStream(stdout)
+                << "Usage: corvane [--demo] [--trace FILE]\n"
+                   "  --demo        run against the built-in simulated pump\n"
+                   "  --trace FILE  append every byte the pump sends to FILE (corvane-cli\n"
+                   "                decode reads it) and every byte sent and received,\n"
+                   "                time-stamped, to FILE.log\n";
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvane"));
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
@@ -30,14 +43,6 @@ int main(int argc, char* argv[]) {
             demo = true;
         } else if (arg == QLatin1String("--trace") && i + 1 < args.size()) {
             tracePath = args.at(++i);
-        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            QTextStream(stdout)
-                << "Usage: corvane [--demo] [--trace FILE]\n"
-                   "  --demo        run against the built-in simulated pump\n"
-                   "  --trace FILE  append every byte the pump sends to FILE (corvane-cli\n"
-                   "                decode reads it) and every byte sent and received,\n"
-                   "                time-stamped, to FILE.log\n";
-            return 0;
         } else {
             QTextStream(stderr) << "corvane: unknown option " << arg << "\n";
             return 2;

@@ -30,7 +30,8 @@ std::optional<QDate> parseDate(const QString& text) {
     } else {
         if (text.size() != 8)
             return std::nullopt;
-        const int y = number(text.left(4)), m = number(text.mid(4, 2)), day = number(text.mid(6, 2));
+        const int y = number(text.left(4)), m = number(text.mid(4, 2)),
+                  day = number(text.mid(6, 2));
         if (y < 0 || m < 0 || day < 0)
             return std::nullopt;
         d = QDate(y, m, day);
@@ -65,7 +66,9 @@ std::optional<QTime> parseTime(const QString& text) {
     return t;
 }
 
-QString formatDate(const QDate& date) { return date.toString(QStringLiteral("yyyyMMdd")); }
+QString formatDate(const QDate& date) {
+    return date.toString(QStringLiteral("yyyyMMdd"));
+}
 
 QString formatTime(const QTime& time) {
     return QStringLiteral("%1:%2:%3.%4")
@@ -82,6 +85,8 @@ QString pcDate(const QDate& date) {
         .arg(date.year() % 100, 2, 10, QLatin1Char('0'));
 }
 
-QString pcTime(const QTime& time) { return time.toString(QStringLiteral("HH:mm:ss")); }
+QString pcTime(const QTime& time) {
+    return time.toString(QStringLiteral("HH:mm:ss"));
+}
 
 } // namespace PickerText

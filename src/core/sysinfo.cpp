@@ -10,9 +10,12 @@
 namespace SysInfo {
 
 QStringList linuxCandidates() {
-    return {QStringLiteral("gnome-system-monitor"), QStringLiteral("kinfocenter"),
-            QStringLiteral("hardinfo"), QStringLiteral("mate-system-monitor"),
-            QStringLiteral("xfce4-taskmanager"), QStringLiteral("lxtask")};
+    return {QStringLiteral("gnome-system-monitor"),
+            QStringLiteral("kinfocenter"),
+            QStringLiteral("hardinfo"),
+            QStringLiteral("mate-system-monitor"),
+            QStringLiteral("xfce4-taskmanager"),
+            QStringLiteral("lxtask")};
 }
 
 QString viewerPath(const std::function<QString(const QString&)>& findExecutable,

@@ -19,6 +19,10 @@
 #include <utility>
 
 namespace {
+// How long a condition may take to come true before the test gives up. Waits
+// end as soon as the condition holds, so passing runs take no longer for it.
+constexpr int kPatienceMs = 20000;
+
 // One pseudo-terminal pair standing in for an adapter with a pump on it.
 struct Pty {
     int master = -1;
@@ -42,10 +46,12 @@ struct Pty {
     bool send(const QByteArray& bytes) const {
         return ::write(master, bytes.constData(), size_t(bytes.size())) == bytes.size();
     }
-    // What the program wrote, collected for up to two seconds.
+    // What the program wrote, collected until `expected` bytes came; the
+    // deadline only ends a test that would otherwise hang, so it is generous
+    // enough for a machine busy with other builds and tests.
     QByteArray take(int expected) const {
         QByteArray got;
-        for (QDeadlineTimer end(2000); got.size() < expected && !end.hasExpired();) {
+        for (QDeadlineTimer end(kPatienceMs); got.size() < expected && !end.hasExpired();) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10); // lets Qt flush
             pollfd p{master, POLLIN, 0};
             char buf[256];
@@ -106,7 +112,7 @@ private slots:
         const QByteArray reply = QByteArray("R99 status\r\n\x01\xfeZ99 setup\r");
         QVERIFY(m_pty->send(reply));
         QByteArray got;
-        QTRY_VERIFY_WITH_TIMEOUT((got += link.readAll()).size() >= reply.size(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT((got += link.readAll()).size() >= reply.size(), kPatienceMs);
         QCOMPARE(got, reply); // raw: no echo, no CR/LF translation, all 8 bits
     }
 
@@ -119,18 +125,19 @@ private slots:
         QList<int> codes;
         connect(&link, &SerialLink::comm, [&](int code) { codes << code; });
         QVERIFY(m_pty->send("ab\x1a\r"));
-        QTRY_COMPARE(codes, QList<int>{SerialLink::kEvReceive}); // detection off
+        QTRY_COMPARE_WITH_TIMEOUT(codes, QList<int>{SerialLink::kEvReceive},
+                                  kPatienceMs); // detection off
         link.readAll();
         codes.clear();
         link.setEofEnabled(true);
         QVERIFY(m_pty->send("Done\x1a"));
-        QTRY_COMPARE(codes.count(SerialLink::kEvReceive), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(codes.count(SerialLink::kEvReceive), 1, kPatienceMs);
         QVERIFY(m_pty->send(" ok\r"));
-        QTRY_COMPARE(codes.count(SerialLink::kEvReceive), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(codes.count(SerialLink::kEvReceive), 2, kPatienceMs);
         QCOMPARE(codes.count(SerialLink::kEvEof), 1);
         QCOMPARE(link.readAll(), QByteArray("Done\x1a ok\r"));
         QVERIFY(m_pty->send("\x1a"));
-        QTRY_COMPARE(codes.count(SerialLink::kEvReceive), 3);
+        QTRY_COMPARE_WITH_TIMEOUT(codes.count(SerialLink::kEvReceive), 3, kPatienceMs);
         QCOMPARE(codes.count(SerialLink::kEvEof), 2); // a new one is reported
     }
 
@@ -144,10 +151,13 @@ private slots:
         QVERIFY(first.isOpen());
     }
 
-    // The adapter goes away under the open port (the master side closes): the
+    // The adapter goes away under the open port (the master side closes, and
+    // its path goes with it, as an unplugged adapter's by-id link does): the
     // port is closed, the loss reported once, the processor stays idle, and
     // the port opens again by itself once a new device stands behind the
-    // same path.
+    // same path. The path must not keep pointing at the old /dev/pts/N: any
+    // other program on the machine may get that number next, and the retry
+    // would then open its terminal.
     void unplugAndReplug() {
         AppState state;
         QtSerialLink serial(m_ini);
@@ -158,19 +168,23 @@ private slots:
         QVERIFY2(link.isOpen(), qPrintable(link.statusText()));
 
         m_pty->closeMaster();
-        QTRY_VERIFY_WITH_TIMEOUT(!serial.isOpen(), 2000);
+        QVERIFY(QFile::remove(m_device));
+        QTRY_VERIFY_WITH_TIMEOUT(!serial.isOpen(), kPatienceMs);
         QCOMPARE(link.statusText(), QStringLiteral("Com1 (%1): device lost").arg(m_device));
         const std::clock_t cpuBefore = std::clock();
         QTest::qWait(2000);
+        // A port left open on the dead terminal spins a whole core; an idle
+        // one, retrying once a second, uses next to nothing. A quarter of a
+        // core leaves room for a slow, busy or sanitizer-instrumented run.
         const double cpu = double(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
-        QVERIFY2(cpu < 0.2, qPrintable(QString::number(cpu)));
+        QVERIFY2(cpu < 0.5, qPrintable(QString::number(cpu)));
         QVERIFY(link.retrying() && !serial.isOpen());
         QCOMPARE(lost.count(), 1);
         QCOMPARE(status.count(), 2); // open, then lost once: no flood
 
         Pty replug;
         QVERIFY(replug.master >= 0 && repoint(m_device, replug.slavePath));
-        QTRY_VERIFY_WITH_TIMEOUT(serial.isOpen(), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(serial.isOpen(), kPatienceMs);
         QCOMPARE(link.statusText(), QStringLiteral("Com1 (%1): open").arg(m_device));
         link.sendToPump(QStringLiteral("R99\rZ99\r"));
         QCOMPARE(replug.take(8), QByteArray("R99\rZ99\r"));
