@@ -9,6 +9,7 @@
 #include "app/programpage.h"
 #include "app/runmodepage.h"
 #include "app/setuppage.h"
+#include "app/updownbuttons.h"
 #include "config/settingsstore.h"
 
 #include <QApplication>
@@ -23,7 +24,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -179,13 +179,10 @@ void MainWindow::apply(const UiChanges& c) {
     each(c.visible, [](QWidget* w, bool v) { w->setVisible(v); });
     each(c.enabled, [](QWidget* w, bool v) { w->setEnabled(v); });
     each(c.tooltip, [](QWidget* w, const QString& v) { w->setToolTip(v); });
-    if (c.flowRange) {
-        // Max first, then Min, as the model table sets them.
-        // Max first, then Min, as the model table sets them.
-        QSpinBox* spin = m_program->flowUpDown();
-        spin->setMaximum(c.flowRange->second);
-        spin->setMinimum(c.flowRange->first);
-    }
+    // The bounds only: the box keeps the flow it holds (it is what the pump
+    // is sent), and the range check judges it against them.
+    if (c.flowRange)
+        m_program->flowUpDown()->setRange(c.flowRange->first, c.flowRange->second);
     each(c.barMaxima, [](QWidget* w, int v) {
         if (auto* b = qobject_cast<QProgressBar*>(w))
             b->setMaximum(v);

@@ -11,21 +11,7 @@ ProgramPage::ProgramPage(QWidget* parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::ProgramPage>()) {
     m_ui->setupUi(this);
     PageStyle::heading(m_ui->programTitle);
-
-    // The spinner steps the target flow box; the box's text is what is sent.
-    QLineEdit* flow = m_ui->Txt_target_flow;
-    QSpinBox* spin = m_ui->UpDown1;
-    connect(spin, &QSpinBox::valueChanged, flow,
-            [flow](int v) { flow->setText(QString::number(v)); });
-    // And follows what is typed, where it can show it.
-    connect(flow, &QLineEdit::textChanged, spin, [spin](const QString& text) {
-        bool ok = false;
-        const int v = text.trimmed().toInt(&ok);
-        if (ok && v >= spin->minimum() && v <= spin->maximum()) {
-            const QSignalBlocker block(spin);
-            spin->setValue(v);
-        }
-    });
+    m_ui->UpDown1->setBuddy(m_ui->Txt_target_flow);
 }
 
 ProgramPage::~ProgramPage() = default;
@@ -64,7 +50,7 @@ void ProgramPage::showStartValues(const QDateTime& now) {
         p->setTimeText(QStringLiteral("12:00:00.00"));
 }
 
-QSpinBox* ProgramPage::flowUpDown() const {
+UpDownButtons* ProgramPage::flowUpDown() const {
     return m_ui->UpDown1;
 }
 

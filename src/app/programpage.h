@@ -14,7 +14,7 @@ class ProgramPage;
 struct StoredSettings;
 class QDateTime;
 class QGroupBox;
-class QSpinBox;
+class UpDownButtons;
 
 class ProgramPage : public QWidget {
     Q_OBJECT
@@ -31,7 +31,7 @@ public:
     void showStartValues(const QDateTime& now);
 
     // UpDown1: its bounds are the attached model's flow limits.
-    QSpinBox* flowUpDown() const;
+    UpDownButtons* flowUpDown() const;
     // Frame20 with pbar3: the progress of "Program Pump".
     QGroupBox* progressFrame() const;
 

@@ -2,7 +2,10 @@
 // placement, the missing-pump check and shutdown, through a recording port.
 #include "app/datetimepicker.h"
 #include "app/mainwindow.h"
+#include "app/programpage.h"
+#include "app/updownbuttons.h"
 #include "link/fakeseriallink.h"
+#include "sim/simpump.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -10,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -48,8 +52,25 @@ private slots:
     void settingsDefaultsThenRestart();
     void placementDefaultsAndIsSavedOnClose();
     void missingPumpCheck();
+    void flowBoundsLeaveTheBox_data();
+    void flowBoundsLeaveTheBox();
 
 private:
+    // corvane.INI's lines, blanks and line ends cut off.
+    QByteArrayList iniLines() const {
+        QFile f(m_dir->filePath(QStringLiteral("corvane.INI")));
+        QByteArrayList lines;
+        if (f.open(QIODevice::ReadOnly))
+            for (const QByteArray& line : f.readAll().split('\n'))
+                lines << line.trimmed();
+        return lines;
+    }
+    // corvane.INI with these lines, before the window opens.
+    void writeIni(const QByteArray& lines) {
+        QFile f(m_dir->filePath(QStringLiteral("corvane.INI")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(lines);
+    }
     std::unique_ptr<MainWindow> open(AppState& state, FakeSerialLink& link) {
         return std::make_unique<MainWindow>(
             state, link,
@@ -244,6 +265,50 @@ void TestMainWindow::missingPumpCheck() {
         QCoreApplication::processEvents();
     }
     QVERIFY(m_window->pendingMessages().isEmpty() && boxes() == 0);
+}
+
+void TestMainWindow::flowBoundsLeaveTheBox_data() {
+    QTest::addColumn<QByteArray>("target");
+    QTest::newRow("1500, above a KST-1, below a KST-12") << QByteArray("1500");
+    QTest::newRow("500, valid for a KST-1 only") << QByteArray("500");
+    QTest::newRow("12000, valid for a KST-12 only") << QByteArray("12000");
+    QTest::newRow("800, the design minimum") << QByteArray("800");
+}
+
+// The target flow box holds what is sent to the pump. Status reports set the
+// attached model's bounds on UpDown1; the box keeps its text through them,
+// and the file gets back what it held.
+void TestMainWindow::flowBoundsLeaveTheBox() {
+    QFETCH(QByteArray, target);
+    m_window.reset();
+    writeIni("[Program]\r\nTarget=" + target + "\r\n");
+    AppState state;
+    FakeSerialLink link;
+    auto window = open(state, link);
+    window->session().timer1().stop();
+    window->selectPort(0);
+    auto* box = window->findChild<QLineEdit*>(QStringLiteral("Txt_target_flow"));
+    QSignalSpy edits(box, &QLineEdit::textChanged);
+    UpDownButtons* arrows = window->programPage()->flowUpDown();
+    QCOMPARE(box->text(), QString::fromLatin1(target));
+    const struct {
+        const char* model;
+        int min, max;
+    } reports[] = {{"31", 100, 600}, {"29", 2000, 12000}, {"31", 100, 600}, {"21", 800, 5000}};
+    for (const auto& r : reports) {
+        SimPumpOptions options;
+        options.model = r.model;
+        SimPump pump(options);
+        pump.write("R99\r");
+        link.receive(pump.read());
+        QCOMPARE(std::pair(arrows->minimum(), arrows->maximum()), std::pair(r.min, r.max));
+        QCOMPARE(shown(window.get(), "Label_flowrate"),
+                 QStringLiteral("Range is %1 cc/min to %2 cc/min").arg(r.min).arg(r.max));
+        QCOMPARE(box->text(), QString::fromLatin1(target));
+    }
+    QCOMPARE(edits.count(), 0);
+    window->close();
+    QVERIFY2(iniLines().contains("Target=" + target), target.constData());
 }
 
 QTEST_MAIN(TestMainWindow)
