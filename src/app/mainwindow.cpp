@@ -120,10 +120,15 @@ void MainWindow::buildWindow() {
 }
 
 void MainWindow::showAbout() {
-    // Not modal: the window goes on polling while the box is open.
-    auto* box = new AboutDialog(m_options.iniPath, this);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->show();
+    // Not modal: the window goes on polling while the box is open. One box:
+    // asked again, the open one comes to the front.
+    if (!m_about) {
+        m_about = new AboutDialog(m_options.iniPath, this);
+        m_about->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
 }
 
 void MainWindow::updatePortTips() {

@@ -15,6 +15,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 #include <functional>
@@ -22,6 +23,7 @@
 class QLabel;
 class QMessageBox;
 class QTabWidget;
+class AboutDialog;
 class CommunicationPage;
 class LogsPage;
 class ProgramPage;
@@ -91,6 +93,7 @@ private:
     CommunicationPage* m_communication = nullptr;
     ProgramPage* m_program = nullptr;
     QLabel* m_portStatus = nullptr;
+    QPointer<AboutDialog> m_about;
 
     struct Message {
         QString text;

@@ -1,5 +1,6 @@
 // The main window as a technician meets it: pages, start-up values, settings,
 // placement, the missing-pump check and shutdown, through a recording port.
+#include "app/aboutdialog.h"
 #include "app/datetimepicker.h"
 #include "app/mainwindow.h"
 #include "app/programpage.h"
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -43,6 +45,8 @@ void click(QWidget* window, const char* name) {
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
+    // As main() names it: the About box and its message show this title.
+    void initTestCase() { QApplication::setApplicationName(QStringLiteral("Corvane")); }
     void init();
     void cleanup() { m_window.reset(); }
     void pagesAndTheirTexts();
@@ -54,6 +58,9 @@ private slots:
     void missingPumpCheck();
     void flowBoundsLeaveTheBox_data();
     void flowBoundsLeaveTheBox();
+    void aboutBoxOnlyOnce();
+    void sysInfoUnavailable_data();
+    void sysInfoUnavailable();
 
 private:
     // corvane.INI's lines, blanks and line ends cut off.
@@ -309,6 +316,46 @@ void TestMainWindow::flowBoundsLeaveTheBox() {
     QCOMPARE(edits.count(), 0);
     window->close();
     QVERIFY2(iniLines().contains("Target=" + target), target.constData());
+}
+
+// "&About Corvane" shows one box, not modal; asked again while it is open,
+// the same box comes to the front. Once closed, the next one is new.
+void TestMainWindow::aboutBoxOnlyOnce() {
+    m_window->show();
+    auto* about = m_window->findChild<QAction*>(QStringLiteral("aboutcorvane"));
+    auto boxes = [this] {
+        QList<AboutDialog*> shown = m_window->findChildren<AboutDialog*>();
+        shown.removeIf([](const AboutDialog* d) { return !d->isVisible(); });
+        return shown;
+    };
+    for (int round = 0; round < 2; ++round) {
+        about->trigger();
+        about->trigger();
+        QCOMPARE(boxes().size(), 1);
+        AboutDialog* box = boxes().first();
+        QVERIFY(!box->isModal() && box->windowTitle() == QStringLiteral("About Corvane"));
+        box->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+        QTRY_VERIFY(m_window->findChildren<AboutDialog*>().isEmpty());
+    }
+}
+
+void TestMainWindow::sysInfoUnavailable_data() {
+    QTest::addColumn<QString>("viewer");
+    QTest::newRow("no viewer found") << QString();
+    QTest::newRow("the viewer will not start") << m_dir->filePath(QStringLiteral("no-viewer"));
+}
+
+// "System Info..." without a viewer to start tells so, under the program's
+// title.
+void TestMainWindow::sysInfoUnavailable() {
+    QFETCH(QString, viewer);
+    AboutDialog about(QStringLiteral("corvane.INI"), nullptr, [viewer] { return viewer; });
+    about.show();
+    about.findChild<QPushButton*>(QStringLiteral("cmdSysInfo"))->click();
+    auto* box = about.findChild<QMessageBox*>();
+    QVERIFY(box && box->isVisible());
+    QCOMPARE(box->windowTitle() + QStringLiteral(" | ") + box->text(),
+             QStringLiteral("Corvane | System Information Is Unavailable At This Time"));
 }
 
 QTEST_MAIN(TestMainWindow)
