@@ -13,6 +13,9 @@ CaptureMemoView::CaptureMemoView(const CaptureMemo& memo, QWidget* parent)
 
 CaptureMemoView::CaptureMemoView(QWidget* parent) : QPlainTextEdit(parent) {
     setReadOnly(true);
+    // Read-only still records an undo step for every line written, never
+    // freed: a 999-record download would keep thousands of them.
+    setUndoRedoEnabled(false);
     setLineWrapMode(QPlainTextEdit::NoWrap);
     QFont f(QStringLiteral("Courier New"), 8);
     f.setStyleHint(QFont::TypeWriter);
