@@ -7,8 +7,10 @@
 #include <QMessageBox>
 #include <QProcess>
 
-AboutDialog::AboutDialog(const QString& settingsFile, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::AboutDialog>()) {
+AboutDialog::AboutDialog(const QString& settingsFile, QWidget* parent,
+                         std::function<QString()> findViewer)
+    : QDialog(parent), m_ui(std::make_unique<Ui::AboutDialog>()),
+      m_findViewer(findViewer ? std::move(findViewer) : [] { return SysInfo::viewerPath(); }) {
     m_ui->setupUi(this);
     const QString title = QApplication::applicationName();
     setWindowTitle(QStringLiteral("About ") + title);
@@ -25,10 +27,11 @@ AboutDialog::AboutDialog(const QString& settingsFile, QWidget* parent)
 AboutDialog::~AboutDialog() = default;
 
 void AboutDialog::startSysInfo() {
-    const QString viewer = SysInfo::viewerPath();
+    const QString viewer = m_findViewer();
     if (viewer.isEmpty() || !QProcess::startDetached(viewer, {})) {
+        // Under the program's title, as every message of the program.
         auto* box =
-            new QMessageBox(QMessageBox::NoIcon, windowTitle(),
+            new QMessageBox(QMessageBox::NoIcon, QApplication::applicationName(),
                             QStringLiteral("System Information Is Unavailable At This Time"),
                             QMessageBox::Ok, this);
         box->setAttribute(Qt::WA_DeleteOnClose);

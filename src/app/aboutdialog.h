@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -12,10 +13,14 @@ class AboutDialog;
 class AboutDialog : public QDialog {
     Q_OBJECT
 public:
-    AboutDialog(const QString& settingsFile, QWidget* parent = nullptr);
+    // `findViewer` gives the system-information viewer to start, empty when
+    // there is none; by default the desktop's own (SysInfo::viewerPath).
+    AboutDialog(const QString& settingsFile, QWidget* parent = nullptr,
+                std::function<QString()> findViewer = {});
     ~AboutDialog() override;
 
 private:
     void startSysInfo();
     std::unique_ptr<Ui::AboutDialog> m_ui;
+    std::function<QString()> m_findViewer;
 };

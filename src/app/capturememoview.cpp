@@ -7,8 +7,15 @@
 #include <QTextCursor>
 
 CaptureMemoView::CaptureMemoView(const CaptureMemo& memo, QWidget* parent)
-    : QPlainTextEdit(parent), m_memo(memo) {
+    : CaptureMemoView(parent) {
+    m_memo = &memo;
+}
+
+CaptureMemoView::CaptureMemoView(QWidget* parent) : QPlainTextEdit(parent) {
     setReadOnly(true);
+    // Read-only still records an undo step for every line written, never
+    // freed: a 999-record download would keep thousands of them.
+    setUndoRedoEnabled(false);
     setLineWrapMode(QPlainTextEdit::NoWrap);
     QFont f(QStringLiteral("Courier New"), 8);
     f.setStyleHint(QFont::TypeWriter);
@@ -16,16 +23,23 @@ CaptureMemoView::CaptureMemoView(const CaptureMemo& memo, QWidget* parent)
     setFont(f);
 }
 
+void CaptureMemoView::setMemo(const CaptureMemo* memo) {
+    m_memo = memo;
+    reload();
+}
+
 void CaptureMemoView::lineWritten(int position) {
+    if (!m_memo)
+        return;
     QTextDocument* doc = document();
-    const int blocks = m_memo.lineCount();
+    const int blocks = m_memo->lineCount();
     // Appending at the end is the common case during a download.
     if (doc->isEmpty() && position == 1 && blocks == 1) {
-        setPlainText(m_memo.line(1));
+        setPlainText(m_memo->line(1));
         return;
     }
     if (position == blocks && doc->blockCount() == blocks - 1) {
-        appendPlainText(m_memo.line(position));
+        appendPlainText(m_memo->line(position));
         return;
     }
     if (position <= doc->blockCount() && doc->blockCount() == blocks) {
@@ -33,12 +47,12 @@ void CaptureMemoView::lineWritten(int position) {
         c.select(QTextCursor::BlockUnderCursor);
         c.movePosition(QTextCursor::StartOfBlock);
         c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-        c.insertText(m_memo.line(position));
+        c.insertText(m_memo->line(position));
         return;
     }
     reload();
 }
 
 void CaptureMemoView::reload() {
-    setPlainText(m_memo.lines().join(QLatin1Char('\n')));
+    setPlainText(m_memo ? m_memo->lines().join(QLatin1Char('\n')) : QString());
 }

@@ -9,12 +9,15 @@ class CaptureMemo;
 class CaptureMemoView : public QPlainTextEdit {
     Q_OBJECT
 public:
+    explicit CaptureMemoView(QWidget* parent = nullptr);
     CaptureMemoView(const CaptureMemo& memo, QWidget* parent = nullptr);
+    // The memo shown from now on (the Logs page form creates the view first).
+    void setMemo(const CaptureMemo* memo);
     // Line `position` (1-based) of the memo was written.
     void lineWritten(int position);
     // The whole memo changed (load, clear).
     void reload();
 
 private:
-    const CaptureMemo& m_memo;
+    const CaptureMemo* m_memo = nullptr;
 };

@@ -2,7 +2,19 @@
 
 #include "core/pickertext.h"
 
+DateTimePicker::DateTimePicker(QWidget* parent) : DateTimePicker(Show::DateAndTime, parent) {}
+
 DateTimePicker::DateTimePicker(Show show, QWidget* parent) : QDateTimeEdit(parent) {
+    // Pump dates and times are wall-clock values of the pump, not the PC's
+    // local time: 02:30 on a spring-forward day must stay 02:30.
+    setTimeSpec(Qt::UTC);
+    setShowing(show);
+    setDateTime(QDateTime(QDate(2003, 1, 1), QTime(0, 0), Qt::UTC));
+}
+
+void DateTimePicker::setShowing(Show show) {
+    m_show = show;
+    const QDateTime kept = dateTime();
     switch (show) {
     case Show::Date:
         setDisplayFormat(QStringLiteral("MM/dd/yyyy"));
@@ -10,6 +22,7 @@ DateTimePicker::DateTimePicker(Show show, QWidget* parent) : QDateTimeEdit(paren
         break;
     case Show::Time:
         setDisplayFormat(QStringLiteral("HH:mm"));
+        setCalendarPopup(false);
         break;
     case Show::DateAndTime:
         setDisplayFormat(QStringLiteral("MM/dd/yyyy HH:mm"));
@@ -18,13 +31,12 @@ DateTimePicker::DateTimePicker(Show show, QWidget* parent) : QDateTimeEdit(paren
     }
     // A format without date sections pins the date range to one day, which
     // would clamp the time whenever the date is set; every picker keeps a
-    // full date and time whatever it shows.
-    clearMinimumDateTime();
-    clearMaximumDateTime();
-    // Pump dates and times are wall-clock values of the pump, not the PC's
-    // local time: 02:30 on a spring-forward day must stay 02:30.
-    setTimeSpec(Qt::UTC);
-    setDateTime(QDateTime(QDate(2003, 1, 1), QTime(0, 0), Qt::UTC));
+    // full date and time whatever it shows. The range is given in UTC: the
+    // default range starts at local midnight, some other time of day in UTC,
+    // and the one-day range of a time-only picker keeps those times of day.
+    setDateTimeRange(QDateTime(QDate(1752, 9, 14), QTime(0, 0), Qt::UTC),
+                     QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59, 999), Qt::UTC));
+    setDateTime(kept);
 }
 
 bool DateTimePicker::setDateText(const QString& text) {

@@ -6,9 +6,17 @@
 
 class DateTimePicker : public QDateTimeEdit {
     Q_OBJECT
+    // What the picker shows; set in the page forms.
+    Q_PROPERTY(Show showing READ showing WRITE setShowing)
 public:
     enum class Show { DateAndTime, Date, Time };
-    explicit DateTimePicker(Show show = Show::DateAndTime, QWidget* parent = nullptr);
+    Q_ENUM(Show)
+    explicit DateTimePicker(QWidget* parent = nullptr);
+    explicit DateTimePicker(Show show, QWidget* parent = nullptr);
+
+    Show showing() const { return m_show; }
+    // Changes only what is shown: the picker keeps its full date and time.
+    void setShowing(Show show);
 
     // Texts that cannot be read leave the picker as it was; false then.
     bool setDateText(const QString& text);
@@ -21,4 +29,7 @@ signals:
 
 protected:
     void focusOutEvent(QFocusEvent* e) override;
+
+private:
+    Show m_show = Show::DateAndTime;
 };

@@ -2,11 +2,15 @@
 
 #include "app/aboutdialog.h"
 #include "app/capturememoview.h"
+#include "app/communicationpage.h"
 #include "app/datetimepicker.h"
 #include "app/loggrid.h"
+#include "app/logspage.h"
+#include "app/programpage.h"
+#include "app/runmodepage.h"
+#include "app/setuppage.h"
+#include "app/updownbuttons.h"
 #include "config/settingsstore.h"
-#include "core/pickertext.h"
-#include "protocol/commands.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -19,9 +23,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
-#include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -34,7 +36,6 @@ MainWindow::MainWindow(AppState& state, SerialLink& link, Options options, QWidg
                       : WindowPlacementStore(m_options.placementPath)) {
     setObjectName(QStringLiteral("frmmain"));
     buildWindow();
-    connectControls();
 
     connect(&m_session, &PumpSession::changed, this, &MainWindow::apply);
     connect(&m_session, &PumpSession::messageRequested, this, &MainWindow::showMessage);
@@ -47,7 +48,7 @@ MainWindow::MainWindow(AppState& state, SerialLink& link, Options options, QWidg
     connect(&m_session, &PumpSession::notice, this,
             [this](const QString& text) { statusBar()->showMessage(text, 15000); });
     m_session.dispatcher().onMemoWrite = [this](int position) {
-        m_memoView->lineWritten(position);
+        m_logs->memoView()->lineWritten(position);
     };
 
     formLoad();
@@ -59,17 +60,22 @@ MainWindow::~MainWindow() = default;
 void MainWindow::buildWindow() {
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("vaTabPro1"));
+    m_setup = new SetupPage;
+    m_runMode = new RunModePage;
+    m_logs = new LogsPage(m_session.memo());
+    m_communication = new CommunicationPage;
+    m_program = new ProgramPage;
     const struct {
+        QWidget* page;
         const char* caption;
         const char* title;
-        QWidget* (MainWindow::*build)();
-    } pages[] = {{"Setup Pump", "PROGRAM KST", &MainWindow::buildSetupPage},
-                 {"Run Mode", "Real Time", &MainWindow::buildRunModePage},
-                 {"Logs", "Read Logs", &MainWindow::buildLogsPage},
-                 {"Pump Communication", "PC/Pump Setup", &MainWindow::buildCommunicationPage},
-                 {"Program Pump", "", &MainWindow::buildProgramPage}};
+    } pages[] = {{m_setup, "Setup Pump", "PROGRAM KST"},
+                 {m_runMode, "Run Mode", "Real Time"},
+                 {m_logs, "Logs", "Read Logs"},
+                 {m_communication, "Pump Communication", "PC/Pump Setup"},
+                 {m_program, "Program Pump", ""}};
     for (const auto& p : pages) {
-        const int i = m_tabs->addTab((this->*p.build)(), QString::fromLatin1(p.caption));
+        const int i = m_tabs->addTab(p.page, QString::fromLatin1(p.caption));
         m_tabs->setTabToolTip(i, QString::fromLatin1(p.title));
     }
 
@@ -100,30 +106,41 @@ void MainWindow::buildWindow() {
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* about = help->addAction(QStringLiteral("&About Corvane"));
     about->setObjectName(QStringLiteral("aboutcorvane"));
-    connect(about, &QAction::triggered, this, [this] {
-        // Not modal: the window goes on polling while the box is open.
-        auto* box = new AboutDialog(m_options.iniPath, this);
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->show();
-    });
+    connect(about, &QAction::triggered, this, &MainWindow::showAbout);
 
     m_portStatus = new QLabel(this);
     m_portStatus->setObjectName(QStringLiteral("portStatus"));
     statusBar()->addWidget(m_portStatus, 1);
-    connect(m_portGroup, &QButtonGroup::idClicked, this, &MainWindow::selectPort);
+    connect(m_communication->portGroup(), &QButtonGroup::idClicked, this, &MainWindow::selectPort);
+    connect(m_runMode, &RunModePage::refreshDisplayRequested, this,
+            [this] { m_session.refreshDisplay(); });
+    connect(m_communication, &CommunicationPage::refreshPumpDataRequested, this,
+            [this] { m_session.refreshPumpData(); });
     updatePortTips();
+}
+
+void MainWindow::showAbout() {
+    // Not modal: the window goes on polling while the box is open. One box:
+    // asked again, the open one comes to the front.
+    if (!m_about) {
+        m_about = new AboutDialog(m_options.iniPath, this);
+        m_about->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
 }
 
 void MainWindow::updatePortTips() {
     for (int i = 0; i < 4; ++i)
-        if (QAbstractButton* b = m_portGroup->button(i))
+        if (QAbstractButton* b = m_communication->portGroup()->button(i))
             b->setToolTip(m_session.link().link().deviceName(i + 1));
 }
 
 void MainWindow::selectPort(int index) {
     if (index < 0 || index > 3)
         return;
-    if (QAbstractButton* b = m_portGroup->button(index); b && !b->isChecked())
+    if (QAbstractButton* b = m_communication->portGroup()->button(index); b && !b->isChecked())
         b->setChecked(true);
     m_session.selectPort(index);
 }
@@ -167,13 +184,10 @@ void MainWindow::apply(const UiChanges& c) {
     each(c.visible, [](QWidget* w, bool v) { w->setVisible(v); });
     each(c.enabled, [](QWidget* w, bool v) { w->setEnabled(v); });
     each(c.tooltip, [](QWidget* w, const QString& v) { w->setToolTip(v); });
-    if (c.flowRange) {
-        // Max first, then Min, as the model table sets them.
-        if (auto* spin = qobject_cast<QSpinBox*>(element(QStringLiteral("UpDown1")))) {
-            spin->setMaximum(c.flowRange->second);
-            spin->setMinimum(c.flowRange->first);
-        }
-    }
+    // The bounds only: the box keeps the flow it holds (it is what the pump
+    // is sent), and the range check judges it against them.
+    if (c.flowRange)
+        m_program->flowUpDown()->setRange(c.flowRange->first, c.flowRange->second);
     each(c.barMaxima, [](QWidget* w, int v) {
         if (auto* b = qobject_cast<QProgressBar*>(w))
             b->setMaximum(v);
@@ -184,7 +198,7 @@ void MainWindow::apply(const UiChanges& c) {
     });
     if (c.logRow >= 0)
         for (auto it = c.cells.cbegin(); it != c.cells.cend(); ++it)
-            m_grid->setCell(c.logRow, it.key(), it.value());
+            m_logs->grid()->setCell(c.logRow, it.key(), it.value());
     for (const QString& m : c.messages)
         showMessage(m);
 }
@@ -212,74 +226,12 @@ void MainWindow::formLoad() {
     m_tabs->setCurrentIndex(m_state.SelectedPort == 0 && !m_options.demo ? 3 : 1);
 
     // Initial values of the pickers: the PC's date and time, and the empty
-    // pause marker on the six break pickers.
+    // pause marker on the six break pickers. The help texts of the
+    // communication page and Label28 are the pages' design texts.
     const QDateTime now = QDateTime::currentDateTime();
-    for (const char* name : {"fpDateTime2_0", "INP_STRT_Dttm", "fpDateTime1"})
-        if (auto* p = findChild<DateTimePicker*>(QLatin1String(name))) {
-            p->setDateText(PickerText::pcDate(now.date()));
-            p->setTimeText(PickerText::pcTime(now.time()));
-        }
-    for (const char* name : {"fpDateTime7", "fpDateTime8", "fpDateTime9", "fpDateTime10",
-                             "fpDateTimeBREAK1STOP", "fpDateBREAK1START"})
-        if (auto* p = findChild<DateTimePicker*>(QLatin1String(name)))
-            p->setTimeText(QStringLiteral("12:00:00.00"));
+    m_setup->showPcTime(now);
+    m_program->showStartValues(now);
     m_state.PollTickCount = 0;
-
-    // The runs of blanks are part of the texts: they break the lines inside
-    // the fixed-width labels.
-    const struct {
-        const char* name;
-        const char* text;
-    } help[] = {
-        {"Label19",
-         "STEP 1: Plug the Communication cable to RS232 port on the                 KST pump "
-         "and other end to the Serial port on the                     PC. Turn on the pump. "
-         "click on Com 1."},
-        {"Label11",
-         "STEP 2: Click on refresh current pump data. If connection is                   "
-         "successful pump type, Serial Number and Version                    will be "
-         "displayed.  If not follow troubleshooting guide."},
-        {"Label14",
-         "STEP 3: Troubleshooting                                                                  "
-         "a.   Verify cable is connected.                                                 b.   "
-         "Pump "
-         "is turned on.                                                           c.   Press right "
-         "arrow key to activate pump                                    communications.            "
-         "                                                   d.  Click on refresh current pump "
-         "data. "
-         "                                    e.  If unsuccessful select different Com Port and "
-         "repeat                 step a - d.                       "},
-    };
-    UiChanges c;
-    for (const auto& h : help)
-        c.text.insert(QLatin1String(h.name), QLatin1String(h.text));
-    c.text.insert(QStringLiteral("Label28"),
-                  QStringLiteral("All logs are saved in English unit of Measurement"));
-    apply(c);
-}
-
-void MainWindow::connectControls() {
-    if (auto* refresh = findChild<QAbstractButton*>(QStringLiteral("CommandButton16")))
-        connect(refresh, &QAbstractButton::clicked, this, [this] { m_session.refreshDisplay(); });
-    if (auto* refresh = findChild<QAbstractButton*>(QStringLiteral("CommandButton2")))
-        connect(refresh, &QAbstractButton::clicked, this, [this] { m_session.refreshPumpData(); });
-
-    // The spinner steps the target flow box; the box's text is what is sent.
-    auto* flow = findChild<QLineEdit*>(QStringLiteral("Txt_target_flow"));
-    auto* spin = findChild<QSpinBox*>(QStringLiteral("UpDown1"));
-    if (flow && spin) {
-        connect(spin, &QSpinBox::valueChanged, flow,
-                [flow](int v) { flow->setText(QString::number(v)); });
-        // And follows what is typed, where it can show it.
-        connect(flow, &QLineEdit::textChanged, spin, [spin](const QString& text) {
-            bool ok = false;
-            const int v = text.trimmed().toInt(&ok);
-            if (ok && v >= spin->minimum() && v <= spin->maximum()) {
-                const QSignalBlocker block(spin);
-                spin->setValue(v);
-            }
-        });
-    }
 }
 
 void MainWindow::showMessage(const QString& text, std::function<void()> closed) {
@@ -348,90 +300,15 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-namespace {
-// Selects `on` when the stored value says so, otherwise `off`; a missing
-// value leaves `on` as it is, and `off` is selected if `on` is not.
-void setPair(QAbstractButton* on, QAbstractButton* off, std::optional<bool> value) {
-    if (!on || !off)
-        return;
-    if (value)
-        (*value ? on : off)->setChecked(true);
-    if (!on->isChecked())
-        off->setChecked(true);
-}
-
-// Deselects an option button even when it sits in an exclusive group.
-void deselect(QAbstractButton* b) {
-    if (!b || !b->isChecked())
-        return;
-    QButtonGroup* g = b->group();
-    const bool exclusive = g && g->exclusive();
-    if (exclusive)
-        g->setExclusive(false);
-    b->setChecked(false);
-    if (exclusive)
-        g->setExclusive(true);
-}
-} // namespace
-
 void MainWindow::loadSettings() {
     const StoredSettings s = LoadSettings(m_options.iniPath);
-    auto button = [this](const char* name) {
-        return findChild<QAbstractButton*>(QLatin1String(name));
-    };
     if (s.commPort >= 1 && s.commPort <= 4)
         selectPort(s.commPort - 1);
-    setPair(button("Option8"), button("Option9"), s.password);
-    setPair(button("Option11"), button("Option10"), s.flowFault);
-    setPair(button("Option12"), button("Option13"), s.startupScreen != 0);
-    if (s.logRate)
-        if (auto* e = findChild<QLineEdit*>(QStringLiteral("txtLogRate")))
-            e->setText(QString::number(*s.logRate));
-    if (QAbstractButton* timing = button("check_trflag")) {
-        timing->setChecked(s.timingOn != 0);
-        if (!timing->isChecked()) {
-            deselect(button("Opstart"));
-            deselect(button("Opduration"));
-        }
-    }
-    setPair(button("Opstart"), button("Opduration"), s.startStop != 0);
-    setPair(button("Option15"), button("Option14"), s.measure != 0);
-    if (QAbstractButton* vol = button("Option17")) {
-        if (s.volumetric != 0)
-            vol->setChecked(true);
-        else
-            deselect(vol);
-    }
-    if (s.targetFlow)
-        if (auto* e = findChild<QLineEdit*>(QStringLiteral("Txt_target_flow")))
-            e->setText(QString::number(*s.targetFlow));
+    m_setup->applyStored(s);
+    m_program->applyStored(s);
 }
 
 void MainWindow::saveSettings() {
-    auto checked = [this](const char* name) {
-        auto* b = findChild<QAbstractButton*>(QLatin1String(name));
-        return b && b->isChecked();
-    };
-    auto text = [this](const char* name) {
-        auto* e = findChild<QLineEdit*>(QLatin1String(name));
-        return e ? e->text() : QString();
-    };
-    auto when = [this](const char* name) {
-        auto* p = findChild<DateTimePicker*>(QLatin1String(name));
-        return p ? storedDateTime(p->date(), p->time()) : QString();
-    };
-    StoredSettings s;
-    s.commPort = m_state.SelectedPort;
-    s.password = checked("Option8");
-    s.flowFault = checked("Option11");
-    s.startupScreen = checked("Option12") ? -1 : 0;
-    s.logRate = roundedWholeNumber(text("txtLogRate"));
-    s.timingOn = checked("check_trflag") ? 1 : 0;
-    s.startStop = checked("Opstart") ? -1 : 0;
-    s.measure = checked("Option15") ? -1 : 0;
-    s.volumetric = checked("Option17") ? -1 : 0;
-    s.targetFlow = roundedWholeNumber(text("Txt_target_flow"));
-    s.startDateTime = when("INP_STRT_Dttm");
-    s.stopDateTime = when("fpDateTime1");
-    SaveSettings(m_options.iniPath, s);
+    SaveSettings(m_options.iniPath,
+                 storedSettings(m_setup->values(), m_program->values(), m_state.SelectedPort));
 }

@@ -1,6 +1,6 @@
-// frmmain: the one window, a face of the PumpSession. It shows what the
-// session hands out (UiChanges, message boxes, busy and port state) and
-// forwards the user's actions to it; it never writes to the port itself.
+// frmmain: the one window, a face of the PumpSession. It owns the five pages,
+// shows what the session hands out (UiChanges, message boxes, busy and port
+// state) and forwards the user's actions to it; it never writes to the port.
 // How a line travels from the port to the screen:
 //   SerialLink -> PumpLink -> ResponseDispatcher (line steps, decoders in the
 //   core) -> UiChanges -> PumpSession::changed -> MainWindow::apply.
@@ -15,15 +15,20 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 #include <functional>
 
-class QButtonGroup;
 class QLabel;
+class QMessageBox;
 class QTabWidget;
-class CaptureMemoView;
-class LogGrid;
+class AboutDialog;
+class CommunicationPage;
+class LogsPage;
+class ProgramPage;
+class RunModePage;
+class SetupPage;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -53,21 +58,21 @@ public:
     void dismissMessage(const QString& text);
 
     PumpSession& session() { return m_session; }
+    SetupPage* setupPage() const { return m_setup; }
+    RunModePage* runModePage() const { return m_runMode; }
+    LogsPage* logsPage() const { return m_logs; }
+    CommunicationPage* communicationPage() const { return m_communication; }
+    ProgramPage* programPage() const { return m_program; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildWindow();
-    QWidget* buildSetupPage();
-    QWidget* buildRunModePage();
-    QWidget* buildLogsPage();
-    QWidget* buildCommunicationPage();
-    QWidget* buildProgramPage();
     void formLoad();
-    void connectControls();
     void loadSettings();
     void saveSettings();
+    void showAbout();
     void showNextMessage();
     // The window's element of that objectName, or null.
     QWidget* element(const QString& name);
@@ -82,17 +87,20 @@ private:
 
     QHash<QString, QWidget*> m_elements;
     QTabWidget* m_tabs = nullptr;
-    QButtonGroup* m_portGroup = nullptr;
-    CaptureMemoView* m_memoView = nullptr;
-    LogGrid* m_grid = nullptr;
+    SetupPage* m_setup = nullptr;
+    RunModePage* m_runMode = nullptr;
+    LogsPage* m_logs = nullptr;
+    CommunicationPage* m_communication = nullptr;
+    ProgramPage* m_program = nullptr;
     QLabel* m_portStatus = nullptr;
+    QPointer<AboutDialog> m_about;
 
     struct Message {
         QString text;
         std::function<void()> closed;
     };
     QList<Message> m_messages;
-    class QMessageBox* m_openBox = nullptr;
+    QMessageBox* m_openBox = nullptr;
     QString m_openText;
     bool m_closing = false;
 };

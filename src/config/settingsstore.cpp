@@ -193,3 +193,21 @@ SettingsLocation settingsFilePath(const QString& programFolder, const QString& u
     }
     return {perUser, true};
 }
+
+StoredSettings storedSettings(const SetupValues& setup, const ProgramValues& program,
+                              int commPort) {
+    StoredSettings s;
+    s.commPort = commPort;
+    s.password = setup.password;
+    s.flowFault = setup.flowFault;
+    s.startupScreen = setup.startScreens ? -1 : 0;
+    s.logRate = roundedWholeNumber(setup.logRate);
+    s.timingOn = setup.timing ? 1 : 0;
+    s.startStop = setup.startStop ? -1 : 0;
+    s.measure = setup.metric ? 0 : -1;
+    s.volumetric = setup.volumetric ? -1 : 0;
+    s.targetFlow = roundedWholeNumber(program.targetFlow);
+    s.startDateTime = program.startDate + QLatin1Char(' ') + program.startTime;
+    s.stopDateTime = program.stopDate + QLatin1Char(' ') + program.stopTime;
+    return s;
+}

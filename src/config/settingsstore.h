@@ -5,6 +5,8 @@
 // of the file, leaving every other key and comment of the file alone.
 #pragma once
 
+#include "core/pagevalues.h"
+
 #include <QDate>
 #include <QString>
 #include <QTime>
@@ -51,6 +53,13 @@ StoredSettings LoadSettings(const QString& path, QString* error = nullptr);
 // larger than 1 MiB (the next start would ignore it), or the write failed;
 // then `error`, if given, says why (it is emptied otherwise).
 bool SaveSettings(const QString& path, const StoredSettings& values, QString* error = nullptr);
+
+// What the settings save stores for the setup and program pages and the
+// chosen port (0 to 4): option buttons as -1 / 0 (timing 1 / 0), the password
+// and flow-fault options as booleans, the log rate and target flow boxes as
+// whole numbers (roundedWholeNumber), the start and stop pickers as
+// "YYYYMMDD HH:MM:SS.hh".
+StoredSettings storedSettings(const SetupValues& setup, const ProgramValues& program, int commPort);
 
 // A text box's text as the whole number the file stores: the nearest whole
 // number, halves to the even neighbour ("2.5" -> 2, "3.5" -> 4, "-0.5" -> 0).

@@ -1,13 +1,16 @@
 // The window components: date-time pickers, the log grid, the capture memo
-// view and the duration box, on an offscreen display.
+// view, the duration box and the target-flow arrows, on an offscreen display.
 #include "app/capturememoview.h"
 #include "app/datetimepicker.h"
 #include "app/durationbox.h"
 #include "app/loggrid.h"
+#include "app/updownbuttons.h"
 #include "logs/capturememo.h"
 
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolButton>
 #include <ctime>
 
 // Pickers must not depend on the PC's time zone; test in one with summer time.
@@ -20,6 +23,8 @@ private slots:
     void durationDigitsOnly();
     void grid();
     void memoViewFollowsWrites();
+    void upDownStepsItsBox_data();
+    void upDownStepsItsBox();
 };
 
 // Whatever a picker shows, it keeps and returns the full value it was given;
@@ -77,7 +82,7 @@ void TestWidgets::grid() {
 }
 
 // The view shows the memo's lines in order while they are written, also
-// when a second capture starts again at line 1.
+// when a second capture starts again at line 1, and keeps no undo steps.
 void TestWidgets::memoViewFollowsWrites() {
     CaptureMemo memo;
     CaptureMemoView view(memo);
@@ -86,10 +91,77 @@ void TestWidgets::memoViewFollowsWrites() {
         QVERIFY(memo.writeAt(pos, QString::fromLatin1(text) + "  \r\n"));
         view.lineWritten(pos);
         QCOMPARE(view.toPlainText(), memo.lines().join(QLatin1Char('\n')));
+        // A view that only displays keeps no undo steps: a long download
+        // would pile them up line by line.
+        QCOMPARE(view.document()->availableUndoSteps(), 0);
     }
+
     memo.clear();
     view.reload();
     QVERIFY(view.toPlainText().isEmpty() && view.font().fixedPitch() && view.isReadOnly());
+}
+
+void TestWidgets::upDownStepsItsBox_data() {
+    QTest::addColumn<int>("min");
+    QTest::addColumn<int>("max");
+    QTest::addColumn<QString>("box");
+    // U / D: a click on the up / down arrow; u / d: the Up / Down key in the
+    // box; x: the box's text replaced by "x".
+    QTest::addColumn<QString>("presses");
+    QTest::addColumn<QString>("expected");
+    auto row = [](const char* name, int min, int max, const char* box, const char* presses,
+                  const char* expected) {
+        QTest::newRow(name) << min << max << QString::fromLatin1(box)
+                            << QString::fromLatin1(presses) << QString::fromLatin1(expected);
+    };
+    row("up adds 25", 800, 5000, "1500", "U", "1525");
+    row("down takes 25", 800, 5000, "1500", "D", "1475");
+    row("keys step as the arrows", 800, 5000, "1500", "uud", "1525");
+    row("typed value is the start", 800, 5000, " 2010 ", "U", "2035");
+    row("up stops at the maximum", 800, 5000, "4990", "UU", "5000");
+    row("down stops at the minimum", 800, 5000, "810", "DD", "800");
+    row("stays within one step of its maximum", 100, 600, "600", "DU", "600");
+    row("KST-1 box above its range: up", 100, 600, "1500", "U", "600");
+    row("KST-1 box above its range: down", 100, 600, "1500", "D", "600");
+    row("KST-12 box below its range", 2000, 12000, "500", "U", "2000");
+    row("no number: starts from the design value", 800, 5000, "abc", "U", "2025");
+    row("empty: starts from the design value", 800, 5000, "", "D", "1975");
+    row("no number after a step: starts from the last", 800, 5000, "1500", "UxU", "1550");
+}
+
+// UpDown1 as the program page has it (800..5000, step 25, design value 2000)
+// with a box beside it: only the arrows and the keys change the box, by one
+// step each, kept within the bounds when stepping.
+void TestWidgets::upDownStepsItsBox() {
+    QFETCH(int, min);
+    QFETCH(int, max);
+    QFETCH(QString, box);
+    QFETCH(QString, presses);
+    QFETCH(QString, expected);
+    QLineEdit flow;
+    UpDownButtons arrows;
+    arrows.setRange(800, 5000);
+    arrows.setSingleStep(25);
+    arrows.setValue(2000);
+    arrows.setBuddy(&flow);
+    flow.setText(box);
+    arrows.setRange(min, max);
+    QCOMPARE(flow.text(), box); // the bounds alone never touch the box
+    for (QChar press : presses) {
+        if (press == 'U' || press == 'D')
+            QTest::mouseClick(press == 'U' ? arrows.upButton() : arrows.downButton(),
+                              Qt::LeftButton);
+        else if (press == 'u' || press == 'd')
+            QTest::keyClick(&flow, press == 'u' ? Qt::Key_Up : Qt::Key_Down);
+        else
+            flow.setText(QStringLiteral("x"));
+    }
+    QCOMPARE(flow.text(), expected);
+    QCOMPARE(std::pair(arrows.minimum(), arrows.maximum()), std::pair(min, max));
+    // A box that cannot be edited is not stepped.
+    flow.setEnabled(false);
+    QTest::mouseClick(arrows.upButton(), Qt::LeftButton);
+    QCOMPARE(flow.text(), expected);
 }
 
 QTEST_MAIN(TestWidgets)

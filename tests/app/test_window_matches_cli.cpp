@@ -3,12 +3,15 @@
 // the simulated pump in several setups.
 #include "app/datetimepicker.h"
 #include "app/mainwindow.h"
+#include "app/programpage.h"
+#include "app/updownbuttons.h"
 #include "link/fakeseriallink.h"
 #include "sim/simpump.h"
 
 #include <QAbstractButton>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
@@ -71,7 +74,7 @@ void TestWindowMatchesCli::sameCaptions() {
     for (const QByteArray& line : cli.readAllStandardOutput().split('\n')) {
         const QJsonObject o = QJsonDocument::fromJson(line).object();
         QVERIFY(line.isEmpty() || !o.isEmpty());
-        for (const char* member : {"text", "visible", "date"})
+        for (const char* member : {"text", "visible", "date", "range"})
             last[member].insert(o.value(member).toObject().toVariantMap());
     }
     QVERIFY(last["text"].size() > 40);
@@ -88,6 +91,11 @@ void TestWindowMatchesCli::sameCaptions() {
     window.session().timer1().stop();
     window.selectPort(0);
     link.receive(trace);
+    // The flow bounds the inspector reports are the arrows' bounds.
+    const QVariantList range = last.take("range").value(QStringLiteral("UpDown1")).toList();
+    const UpDownButtons* arrows = window.programPage()->flowUpDown();
+    if (!range.isEmpty())
+        QCOMPARE(QVariantList({arrows->minimum(), arrows->maximum()}), range);
     for (const QString& m : last.keys())
         for (auto it = last[m].cbegin(); it != last[m].cend(); ++it) {
             QWidget* w = window.findChild<QWidget*>(it.key());

@@ -1,0 +1,23 @@
+#include "app/pagestyle.h"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QLabel>
+
+namespace PageStyle {
+
+void heading(QLabel* title) {
+    QFont f = title->font();
+    f.setPointSize(f.pointSize() + 3);
+    f.setBold(true);
+    title->setFont(f);
+}
+
+void fixedWidthHelp(QLabel* help) {
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    help->setFont(fixed);
+    help->setFixedWidth(QFontMetrics(fixed).horizontalAdvance(QString(64, QLatin1Char('x'))) +
+                        2 * help->margin() + 4);
+}
+
+} // namespace PageStyle

@@ -1,0 +1,14 @@
+#include "app/runmodepage.h"
+
+#include "app/pagestyle.h"
+#include "ui_runmodepage.h"
+
+RunModePage::RunModePage(QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::RunModePage>()) {
+    m_ui->setupUi(this);
+    PageStyle::heading(m_ui->runModeTitle);
+    connect(m_ui->CommandButton16, &QAbstractButton::clicked, this,
+            &RunModePage::refreshDisplayRequested);
+}
+
+RunModePage::~RunModePage() = default;

@@ -1,0 +1,84 @@
+#include "app/setuppage.h"
+
+#include "app/pagestyle.h"
+#include "config/settingsstore.h"
+#include "core/pickertext.h"
+#include "ui_setuppage.h"
+
+#include <QButtonGroup>
+#include <QDateTime>
+
+namespace {
+// Selects `on` when the stored value says so, otherwise `off`; a missing
+// value leaves `on` as it is, and `off` is selected if `on` is not.
+void setPair(QAbstractButton* on, QAbstractButton* off, std::optional<bool> value) {
+    if (value)
+        (*value ? on : off)->setChecked(true);
+    if (!on->isChecked())
+        off->setChecked(true);
+}
+
+// Deselects an option button even when it sits in an exclusive group.
+void deselect(QAbstractButton* b) {
+    if (!b->isChecked())
+        return;
+    QButtonGroup* g = b->group();
+    const bool exclusive = g && g->exclusive();
+    if (exclusive)
+        g->setExclusive(false);
+    b->setChecked(false);
+    if (exclusive)
+        g->setExclusive(true);
+}
+} // namespace
+
+SetupPage::SetupPage(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<Ui::SetupPage>()) {
+    m_ui->setupUi(this);
+    PageStyle::heading(m_ui->setupTitle);
+}
+
+SetupPage::~SetupPage() = default;
+
+SetupValues SetupPage::values() const {
+    SetupValues v;
+    v.volumetric = m_ui->Option17->isChecked();
+    v.password = m_ui->Option8->isChecked();
+    v.flowFault = m_ui->Option11->isChecked();
+    v.startScreens = m_ui->Option12->isChecked();
+    v.timing = m_ui->check_trflag->isChecked();
+    v.startStop = m_ui->Opstart->isChecked();
+    v.metric = m_ui->Option14->isChecked();
+    v.logRate = m_ui->txtLogRate->text();
+    return v;
+}
+
+void SetupPage::applyStored(const StoredSettings& s) {
+    // In the file's key order: a later key may undo what an earlier one did
+    // (unticked timing deselects both modes, then "Start/Stop" picks one).
+    setPair(m_ui->Option8, m_ui->Option9, s.password);
+    setPair(m_ui->Option11, m_ui->Option10, s.flowFault);
+    setPair(m_ui->Option12, m_ui->Option13, s.startupScreen != 0);
+    if (s.logRate)
+        m_ui->txtLogRate->setText(QString::number(*s.logRate));
+    m_ui->check_trflag->setChecked(s.timingOn != 0);
+    if (!m_ui->check_trflag->isChecked()) {
+        deselect(m_ui->Opstart);
+        deselect(m_ui->Opduration);
+    }
+    setPair(m_ui->Opstart, m_ui->Opduration, s.startStop != 0);
+    setPair(m_ui->Option15, m_ui->Option14, s.measure != 0);
+    // "Volumetric" selects or deselects Option17 and leaves Option16 alone.
+    if (s.volumetric != 0)
+        m_ui->Option17->setChecked(true);
+    else
+        deselect(m_ui->Option17);
+}
+
+void SetupPage::showPcTime(const QDateTime& now) {
+    m_ui->fpDateTime2_0->setDateText(PickerText::pcDate(now.date()));
+    m_ui->fpDateTime2_0->setTimeText(PickerText::pcTime(now.time()));
+}
+
+QGroupBox* SetupPage::progressFrame() const {
+    return m_ui->Frame21;
+}

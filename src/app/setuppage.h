@@ -1,0 +1,38 @@
+// The "Setup Pump" page: the pump's options (flow control, password, flow
+// fault, start-up screens, timing routines and mode, units, log rate) with
+// the pump's current setting of each in blue, the pump-clock fields and the
+// progress frame of "Send Setup To Pump".
+#pragma once
+
+#include "core/pagevalues.h"
+
+#include <QWidget>
+#include <memory>
+
+namespace Ui {
+class SetupPage;
+}
+struct StoredSettings;
+class QDateTime;
+class QGroupBox;
+
+class SetupPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit SetupPage(QWidget* parent = nullptr);
+    ~SetupPage() override;
+
+    // What the options and the log-rate box hold now.
+    SetupValues values() const;
+    // Sets the options and the log rate from the settings file. Each setting
+    // fires the controls' ordinary change reactions.
+    void applyStored(const StoredSettings& stored);
+    // The clock editor fpDateTime2_0 shows the PC's date and time.
+    void showPcTime(const QDateTime& now);
+
+    // Frame21 with PBar2: the progress of "Send Setup To Pump".
+    QGroupBox* progressFrame() const;
+
+private:
+    std::unique_ptr<Ui::SetupPage> m_ui;
+};
