@@ -15,13 +15,16 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QByteArray>("out");
         QTest::addColumn<QByteArray>("err");
-        const QByteArray usage = "Usage: corvane [--demo]\n";
+        const QByteArray usage = "Usage: corvane [--demo] [--trace FILE]\n";
         QTest::newRow("--help, no display")
             << QStringList{"--help"} << false << 0 << usage << QByteArray();
         QTest::newRow("-h after --demo, no display")
             << QStringList{"--demo", "-h"} << false << 0 << usage << QByteArray();
         QTest::newRow("unknown") << QStringList{"--demo", "--bogus"} << true << 2 << QByteArray()
                                  << QByteArray("corvane: unknown option --bogus\n");
+        QTest::newRow("trace file that cannot be written")
+            << QStringList{"--demo", "--trace", "/nonexistent/folder/t"} << true << 2
+            << QByteArray() << QByteArray("No such file or directory\n");
     }
 
     void arguments() {
