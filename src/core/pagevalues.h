@@ -33,8 +33,8 @@ struct ProgramValues {
     QString startTime;
     QString stopDate;
     QString stopTime;
-    PauseValues break1; // Check1, fpDateBREAK1START, fpDateTimeBREAK1STOP
-    PauseValues lunch;  // Check2, fpDateTime9, fpDateTime10
-    PauseValues break2; // Check3, fpDateTime7, fpDateTime8
+    PauseValues break1;   // Check1, fpDateBREAK1START, fpDateTimeBREAK1STOP
+    PauseValues lunch;    // Check2, fpDateTime9, fpDateTime10
+    PauseValues break2;   // Check3, fpDateTime7, fpDateTime8
     QString durationText; // txt_duration as shown, hh:mm
 };
