@@ -126,9 +126,15 @@ Result load(CaptureMemo& memo, const QString& path) {
     }
     // Every byte of a line costs the memo at least one character, so more
     // than its budget can never fit: read no further than that.
-    const QByteArray bytes = f.read(CaptureMemo::kMaxChars + 1);
-    if (f.error() != QFileDevice::NoError)
-        return failed("opened", path, f.errorString());
+    QByteArray bytes;
+    for (char chunk[64 * 1024]; bytes.size() <= CaptureMemo::kMaxChars;) {
+        const qint64 n = f.read(chunk, sizeof chunk);
+        if (n < 0)
+            return failed("opened", path, f.errorString());
+        if (n == 0)
+            break;
+        bytes.append(chunk, n);
+    }
     if (!looksLikeText(bytes))
         return failed("opened", path, QStringLiteral("it is not a text file"));
     CaptureMemo loaded;
