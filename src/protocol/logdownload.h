@@ -52,6 +52,7 @@ class LogDownload : public QObject {
     Q_OBJECT
 public:
     enum class Outcome { Completed, Silent, PortLost, Stopped };
+    Q_ENUM(Outcome)
     static constexpr int kSilenceMs = 10000;
     static inline const QString kCompleted = QStringLiteral("Reading Logs is completed");
 
