@@ -64,6 +64,7 @@ void PumpLink::onDeviceLost() {
     setStatus(PortMap::describe(port, m_link.deviceName(port)) + QStringLiteral(": device lost"));
     if (!m_retry.isActive())
         m_retry.start();
+    emit deviceLost();
 }
 
 void PumpLink::sendToPump(const QString& text) {

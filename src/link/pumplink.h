@@ -45,6 +45,8 @@ signals:
     // Event code 7.
     void endOfFileReceived();
     void statusChanged(const QString& text);
+    // The open port went away (unplugged, hung up); reopening is being tried.
+    void deviceLost();
 
 private:
     void onComm(int code);

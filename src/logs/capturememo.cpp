@@ -1,7 +1,6 @@
 #include "logs/capturememo.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include <algorithm>
 
 namespace {
 QString withoutLineEnd(QString text) {
@@ -54,7 +53,7 @@ QByteArray CaptureMemo::toFileBytes() const {
     return out;
 }
 
-void CaptureMemo::setFromFileBytes(const QByteArray& bytes) {
+bool CaptureMemo::setFromFileBytes(const QByteArray& bytes) {
     clear();
     QString current;
     bool pendingCr = false;
@@ -70,7 +69,7 @@ void CaptureMemo::setFromFileBytes(const QByteArray& bytes) {
     };
     for (const char c : bytes) {
         if (full)
-            return;
+            return false;
         if (c == '\n') {
             if (!pendingCr)
                 finish();
@@ -87,31 +86,13 @@ void CaptureMemo::setFromFileBytes(const QByteArray& bytes) {
     }
     if (!current.isEmpty() && !full)
         finish();
+    return !full;
 }
 
-bool CaptureMemo::save(const QString& path, QString* error) const {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(toFileBytes()) < 0 || !f.commit()) {
-        if (error)
-            *error = f.errorString();
-        return false;
+void CaptureMemo::truncate(int n) {
+    n = std::max(0, n);
+    while (m_lines.size() > n) {
+        m_used -= m_lines.last().size() + kLineCost;
+        m_lines.removeLast();
     }
-    return true;
-}
-
-bool CaptureMemo::load(const QString& path, QString* error) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = f.errorString();
-        return false;
-    }
-    // A log file is a few hundred kilobytes; refuse to read anything absurd.
-    if (f.size() > kMaxChars * 2) {
-        if (error)
-            *error = QStringLiteral("file too large");
-        return false;
-    }
-    setFromFileBytes(f.readAll());
-    return true;
 }

@@ -2,6 +2,7 @@
 // position, as they will be saved to a log file. The widget only shows it.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -27,12 +28,13 @@ public:
     // Each line ended by CR LF, nothing else.
     QByteArray toFileBytes() const;
     // The file's content replaces the memo's text; CR LF, LF or CR end a line.
-    // Past the budget the rest of the file is left out, never a line between.
-    void setFromFileBytes(const QByteArray& bytes);
+    // Past the budget the rest of the file is left out, never a line between;
+    // false when something was left out.
+    bool setFromFileBytes(const QByteArray& bytes);
     const QStringList& lines() const { return m_lines; }
-
-    bool save(const QString& path, QString* error = nullptr) const;
-    bool load(const QString& path, QString* error = nullptr);
+    // Keeps the first n lines (a download shorter than what the memo held
+    // before it must not leave the older lines behind its own).
+    void truncate(int n);
 
 private:
     QStringList m_lines;

@@ -1,8 +1,191 @@
 #include "logs/logdecoder.h"
 
+#include "core/numbertext.h"
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+// How a field cut from the line is shown.
+enum class Show {
+    AsIs,         // the characters as they stand
+    Battery,      // whole number, "%"
+    Temperature,  // whole number, "F"; metric: Celsius, "C"
+    Barometric,   // as they stand, " ''"; metric: millimetres, " mm"
+    Differential, // as they stand, "''"; metric: millimetres, "mm"
+    Flow,         // flow text: "####" below 5000, else litres "##0.00"
+};
+
+struct Field {
+    int column;
+    int start; // 1-based
+    int length;
+    Show show;
+    const char* prefix = "";
+};
+
+enum class Role { Record, Title, End };
+
+struct LogType {
+    const char* key; // compared with the first eight characters of the line
+    Role role = Role::Record;
+    int titleShown = 0;
+    const char* titlePad = "";
+    int dateAt = 0;
+    int dateLength = 16;
+    std::vector<Field> fields;
+};
+
+// The full set of sampling fields; each stands one separator after the
+// previous one, so the battery's position fixes the rest.
+std::vector<Field> fullRecord(int battery, Show dp = Show::Differential) {
+    return {{3, battery, 3, Show::Battery},        {4, battery + 4, 3, Show::Temperature},
+            {5, battery + 8, 5, Show::Barometric}, {6, battery + 14, 5, dp},
+            {7, battery + 20, 5, Show::AsIs},      {8, battery + 26, 6, Show::Flow},
+            {9, battery + 33, 8, Show::AsIs},      {10, battery + 42, 9, Show::AsIs}};
+}
+
+// The kinds in the order they are tested; the first match decides.
+const std::vector<LogType>& logTypes() {
+    static const std::vector<LogType> table = {
+        {"Run Upda", Role::Record, 10, "", 12, 16, fullRecord(29)},
+        {"LogType,", Role::Title, 0, "", 0, 0, {}},
+        {"Log Init", Role::Record, 8, "", 10, 16, {}},
+        {"Low Batt", Role::Record, 11, "", 13, 16, {}},
+        {"Power On", Role::Record, 8, "", 10, 16, {}},
+        {"Power Of", Role::Record, 9, "", 11, 16, {}},
+        {"Clear Da", Role::Record, 10, "", 12, 16, {}},
+        {"Calibrat", Role::Record, 11, "", 13, 16, {{8, 30, 6, Show::AsIs}}},
+        {"Start Sa", Role::Record, 14, "", 16, 17, {}},
+        {"User Hol", Role::Record, 9, "", 11, 16, fullRecord(28)},
+        {"No Flow,", Role::Record, 7, "", 9, 16, fullRecord(26)},
+        {"Change T", Role::Record, 11, "", 13, 16, {}},
+        {"Change F", Role::Record, 11, "", 13, 16, {}},
+        {"Change D", Role::Record, 11, "", 13, 16, {}},
+        {"Change R", Role::Record, 11, "", 13, 16, {{8, 30, 6, Show::AsIs}}},
+        {"Pump Pro", Role::Record, 12, "", 14, 16, fullRecord(31)},
+        {"Event En", Role::Record, 9, "", 11, 16, {}},
+        {"Break1 B", Role::Record, 12, "", 14, 16, {}},
+        {"Lunch Be", Role::Record, 11, "", 13, 16, {}},
+        {"Break2 B", Role::Record, 12, "", 14, 16, {}},
+        {"Duty Beg", Role::Record, 10, "", 13, 16, {}},
+        {"Stop Sam", Role::Record, 13, "", 15, 16, {}},
+        {"Trimauto",
+         Role::Record,
+         22,
+         "",
+         24,
+         16,
+         {{3, 41, 6, Show::AsIs, "Serial Number:"}, {4, 48, 6, Show::Flow, " Flow "}}},
+        {"Verify C",
+         Role::Record,
+         16,
+         "",
+         18,
+         16,
+         {{3, 35, 6, Show::AsIs}, {8, 42, 6, Show::Flow}}},
+        {"Verify F", Role::Record, 11, "", 13, 16, {{8, 30, 6, Show::Flow}}},
+        {"5% Shut ", Role::Record, 12, "     ", 14, 16, fullRecord(31)},
+        {"Filter O", Role::Record, 10, "", 12, 16, fullRecord(29, Show::AsIs)},
+        {"Program ",
+         Role::Record,
+         17,
+         "",
+         19,
+         16,
+         {{3, 36, 6, Show::AsIs, "Serial Number:"}, {4, 43, 6, Show::AsIs}}},
+        {"Done ok", Role::End, 0, "", 0, 0, {}},
+    };
+    return table;
+}
+
+QString flowText(double v) {
+    if (v < 5000)
+        return NumberText::whole(v);
+    // value / 1000 to two decimals is value / 10 in hundredths; halves round
+    // away from zero as the display pattern does.
+    return QString::number(std::round(v / 10.0) / 100.0, 'f', 2);
+}
+
+// A numeric field that holds no number (garbled, blank, cut short) is shown
+// as its characters stand, without a unit: a unit would claim a value the
+// pump never sent.
+QString shown(QStringView text, Show show, bool metric) {
+    if (show == Show::AsIs)
+        return text.toString();
+    if (!metric && show == Show::Barometric)
+        return text.toString() + QLatin1String(" ''");
+    if (!metric && show == Show::Differential)
+        return text.toString() + QLatin1String("''");
+    const auto v = NumberText::parse(text);
+    if (!v)
+        return text.toString();
+    switch (show) {
+    case Show::Battery:
+        return NumberText::whole(*v) + QLatin1Char('%');
+    case Show::Temperature:
+        return metric ? NumberText::whole(NumberText::roundHalfEven((*v - 32) * 5 / 9)) +
+                            QLatin1Char('C')
+                      : NumberText::whole(*v) + QLatin1Char('F');
+    case Show::Barometric:
+        return NumberText::plain(std::trunc(NumberText::decimalProduct(*v, 25.4))) +
+               QLatin1String(" mm");
+    case Show::Differential:
+        return NumberText::plain(std::trunc(NumberText::decimalProduct(*v, 25.4))) +
+               QLatin1String("mm");
+    case Show::Flow:
+        return flowText(*v);
+    case Show::AsIs:
+        break;
+    }
+    return text.toString();
+}
+
+QStringView cut(const QString& line, int start, int length) {
+    return QStringView(line).mid(std::min<qsizetype>(start - 1, line.size()), length);
+}
+
+} // namespace
+
 LogLineResult decodeLogLine(const QString& line, int captureCount, AppState& state) {
-    Q_UNUSED(line);
-    Q_UNUSED(captureCount);
-    Q_UNUSED(state);
-    return {};
+    LogLineResult r;
+    r.changes.text.insert(QStringLiteral("Label3_29"),
+                          QStringLiteral("Reading Log Number : ") + QString::number(captureCount));
+    r.changes.bars.insert(QStringLiteral("PBar1"), captureCount);
+
+    // "Done ok" is seven characters: only the line that is exactly that has
+    // it as its first eight.
+    const QStringView key = QStringView(line).left(8);
+    const LogType* type = nullptr;
+    for (const LogType& t : logTypes())
+        if (key == QLatin1String(t.key)) {
+            type = &t;
+            break;
+        }
+    if (!type)
+        return r;
+    switch (type->role) {
+    case Role::Title:
+        r.kind = LogLineResult::Kind::Title;
+        return r;
+    case Role::End:
+        r.kind = LogLineResult::Kind::End;
+        state.CaptureMode = false;
+        return r;
+    case Role::Record:
+        break;
+    }
+
+    const bool metric = state.UnitsFlag != 0;
+    r.kind = LogLineResult::Kind::Record;
+    r.row = captureCount - 1;
+    r.cells.insert(1, line.left(type->titleShown) + QLatin1String(type->titlePad));
+    r.cells.insert(2, cut(line, type->dateAt, type->dateLength).toString());
+    for (const Field& f : type->fields)
+        r.cells.insert(f.column, QLatin1String(f.prefix) +
+                                     shown(cut(line, f.start, f.length), f.show, metric));
+    r.changes.logRow = r.row;
+    r.changes.cells = r.cells;
+    return r;
 }

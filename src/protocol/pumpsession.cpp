@@ -21,6 +21,7 @@ PumpSession::PumpSession(AppState& state, SerialLink& link, const WaitClock& clo
     connect(&m_link, &PumpLink::endOfFileReceived, this,
             [this] { emitChanges(ResponseDispatcher::endOfFile()); });
     connect(&m_link, &PumpLink::statusChanged, this, &PumpSession::portStatusChanged);
+    connect(&m_link, &PumpLink::deviceLost, this, &PumpSession::portLost);
 
     m_timer1.setObjectName(QStringLiteral("Timer1"));
     m_timer1.setInterval(1000);
@@ -196,6 +197,10 @@ bool PumpSession::refuse() {
         why += QStringLiteral(" (") + status + QLatin1Char(')');
     emit notice(why);
     return true;
+}
+
+bool PumpSession::readyToSend() {
+    return !m_shutDown && !refuse();
 }
 
 bool PumpSession::run(const Sequence& sequence) {

@@ -72,6 +72,13 @@ public:
     // polling and writes "RUN_CLEAR".
     void shutdown();
 
+    // True when a command may go out now (not busy, port open); otherwise
+    // says why as a notice and false.
+    bool readyToSend();
+    // The hourglass held over work longer than one write (a download); nests
+    // with the one each write shows.
+    void holdCursor(bool on);
+
     bool busy() const { return m_runner.isRunning() || m_busyOther; }
     Presence presence() const { return m_presence; }
     // Marks the session busy for work that is not a sequence (a download).
@@ -105,6 +112,8 @@ signals:
     // A line for the status bar.
     void notice(const QString& text);
     void portStatusChanged(const QString& text);
+    // The open port went away (adapter unplugged, hang-up).
+    void portLost();
     // The hourglass: during each write, and for a whole sequence.
     void cursorBusy(bool busy);
     void busyChanged(bool busy);
@@ -127,7 +136,6 @@ private:
     void setPresence(Presence presence);
     bool refuse();
     void busyEdge(bool wasBusy);
-    void holdCursor(bool on);
 
     AppState& m_state;
     PumpLink m_link;

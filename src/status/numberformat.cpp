@@ -1,6 +1,7 @@
 #include "status/numberformat.h"
 
-#include <cfenv>
+#include "core/numbertext.h"
+
 #include <cmath>
 
 namespace NumberFormat {
@@ -8,43 +9,17 @@ namespace NumberFormat {
 namespace {
 
 QString integerText(double whole) {
-    if (whole == 0)
-        return QString(); // also for -0
-    return QString::number(static_cast<qint64>(whole));
+    return whole == 0 ? QString() : NumberText::plain(whole); // also for -0
 }
 
-// A number written in plain decimal, as the whole-number texts need it.
 QString plainNumber(double value) {
-    if (value == std::trunc(value) && std::fabs(value) < 1e15)
-        return QString::number(static_cast<qint64>(value));
-    return QString::number(value, 'g', 15);
+    return NumberText::plain(value);
 }
 
 } // namespace
 
 std::optional<double> parseNumber(const QString& field) {
-    const QString t = field.trimmed();
-    int i = 0;
-    if (i < t.size() && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-')))
-        ++i;
-    int digits = 0;
-    bool point = false;
-    for (; i < t.size(); ++i) {
-        const QChar c = t[i];
-        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
-            ++digits;
-        else if (c == QLatin1Char('.') && !point)
-            point = true;
-        else
-            return std::nullopt;
-    }
-    if (digits == 0)
-        return std::nullopt;
-    bool ok = false;
-    const double v = t.toDouble(&ok);
-    if (!ok || !std::isfinite(v))
-        return std::nullopt;
-    return v;
+    return NumberText::parse(field);
 }
 
 QString wholeNumber(double value) {
@@ -72,21 +47,14 @@ std::optional<QString> celsiusText(const QString& field) {
     const auto f = parseNumber(field);
     if (!f)
         return std::nullopt;
-    const double c = (*f - 32) * 5 / 9;
-    // nearbyint rounds in the current mode; the default is to nearest, ties to even.
-    const int old = std::fegetround();
-    std::fesetround(FE_TONEAREST);
-    const double rounded = std::nearbyint(c);
-    std::fesetround(old);
-    return integerText(rounded);
+    return integerText(NumberText::roundHalfEven((*f - 32) * 5 / 9));
 }
 
 std::optional<QString> barometricMillimetres(const QString& field) {
     const auto v = parseNumber(field);
     if (!v)
         return std::nullopt;
-    const double product = QString::number(*v * 25.4, 'g', 15).toDouble();
-    return plainNumber(std::trunc(product));
+    return plainNumber(std::trunc(NumberText::decimalProduct(*v, 25.4)));
 }
 
 std::optional<QString> differentialMillimetres(const QString& field) {

@@ -90,6 +90,10 @@ void TestWindowMatchesCli::sameCaptions() {
                        dir.filePath(QStringLiteral("placement.ini"))});
     window.session().timer1().stop();
     window.selectPort(0);
+    // The inspector starts as if "PRI" had just come; so does the window here,
+    // so both decode each line as a line of a download too.
+    state.CaptureMode = true;
+    state.CaptureCount = 1;
     link.receive(trace);
     // The flow bounds the inspector reports are the arrows' bounds.
     const QVariantList range = last.take("range").value(QStringLiteral("UpDown1")).toList();

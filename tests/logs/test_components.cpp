@@ -2,6 +2,7 @@
 // log table's format string is checked on the grid itself, with the widgets).
 #include "core/pickertext.h"
 #include "logs/capturememo.h"
+#include "logs/logfiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -28,9 +29,11 @@ void TestComponents::memo() {
     m.emptyLine(3);
     m.emptyLine(9);
     QCOMPARE(m.lines(), (QStringList{"a", "second  ", ""}));
-    QString error; // a failed load or save leaves the text alone
-    QVERIFY(!m.load(QStringLiteral("/nonexistent/dir/log.tlx"), &error) && !error.isEmpty());
-    QVERIFY(!m.save(QStringLiteral("/nonexistent/dir/log.csv"), &error) && m.lineCount() == 3);
+    // A failed load or save leaves the text alone and says why.
+    const LogFiles::Result load = LogFiles::load(m, QStringLiteral("/nonexistent/dir/log.tlx"));
+    QVERIFY(!load.ok && load.message.contains(QLatin1String("No such file")));
+    QVERIFY(!LogFiles::save(m, QStringLiteral("/nonexistent/dir/log.csv")).ok);
+    QCOMPARE(m.lineCount(), 3);
     // A pump or cable spewing lines, long or empty: the memo refuses writes
     // past its budget instead of growing without end.
     for (const QString& text :
@@ -74,9 +77,9 @@ void TestComponents::memoSaveLoad() {
     f.close();
     CaptureMemo m;
     m.writeAt(9, QStringLiteral("older text\r\n"));
-    QVERIFY(m.load(f.fileName()));
+    QVERIFY(LogFiles::load(m, f.fileName()).ok);
     QCOMPARE(m.lines(), lines);
-    QVERIFY(m.save(f.fileName()) && f.open(QIODevice::ReadOnly));
+    QVERIFY(LogFiles::save(m, f.fileName()).ok && f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), lines.isEmpty() ? QByteArray() : lines.join("\r\n").toLatin1() + "\r\n");
 }
 

@@ -79,8 +79,8 @@ private slots:
         };
         row("\"ok \" captured, then capture ends", "PRI\ra\rok done\rb\r", "a  |ok done   / 0 3 /");
         row("\" ok\" ends capture before it is captured", "PRI\ra\r ok\rb\r", "a   / 0 2 /");
-        row("\"Done ok\" captured, end left to the log decoder", "PRI\rDone ok\r",
-            "Done ok   / 1 2 /");
+        row("\"Done ok\" captured, then the log decoder ends capture", "PRI\rDone ok\rx\r",
+            "Done ok   / 0 2 / log-end");
         row("PRI twice: captured, then restart at 1", "PRI\ra\rb\rPRI 2\rc\r",
             "c  |b  |PRI 2   / 1 2 /");
         row("PRI not captured; R99, Z99, P01 captured and dispatched", "PRI\rR99 x\rZ99 y\rP01 z\r",

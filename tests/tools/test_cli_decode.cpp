@@ -35,6 +35,8 @@ class TestCliDecode : public QObject {
     Q_OBJECT
 private slots:
     void trace();
+    void logLines_data();
+    void logLines();
     void usage();
 };
 
@@ -68,7 +70,68 @@ void TestCliDecode::trace() {
     QCOMPARE(s.value("values")["serialNumber"], QJsonValue("00012345"));
     QVERIFY(!s.contains("color"));
     QCOMPARE(r.objects[1].value("color")["Label3_7"], QJsonValue("#0000c0"));
-    QCOMPARE(r.objects[4].keys(), (QStringList{"kind", "line"}));
+    // Capture is on from the start, so even "hello" is a line of a download;
+    // empty members are left out.
+    QCOMPARE(r.objects[4].keys(), (QStringList{"kind", "line", "text"}));
+    QCOMPARE(r.objects[4].value("text").toObject(),
+             (QJsonObject{{"Label3_29", "Reading Log Number : 5"}}));
+}
+
+// A pump's printout (as captured, or as a saved log file with its two
+// blanks and CR LF): one object per line, "log" lines with their table row
+// and cells, the titles and the closing line without.
+void TestCliDecode::logLines_data() {
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QStringList>("expected"); // kind, row and cells per line
+    const QByteArray record =
+        "Run Update,12/06/2026 14:05,085,072,29.92,05.02,00123,005000,0012.345,00012.345";
+    QTest::newRow("printout, English")
+        << "PRINTING 002 LOGS\rLogType,Date/Time\r" + record +
+               "\rPower On,12/06/2026 14:05\rDone ok\r"
+        << QStringList{"decode"}
+        << QStringList{"other", "log-title",
+                       "log 1: Run Update|12/06/2026 14:05|85%|72F|29.92 ''|05.02''|00123|5.00|"
+                       "0012.345|00012.345",
+                       "log 2: Power On|12/06/2026 14:05", "log-end"};
+    // A saved file: capture is on from the first line, so the titles are row
+    // 0; "Done ok" with its two blanks is not the closing line.
+    QTest::newRow("saved log file, metric")
+        << "LogType,Date/Time  \r\n" + record + "  \r\nDone ok  \r\n"
+        << QStringList{"decode", "--metric"}
+        << QStringList{"log-title",
+                       "log 1: Run Update|12/06/2026 14:05|85%|22C|759 mm|127mm|00123|5.00|"
+                       "0012.345|00012.345",
+                       "other"};
+    // After "Done ok" nothing is captured: a record line is not a log line.
+    QTest::newRow("after the closing line")
+        << QByteArray("Done ok\rPower On,12/06/2026 14:05\r") << QStringList{"decode"}
+        << QStringList{"log-end", "other"};
+}
+
+void TestCliDecode::logLines() {
+    QFETCH(QByteArray, input);
+    QFETCH(QStringList, args);
+    const Run r = runCli(args, input);
+    QCOMPARE(r.exitCode, 0);
+    QStringList got;
+    for (const QJsonObject& o : r.objects) {
+        QString d = o.value("kind").toString();
+        if (o.contains("row")) {
+            QStringList cells;
+            const QJsonObject c = o.value("cells").toObject();
+            for (int col = 1; col <= 10; ++col)
+                if (c.contains(QString::number(col)))
+                    cells << c.value(QString::number(col)).toString();
+            d += QStringLiteral(" %1: ").arg(o.value("row").toInt()) + cells.join('|');
+        }
+        got << d;
+    }
+    QTEST(got, "expected");
+    // Each log line says which line of the download it is.
+    for (const QJsonObject& o : r.objects)
+        if (o.value("kind").toString().startsWith("log"))
+            QVERIFY(o.value("text")["Label3_29"].toString().startsWith("Reading Log Number : "));
 }
 
 // Exit status 0 whatever the input held, 2 with a usage text for a usage error.

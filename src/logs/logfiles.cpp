@@ -1,0 +1,167 @@
+#include "logs/logfiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace LogFiles {
+
+namespace {
+
+QString shownPath(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+Result failed(const char* what, const QString& path, const QString& why) {
+    return {false, QStringLiteral("The log file %1 could not be %2: %3")
+                       .arg(shownPath(path), QLatin1String(what), why)};
+}
+
+QString systemError(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Log files are the pump's printable lines with CR LF. A NUL byte, or more
+// than one control character in twenty, means something else (a picture, a
+// program, a file in UTF-16).
+bool looksLikeText(const QByteArray& bytes) {
+    qsizetype control = 0;
+    for (const char ch : bytes) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == 0)
+            return false;
+        if (c < 32 && c != '\r' && c != '\n' && c != '\t' && c != '\f' && c != 26)
+            ++control;
+    }
+    return control * 20 <= bytes.size();
+}
+
+QStringList patternList(const QString& text) {
+    return text.split(QRegularExpression(QStringLiteral("[;\\s]+")), Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+DialogFilters qtFilters(const QString& pairs) {
+    DialogFilters out;
+    const QStringList parts = pairs.split(QLatin1Char('|'));
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString description = parts[i].trimmed();
+        const QStringList patterns = patternList(parts[i + 1]);
+        if (description.isEmpty() && patterns.isEmpty())
+            continue;
+        // Qt takes the patterns from the parentheses that end the text; a
+        // description that already ends with the same patterns is kept as it is.
+        static const QRegularExpression trailing(QStringLiteral("\\(([^()]*)\\)$"));
+        const QRegularExpressionMatch m = trailing.match(description);
+        if (m.hasMatch() && patternList(m.captured(1)) == patterns)
+            out.filters << description;
+        else
+            out.filters << description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                               QLatin1Char(')');
+    }
+    out.selected = out.filters.value(out.filters.size() > 1 ? 1 : 0);
+    return out;
+}
+
+Result save(const CaptureMemo& memo, const QString& path) {
+    const QFileInfo target(path);
+    // A device or pipe under the name would take the bytes straight away
+    // (or block); only a regular file is replaced.
+    if (target.exists() && !target.isFile())
+        return failed("saved", path, QStringLiteral("it is not a regular file"));
+    QSaveFile f(path);
+    // Unbuffered: Qt 6.4's commit() does not notice a write that fails while
+    // it flushes its buffer, and would put a cut-off file in place of the
+    // old one. Written straight through, every failure is seen here.
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return failed("saved", path, f.errorString());
+    const QByteArray bytes = memo.toFileBytes();
+    // A full disk shows as a short write first; the next one says why.
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 n = f.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0) {
+            const QString why = f.errorString();
+            f.cancelWriting();
+            return failed("saved", path, why);
+        }
+        done += n;
+    }
+    // commit() ignores a failed sync too; a disk that fills up only now
+    // (delayed allocation, a network share) must not pass as saved.
+    if (::fsync(f.handle()) != 0) {
+        const QString why = systemError(errno);
+        f.cancelWriting();
+        return failed("saved", path, why);
+    }
+    if (!f.commit())
+        return failed("saved", path, f.errorString());
+    return {true, {}};
+}
+
+Result load(CaptureMemo& memo, const QString& path) {
+    // Opened without waiting: a FIFO without a writer would otherwise block
+    // here for ever. What was opened is then checked, not the name, so
+    // nothing can be swapped in between.
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return failed("opened", path, systemError(errno));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return failed("opened", path, QStringLiteral("it is not a regular file"));
+    }
+    QFile f;
+    if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return failed("opened", path, f.errorString());
+    }
+    // Every byte of a line costs the memo at least one character, so more
+    // than its budget can never fit: read no further than that.
+    QByteArray bytes;
+    for (char chunk[64 * 1024]; bytes.size() <= CaptureMemo::kMaxChars;) {
+        const qint64 n = f.read(chunk, sizeof chunk);
+        if (n < 0)
+            return failed("opened", path, f.errorString());
+        if (n == 0)
+            break;
+        bytes.append(chunk, n);
+    }
+    if (!looksLikeText(bytes))
+        return failed("opened", path, QStringLiteral("it is not a text file"));
+    CaptureMemo loaded;
+    const bool whole = loaded.setFromFileBytes(bytes) && bytes.size() <= CaptureMemo::kMaxChars;
+    memo = loaded;
+    if (whole)
+        return {true, {}};
+    return {true, QStringLiteral("The log file %1 is larger than the %2 MiB the screen holds: only "
+                                 "its first %3 lines were loaded")
+                      .arg(shownPath(path))
+                      .arg(CaptureMemo::kMaxChars / (1024 * 1024))
+                      .arg(loaded.lineCount())};
+}
+
+} // namespace LogFiles
+
+namespace LogPrint {
+
+QList<Page> pages(int lineCount, int copies) {
+    QList<Page> out;
+    if (lineCount <= 0)
+        return out;
+    copies = std::max(1, copies);
+    for (int c = 0; c < copies; ++c)
+        for (int first = 0; first < lineCount; first += kLinesPerPage)
+            out.append({c, first, std::min(kLinesPerPage, lineCount - first)});
+    return out;
+}
+
+} // namespace LogPrint

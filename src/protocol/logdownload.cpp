@@ -1,0 +1,265 @@
+#include "protocol/logdownload.h"
+
+#include "protocol/commands.h"
+#include "protocol/pumpsession.h"
+
+#include <algorithm>
+
+namespace {
+
+using K = DownloadStep::Kind;
+
+DownloadStep step(K kind, int value = 0, const QString& text = {}) {
+    return {kind, text, value, {}};
+}
+
+DownloadStep ui(const UiChanges& c) {
+    return {K::Ui, {}, 0, c};
+}
+
+UiChanges printAndSave(bool on) {
+    UiChanges c;
+    c.enabled.insert(QStringLiteral("CommandButton9"), on);
+    c.enabled.insert(QStringLiteral("CommandButton8"), on);
+    return c;
+}
+
+} // namespace
+
+bool DownloadStep::operator==(const DownloadStep& o) const {
+    const auto same = [](const UiChanges& a, const UiChanges& b) {
+        return a.text == b.text && a.visible == b.visible && a.enabled == b.enabled &&
+               a.bars == b.bars && a.barMaxima == b.barMaxima && a.messages == b.messages &&
+               a.logRow == b.logRow && a.cells == b.cells;
+    };
+    return kind == o.kind && text == o.text && value == o.value && same(ui, o.ui);
+}
+
+LogDownload::LogDownload(PumpSession& session, QObject* parent)
+    : QObject(parent), m_session(session), m_alive(&session) {
+    m_silence.setObjectName(QStringLiteral("LogDownloadSilence"));
+    m_silence.setSingleShot(true);
+    m_silence.setInterval(kSilenceMs);
+    connect(&m_silence, &QTimer::timeout, this, [this] { finish(Outcome::Silent); });
+    connect(&session, &PumpSession::lineHandled, this, &LogDownload::onLine);
+    connect(&session, &PumpSession::portLost, this, [this] {
+        if (m_running)
+            finish(Outcome::PortLost);
+    });
+}
+
+LogDownload::~LogDownload() {
+    // The window closes in the middle of a download: give the session back.
+    if (m_running && m_alive) {
+        m_session.holdCursor(false);
+        m_session.setBusy(false);
+    }
+}
+
+QList<DownloadStep> LogDownload::startSteps(int n) {
+    UiChanges frame;
+    frame.visible.insert(QStringLiteral("Frame6"), true);
+    UiChanges bar;
+    bar.barMaxima.insert(QStringLiteral("PBar1"), n + 2);
+    bar.visible.insert(QStringLiteral("PBar1"), true);
+    UiChanges reading;
+    reading.bars.insert(QStringLiteral("PBar1"), 0);
+    reading.visible.insert(QStringLiteral("Label3_29"), true);
+    return {
+        step(K::PollingOff),
+        // Every control that writes to the pump off, this button included.
+        step(K::Busy, 1),
+        ui(printAndSave(false)),
+        ui(frame),
+        step(K::ClearTable),
+        ui(bar),
+        step(K::BusyCursor),
+        ui(reading),
+        step(K::SizeTable, n + 1),
+        step(K::Format, 0, LogTable::kColumnFormat),
+        step(K::Format, 0, LogTable::rowTitleFormat(n)),
+        step(K::EofDetection, 1),
+        step(K::Write, 0, Commands::printLog()),
+    };
+}
+
+QList<DownloadStep> LogDownload::endSteps(Outcome outcome, int barMaximum, const QString& message) {
+    const bool completed = outcome == Outcome::Completed;
+    QList<DownloadStep> steps;
+    if (completed) {
+        UiChanges full;
+        full.bars.insert(QStringLiteral("PBar1"), barMaximum);
+        steps << ui(full);
+    } else {
+        // The pump may still be printing; nothing more goes into the memo.
+        steps << step(K::CaptureOff);
+    }
+    UiChanges hide;
+    hide.visible.insert(QStringLiteral("Label3_29"), false);
+    steps << step(K::NormalCursor) << ui(printAndSave(true)) << step(K::Busy, 0)
+          << step(K::PollingOn) << ui(hide)
+          << step(K::Message, 0, completed ? kCompleted : message);
+    return steps;
+}
+
+QList<DownloadStep> LogDownload::clearPcScreenSteps(int captureCount) {
+    UiChanges bar;
+    bar.barMaxima.insert(QStringLiteral("PBar1"), captureCount + 10);
+    return {ui(bar), step(K::ClearRecords), step(K::ClearMemo), ui(printAndSave(false)),
+            step(K::PollingOn)};
+}
+
+QString LogDownload::stoppedMessage(Outcome outcome, int read, int expected, int silenceMs) {
+    QString why;
+    switch (outcome) {
+    case Outcome::Silent:
+        why = QStringLiteral("the pump sent nothing for %1 seconds")
+                  .arg(QString::number(silenceMs / 1000.0, 'g', 3));
+        break;
+    case Outcome::PortLost:
+        why = QStringLiteral("the serial port went away (unplugged?)");
+        break;
+    case Outcome::Stopped:
+        why = QStringLiteral("stopped by hand");
+        break;
+    case Outcome::Completed:
+        return kCompleted;
+    }
+    return QStringLiteral("Reading logs stopped: %1 (%2 of %3 records read)")
+        .arg(why)
+        .arg(read)
+        .arg(expected);
+}
+
+bool LogDownload::start() {
+    if (m_running || !m_session.readyToSend())
+        return false;
+    AppState& state = m_session.state();
+    m_expected = std::clamp(state.SavedLogCount, 0, LogTable::kMaxRows - 2);
+    m_barMaximum = m_expected + 2;
+    m_running = true;
+    m_sawPri = false;
+    m_lastCount = state.CaptureCount;
+    emit started();
+    run(startSteps(m_expected));
+    // The pump may never answer at all.
+    if (m_running)
+        m_silence.start();
+    return true;
+}
+
+void LogDownload::stop() {
+    if (m_running)
+        finish(Outcome::Stopped);
+}
+
+void LogDownload::clearScreen() {
+    run({step(K::ClearMemo)});
+}
+
+void LogDownload::clearPcScreen() {
+    stop();
+    run(clearPcScreenSteps(m_session.state().CaptureCount));
+}
+
+void LogDownload::run(const QList<DownloadStep>& steps) {
+    for (const DownloadStep& s : steps) {
+        switch (s.kind) {
+        case K::PollingOff:
+            m_session.stopPolling();
+            break;
+        case K::PollingOn:
+            m_session.resumePolling();
+            break;
+        case K::Busy:
+            m_session.setBusy(s.value != 0);
+            break;
+        case K::Ui:
+            emit changed(s.ui);
+            break;
+        case K::ClearTable:
+            m_table.clear();
+            break;
+        case K::SizeTable:
+            m_table.resize(s.value);
+            break;
+        case K::Format:
+            m_table.applyFormat(s.text);
+            break;
+        case K::ClearRecords:
+            m_table.clearRecords();
+            break;
+        case K::ClearMemo:
+            m_session.memo().clear();
+            emit memoReplaced();
+            break;
+        case K::BusyCursor:
+            m_session.holdCursor(true);
+            break;
+        case K::NormalCursor:
+            m_session.holdCursor(false);
+            break;
+        case K::EofDetection:
+            m_session.link().setEofDetection(s.value != 0);
+            break;
+        case K::Write:
+            m_session.link().sendToPump(s.text);
+            break;
+        case K::CaptureOff:
+            m_session.state().CaptureMode = false;
+            break;
+        case K::Message:
+            emit messageRequested(s.text);
+            break;
+        }
+    }
+}
+
+void LogDownload::onLine(const LineResult& r) {
+    if (!m_running)
+        return;
+    const AppState& state = m_session.state();
+    const bool pri = r.line.startsWith(QLatin1String("PRI"));
+    // Only the printout counts as a sign of life: a line that was captured
+    // (the count moved) or the "PRI" line that starts the capture.
+    if (pri || state.CaptureCount != m_lastCount)
+        m_silence.start();
+    m_lastCount = state.CaptureCount;
+    if (pri && !m_sawPri) {
+        // The printout replaces what the memo held; a shorter download must
+        // not leave older lines behind its own.
+        m_sawPri = true;
+        run({step(K::ClearMemo)});
+    }
+
+    const int position = r.changes.bars.value(QStringLiteral("PBar1"), -1);
+    if (r.kind == LineResult::Kind::Log && r.changes.logRow >= 0) {
+        const int row = r.changes.logRow;
+        if (m_table.setRow(row, r.changes.cells) == LogTable::Write::Grown) {
+            // More records than the count said: the bar grows with the table,
+            // so "Done ok" after the last of them still fills it exactly.
+            m_barMaximum = std::max(m_barMaximum, row + 2);
+            UiChanges c;
+            c.barMaxima.insert(QStringLiteral("PBar1"), m_barMaximum);
+            c.bars.insert(QStringLiteral("PBar1"), position);
+            emit changed(c);
+        }
+    }
+    if (position > m_barMaximum) {
+        UiChanges c;
+        c.bars.insert(QStringLiteral("PBar1"), m_barMaximum);
+        emit changed(c);
+    }
+    if (r.kind == LineResult::Kind::LogEnd)
+        finish(Outcome::Completed);
+}
+
+void LogDownload::finish(Outcome outcome) {
+    if (!m_running)
+        return;
+    m_running = false;
+    m_silence.stop();
+    run(endSteps(outcome, m_barMaximum,
+                 stoppedMessage(outcome, recordsRead(), m_expected, m_silence.interval())));
+    emit finished(outcome);
+}

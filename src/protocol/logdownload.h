@@ -1,0 +1,114 @@
+// "Read Logs From KST": the history download, driven by the PumpSession.
+// start() prepares the table and the progress display and writes "PRINTLOG";
+// each line the session hands on (lineHandled) is put into the table; the
+// decode of "Done ok" runs PRINTLOGDONE. The session is busy meanwhile, so no
+// other command lands inside the pump's printout.
+//
+// A download also ends after kSilenceMs without a line from the pump (before
+// its "PRI" line too), at once when the port is lost, and by stop(): what was
+// captured stays (memo and table), Print and Save come back, polling resumes
+// and a message says how far it got. The steps of each phase are data
+// (startSteps, endSteps, clearPcScreenSteps), run in order by one executor.
+#pragma once
+
+#include "core/uichanges.h"
+#include "logs/logtablemodel.h"
+#include "protocol/responsedispatcher.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+class PumpSession;
+
+struct DownloadStep {
+    enum class Kind {
+        PollingOff,   // Timer1 off
+        PollingOn,    // Timer1 on (once the session is no longer busy)
+        Busy,         // value 1: the session busy (pump-writing controls off); 0: idle
+        Ui,           // window changes
+        ClearTable,   // every cell of Grid1 empty
+        SizeTable,    // Grid1 to value rows (11 columns)
+        Format,       // Grid1's format string := text
+        ClearRecords, // the records empty, titles kept
+        ClearMemo,    // fpMemo1 empty
+        BusyCursor,   // the hourglass for the whole application
+        NormalCursor, // the normal pointer back
+        EofDetection, // end-of-file detection on (value 1) or off
+        Write,        // SendToPump(text)
+        CaptureOff,   // CaptureMode := false
+        Message,      // a box with text and OK
+    };
+    Kind kind = Kind::Ui;
+    QString text;
+    int value = 0;
+    UiChanges ui;
+
+    bool operator==(const DownloadStep& o) const;
+};
+
+class LogDownload : public QObject {
+    Q_OBJECT
+public:
+    enum class Outcome { Completed, Silent, PortLost, Stopped };
+    Q_ENUM(Outcome)
+    static constexpr int kSilenceMs = 10000;
+    static inline const QString kCompleted = QStringLiteral("Reading Logs is completed");
+
+    explicit LogDownload(PumpSession& session, QObject* parent = nullptr);
+    ~LogDownload() override;
+
+    // CommandButton7. Refused (false, nothing changes) while the session is
+    // busy or its port is not open (the session says why).
+    bool start();
+    // Ends a running download by hand.
+    void stop();
+    // CommandButton11: the memo empty; the table and buttons stay.
+    void clearScreen();
+    // CommandButton28: ends a running download first, then clearPcScreenSteps.
+    void clearPcScreen();
+
+    bool running() const { return m_running; }
+    // Records written to the table by this (or the last) download.
+    int recordsRead() const { return m_table.table().recordsWritten(); }
+    // SavedLogCount when it started.
+    int recordsExpected() const { return m_expected; }
+    LogTableModel& table() { return m_table; }
+    // Tests shorten the wait for a silent pump.
+    void setSilenceTimeout(int ms) { m_silence.setInterval(ms); }
+    int silenceTimeout() const { return m_silence.interval(); }
+
+    // The steps as data.
+    static QList<DownloadStep> startSteps(int savedLogCount);
+    // PRINTLOGDONE for Completed (the bar to `barMaximum`); for the other
+    // outcomes the same ending without the full bar, capture off, and
+    // `message` instead of the completion box.
+    static QList<DownloadStep> endSteps(Outcome outcome, int barMaximum, const QString& message);
+    static QList<DownloadStep> clearPcScreenSteps(int captureCount);
+    // "Reading logs stopped: ... (read of expected records read)".
+    static QString stoppedMessage(Outcome outcome, int read, int expected, int silenceMs);
+
+signals:
+    void changed(const UiChanges& changes);
+    void messageRequested(const QString& text);
+    // The memo's whole text changed (emptied): the view shows it anew.
+    void memoReplaced();
+    void started();
+    void finished(LogDownload::Outcome outcome);
+
+private:
+    void run(const QList<DownloadStep>& steps);
+    void onLine(const LineResult& r);
+    void finish(Outcome outcome);
+
+    PumpSession& m_session;
+    QPointer<PumpSession> m_alive;
+    LogTableModel m_table;
+    QTimer m_silence;
+    bool m_running = false;
+    bool m_sawPri = false;
+    int m_expected = 0;
+    int m_barMaximum = 2;
+    int m_lastCount = 0;
+};

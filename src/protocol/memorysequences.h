@@ -1,0 +1,19 @@
+// Emptying the pump's memory, as sequences for the session's runner: what is
+// written and what changes on the window first. Neither holds polling nor
+// shows the hourglass beyond the write itself; the next status report shows
+// the new counts.
+#pragma once
+
+#include "protocol/sequence.h"
+
+namespace MemorySequences {
+
+// "Erase Logs" (CommandButton14) and "Erase Logs IN KST" (CommandButton25):
+// "LOG_INIT" CR.
+Sequence eraseLogs();
+// "Clear Sampling Data in Pump" (CommandButton4): "Program Pump"
+// (CommandButton29) disabled first, then "CLEAR_ALL" CR. The setup report
+// enables it again.
+Sequence clearSamplingData();
+
+} // namespace MemorySequences

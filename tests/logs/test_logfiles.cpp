@@ -1,0 +1,305 @@
+// Log files on disk: the round trip, saves that fail half way or cannot
+// start (the old file stays, the reason is given), files that must not be
+// read (pipes, devices, binary files, files past the memo's budget), the
+// dialogs' filters in Qt's form, and the printout's pages.
+#include "logs/logfiles.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(unreadable)");
+}
+
+void putFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size());
+}
+
+// A memo as a download leaves it: the pump's lines with two blanks each.
+CaptureMemo downloaded(int records) {
+    CaptureMemo m;
+    m.writeAt(1, QStringLiteral("LogType,Date/Time,Battery,Temp,BP,DP,Elapsed,Flow,Volume,STP "
+                                "Volume  \r\n"));
+    for (int i = 1; i <= records; ++i)
+        m.writeAt(i + 1, QStringLiteral("Run Update,12/06/2026 14:05,085,072,29.92,05.02,%1,"
+                                        "002000,0012.345,00012.345  \r\n")
+                             .arg(i, 5, 10, QLatin1Char('0')));
+    m.writeAt(records + 2, QStringLiteral("Done ok  \r\n"));
+    return m;
+}
+
+// Makes a folder refuse new files; root ignores file modes, so the folder is
+// made immutable instead.
+void setReadOnly(const QString& folder, bool on) {
+    if (geteuid() == 0)
+        QProcess::execute(QStringLiteral("chattr"), {QLatin1String(on ? "+i" : "-i"), folder});
+    else
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner |
+                                          (on ? QFile::Permissions() : QFile::WriteOwner));
+}
+
+// The patterns Qt's file dialog reads from a filter (its own expression).
+QStringList qtPatterns(const QString& filter) {
+    static const QRegularExpression re(
+        QStringLiteral("^(.*)\\(([a-zA-Z0-9_.,*? +;#\\-\\[\\]@\\{\\}/!<>\\$%&=^~:\\|]*)\\)$"));
+    const auto m = re.match(filter);
+    return m.hasMatch() ? m.captured(2).split(QLatin1Char(' '), Qt::SkipEmptyParts)
+                        : QStringList{QStringLiteral("(none)")};
+}
+
+} // namespace
+
+class TestLogFiles : public QObject {
+    Q_OBJECT
+private slots:
+    void roundTrip();
+    void saveFails_data();
+    void saveFails();
+    void loadRefused_data();
+    void loadRefused();
+    void loadPastBudget();
+    void filters_data();
+    void filters();
+    void pages_data();
+    void pages();
+};
+
+// Saved, the file holds each line and CR LF, byte for byte; opened again it
+// gives the same memo, and saved again the same bytes.
+void TestLogFiles::roundTrip() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("logs.csv"));
+    const CaptureMemo m = downloaded(999);
+    const LogFiles::Result saved = LogFiles::save(m, path);
+    QVERIFY2(saved.ok && saved.message.isEmpty(), qPrintable(saved.message));
+    const QByteArray bytes = readAll(path);
+    QVERIFY(bytes.startsWith("LogType,Date/Time,") &&
+            bytes.endsWith("00999,002000,0012.345,"
+                           "00012.345  \r\nDone ok  \r\n"));
+    QCOMPARE(bytes.count("  \r\n"), 1001);
+    QCOMPARE(bytes, m.toFileBytes());
+
+    CaptureMemo again;
+    again.writeAt(3000, QStringLiteral("older text"));
+    const LogFiles::Result loaded = LogFiles::load(again, path);
+    QVERIFY2(loaded.ok && loaded.message.isEmpty(), qPrintable(loaded.message));
+    QCOMPARE(again.lines(), m.lines());
+    const QString copy = dir.filePath(QStringLiteral("copy.tlx"));
+    QVERIFY(LogFiles::save(again, copy).ok);
+    QCOMPARE(readAll(copy), bytes);
+}
+
+// An earlier log file stands at the path; the save fails before or while
+// writing. The earlier file is untouched and the message says why.
+void TestLogFiles::saveFails_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("read-only folder") << "read-only"
+                                      << "";
+    QTest::newRow("disk full half way") << "full"
+                                        << "File too large";
+    // Small enough to wait in the file's buffer until the save completes.
+    QTest::newRow("disk full at the end") << "full-small"
+                                          << "File too large";
+    QTest::newRow("a folder under the name") << "folder"
+                                             << "not a regular file";
+    QTest::newRow("a pipe under the name") << "fifo"
+                                           << "not a regular file";
+}
+
+void TestLogFiles::saveFails() {
+    QFETCH(QString, how);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("logs"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString path = folder + QStringLiteral("/pump.csv");
+    const QByteArray old = downloaded(3).toFileBytes();
+    if (how == QLatin1String("folder"))
+        QVERIFY(QDir().mkpath(path));
+    else if (how == QLatin1String("fifo"))
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else
+        putFile(path, old);
+
+    const auto restore = qScopeGuard([&] { setReadOnly(folder, false); });
+    if (how == QLatin1String("read-only"))
+        setReadOnly(folder, true);
+    // A full disk, as the kernel reports a file size limit: writes past
+    // the limit fail, with the signal that would end the process ignored.
+    rlimit before{};
+    ::getrlimit(RLIMIT_FSIZE, &before);
+    const auto unlimit = qScopeGuard([&] {
+        ::setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, SIG_DFL);
+    });
+    if (how.startsWith(QLatin1String("full"))) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = before;
+        small.rlim_cur = how == QLatin1String("full") ? 4096 : 64;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    }
+
+    const LogFiles::Result r =
+        LogFiles::save(downloaded(how == QLatin1String("full-small") ? 2 : 999), path);
+    QVERIFY(!r.ok);
+    QVERIFY2(r.message.startsWith("The log file " + path + " could not be saved: "),
+             qPrintable(r.message));
+    QVERIFY2(r.message.contains(reason), qPrintable(r.message));
+    const QString why = r.message.section(QStringLiteral(": "), -1);
+    QVERIFY2(!why.isEmpty() && !why.contains(QLatin1String("Unknown")), qPrintable(why));
+    if (how == QLatin1String("read-only") || how.startsWith(QLatin1String("full")))
+        QCOMPARE(readAll(path), old);
+    // No temporary file is left behind either.
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                    QDir::NoDotAndDotDot),
+             QStringList{"pump.csv"});
+}
+
+// Files that are not log files: nothing is read, the memo keeps its text,
+// and the message says which it was. A pipe with no writer must not hang.
+void TestLogFiles::loadRefused_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << "missing"
+                             << "No such file or directory";
+    QTest::newRow("pipe without a writer") << "fifo"
+                                           << "it is not a regular file";
+    QTest::newRow("device") << "/dev/zero"
+                            << "it is not a regular file";
+    QTest::newRow("folder") << "folder"
+                            << "it is not a regular file";
+    QTest::newRow("binary") << "binary"
+                            << "it is not a text file";
+    QTest::newRow("UTF-16 text") << "utf16"
+                                 << "it is not a text file";
+    QTest::newRow("control characters") << "control"
+                                        << "it is not a text file";
+}
+
+void TestLogFiles::loadRefused() {
+    QFETCH(QString, how);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("pump.tlx"));
+    if (how.startsWith('/'))
+        path = how;
+    else if (how == QLatin1String("fifo"))
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (how == QLatin1String("folder"))
+        QVERIFY(QDir().mkpath(path));
+    else if (how == QLatin1String("binary"))
+        putFile(path, QByteArray("Run Update,\0\x01\x02", 14) + QByteArray(200, 'x'));
+    else if (how == QLatin1String("utf16"))
+        putFile(path, QByteArray("\xff\xfeL\0o\0g\0\r\0\n\0", 12));
+    else if (how == QLatin1String("control"))
+        putFile(path, QByteArray(10, 'x') + QByteArray(10, '\x05') + "\r\n");
+
+    CaptureMemo m = downloaded(2);
+    const QStringList before = m.lines();
+    const LogFiles::Result r = LogFiles::load(m, path);
+    QVERIFY(!r.ok);
+    QCOMPARE(r.message, "The log file " + path + " could not be opened: " + reason);
+    QCOMPARE(m.lines(), before);
+}
+
+// A file larger than the memo holds: what fits is loaded (whole lines only,
+// from the front) and the message says so; at most the budget is read.
+void TestLogFiles::loadPastBudget() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("huge.tlx"));
+    const QByteArray line = QByteArray(98, 'r') + "\r\n";
+    const int lines = int((CaptureMemo::kMaxChars + 4 * 1024 * 1024) / line.size());
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        for (int i = 0; i < lines; ++i)
+            f.write(line);
+    }
+    CaptureMemo m;
+    const LogFiles::Result r = LogFiles::load(m, path);
+    QVERIFY(r.ok);
+    const int fitted = int(CaptureMemo::kMaxChars / (98 + CaptureMemo::kLineCost));
+    QCOMPARE(m.lineCount(), fitted);
+    QCOMPARE(m.lines().last(), QString(98, 'r'));
+    QCOMPARE(r.message, QStringLiteral("The log file %1 is larger than the 16 MiB the screen "
+                                       "holds: only its first %2 lines were loaded")
+                            .arg(path)
+                            .arg(fitted));
+}
+
+// The dialogs' "|"-separated pairs in Qt's form: the descriptions' text kept,
+// the patterns where Qt reads them, the second filter chosen.
+void TestLogFiles::filters_data() {
+    QTest::addColumn<QString>("pairs");
+    QTest::addColumn<QStringList>("filters");
+    QTest::addColumn<QString>("patterns"); // per filter, joined by "/"
+    QTest::addColumn<QString>("selected");
+    QTest::newRow("Save Logs") << LogFiles::kSaveFilters
+                               << QStringList{"ALL Files (*.*)", "Kst Log Files (*.csv )"}
+                               << "*.*/*.csv"
+                               << "Kst Log Files (*.csv )";
+    QTest::newRow("Open Log") << LogFiles::kOpenFilters
+                              << QStringList{"ALL Files (*.*)", "Kst Log Files (*.tlx )"}
+                              << "*.*/*.tlx"
+                              << "Kst Log Files (*.tlx )";
+    QTest::newRow("description without patterns, several patterns")
+        << "Logs|*.csv;*.tlx|Text (*.txt)|*.log"
+        << QStringList{"Logs (*.csv *.tlx)", "Text (*.txt) (*.log)"} << "*.csv *.tlx/*.log"
+        << "Text (*.txt) (*.log)";
+    QTest::newRow("one filter is the one chosen")
+        << "Kst (*.csv)|*.csv|" << QStringList{"Kst (*.csv)"} << "*.csv"
+        << "Kst (*.csv)";
+    QTest::newRow("nothing") << " | " << QStringList{} << ""
+                             << "";
+}
+
+void TestLogFiles::filters() {
+    QFETCH(QString, pairs);
+    const LogFiles::DialogFilters f = LogFiles::qtFilters(pairs);
+    QTEST(f.filters, "filters");
+    QStringList patterns;
+    for (const QString& filter : f.filters)
+        patterns << qtPatterns(filter).join(' ');
+    QTEST(patterns.join('/'), "patterns");
+    QTEST(f.selected, "selected");
+}
+
+// Pages as "copy:first+count", joined by blanks.
+void TestLogFiles::pages_data() {
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("copies");
+    QTest::addColumn<QString>("pages");
+    QTest::newRow("130 lines: three pages") << 130 << 1 << "0:0+60 0:60+60 0:120+10";
+    QTest::newRow("two copies: six pages")
+        << 130 << 2 << "0:0+60 0:60+60 0:120+10 1:0+60 1:60+60 1:120+10";
+    QTest::newRow("a full last page: no blank sheet") << 120 << 1 << "0:0+60 0:60+60";
+    QTest::newRow("one line over") << 61 << 1 << "0:0+60 0:60+1";
+    QTest::newRow("each copy on a page of its own") << 1 << 3 << "0:0+1 1:0+1 2:0+1";
+    QTest::newRow("no copies asked: one") << 5 << 0 << "0:0+5";
+    QTest::newRow("nothing to print") << 0 << 2 << "";
+}
+
+void TestLogFiles::pages() {
+    QFETCH(int, lines);
+    QFETCH(int, copies);
+    QStringList got;
+    for (const LogPrint::Page& p : LogPrint::pages(lines, copies))
+        got << QStringLiteral("%1:%2+%3").arg(p.copy).arg(p.first).arg(p.count);
+    QTEST(got.join(' '), "pages");
+}
+
+QTEST_GUILESS_MAIN(TestLogFiles)
+#include "test_logfiles.moc"

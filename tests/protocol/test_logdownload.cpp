@@ -1,0 +1,469 @@
+// "Read Logs From KST" through a PumpSession: the steps as data and in the
+// order they happen, the simulated pump's printout of 0, 1 and 999 records,
+// a stale count either way, a second download, and the endings that are not
+// "Done ok" (a silent pump, a lost port, a stop by hand). In every case what
+// was captured stays: the memo holds each line received after "PRI" and the
+// table one row per record.
+#include "link/fakeseriallink.h"
+#include "protocol/logdownload.h"
+#include "protocol/memorysequences.h"
+#include "protocol/pumpsession.h"
+#include "sim/simseriallink.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+// What the window would show, applied in order as the window applies it: a
+// progress bar ignores a value outside its range, as QProgressBar does.
+struct Screen {
+    QMap<QString, bool> enabled, visible;
+    QMap<QString, QString> text;
+    int barMax = 100, bar = 0, barPeak = 0;
+    bool hourglass = false;
+    QStringList messages, events;
+
+    void apply(const UiChanges& c) {
+        for (auto it = c.enabled.cbegin(); it != c.enabled.cend(); ++it)
+            enabled[it.key()] = it.value();
+        for (auto it = c.visible.cbegin(); it != c.visible.cend(); ++it)
+            visible[it.key()] = it.value();
+        for (auto it = c.text.cbegin(); it != c.text.cend(); ++it)
+            text[it.key()] = it.value();
+        if (c.barMaxima.contains("PBar1"))
+            barMax = c.barMaxima["PBar1"];
+        if (c.bars.contains("PBar1") && c.bars["PBar1"] >= 0 && c.bars["PBar1"] <= barMax)
+            bar = c.bars["PBar1"];
+        barPeak = std::max(barPeak, bar);
+    }
+};
+
+// A session on a port, a download on the session, and the screen they drive.
+template <typename Link> struct Rig {
+    AppState state;
+    SystemWaitClock clock;
+    Link link;
+    PumpSession session{state, link, clock};
+    LogDownload download{session};
+    Screen screen;
+    QStringList afterPri; // every line the pump sent after its "PRI" line
+    bool sawPri = false;
+
+    template <typename... A> explicit Rig(A&&... a) : link(std::forward<A>(a)...) {
+        QObject::connect(&session, &PumpSession::changed,
+                         [this](const UiChanges& c) { screen.apply(c); });
+        QObject::connect(&download, &LogDownload::changed,
+                         [this](const UiChanges& c) { screen.apply(c); });
+        QObject::connect(&session, &PumpSession::cursorBusy,
+                         [this](bool on) { screen.hourglass = on; });
+        QObject::connect(&download, &LogDownload::messageRequested,
+                         [this](const QString& t) { screen.messages << t; });
+        QObject::connect(&session, &PumpSession::lineHandled, [this](const LineResult& r) {
+            if (sawPri)
+                afterPri << r.line;
+            sawPri = sawPri || r.line.startsWith("PRI");
+        });
+        session.selectPort(0);
+    }
+
+    // The memo lines without their two blanks.
+    QStringList memo() {
+        QStringList out;
+        for (QString l : session.memo().lines()) {
+            if (l.endsWith("  "))
+                l.chop(2);
+            out << l;
+        }
+        return out;
+    }
+    int recordLines() const {
+        int n = 0;
+        for (const QString& l : afterPri)
+            n += !l.startsWith("LogType,") && l != "Done ok" && !l.isEmpty();
+        return n;
+    }
+    // Back to idle: Print and Save usable, every pump-writing control too,
+    // polling on, the hourglass gone.
+    void verifyIdle() {
+        QVERIFY(!download.running() && !session.busy() && session.polling());
+        QVERIFY(!screen.hourglass);
+        for (const char* name : {"CommandButton8", "CommandButton9", "CommandButton7",
+                                 "CommandButton14", "CommandButton29"})
+            QVERIFY2(screen.enabled.value(name, true), name);
+        QVERIFY(!screen.visible.value("Label3_29"));
+        QVERIFY(!state.CaptureMode);
+    }
+};
+
+SimPump::Options pumpHolding(int records, SimPump::Faults faults = {}) {
+    SimPump::Options o;
+    o.records = records;
+    o.faults = faults;
+    return o;
+}
+
+// The pump's count as the status report gives it, as a download finds it.
+template <typename R> void poll(R& rig) {
+    rig.session.refreshPumpData();
+    QTRY_VERIFY(!rig.state.serialNumber.isEmpty());
+}
+
+} // namespace
+
+class TestLogDownload : public QObject {
+    Q_OBJECT
+private slots:
+    void stepsAsData();
+    void startInOrder();
+    void refused();
+    void simulatedPump_data();
+    void simulatedPump();
+    void secondDownloadReplaces();
+    void staleCountGrowsBar();
+    void stoppedByHand();
+    void clearing();
+    void memorySequences();
+};
+
+void TestLogDownload::stepsAsData() {
+    using K = DownloadStep::Kind;
+    QList<K> kinds;
+    for (const DownloadStep& s : LogDownload::startSteps(999))
+        kinds << s.kind;
+    QCOMPARE(kinds,
+             (QList<K>{K::PollingOff, K::Busy, K::Ui, K::Ui, K::ClearTable, K::Ui, K::BusyCursor,
+                       K::Ui, K::SizeTable, K::Format, K::Format, K::EofDetection, K::Write}));
+    const QList<DownloadStep> start = LogDownload::startSteps(999);
+    QCOMPARE(start[2].ui.enabled,
+             (QMap<QString, bool>{{"CommandButton9", false}, {"CommandButton8", false}}));
+    QCOMPARE(start[3].ui.visible, (QMap<QString, bool>{{"Frame6", true}}));
+    QCOMPARE(start[5].ui.barMaxima["PBar1"], 1001);
+    QCOMPARE(start[7].ui.bars["PBar1"], 0);
+    QCOMPARE(start[7].ui.visible["Label3_29"], true);
+    QCOMPARE(start[8].value, 1000);
+    QCOMPARE(start[9].text, QStringLiteral("< Log Number | Log Type | Date/Time | Battery "
+                                           "|Temperature |   BP  |   DP   | Elapsed Mins "
+                                           "|Flow Rate |   Volume  |  STP Volume "));
+    QVERIFY(start[10].text.startsWith(";Log Number |1 |2 |3 |") &&
+            start[10].text.endsWith("|998 |999 |"));
+    QCOMPARE(start[12].text, QStringLiteral("PRINTLOG\r"));
+    QCOMPARE(LogDownload::startSteps(0)[10].text, QStringLiteral(";Log Number |"));
+    QCOMPARE(LogDownload::startSteps(0)[5].ui.barMaxima["PBar1"], 2);
+
+    // PRINTLOGDONE, and the same ending for a download that did not finish.
+    kinds.clear();
+    const QList<DownloadStep> done = LogDownload::endSteps(LogDownload::Outcome::Completed, 7, {});
+    for (const DownloadStep& s : done)
+        kinds << s.kind;
+    QCOMPARE(kinds,
+             (QList<K>{K::Ui, K::NormalCursor, K::Ui, K::Busy, K::PollingOn, K::Ui, K::Message}));
+    QCOMPARE(done[0].ui.bars["PBar1"], 7);
+    QCOMPARE(done[2].ui.enabled,
+             (QMap<QString, bool>{{"CommandButton9", true}, {"CommandButton8", true}}));
+    QCOMPARE(done[5].ui.visible, (QMap<QString, bool>{{"Label3_29", false}}));
+    QCOMPARE(done[6].text, QStringLiteral("Reading Logs is completed"));
+    const QList<DownloadStep> stopped =
+        LogDownload::endSteps(LogDownload::Outcome::Silent, 7, QStringLiteral("why"));
+    QCOMPARE(stopped.first().kind, K::CaptureOff);
+    QCOMPARE(stopped.mid(1), (done.mid(1, 5) << DownloadStep{K::Message, "why", 0, {}}));
+
+    QCOMPARE(LogDownload::stoppedMessage(LogDownload::Outcome::Silent, 312, 999, 10000),
+             QStringLiteral("Reading logs stopped: the pump sent nothing for 10 seconds (312 of "
+                            "999 records read)"));
+    QCOMPARE(LogDownload::stoppedMessage(LogDownload::Outcome::PortLost, 0, 5, 10000),
+             QStringLiteral("Reading logs stopped: the serial port went away (unplugged?) (0 of "
+                            "5 records read)"));
+    QCOMPARE(LogDownload::stoppedMessage(LogDownload::Outcome::Stopped, 1002, 999, 10000),
+             QStringLiteral("Reading logs stopped: stopped by hand (1002 of 999 records read)"));
+
+    kinds.clear();
+    const QList<DownloadStep> clear = LogDownload::clearPcScreenSteps(40);
+    for (const DownloadStep& s : clear)
+        kinds << s.kind;
+    QCOMPARE(kinds, (QList<K>{K::Ui, K::ClearRecords, K::ClearMemo, K::Ui, K::PollingOn}));
+    QCOMPARE(clear[0].ui.barMaxima["PBar1"], 50);
+    QCOMPARE(clear[3].ui.enabled["CommandButton8"], false);
+}
+
+// The start as it happens: polling stops and the other pump commands are
+// locked before "PRINTLOG" goes out, which is the last thing written.
+void TestLogDownload::startInOrder() {
+    Rig<FakeSerialLink> rig;
+    rig.state.SavedLogCount = 2;
+    QStringList order;
+    QObject::connect(&rig.session, &PumpSession::busyChanged, [&](bool on) {
+        order << QStringLiteral("busy %1 timer %2").arg(on).arg(rig.session.timer1().isActive());
+    });
+    rig.session.resumePolling();
+    QVERIFY(rig.session.timer1().isActive());
+    const qsizetype writesBefore = rig.link.events.size();
+    QVERIFY(rig.download.start());
+    QCOMPARE(order, QStringList{"busy 1 timer 0"});
+    QCOMPARE(rig.link.events.size(), writesBefore + 1);
+    QCOMPARE(rig.link.events.last().data, QByteArray("PRINTLOG\r"));
+    QVERIFY(rig.link.eofEnabled());
+    QVERIFY(rig.screen.hourglass && rig.session.busy() && !rig.session.polling());
+    for (const char* name :
+         {"CommandButton7", "CommandButton8", "CommandButton9", "CommandButton14",
+          "CommandButton25", "CommandButton4", "CommandButton29", "Option7_1"})
+        QVERIFY2(!rig.screen.enabled.value(name, true), name);
+    QVERIFY(rig.screen.visible["Frame6"] && rig.screen.visible["PBar1"] &&
+            rig.screen.visible["Label3_29"]);
+    QCOMPARE(rig.screen.barMax, 4);
+    QCOMPARE(rig.download.table().rowCount(), 2);
+    QCOMPARE(rig.download.recordsExpected(), 2);
+
+    // Nothing else gets to the pump meanwhile.
+    QVERIFY(!rig.download.start());
+    QVERIFY(!rig.session.sendNow({"LOG_INIT\r"}));
+    QVERIFY(!rig.session.run(MemorySequences::eraseLogs()));
+    rig.session.pollTick();
+    QCOMPARE(rig.link.events.size(), writesBefore + 1);
+
+    rig.link.receive("PRINTING 002 LOGS\r\nLogType,Date\r\nPower On,12/06/2026 14:05\r\n"
+                     "Power Off,12/06/2026 15:05\r\nDone ok\r\n");
+    QCOMPARE(rig.screen.messages, QStringList{"Reading Logs is completed"});
+    QCOMPARE(rig.screen.bar, 4);
+    QCOMPARE(rig.download.recordsRead(), 2);
+    QCOMPARE(rig.download.table().index(1, 0).data().toString(), QStringLiteral("Power Off"));
+    QCOMPARE(rig.screen.text["Label3_29"], QStringLiteral("Reading Log Number : 4"));
+    rig.verifyIdle();
+    QVERIFY(rig.session.timer1().isActive());
+    // "Done ok" closes the download once: a second one is not even captured.
+    rig.link.receive("Done ok\r\n");
+    QCOMPARE(rig.screen.messages.size(), 1);
+}
+
+// No download without an open port (the session says why), nor while a
+// sequence runs.
+void TestLogDownload::refused() {
+    Rig<FakeSerialLink> rig;
+    rig.link.close();
+    QSignalSpy notices(&rig.session, &PumpSession::notice);
+    QVERIFY(!rig.download.start());
+    QCOMPARE(notices.size(), 1);
+    QVERIFY(notices[0][0].toString().startsWith("Com1 is not open"));
+    QVERIFY(!rig.session.busy() && rig.screen.messages.isEmpty());
+
+    rig.session.selectPort(0);
+    Sequence pause;
+    pause << Step::wait(5);
+    QVERIFY(rig.session.run(pause));
+    QVERIFY(!rig.download.start());
+    QCOMPARE(rig.link.written(), QByteArray());
+    rig.session.stopSequence();
+}
+
+// The simulated pump prints its history; `records` held, the status report
+// claiming `skew` more (or fewer), and a fault half way.
+void TestLogDownload::simulatedPump_data() {
+    QTest::addColumn<int>("records");
+    QTest::addColumn<int>("skew");
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("ending"); // the message, "" when completed
+    QTest::newRow("no records") << 0 << 0 << ""
+                                << "";
+    QTest::newRow("one record") << 1 << 0 << ""
+                                << "";
+    QTest::newRow("999 records") << 999 << 0 << ""
+                                 << "";
+    QTest::newRow("stale count: more records than counted") << 40 << -25 << ""
+                                                            << "";
+    QTest::newRow("stale count: fewer records than counted") << 40 << 17 << ""
+                                                             << "";
+    QTest::newRow("silent half way")
+        << 300 << 0 << "silent"
+        << "Reading logs stopped: the pump sent nothing for 0.2 seconds (150 of 300 records read)";
+    QTest::newRow("silent from the start")
+        << 300 << 0 << "mute"
+        << "Reading logs stopped: the pump sent nothing for 0.2 seconds (0 of 300 records read)";
+    QTest::newRow("unplugged half way")
+        << 300 << 0 << "unplug"
+        << "Reading logs stopped: the serial port went away (unplugged?) (150 of 300 records read)";
+}
+
+void TestLogDownload::simulatedPump() {
+    QFETCH(int, records);
+    QFETCH(int, skew);
+    QFETCH(QString, fault);
+    QFETCH(QString, ending);
+    SimPump::Faults faults;
+    faults.logCountSkew = skew;
+    // After the status and setup reports: "PRINTING", the titles, 150 records.
+    if (fault == QLatin1String("silent"))
+        faults.silentAfterLines = 2 + 2 + 150;
+    if (fault == QLatin1String("mute"))
+        faults.ignoreCommands << "PRINTLOG";
+    if (fault == QLatin1String("unplug"))
+        faults.disconnectAfterRecords = 150;
+    Rig<SimSerialLink> rig(pumpHolding(records, faults));
+    rig.link.setPacing(false);
+    rig.download.setSilenceTimeout(fault.isEmpty() ? 60000 : 200);
+    poll(rig);
+    QCOMPARE(rig.state.SavedLogCount, records + skew);
+
+    QSignalSpy finished(&rig.download, &LogDownload::finished);
+    QSignalSpy resets(&rig.download.table(), &QAbstractItemModel::modelReset);
+    QVERIFY(rig.download.start());
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.download.running(), 30000);
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(resets.size(), 2); // cleared and sized at the start, never per line
+    QCOMPARE(rig.screen.messages,
+             QStringList{ending.isEmpty() ? QStringLiteral("Reading Logs is completed") : ending});
+    rig.verifyIdle();
+
+    // Nothing captured is lost: the memo holds every line after "PRI", the
+    // table a row for every record, in order.
+    QCOMPARE(rig.memo(), rig.afterPri);
+    const int read = rig.recordLines();
+    QCOMPARE(rig.download.recordsRead(), read);
+    QCOMPARE(read, fault.isEmpty() ? records : fault == "mute" ? 0 : 150);
+    const LogTableModel& table = rig.download.table();
+    QCOMPARE(table.rowCount(), std::max(records + skew, read));
+    for (int k = 1; k <= read; ++k) {
+        const QString line = rig.afterPri[k];
+        QVERIFY2(line.startsWith(table.index(k - 1, 0).data().toString().trimmed()) &&
+                     line.mid(line.indexOf(',') + 1, 16) ==
+                         table.index(k - 1, 1).data().toString().left(16),
+                 qPrintable(line));
+        QCOMPARE(table.headerData(k - 1, Qt::Vertical).toString(), QString::number(k) + ' ');
+    }
+    // The bar reaches its end on "Done ok" only, its maximum grown with the table.
+    QCOMPARE(rig.screen.barMax, std::max(records + skew, read) + 2);
+    QCOMPARE(rig.screen.bar, ending.isEmpty() ? rig.screen.barMax : fault == "mute" ? 0 : read + 1);
+    QVERIFY(rig.screen.barPeak <= rig.screen.barMax);
+    // The pump is asked for its reports again.
+    int requests = 0;
+    QObject::connect(&rig.session, &PumpSession::traced, [&](char d, const QByteArray& b) {
+        requests += d == 'T' && b.startsWith("R99");
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(requests > 0, 10000);
+}
+
+// A second download replaces the first in the table and in the memo, also
+// when it is shorter: none of the first one's lines stay behind it.
+void TestLogDownload::secondDownloadReplaces() {
+    Rig<SimSerialLink> rig(pumpHolding(999));
+    rig.link.setPacing(false);
+    poll(rig);
+    QVERIFY(rig.download.start());
+    QTRY_VERIFY(!rig.download.running());
+    QCOMPARE(rig.session.memo().lineCount(), 1001);
+    QSignalSpy replaced(&rig.download, &LogDownload::memoReplaced);
+
+    QVERIFY(rig.session.run(MemorySequences::eraseLogs()));
+    QTRY_COMPARE(rig.link.pump().records().size(), 0);
+    poll(rig);
+    QTRY_COMPARE(rig.state.SavedLogCount, 0);
+    rig.afterPri.clear();
+    rig.sawPri = false;
+    QVERIFY(rig.download.start());
+    QTRY_VERIFY(!rig.download.running());
+    QCOMPARE(rig.memo(), rig.afterPri);
+    QCOMPARE(rig.memo().size(), 2); // the titles and "Done ok"
+    QCOMPARE(replaced.size(), 1);
+    QCOMPARE(rig.download.table().rowCount(), 0);
+    QCOMPARE(rig.download.recordsRead(), 0);
+    QCOMPARE(rig.screen.messages.size(), 2);
+    rig.verifyIdle();
+}
+
+// More records than the count: each gets its row; the bar's maximum grows
+// first, so no value is ever past it.
+void TestLogDownload::staleCountGrowsBar() {
+    Rig<FakeSerialLink> rig;
+    rig.state.SavedLogCount = 1;
+    QVERIFY(rig.download.start());
+    QList<int> maxima;
+    QObject::connect(&rig.download, &LogDownload::changed, [&](const UiChanges& c) {
+        if (c.barMaxima.contains("PBar1"))
+            maxima << c.barMaxima["PBar1"];
+    });
+    rig.link.receive("PRI\rLogType,\r");
+    for (int i = 0; i < 3; ++i)
+        rig.link.receive("Power On,12/06/2026 14:05\r");
+    rig.link.receive("garbage\rDone ok\r");
+    QCOMPARE(maxima, (QList<int>{4, 5}));
+    // The line that is no record goes past it: the bar stays at its end.
+    QCOMPARE(rig.screen.barMax, 5);
+    QCOMPARE(rig.screen.bar, 5);
+    QVERIFY(rig.screen.barPeak <= 5);
+    QCOMPARE(rig.download.table().rowCount(), 3);
+    QCOMPARE(rig.download.recordsRead(), 3);
+}
+
+// Stopped by hand in the middle: what came stays, the pump's further lines
+// are not captured, the session is free again.
+void TestLogDownload::stoppedByHand() {
+    Rig<FakeSerialLink> rig;
+    rig.state.SavedLogCount = 999;
+    QVERIFY(rig.download.start());
+    rig.link.receive("PRINTING 999 LOGS\rLogType,\r");
+    for (int i = 0; i < 312; ++i)
+        rig.link.receive("Change Rate,12/06/2026 14:05,002000\r");
+    rig.link.receive("Change Rate,12/06/20");
+    rig.download.stop();
+    QCOMPARE(rig.screen.messages,
+             QStringList{"Reading logs stopped: stopped by hand (312 of 999 records read)"});
+    rig.verifyIdle();
+    rig.link.receive("26 14:05,002000\rPower On,12/06/2026 14:05\rDone ok\r");
+    QCOMPARE(rig.session.memo().lineCount(), 313);
+    QCOMPARE(rig.download.recordsRead(), 312);
+    QCOMPARE(rig.screen.messages.size(), 1);
+    rig.download.stop(); // nothing to stop
+    QCOMPARE(rig.screen.messages.size(), 1);
+}
+
+// "Clear Screen" empties the memo only; "Clear PC Screen" the table and the
+// memo, Print and Save off, polling on, and a running download ends first.
+void TestLogDownload::clearing() {
+    Rig<FakeSerialLink> rig;
+    rig.state.SavedLogCount = 2;
+    QVERIFY(rig.download.start());
+    rig.link.receive("PRI\rLogType,\rPower On,12/06/2026 14:05\rDone ok\r");
+    QSignalSpy replaced(&rig.download, &LogDownload::memoReplaced);
+    rig.download.clearScreen();
+    QCOMPARE(rig.session.memo().lineCount(), 0);
+    QCOMPARE(rig.download.table().index(0, 0).data().toString(), QStringLiteral("Power On"));
+    QVERIFY(rig.screen.enabled["CommandButton8"]);
+
+    QVERIFY(rig.download.start());
+    rig.link.receive("PRI\rLogType,\rPower On,12/06/2026 14:05\r");
+    rig.session.stopPolling();
+    rig.download.clearPcScreen();
+    QVERIFY(!rig.download.running() && rig.screen.messages.last().contains("stopped by hand"));
+    QCOMPARE(rig.session.memo().lineCount(), 0);
+    QCOMPARE(rig.download.table().rowCount(), 2);
+    QCOMPARE(rig.download.table().index(0, 0).data().toString(), QString());
+    QCOMPARE(rig.download.table().headerData(0, Qt::Vertical).toString(), QStringLiteral("1 "));
+    QVERIFY(!rig.screen.enabled["CommandButton8"] && !rig.screen.enabled["CommandButton9"]);
+    QCOMPARE(rig.screen.barMax, rig.state.CaptureCount + 10);
+    QVERIFY(rig.session.polling());
+    QCOMPARE(replaced.size(), 3);
+}
+
+// Erasing: exactly the command, and "Program Pump" locked before "CLEAR_ALL".
+void TestLogDownload::memorySequences() {
+    QCOMPARE(MemorySequences::eraseLogs().writes(), QStringList{"LOG_INIT\r"});
+    const Sequence clear = MemorySequences::clearSamplingData();
+    QCOMPARE(clear.writes(), QStringList{"CLEAR_ALL\r"});
+    QCOMPARE(clear.steps.first().kind, Step::Kind::Ui);
+    QCOMPARE(clear.steps.first().ui.enabled, (QMap<QString, bool>{{"CommandButton29", false}}));
+    QVERIFY(!clear.holdsPolling && !MemorySequences::eraseLogs().holdsPolling);
+
+    Rig<FakeSerialLink> rig;
+    bool lockedWhenWritten = false;
+    QObject::connect(&rig.session, &PumpSession::traced, [&](char d, const QByteArray& b) {
+        if (d == 'T' && b == "CLEAR_ALL\r")
+            lockedWhenWritten = !rig.screen.enabled.value("CommandButton29", true);
+    });
+    QVERIFY(rig.session.run(clear));
+    QVERIFY(lockedWhenWritten && !rig.screen.enabled["CommandButton29"]);
+    QVERIFY(rig.session.run(MemorySequences::eraseLogs()));
+    QCOMPARE(rig.link.written(), QByteArray("CLEAR_ALL\rLOG_INIT\r"));
+    QVERIFY(!rig.screen.enabled["CommandButton29"]); // until the setup report says otherwise
+}
+
+QTEST_GUILESS_MAIN(TestLogDownload)
+#include "test_logdownload.moc"
