@@ -130,7 +130,7 @@ void LiveSession::awaitReports(Reports ready) {
     m_ready = std::move(ready);
     m_firstStatus.reset();
     m_firstSetup.reset();
-    m_reportBound.start(kReportBoundMs);
+    m_reportBound.start(reportBoundMs);
     startPolling();
 }
 

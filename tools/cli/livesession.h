@@ -60,7 +60,7 @@ public:
     // Polls until the first status report and the first setup report have
     // been handled (each as LineResult, as `corvane-cli decode` prints them),
     // then calls `ready` once. No status report by the poll's missing-pump
-    // check, or not both within kReportBoundMs: "No Pump Found" (or what is
+    // check, or not both within reportBoundMs: "No Pump Found" (or what is
     // missing) on standard error and the run ends with kExitNoPump.
     void awaitReports(Reports ready);
 
@@ -81,6 +81,8 @@ public:
     // ("No Pump Found"); by default the run ends with kExitNoPump.
     std::function<void(int signalNumber)> onInterrupt;
     std::function<void()> onNoPump;
+    // The bound of awaitReports (tests shorten it).
+    int reportBoundMs = kReportBoundMs;
 
     // Ends the run with `code`: polling and any sequence stop, writes already
     // made may still reach the device (for kDrainBoundMs at most), then exec()
