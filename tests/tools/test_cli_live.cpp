@@ -17,6 +17,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <poll.h>
 #include <pty.h>
@@ -188,6 +189,7 @@ private slots:
     void noPump_data();
     void noPump();
     void silentPump();
+    void unpluggedDuringWatch();
     void ports();
 };
 
@@ -506,6 +508,23 @@ void TestCliLive::silentPump() {
     QVERIFY(waiting.waitForFinished(30000));
     QCOMPARE(waiting.exitCode(), 128 + SIGTERM);
     QVERIFY(!(err + waiting.readAllStandardError()).contains("No Pump Found"));
+}
+
+// The pump's terminal goes away under --watch (the adapter pulled): the
+// status bar's "device lost", then the window's check of the poll finds no
+// pump and the watch ends with 3 instead of waiting for ever.
+void TestCliLive::unpluggedDuringWatch() {
+    auto sim = std::make_unique<PumpSim>();
+    QVERIFY(sim->start(m_dir.path(), {}));
+    QProcess watch;
+    watch.start(CORVANE_CLI_PATH, {"status", "--watch", "--port", sim->link});
+    QByteArray out;
+    QTRY_VERIFY_WITH_TIMEOUT((out += watch.readAllStandardOutput()).count('\n') >= 2, 30000);
+    sim.reset();
+    QVERIFY(watch.waitForFinished(60000));
+    QCOMPARE(watch.exitCode(), 3);
+    const QByteArray err = watch.readAllStandardError();
+    QVERIFY2(err.contains(": device lost\n") && err.endsWith("No Pump Found\n"), err.constData());
 }
 
 // Com1..Com4 as mapped, then the system's other serial devices; each opened

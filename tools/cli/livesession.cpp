@@ -16,8 +16,11 @@ LiveSession::LiveSession(const PumpChoice& pump, Output& out, QObject* parent)
     if (pump.demo) {
         m_ownedLink = std::make_unique<SimSerialLink>();
     } else {
-        auto real = std::make_unique<QtSerialLink>(
-            pump.settingsPath.isEmpty() ? windowSettingsPath() : pump.settingsPath);
+        // Com1..Com4 are looked up in the settings file; a device path needs none.
+        QString iniPath;
+        if (pump.comPort > 0)
+            iniPath = pump.settingsPath.isEmpty() ? windowSettingsPath() : pump.settingsPath;
+        auto real = std::make_unique<QtSerialLink>(iniPath);
         if (pump.comPort > 0) {
             m_portIndex = pump.comPort - 1;
         } else {
