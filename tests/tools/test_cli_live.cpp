@@ -145,6 +145,20 @@ QString settingsFile(const QString& dir, const QByteArray& commPort) {
     return path;
 }
 
+// The "Current PC Time" pickers show the PC's clock when the line was
+// decoded, not anything the pump sent: two decodes a second apart differ there.
+QJsonObject withoutPcClock(QJsonObject o) {
+    for (const char* member : {"date", "time"}) {
+        QJsonObject m = o.value(member).toObject();
+        if (!m.contains("fpDateTime4_1") || !m.contains("fpDateTime4_2"))
+            return {}; // the status decode always writes them
+        m.remove("fpDateTime4_1");
+        m.remove("fpDateTime4_2");
+        o.insert(member, m);
+    }
+    return o;
+}
+
 QStringList kinds(const QList<QJsonObject>& objects) {
     QStringList out;
     for (const QJsonObject& o : objects)
@@ -215,7 +229,7 @@ void TestCliLive::help() {
 }
 
 // `status` prints the first status and setup reports as `decode` prints the
-// same two lines, member for member.
+// same two lines, member for member (but for the PC's own clock).
 void TestCliLive::statusMatchesDecode_data() {
     QTest::addColumn<QString>("via");
     QTest::addColumn<QStringList>("simOptions");
@@ -241,7 +255,9 @@ void TestCliLive::statusMatchesDecode() {
     const Run decoded = runCli({"decode"}, lines);
     QCOMPARE(decoded.exitCode, 0);
     QCOMPARE(decoded.objects.size(), 2);
-    QCOMPARE(status.objects[0], decoded.objects[0]);
+    const QJsonObject live = withoutPcClock(status.objects[0]);
+    QVERIFY(!live.isEmpty());
+    QCOMPARE(live, withoutPcClock(decoded.objects[0]));
     QCOMPARE(status.objects[1], decoded.objects[1]);
     if (via == "Com2") // the model and run state came through
         QCOMPARE(status.objects[0].value("tooltip")["CommandButton4"],
