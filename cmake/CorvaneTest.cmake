@@ -23,4 +23,10 @@ function(corvane_add_test name)
     if(ARG_LABELS)
         set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
     endif()
+    # Tests that open pseudo-terminals run one at a time: a terminal number
+    # freed by one is soon taken by the next, and a test that follows a
+    # device by name must not find another test's terminal under it.
+    if("pty" IN_LIST ARG_LABELS)
+        set_tests_properties(${name} PROPERTIES RESOURCE_LOCK pty)
+    endif()
 endfunction()

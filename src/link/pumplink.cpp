@@ -35,11 +35,7 @@ void PumpLink::tryOpen(bool retry) {
         return;
     }
     const auto err = m_link.lastOpenError();
-    QString why = m_link.lastErrorText();
-    if (err == SerialLink::OpenError::PermissionDenied)
-        why += QStringLiteral(" \u2014 is this user in the dialout group?");
-    else if (err == SerialLink::OpenError::NotFound)
-        why += QStringLiteral(" \u2014 is the adapter plugged in?");
+    const QString why = openFailureText(err, m_link.lastErrorText());
     // While retrying after a loss, keep saying the device is lost; otherwise
     // say why the port stays closed now (missing, then refused, ...).
     if (!retry || !m_afterLoss)
@@ -55,6 +51,14 @@ void PumpLink::tryOpen(bool retry) {
     } else {
         m_retry.stop();
     }
+}
+
+QString PumpLink::openFailureText(SerialLink::OpenError error, const QString& errorText) {
+    if (error == SerialLink::OpenError::PermissionDenied)
+        return errorText + QStringLiteral(" \u2014 is this user in the dialout group?");
+    if (error == SerialLink::OpenError::NotFound)
+        return errorText + QStringLiteral(" \u2014 is the adapter plugged in?");
+    return errorText;
 }
 
 void PumpLink::onDeviceLost() {

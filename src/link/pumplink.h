@@ -35,6 +35,10 @@ public:
     QString statusText() const { return m_status; }
     bool retrying() const { return m_retry.isActive(); }
 
+    // Why a port did not open, as the status bar says it: the link's own
+    // words and, where the user can do something about it, what to check.
+    static QString openFailureText(SerialLink::OpenError error, const QString& errorText);
+
     std::function<void(bool busy)> busyHook;
     // 'T' for bytes written, 'R' for bytes read.
     std::function<void(char direction, const QByteArray& bytes)> traceHook;

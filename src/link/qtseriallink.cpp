@@ -12,7 +12,15 @@ QtSerialLink::QtSerialLink(QString iniPath, QObject* parent)
 }
 
 QString QtSerialLink::deviceName(int portNumber) const {
-    return PortMap::device(portNumber, m_iniPath);
+    const QString given = m_devices.value(portNumber);
+    return given.isEmpty() ? PortMap::device(portNumber, m_iniPath) : given;
+}
+
+void QtSerialLink::setDevice(int portNumber, const QString& device) {
+    if (device.isEmpty())
+        m_devices.remove(portNumber);
+    else
+        m_devices.insert(portNumber, device);
 }
 
 bool QtSerialLink::open(int portNumber, const QString& settings) {

@@ -3,6 +3,7 @@
 
 #include "link/seriallink.h"
 
+#include <QMap>
 #include <QSerialPort>
 
 class QtSerialLink : public SerialLink {
@@ -21,6 +22,11 @@ public:
     QString deviceName(int portNumber) const override;
     OpenError lastOpenError() const override { return m_openError; }
     QString lastErrorText() const override { return m_errorText; }
+    qint64 bytesToWrite() const override { return m_port.isOpen() ? m_port.bytesToWrite() : 0; }
+
+    // Port n opens `device` instead of what corvane.INI or the default names
+    // (corvane-cli --port /dev/ttyUSB0). An empty device undoes it.
+    void setDevice(int portNumber, const QString& device);
 
 private:
     void onReadyRead();
@@ -28,6 +34,7 @@ private:
 
     QSerialPort m_port;
     QString m_iniPath;
+    QMap<int, QString> m_devices; // given by setDevice
     bool m_eof = false;
     bool m_lost = false; // device loss reported for this opening
     int m_openings = 0;  // which opening a queued loss belongs to

@@ -36,6 +36,9 @@ public:
     // Why the last open failed, and the operating system's words for it.
     virtual OpenError lastOpenError() const { return OpenError::None; }
     virtual QString lastErrorText() const { return QString(); }
+    // Bytes taken by write() that have not reached the device yet (a port
+    // that writes from the event loop holds them until it runs again).
+    virtual qint64 bytesToWrite() const { return 0; }
 
 signals:
     // Code kEvReceive or kEvEof, as the pump's receive handler expects.

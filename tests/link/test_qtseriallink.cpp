@@ -116,6 +116,30 @@ private slots:
         QCOMPARE(got, reply); // raw: no echo, no CR/LF translation, all 8 bits
     }
 
+    // A device given for a port number (corvane-cli --port PATH) wins over
+    // corvane.INI and the default, opens as Com1 would, and can be taken back.
+    // A write is held until the event loop runs; bytesToWrite() says so, so
+    // a program about to end can let it go out first.
+    void givenDeviceAndPendingWrite() {
+        QtSerialLink link(m_ini);
+        link.setDevice(3, m_pty->slavePath);
+        QCOMPARE(link.deviceName(3), m_pty->slavePath);
+        QCOMPARE(link.deviceName(1), m_device); // the others keep the file's mapping
+        QVERIFY2(link.open(3, QStringLiteral("57600,N,8,1")), qPrintable(link.lastErrorText()));
+        QCOMPARE(link.bytesToWrite(), 0);
+        QVERIFY(link.write("LOG_INIT\r"));
+        QCOMPARE(link.bytesToWrite(), 9);
+        QCOMPARE(m_pty->take(9), QByteArray("LOG_INIT\r"));
+        QCOMPARE(link.bytesToWrite(), 0);
+        link.close();
+        QCOMPARE(link.bytesToWrite(), 0);
+
+        link.setDevice(3, QString());
+        QCOMPARE(link.deviceName(3), QStringLiteral("/nonexistent/ttyNONE"));
+        QVERIFY(!link.open(3, QStringLiteral("57600,N,8,1")));
+        QCOMPARE(link.lastOpenError(), SerialLink::OpenError::NotFound);
+    }
+
     // Code 7 only with detection on; and while the receive handler is busy
     // (a box open, a pause) the waiting text is left unread: more text
     // arriving meanwhile must not report the same end-of-file again.

@@ -1,5 +1,8 @@
-// corvane-cli: command-line tools for Corvane's support staff.
-#include "decodecommand.h"
+// corvane-cli: Corvane without a window, for support staff and scripts. It
+// decodes captured traces and talks to a live pump through the same core the
+// window uses.
+#include "clioutput.h"
+#include "subcommands.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -7,78 +10,75 @@
 
 namespace {
 
-const char kUsage[] = "Usage: corvane-cli decode [--metric]\n"
-                      "       corvane-cli --help\n";
-
-const char kHelp[] =
-    "Usage: corvane-cli decode [--metric]\n"
-    "\n"
-    "decode  Reads a captured pump trace or a saved log file on standard input and\n"
-    "        prints, for every line, what Corvane's window would do with it. The\n"
-    "        window's own line handling, decoders and shared values are used, with\n"
-    "        no serial port and no window.\n"
-    "\n"
-    "Input:  a line ends at CR, LF or CR LF; characters outside 32-126 are dropped\n"
-    "        and empty lines are skipped. Text after the last line end is not a\n"
-    "        complete line and is not decoded. Decoding starts as a freshly started\n"
-    "        window with no settings file: English units (metric with --metric),\n"
-    "        spinner bounds 800-5000, no firmware file, model captions \"No Pump\n"
-    "        Currently Attached\"; log capture is on at row 1, as if \"PRI\" had just\n"
-    "        been received, and then follows the usual capture rules.\n"
-    "\n"
-    "Output: one JSON object per input line (JSON Lines, UTF-8) with members\n"
-    "        line     the line as assembled\n"
-    "        kind     status (R99), setup (Z99), state (P01), log, log-title,\n"
-    "                 log-end or other\n"
-    "        text, visible, enabled, tooltip, color, date, time\n"
-    "                 the window elements the line wrote, by objectName\n"
-    "                 (Label3_27, fpDateTime4_0); colours as \"#rrggbb\"\n"
-    "        range    {\"UpDown1\": [min, max]} when the spinner bounds were set\n"
-    "        values   shared values written, as text (serialNumber, logCount,\n"
-    "                 FirmwareFile, UnitsFlag, TimingFlag, runStartDate, ...)\n"
-    "        row, cells  for a log line: the table row and its cells by column\n"
-    "        Members with nothing in them are left out.\n"
-    "\n"
-    "Options:\n"
-    "  --metric  start in metric units (millimetres, degrees Celsius)\n"
-    "  --help    show this text\n"
-    "\n"
-    "Exit status: 0 when the input was read to its end, 2 for a usage error.\n";
-
-int usageError(const char* what) {
-    std::fprintf(stderr, "corvane-cli: %s\n%s", what, kUsage);
-    return 2;
+QString overview() {
+    QString text = QStringLiteral("Usage: corvane-cli SUBCOMMAND [OPTIONS]\n"
+                                  "       corvane-cli SUBCOMMAND --help\n"
+                                  "\n"
+                                  "Subcommands:\n");
+    for (const Subcommand& sub : subcommands())
+        text += QStringLiteral("  %1\n      %2\n")
+                    .arg(QLatin1String(sub.brief), QLatin1String(sub.summary));
+    text += QStringLiteral(
+        "\n"
+        "The pump (every subcommand but decode and ports):\n"
+        "  --port PORT      Com1, Com2, Com3 or Com4 (any case), mapped to a device as\n"
+        "                   Corvane's window maps them (corvane.INI, section\n"
+        "                   [Comm Port], keys Com1..Com4), or a device path\n"
+        "                   (/dev/ttyUSB0, /tmp/pump-com1; COM7 on Windows); 57600 8N1\n"
+        "  --settings FILE  take the Com1..Com4 mapping from FILE instead of the\n"
+        "                   corvane.INI the window uses\n"
+        "  --demo           the built-in simulated pump, as corvane --demo\n"
+        "\n"
+        "Results go to standard output, one JSON object a line; progress and errors go\n"
+        "to standard error. SIGINT or SIGTERM ends any subcommand at once.\n"
+        "\n"
+        "Exit status:\n"
+        "  0  done\n"
+        "  1  the subcommand is not available in this build yet (nothing was sent)\n"
+        "  2  usage error, or a destructive command refused (nothing was sent)\n"
+        "  3  no pump: the port cannot be opened, or no status report came in answer\n"
+        "     to the polls (about 7 s, the window's \"No Pump Found\" check)\n"
+        "  4  a download ended early\n"
+        "  5  the pump did not confirm what was written\n"
+        "  128+N  ended by signal N before it was done\n");
+    return text;
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
-    if (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h"))) {
-        std::fputs(kHelp, stdout);
-        return 0;
-    }
-    if (args.isEmpty())
-        return usageError("no command given");
-    if (args.first() != QLatin1String("decode"))
-        return usageError("unknown command");
-    bool metric = false;
-    for (const QString& a : args.mid(1)) {
-        if (a == QLatin1String("--metric"))
-            metric = true;
-        else
-            return usageError("unknown option");
-    }
+    // The window's name: the per-user settings folder is the window's too.
+    QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
 
-    QFile in;
     QFile out;
-    if (!in.open(stdin, QIODevice::ReadOnly | QIODevice::Unbuffered) ||
-        !out.open(stdout, QIODevice::WriteOnly)) {
-        std::fputs("corvane-cli: cannot open standard input or output\n", stderr);
+    QFile err;
+    if (!out.open(stdout, QIODevice::WriteOnly) || !err.open(stderr, QIODevice::WriteOnly)) {
+        std::fputs("corvane-cli: cannot open standard output or error\n", stderr);
         return 1;
     }
-    DecodeCommand::run(in, out, metric, QCoreApplication::applicationDirPath());
-    out.flush();
-    return 0;
+    Output output(out, err);
+
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.isEmpty()) {
+        output.progress(QStringLiteral("corvane-cli: no subcommand given\n") + overview());
+        return Exit::kUsage;
+    }
+    const QString& name = args.first();
+    if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
+        output.raw(overview().toUtf8());
+        return Exit::kDone;
+    }
+    const Subcommand* sub = findSubcommand(name);
+    if (!sub) {
+        output.progress(QStringLiteral("corvane-cli: unknown subcommand \"%1\"\n").arg(name) +
+                        overview());
+        return Exit::kUsage;
+    }
+    const QStringList rest = args.mid(1);
+    if (asksForHelp(rest)) {
+        output.raw(QByteArray(sub->help));
+        return Exit::kDone;
+    }
+    return sub->main(rest, output);
 }

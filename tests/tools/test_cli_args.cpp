@@ -1,0 +1,320 @@
+// corvane-cli's arguments, read and checked before anything is opened: the
+// option forms, the pump (--port / --demo / --settings), and every
+// subcommand's refusals and accepted values.
+#include "cliargs.h"
+#include "subcommands.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+// Words as a shell splits them, with '...' for one word (possibly empty).
+QStringList split(const QString& args) {
+    QStringList words;
+    QString word;
+    bool quoted = false, inWord = false;
+    for (const QChar c : args) {
+        if (c == '\'') {
+            quoted = !quoted;
+            inWord = true;
+        } else if (c == ' ' && !quoted) {
+            if (inWord)
+                words << word;
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (inWord)
+        words << word;
+    return words;
+}
+} // namespace
+
+class TestCliArgs : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QString m_ini;
+
+private slots:
+    void initTestCase() {
+        m_ini = m_dir.filePath(QStringLiteral("corvane.INI"));
+        QFile f(m_ini);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[Comm Port]\r\nCom1=/dev/ttyUSB0\r\n");
+    }
+
+    void optionForms_data() {
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<QString>("result"); // "name=value ..." or "error: ..."
+        QTest::newRow("separate value") << "--port Com1 --watch"
+                                        << "--port=Com1 --watch=";
+        QTest::newRow("joined value") << "--port=/dev/a=b"
+                                      << "--port=/dev/a=b";
+        QTest::newRow("value that looks like an option") << "-o -"
+                                                         << "-o=-";
+        QTest::newRow("empty joined value") << "--port="
+                                            << "--port=";
+        QTest::newRow("unknown") << "--watch --wach"
+                                 << "error: unknown option --wach";
+        QTest::newRow("unknown joined") << "--metric=1"
+                                        << "error: unknown option --metric";
+        QTest::newRow("no value") << "--watch --port"
+                                  << "error: --port wants a value";
+        QTest::newRow("value for a switch") << "--watch=yes"
+                                            << "error: --watch takes no value";
+        QTest::newRow("twice") << "--port Com1 --port=Com2"
+                               << "error: --port is given twice";
+        QTest::newRow("stray word") << "--watch now"
+                                    << "error: unexpected argument \"now\"";
+        QTest::newRow("lone dash") << "-"
+                                   << "error: unexpected argument \"-\"";
+    }
+    void optionForms() {
+        QFETCH(QString, args);
+        QFETCH(QString, result);
+        const QList<OptionSpec> specs = {{"--port", true}, {"--watch", false}, {"-o", true}};
+        QString error;
+        const auto parsed = parseArgs(split(args), specs, &error);
+        QString got = parsed ? QString() : QStringLiteral("error: ") + error;
+        if (parsed) {
+            QStringList seen;
+            for (const OptionSpec& s : specs)
+                if (parsed->has(s.name))
+                    seen << s.name + '=' + parsed->value(s.name);
+            got = seen.join(' ');
+        }
+        QCOMPARE(got, result);
+    }
+
+    // Com1..Com4 in any case are the window's ports; anything else is a
+    // device, a relative path taken from the current folder.
+    void pump_data() {
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<QString>("result"); // label, or "error: ..."
+        QTest::newRow("demo") << "--demo"
+                              << "demo pump";
+        QTest::newRow("Com1") << "--port Com1"
+                              << "Com1";
+        QTest::newRow("lower case") << "--port com4"
+                                    << "Com4";
+        QTest::newRow("upper case") << "--port COM2"
+                                    << "Com2";
+        QTest::newRow("device") << "--port /dev/ttyUSB0"
+                                << "/dev/ttyUSB0";
+        QTest::newRow("bare device name") << "--port ttyUSB0"
+                                          << "ttyUSB0";
+        QTest::newRow("relative path") << "--port ./pump/../com1" << QDir::currentPath() + "/com1";
+        QTest::newRow("with settings") << "--port Com1 --settings " + m_ini << "Com1";
+        QTest::newRow("neither") << ""
+                                 << "error: which pump? give --port PORT or --demo";
+        QTest::newRow("both") << "--demo --port Com1"
+                              << "error: give either --port or --demo, not both";
+        QTest::newRow("empty port") << "--port ''"
+                                    << "error: --port wants Com1 to Com4 or a device path";
+#ifndef Q_OS_WIN
+        QTest::newRow("Com5") << "--port Com5"
+                              << "error: --port Com5: only Com1 to Com4 are mapped to devices; "
+                                 "give the device path instead (/dev/ttyUSB0)";
+        QTest::newRow("Com0") << "--port com0"
+                              << "error: --port com0: only Com1 to Com4 are "
+                                 "mapped to devices; give the device path "
+                                 "instead (/dev/ttyUSB0)";
+#endif
+        QTest::newRow("settings missing")
+            << "--port Com1 --settings /nonexistent/corvane.INI"
+            << "error: --settings: no such file \"/nonexistent/corvane.INI\"";
+        QTest::newRow("settings a folder")
+            << "--demo --settings " + m_dir.path()
+            << "error: --settings: \"" + m_dir.path() + "\" is no readable file";
+    }
+    void pump() {
+        QFETCH(QString, args);
+        QFETCH(QString, result);
+        QString error;
+        const auto parsed = parseArgs(split(args), pumpOptions(), &error);
+        QVERIFY2(parsed, qPrintable(error));
+        const auto pump = parsePump(*parsed, &error);
+        QCOMPARE(pump ? pump->label() : QStringLiteral("error: ") + error, result);
+        if (pump && args.contains("--settings"))
+            QCOMPARE(pump->settingsPath, m_ini);
+    }
+
+    // Dates the pump can keep (two-digit year), times of day, whole numbers.
+    void valueForms() {
+        for (const char* good : {"2000-01-01 00:00", "2099-12-31 23:59", "2024-02-29 12:00"})
+            QVERIFY2(pumpDateTime(good), good);
+        for (const char* bad :
+             {"1999-12-31 23:59", "2100-01-01 00:00", "2023-02-29 12:00", "2024-13-01 10:00",
+              "2024-01-01 24:00", "2024-01-01 10:60", "2024-1-01 10:00", "2024-01-01T10:00",
+              "2024-01-01  10:00", "2024-01-01 10:00:00", ""})
+            QVERIFY2(!pumpDateTime(bad), bad);
+        QCOMPARE(pumpDateTime("2026-03-29 02:30")->time(), QTime(2, 30)); // no DST shift
+        QCOMPARE(timeOfDay("23:59"), std::optional<QTime>(QTime(23, 59)));
+        for (const char* bad : {"24:00", "9:30", "09:5", "09-30", " 09:30"})
+            QVERIFY2(!timeOfDay(bad), bad);
+        QCOMPARE(wholeNumber("58", 1, 58), std::optional<int>(58));
+        for (const char* bad : {"0", "59", "-1", "+5", "5.0", " 5", "", "9999999999"})
+            QVERIFY2(!wholeNumber(bad, 1, 58), bad);
+    }
+
+    // Every refusal of every subcommand is found before anything is opened;
+    // the usage text names the subcommand.
+    void refusals_data() {
+        QTest::addColumn<QString>("subcommand");
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<QString>("error");
+        auto row = [](const char* sub, const char* args, const QString& error) {
+            QTest::addRow("%s %s", sub, args) << sub << args << error;
+        };
+        row("decode", "--demo", "unknown option --demo");
+        row("status", "--demo --seconds 3", "unknown option --seconds");
+        row("status", "--watch", "which pump? give --port PORT or --demo");
+        row("trace", "--demo --seconds 0",
+            "--seconds wants a number of seconds above 0, up to "
+            "2000000");
+        row("trace", "--demo --seconds -1",
+            "--seconds wants a number of seconds above 0, up to "
+            "2000000");
+        row("trace", "--demo --seconds 1e3",
+            "--seconds wants a number of seconds above 0, up to "
+            "2000000");
+        row("trace", "--demo --seconds nan",
+            "--seconds wants a number of seconds above 0, up "
+            "to 2000000");
+        row("trace", "--demo --seconds 0.0001",
+            "--seconds wants a number of seconds above 0, up "
+            "to 2000000");
+        row("ports", "--demo", "unknown option --demo");
+        row("ports", "--settings /nonexistent/x.INI",
+            "--settings: no such file \"/nonexistent/x.INI\"");
+        row("erase-logs", "--yes", "which pump? give --port PORT or --demo");
+        row("clear-sampling-data", "--yes=1 --demo", "--yes takes no value");
+        row("download", "--demo -o", "-o wants a value");
+        row("download", "--demo -o ''", "-o wants a file name, or - for standard output");
+        row("download", "--demo -o /nonexistent/logs.csv", "cannot write a file in /nonexistent");
+        row("download", "--demo -o /", "-o /: is a folder");
+        row("set-clock", "--demo --time '2026-02-30 10:00'",
+            "--time wants \"YYYY-MM-DD HH:MM\", a date and time that exist, in 2000 to 2099");
+        row("set-clock", "--demo --time 10:00",
+            "--time wants \"YYYY-MM-DD HH:MM\", a date and time that exist, in 2000 to 2099");
+        row("send-setup", "--demo --password yes", "--password wants off or on");
+        row("send-setup", "--demo --flow-mode STP", "--flow-mode wants volumetric or stp");
+        row("send-setup", "--demo --timing on", "--timing wants off or start-stop or duration");
+        row("send-setup", "--demo --units si", "--units wants english or metric");
+        row("send-setup", "--demo --screens", "--screens wants a value");
+        row("send-setup", "--demo --log-rate 59", "--log-rate wants whole minutes from 1 to 58");
+        row("send-setup", "--demo --log-rate 0", "--log-rate wants whole minutes from 1 to 58");
+        row("send-setup", "--demo --log-rate 15.5", "--log-rate wants whole minutes from 1 to 58");
+        row("program", "--demo", "--flow CC_PER_MIN is required");
+        row("program", "--demo --flow 2.5", "--flow wants whole cc/min, 1 to 99999");
+        row("program", "--demo --flow 0", "--flow wants whole cc/min, 1 to 99999");
+        row("program", "--demo --flow 2000 --stop '2026-01-01 10:00'",
+            "--start and --stop go together");
+        row("program", "--demo --flow 2000 --start '2026-01-01 10:00' --stop '2026-01-01 25:00'",
+            "--stop wants \"YYYY-MM-DD HH:MM\", a date and time that exist, in 2000 to 2099");
+        row("program", "--demo --flow 2000 --start '2026-01-01 10:00' --stop '2026-01-01 10:00'",
+            "--stop must be later than --start");
+        row("program",
+            "--demo --flow 2000 --start '2026-01-01 10:00' --stop '2026-01-01 16:00' "
+            "--duration 06:00",
+            "--start/--stop and --duration exclude each other: the pump times a run either by "
+            "start and stop or by duration");
+        row("program", "--demo --flow 2000 --duration 00:00",
+            "--duration wants HH:MM, 00:01 to 99:59");
+        row("program", "--demo --flow 2000 --duration 08:60",
+            "--duration wants HH:MM, 00:01 to 99:59");
+        row("program", "--demo --flow 2000 --duration 8:00",
+            "--duration wants HH:MM, 00:01 to 99:59");
+        row("program", "--demo --flow 2000 --break1 10:30-10:15",
+            "--break1: Stop Time must be greater then Start");
+        row("program", "--demo --flow 2000 --break2 10:30", "--break2 wants HH:MM-HH:MM");
+        row("program", "--demo --flow 2000 --lunch 12:00-12:30",
+            "--lunch: a pause cannot begin at 12:00, which the pump program takes for no pause; "
+            "begin it at 11:59 or 12:01");
+    }
+    void refusals() {
+        QFETCH(QString, subcommand);
+        QFETCH(QString, args);
+        QFETCH(QString, error);
+        const QStringList a = split(args);
+        QString got;
+        bool parsed = false;
+        if (subcommand == "decode")
+            parsed = bool(DecodeCommandLine::parse(a, &got));
+        else if (subcommand == "status")
+            parsed = bool(StatusCommand::parse(a, &got));
+        else if (subcommand == "trace")
+            parsed = bool(TraceCommand::parse(a, &got));
+        else if (subcommand == "ports")
+            parsed = bool(PortsCommand::parse(a, &got));
+        else if (subcommand == "erase-logs")
+            parsed = bool(EraseCommand::parse(EraseCommand::What::Logs, a, &got));
+        else if (subcommand == "clear-sampling-data")
+            parsed = bool(EraseCommand::parse(EraseCommand::What::SamplingData, a, &got));
+        else if (subcommand == "download")
+            parsed = bool(DownloadCommand::parse(a, &got));
+        else if (subcommand == "set-clock")
+            parsed = bool(SetClockCommand::parse(a, &got));
+        else if (subcommand == "send-setup")
+            parsed = bool(SendSetupCommand::parse(a, &got));
+        else if (subcommand == "program")
+            parsed = bool(ProgramCommand::parse(a, &got));
+        QVERIFY(!parsed);
+        QCOMPARE(got, error);
+        QVERIFY(findSubcommand(subcommand));
+    }
+
+    // What the accepted arguments come out as.
+    void accepted() {
+        QString error;
+        const auto trace = TraceCommand::parse(split("--demo --seconds 2.5 --raw"), &error);
+        QVERIFY2(trace && trace->raw && trace->ms == 2500, qPrintable(error));
+        QCOMPARE(TraceCommand::parse(split("--demo"), &error)->ms, 0); // until interrupted
+        QCOMPARE(TraceCommand::stamped(12.0344, '>', "R99"), QByteArray("12.034 > R99"));
+        QCOMPARE(TraceCommand::stamped(0.0005, '<', "Z99 1"), QByteArray("0.001 < Z99 1"));
+
+        QVERIFY(StatusCommand::parse(split("--watch --port com3"), &error)->watch);
+        const auto erase = EraseCommand::parse(EraseCommand::What::Logs, split("--demo"), &error);
+        QVERIFY(erase && !erase->yes); // refused when run, not when read
+
+        const auto setup = SendSetupCommand::parse(
+            split("--demo --flow-mode stp --password off --timing duration --units metric "
+                  "--log-rate 58"),
+            &error);
+        QVERIFY2(setup, qPrintable(error));
+        QCOMPARE(setup->stpFlow, std::optional<bool>(true));
+        QCOMPARE(setup->password, std::optional<bool>(false));
+        QVERIFY(!setup->flowFault && !setup->screens); // left out: the pump keeps its value
+        QVERIFY(setup->timing == SendSetupCommand::Timing::Duration);
+        QCOMPARE(setup->metric, std::optional<bool>(true));
+        QCOMPARE(setup->logRate, std::optional<int>(58));
+
+        const auto program = ProgramCommand::parse(
+            split("--demo --flow 2500 --start '2026-01-31 08:30' --stop '2026-02-01 16:00' "
+                  "--break1 10:00-10:00 --lunch 12:01-12:45"),
+            &error);
+        QVERIFY2(program, qPrintable(error));
+        QCOMPARE(program->flow, 2500);
+        QCOMPARE(program->start->date(), QDate(2026, 1, 31));
+        QCOMPARE(program->stop->time(), QTime(16, 0));
+        QCOMPARE(program->break1->end, QTime(10, 0)); // equal times allowed, as in the window
+        QCOMPARE(program->lunch->begin, QTime(12, 1));
+        QVERIFY(!program->break2 && !program->duration);
+        const auto timed =
+            ProgramCommand::parse(split("--demo --flow 800 --duration 99:59"), &error);
+        QVERIFY(timed && timed->duration->hours == 99 && timed->duration->minutes == 59);
+
+        const auto toFile = DownloadCommand::parse(split("--demo -o logs.csv"), &error);
+        QCOMPARE(toFile->output, QDir::current().absoluteFilePath("logs.csv"));
+        QCOMPARE(DownloadCommand::parse(split("--demo -o -"), &error)->output, QString("-"));
+        QCOMPARE(DownloadCommand::parse(split("--demo"), &error)->output, QString());
+        QVERIFY(!SetClockCommand::parse(split("--demo"), &error)->time);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliArgs)
+#include "test_cli_args.moc"

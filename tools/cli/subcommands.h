@@ -1,0 +1,168 @@
+// The subcommands of corvane-cli. Each one reads and checks all of its
+// arguments first (parse: nothing is opened, nothing written; a refusal is a
+// usage error, exit status 2) and only then runs (run). The live ones talk to
+// the pump through a LiveSession, the window's own core.
+#pragma once
+
+#include "cliargs.h"
+
+#include <QDateTime>
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class Output;
+
+// Exit status of corvane-cli.
+namespace Exit {
+constexpr int kDone = 0;
+constexpr int kNotYet = 1; // the subcommand is not in this build yet; nothing was sent
+constexpr int kUsage = 2;  // a usage error, or a refused destructive command
+constexpr int kNoPump = 3;
+constexpr int kDownloadShort = 4;
+constexpr int kNotConfirmed = 5;
+} // namespace Exit
+
+struct Subcommand {
+    const char* name;
+    const char* synopsis; // the usage line after "corvane-cli "
+    const char* brief;    // the same without the pump options, for the overview
+    const char* summary;  // one line for the overview
+    const char* help;     // SUBCOMMAND --help
+    int (*main)(const QStringList& args, Output& out);
+};
+
+// Every subcommand, in the order the overview lists them.
+const QList<Subcommand>& subcommands();
+const Subcommand* findSubcommand(const QString& name);
+
+// Prints "corvane-cli NAME: what" and the subcommand's usage to standard
+// error; returns Exit::kUsage.
+int usageError(Output& out, const Subcommand& sub, const QString& what);
+
+namespace DecodeCommandLine {
+extern const Subcommand kSubcommand;
+struct Options {
+    bool metric = false;
+};
+std::optional<Options> parse(const QStringList& args, QString* error);
+int main(const QStringList& args, Output& out);
+} // namespace DecodeCommandLine
+
+namespace StatusCommand {
+extern const Subcommand kSubcommand;
+struct Options {
+    PumpChoice pump;
+    bool watch = false;
+};
+std::optional<Options> parse(const QStringList& args, QString* error);
+int run(const Options& options, Output& out);
+int main(const QStringList& args, Output& out);
+} // namespace StatusCommand
+
+namespace TraceCommand {
+extern const Subcommand kSubcommand;
+struct Options {
+    PumpChoice pump;
+    qint64 ms = 0; // how long; 0: until interrupted
+    bool raw = false;
+};
+std::optional<Options> parse(const QStringList& args, QString* error);
+int run(const Options& options, Output& out);
+int main(const QStringList& args, Output& out);
+// "12.034 > R99": seconds since the start, three decimals.
+QByteArray stamped(double seconds, char arrow, const QByteArray& text);
+} // namespace TraceCommand
+
+namespace PortsCommand {
+extern const Subcommand kSubcommand;
+struct Options {
+    QString settingsPath; // empty: the file the window would use
+};
+std::optional<Options> parse(const QStringList& args, QString* error);
+// One object per port: Com1..Com4, then every other serial device listed.
+QList<QJsonObject> list(const QString& settingsPath);
+int main(const QStringList& args, Output& out);
+} // namespace PortsCommand
+
+namespace EraseCommand {
+extern const Subcommand kLogs;         // erase-logs
+extern const Subcommand kSamplingData; // clear-sampling-data
+enum class What { Logs, SamplingData };
+struct Options {
+    PumpChoice pump;
+    What what = What::Logs;
+    bool yes = false;
+};
+std::optional<Options> parse(What what, const QStringList& args, QString* error);
+int run(const Options& options, Output& out);
+int mainLogs(const QStringList& args, Output& out);
+int mainSamplingData(const QStringList& args, Output& out);
+} // namespace EraseCommand
+
+namespace DownloadCommand {
+extern const Subcommand kSubcommand;
+struct Options {
+    PumpChoice pump;
+    QString output; // "-": standard output; empty: corvane-<serial>-<YYYYMMDD-HHMM>.csv here
+};
+std::optional<Options> parse(const QStringList& args, QString* error);
+int run(const Options& options, Output& out);
+int main(const QStringList& args, Output& out);
+} // namespace DownloadCommand
+
+namespace SetClockCommand {
+extern const Subcommand kSubcommand;
+struct Options {
+    PumpChoice pump;
+    std::optional<QDateTime> time; // none: the PC's present time when sending
+};
+std::optional<Options> parse(const QStringList& args, QString* error);
+int run(const Options& options, Output& out);
+int main(const QStringList& args, Output& out);
+} // namespace SetClockCommand
+
+namespace SendSetupCommand {
+extern const Subcommand kSubcommand;
+enum class Timing { Off, StartStop, Duration };
+// Each option left out keeps the pump's current value.
+struct Options {
+    PumpChoice pump;
+    std::optional<bool> stpFlow; // --flow-mode stp (true) | volumetric
+    std::optional<bool> password;
+    std::optional<bool> flowFault;
+    std::optional<bool> screens;
+    std::optional<Timing> timing;
+    std::optional<bool> metric; // --units metric (true) | english
+    std::optional<int> logRate; // minutes, 1..58
+};
+std::optional<Options> parse(const QStringList& args, QString* error);
+int run(const Options& options, Output& out);
+int main(const QStringList& args, Output& out);
+} // namespace SendSetupCommand
+
+namespace ProgramCommand {
+extern const Subcommand kSubcommand;
+struct Pause {
+    QTime begin, end;
+};
+struct Duration {
+    int hours = 0, minutes = 0;
+};
+struct Options {
+    PumpChoice pump;
+    int flow = 0; // cc/min; the model's limits are checked once the pump is read
+    std::optional<QDateTime> start, stop;
+    std::optional<Duration> duration;
+    std::optional<Pause> break1, lunch, break2;
+};
+std::optional<Options> parse(const QStringList& args, QString* error);
+int run(const Options& options, Output& out);
+int main(const QStringList& args, Output& out);
+} // namespace ProgramCommand
+
+// A subcommand whose pump work is not in this build yet: says so on standard
+// error and returns Exit::kNotYet, with nothing opened and nothing sent.
+int notAvailableYet(Output& out, const char* name);
