@@ -159,6 +159,18 @@ QJsonObject withoutPcClock(QJsonObject o) {
     return o;
 }
 
+// decode starts as if "PRI" had just come, so every line it reads is also a
+// captured line of a download and writes the download's caption (Label3_29);
+// status reads a live pump, with no download running.
+QJsonObject withoutCaptureCaption(QJsonObject o) {
+    QJsonObject text = o.value("text").toObject();
+    if (!text.value("Label3_29").toString().startsWith("Reading Log Number : "))
+        return {};
+    text.remove("Label3_29");
+    o.insert("text", text);
+    return o;
+}
+
 QStringList kinds(const QList<QJsonObject>& objects) {
     QStringList out;
     for (const QJsonObject& o : objects)
@@ -257,8 +269,8 @@ void TestCliLive::statusMatchesDecode() {
     QCOMPARE(decoded.objects.size(), 2);
     const QJsonObject live = withoutPcClock(status.objects[0]);
     QVERIFY(!live.isEmpty());
-    QCOMPARE(live, withoutPcClock(decoded.objects[0]));
-    QCOMPARE(status.objects[1], decoded.objects[1]);
+    QCOMPARE(live, withoutPcClock(withoutCaptureCaption(decoded.objects[0])));
+    QCOMPARE(status.objects[1], withoutCaptureCaption(decoded.objects[1]));
     if (via == "Com2") // the model and run state came through
         QCOMPARE(status.objects[0].value("tooltip")["CommandButton4"],
                  QJsonValue("Pump cann't be in RUN Mode"));
