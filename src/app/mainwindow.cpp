@@ -81,17 +81,13 @@ MainWindow::MainWindow(AppState& state, SerialLink& link, Options options, QWidg
 }
 
 MainWindow::~MainWindow() {
-    // The session goes before the pages: no notification of a page (a
-    // field losing focus as it is destroyed) may reach it from here on, and
-    // a box still open would run its continuation into it.
+    // The session goes before the pages and any open box: from here on no
+    // notification of theirs (a field losing focus as it is destroyed, a box
+    // closing) may reach it.
     for (QObject* o : findChildren<QObject*>())
         o->disconnect(this);
     if (m_flowBox)
         m_flowBox->removeEventFilter(this);
-    if (m_openBox) {
-        m_openBox->disconnect(this);
-        delete m_openBox;
-    }
 }
 
 void MainWindow::buildWindow() {
