@@ -386,6 +386,26 @@ void TestConfigWindow::editorReactions_data() {
         << Steps([](Rig& r) { r.find<QAbstractButton>("check_trflag")->setChecked(true); })
         << QStringList{"enabled:INP_STRT_Dttm=1", "state:TimingFlag="} << QStringList();
 
+    // The pump's own mode, from each setup report.
+    QTest::newRow("a setup report in Duration mode disables start, stop and pauses")
+        << Steps([](Rig& r) {
+               r.window->selectPort(0);
+               r.fake().receive("Z99 1 1 0 0 0 0 0 0 0 1 0 0 1\r\n");
+           })
+        << QStringList{"enabled:INP_STRT_Dttm=0",     "enabled:fpDateTime1=0",
+                       "enabled:fpDateBREAK1START=0", "enabled:fpDateTime8=0",
+                       "state:TimingFlag=1",          "state:DurationModeFlag=1"}
+        << QStringList();
+    QTest::newRow("then one in Start/Stop enables start and stop, the pauses stay")
+        << Steps([](Rig& r) {
+               r.window->selectPort(0);
+               r.fake().receive("Z99 1 1 0 0 0 0 0 0 0 1 0 0 1\r\n");
+               r.fake().receive("Z99 1 1 0 0 0 0 0 0 0 0 0 0 1\r\n");
+           })
+        << QStringList{"enabled:INP_STRT_Dttm=1", "enabled:fpDateTime1=1",
+                       "enabled:fpDateBREAK1START=0", "state:DurationModeFlag=0"}
+        << QStringList();
+
     // The setup page's options write the flags they stand for.
     QTest::newRow("option clicks") << Steps([](Rig& r) {
         for (const char* name : {"Option8", "Option11", "Option12", "Option15"})
