@@ -2,12 +2,20 @@
 
 #include "core/pickertext.h"
 
+#include <QCalendarWidget>
+#include <QFocusEvent>
+#include <QKeyEvent>
+
 DateTimePicker::DateTimePicker(QWidget* parent) : DateTimePicker(Show::DateAndTime, parent) {}
 
 DateTimePicker::DateTimePicker(Show show, QWidget* parent) : QDateTimeEdit(parent) {
     // Pump dates and times are wall-clock values of the pump, not the PC's
     // local time: 02:30 on a spring-forward day must stay 02:30.
     setTimeSpec(Qt::UTC);
+    // A typed value counts once it is complete (Enter, leaving the field, an
+    // arrow step), not at every digit: half-typed times such as 12:0 would
+    // otherwise set off the editor's order checks.
+    setKeyboardTracking(false);
     setShowing(show);
     setDateTime(QDateTime(QDate(2003, 1, 1), QTime(0, 0), Qt::UTC));
 }
@@ -37,6 +45,21 @@ void DateTimePicker::setShowing(Show show) {
     setDateTimeRange(QDateTime(QDate(1752, 9, 14), QTime(0, 0), Qt::UTC),
                      QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59, 999), Qt::UTC));
     setDateTime(kept);
+    if (calendarPopup())
+        watchCalendar();
+}
+
+void DateTimePicker::watchCalendar() {
+    if (m_calendarWatched)
+        return;
+    QCalendarWidget* calendar = calendarWidget();
+    if (!calendar)
+        return;
+    m_calendarWatched = true;
+    // The picker takes the day from the calendar in its own handler of the
+    // same signal; the commit follows once that has run.
+    for (auto signal : {&QCalendarWidget::clicked, &QCalendarWidget::activated})
+        connect(calendar, signal, this, &DateTimePicker::committed, Qt::QueuedConnection);
 }
 
 bool DateTimePicker::setDateText(const QString& text) {
@@ -65,6 +88,16 @@ QString DateTimePicker::dateText() const {
 }
 
 void DateTimePicker::focusOutEvent(QFocusEvent* e) {
+    // The base class settles a typed value first, so its change comes
+    // before the loss of focus.
     QDateTimeEdit::focusOutEvent(e);
-    emit lostFocus();
+    if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason)
+        emit lostFocus();
+}
+
+void DateTimePicker::keyPressEvent(QKeyEvent* e) {
+    const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+    QDateTimeEdit::keyPressEvent(e);
+    if (enter)
+        emit committed();
 }

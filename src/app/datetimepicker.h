@@ -25,11 +25,21 @@ public:
     QString dateText() const; // YYYYMMDD
 
 signals:
+    // Focus went to another control of the window. Not when the window as
+    // a whole loses focus (a message box opens, the user switches programs)
+    // or the picker's own calendar opens: the user has not left the field.
     void lostFocus();
+    // The user settled on the value: Enter in the field, or a day picked in
+    // the calendar. The value is in place when this is emitted.
+    void committed();
 
 protected:
     void focusOutEvent(QFocusEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    void watchCalendar();
+
     Show m_show = Show::DateAndTime;
+    bool m_calendarWatched = false;
 };

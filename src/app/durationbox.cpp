@@ -1,5 +1,7 @@
 #include "app/durationbox.h"
 
+#include <QFocusEvent>
+
 DurationBox::DurationBox(QWidget* parent) : QLineEdit(parent) {
     setInputMask(QStringLiteral("99:99"));
     setText(QStringLiteral("00:00"));
@@ -7,5 +9,6 @@ DurationBox::DurationBox(QWidget* parent) : QLineEdit(parent) {
 
 void DurationBox::focusOutEvent(QFocusEvent* e) {
     QLineEdit::focusOutEvent(e);
-    emit lostFocus();
+    if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason)
+        emit lostFocus();
 }

@@ -9,6 +9,8 @@ public:
     explicit DurationBox(QWidget* parent = nullptr);
 
 signals:
+    // Focus went to another control of the window (not a message box or
+    // another program taking the whole window's focus).
     void lostFocus();
 
 protected:

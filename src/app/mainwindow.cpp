@@ -28,9 +28,32 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+namespace {
+// An option button in an exclusive group (or an auto-exclusive one) cannot
+// be unticked by itself: exclusivity is lifted for the call.
+void setChecked(QAbstractButton* b, bool on) {
+    if (b->isChecked() == on)
+        return;
+    if (on) {
+        b->setChecked(true);
+        return;
+    }
+    QButtonGroup* group = b->group();
+    const bool groupExclusive = group && group->exclusive();
+    const bool autoExclusive = b->autoExclusive();
+    if (groupExclusive)
+        group->setExclusive(false);
+    b->setAutoExclusive(false);
+    b->setChecked(false);
+    b->setAutoExclusive(autoExclusive);
+    if (groupExclusive)
+        group->setExclusive(true);
+}
+} // namespace
+
 MainWindow::MainWindow(AppState& state, SerialLink& link, Options options, QWidget* parent)
     : QMainWindow(parent), m_state(state), m_options(std::move(options)),
-      m_session(state, link, m_clock),
+      m_session(state, link, m_options.waitClock ? *m_options.waitClock : m_clock),
       m_placement(m_options.placementPath.isEmpty()
                       ? WindowPlacementStore()
                       : WindowPlacementStore(m_options.placementPath)) {
@@ -50,12 +73,22 @@ MainWindow::MainWindow(AppState& state, SerialLink& link, Options options, QWidg
     m_session.dispatcher().onMemoWrite = [this](int position) {
         m_logs->memoView()->lineWritten(position);
     };
+    // Before the settings load, so the pages' reactions follow what it sets.
+    connectConfiguration();
 
     formLoad();
     m_session.resumePolling();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The session goes before the pages and any open box: from here on no
+    // notification of theirs (a field losing focus as it is destroyed, a box
+    // closing) may reach it.
+    for (QObject* o : findChildren<QObject*>())
+        o->disconnect(this);
+    if (m_flowBox)
+        m_flowBox->removeEventFilter(this);
+}
 
 void MainWindow::buildWindow() {
     m_tabs = new QTabWidget(this);
@@ -169,6 +202,10 @@ void MainWindow::apply(const UiChanges& c) {
             g->setTitle(v);
         else if (auto* e = qobject_cast<QLineEdit*>(w))
             e->setText(v);
+    });
+    each(c.checked, [](QWidget* w, bool v) {
+        if (auto* b = qobject_cast<QAbstractButton*>(w))
+            setChecked(b, v);
     });
     each(c.date, [](QWidget* w, const QString& v) {
         if (auto* p = qobject_cast<DateTimePicker*>(w))

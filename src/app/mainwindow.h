@@ -20,10 +20,15 @@
 
 #include <functional>
 
+class QDateTime;
 class QLabel;
+class QLineEdit;
 class QMessageBox;
 class QTabWidget;
 class AboutDialog;
+namespace ConfigSequences {
+enum class ProgramButton;
+}
 class CommunicationPage;
 class LogsPage;
 class ProgramPage;
@@ -37,6 +42,8 @@ public:
         QString iniPath;       // corvane.INI in use
         bool demo = false;     // a simulated pump stands behind the port
         QString placementPath; // window placement file; empty: the per-user store
+        // The clock the sequences' pauses are timed on; null: the PC's.
+        const WaitClock* waitClock = nullptr;
     };
 
     MainWindow(AppState& state, SerialLink& link, Options options, QWidget* parent = nullptr);
@@ -66,9 +73,17 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildWindow();
+    // The setup and program pages, the pump clock and the program buttons:
+    // each widget notification goes to the editor rules or the session
+    // (mainwindow_config.cpp).
+    void connectConfiguration();
+    void connectEditor();
+    void runProgram(ConfigSequences::ProgramButton button);
+    void sendClock(const QDateTime& at);
     void formLoad();
     void loadSettings();
     void saveSettings();
@@ -93,6 +108,7 @@ private:
     CommunicationPage* m_communication = nullptr;
     ProgramPage* m_program = nullptr;
     QLabel* m_portStatus = nullptr;
+    QLineEdit* m_flowBox = nullptr; // Txt_target_flow: its range check runs on leaving it
     QPointer<AboutDialog> m_about;
 
     struct Message {

@@ -70,7 +70,10 @@ QSize UpDownButtons::sizeHint() const {
 }
 
 bool UpDownButtons::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_buddy && event->type() == QEvent::KeyPress && isEnabled()) {
+    // The event's type first: the box sends this filter a focus-out while
+    // it is being destroyed, when it is no longer a QLineEdit, and reading
+    // m_buddy then would take it for one.
+    if (event->type() == QEvent::KeyPress && watched == m_buddy && isEnabled()) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Up || key == Qt::Key_Down) {
             stepBy(key == Qt::Key_Up ? 1 : -1);

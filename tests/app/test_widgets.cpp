@@ -7,6 +7,7 @@
 #include "app/updownbuttons.h"
 #include "logs/capturememo.h"
 
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -25,6 +26,9 @@ private slots:
     void memoViewFollowsWrites();
     void upDownStepsItsBox_data();
     void upDownStepsItsBox();
+    void leavingAField_data();
+    void leavingAField();
+    void pickerCountsWholeValues();
 };
 
 // Whatever a picker shows, it keeps and returns the full value it was given;
@@ -162,6 +166,56 @@ void TestWidgets::upDownStepsItsBox() {
     flow.setEnabled(false);
     QTest::mouseClick(arrows.upButton(), Qt::LeftButton);
     QCOMPARE(flow.text(), expected);
+}
+
+void TestWidgets::leavingAField_data() {
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<bool>("left");
+    QTest::newRow("Tab") << int(Qt::TabFocusReason) << true;
+    QTest::newRow("Shift+Tab") << int(Qt::BacktabFocusReason) << true;
+    QTest::newRow("a click on another control") << int(Qt::MouseFocusReason) << true;
+    QTest::newRow("focus set by the program") << int(Qt::OtherFocusReason) << true;
+    QTest::newRow("a box or another program takes the window's focus")
+        << int(Qt::ActiveWindowFocusReason) << false;
+    QTest::newRow("the picker's own calendar opens") << int(Qt::PopupFocusReason) << false;
+}
+
+// The pickers and the duration box say they were left only when focus moved
+// to another control of the window: a box opening over the window must not
+// set off the editor's checks (and another box with them).
+void TestWidgets::leavingAField() {
+    QFETCH(int, reason);
+    QFETCH(bool, left);
+    DateTimePicker picker;
+    DurationBox box;
+    QSignalSpy pickerLeft(&picker, &DateTimePicker::lostFocus);
+    QSignalSpy boxLeft(&box, &DurationBox::lostFocus);
+    for (QWidget* w : {static_cast<QWidget*>(&picker), static_cast<QWidget*>(&box)}) {
+        QFocusEvent out(QEvent::FocusOut, Qt::FocusReason(reason));
+        QCoreApplication::sendEvent(w, &out);
+    }
+    QCOMPARE(pickerLeft.count(), int(left));
+    QCOMPARE(boxLeft.count(), int(left));
+}
+
+// A time typed into a picker counts once it is complete: a change while the
+// digits go in would run the order checks on half a time. Enter commits it.
+void TestWidgets::pickerCountsWholeValues() {
+    DateTimePicker picker(DateTimePicker::Show::Time);
+    picker.setTimeText(QStringLiteral("12:30"));
+    QSignalSpy changed(&picker, &QDateTimeEdit::dateTimeChanged);
+    QSignalSpy committed(&picker, &DateTimePicker::committed);
+    picker.setSelectedSection(QDateTimeEdit::MinuteSection);
+    QTest::keyClicks(&picker, QStringLiteral("45"));
+    QCOMPARE(changed.count(), 0);
+    QTest::keyClick(&picker, Qt::Key_Return);
+    QCOMPARE(picker.timeText(), QStringLiteral("12:45:00.00"));
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(committed.count(), 1);
+    // An arrow step is a whole value at once.
+    QTest::keyClick(&picker, Qt::Key_Up);
+    QCOMPARE(changed.count(), 2);
+    QCOMPARE(committed.count(), 1);
 }
 
 QTEST_MAIN(TestWidgets)

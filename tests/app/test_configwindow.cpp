@@ -1,0 +1,773 @@
+// Configuring a pump from the window, through its real widgets: the
+// run-program editor's reactions to typing, leaving fields, ticking boxes
+// and pressing the timing choices; the buttons that start the sequences and
+// set the clock; what is locked while a sequence runs; the window closed in
+// the middle of one; and the whole round against the simulated pump, with
+// the read-back line saying whether the pump took what it was sent. Pauses
+// run on a clock the test steps, never on the PC's.
+#include "app/datetimepicker.h"
+#include "app/mainwindow.h"
+#include "app/programpage.h"
+#include "app/setuppage.h"
+#include "link/fakeseriallink.h"
+#include "sim/simseriallink.h"
+#include "support/steppingclock.h"
+
+#include <QAbstractButton>
+#include <QCalendarWidget>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+constexpr int kLong = 60000; // ms: generous bounds for anything event-driven
+
+// A window on a settings folder of its own, its pauses timed on a stepping
+// clock, its poll ticked by hand.
+struct Rig {
+    QTemporaryDir dir;
+    AppState state;
+    SteppingClock clock{36000.2};
+    std::unique_ptr<SerialLink> link;
+    std::unique_ptr<MainWindow> window;
+
+    explicit Rig(std::unique_ptr<SerialLink> serial = std::make_unique<FakeSerialLink>(),
+                 const QByteArray& ini = {})
+        : link(std::move(serial)) {
+        if (!ini.isEmpty()) {
+            QFile f(dir.filePath(QStringLiteral("corvane.INI")));
+            if (f.open(QIODevice::WriteOnly))
+                f.write(ini);
+        }
+        window = std::make_unique<MainWindow>(
+            state, *link,
+            MainWindow::Options{dir.filePath(QStringLiteral("corvane.INI")), false,
+                                dir.filePath(QStringLiteral("placement.ini")), &clock});
+        PumpSession& s = window->session();
+        s.runner().waiter().maxSleepMs = 0;
+        s.readBack().setTimeoutMs(10 * 60 * 1000); // a slow machine is no missing reply
+        s.stopPolling();
+    }
+    FakeSerialLink& fake() { return static_cast<FakeSerialLink&>(*link); }
+    SimSerialLink& sim() { return static_cast<SimSerialLink&>(*link); }
+
+    template <class T = QWidget> T* find(const QString& name) const {
+        return window->findChild<T*>(name);
+    }
+    DateTimePicker* picker(const QString& name) const { return find<DateTimePicker>(name); }
+
+    // Shown and active, so that focus moves as the user moves it.
+    bool showOn(QWidget* page) {
+        find<QTabWidget>(QStringLiteral("vaTabPro1"))->setCurrentWidget(page);
+        window->show();
+        window->activateWindow();
+        return QTest::qWaitForWindowActive(window.get());
+    }
+    // The page an element is on.
+    QWidget* pageOf(const QString& name) const {
+        auto* tabs = find<QTabWidget>(QStringLiteral("vaTabPro1"));
+        for (QWidget* w = find(name); w; w = w->parentWidget())
+            if (tabs->indexOf(w) >= 0)
+                return w;
+        return nullptr;
+    }
+
+    // ---- what the user does
+
+    // A mouse click near the left edge, where an option's or a box's
+    // indicator is: press (the timing choices react here), then release.
+    void click(const QString& name) {
+        auto* b = find<QAbstractButton>(name);
+        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2));
+    }
+    void type(const QString& name, const QString& text) {
+        auto* e = find<QLineEdit>(name);
+        e->setFocus(Qt::MouseFocusReason);
+        e->clear();
+        QTest::keyClicks(e, text);
+    }
+    // Focus into the field, then on to a control of the same page that
+    // reacts to nothing, as a Tab moves it.
+    void leave(const QString& name) {
+        QWidget* field = find(name);
+        field->setFocus(Qt::MouseFocusReason);
+        QVERIFY2(field->hasFocus(), qPrintable(name));
+        QWidget* other = pageOf(name) == window->setupPage()
+                             ? find(QStringLiteral("txtLogRate"))
+                             : find(QStringLiteral("CommandButton4"));
+        other->setFocus(Qt::TabFocusReason);
+        QVERIFY2(!field->hasFocus(), qPrintable(name));
+    }
+    void setTime(const QString& name, const QString& time) { picker(name)->setTimeText(time); }
+    void setDate(const QString& name, const QString& date) { picker(name)->setDateText(date); }
+
+    // ---- what the window shows
+
+    // The boxes the window opens from now on, each closed with OK.
+    QStringList closeBoxes() {
+        QStringList texts;
+        for (int guard = 0; guard < 100; ++guard) {
+            QCoreApplication::processEvents();
+            QMessageBox* open = nullptr;
+            for (QMessageBox* b : window->findChildren<QMessageBox*>())
+                if (b->isVisible())
+                    open = b;
+            if (open) {
+                texts << open->text();
+                window->acceptMessage();
+            } else if (window->pendingMessages().isEmpty()) {
+                break;
+            }
+        }
+        return texts;
+    }
+    bool boxOpen(const QString& text) const {
+        for (QMessageBox* b : window->findChildren<QMessageBox*>())
+            if (b->isVisible() && b->text() == text)
+                return true;
+        return false;
+    }
+
+    // "kind:name": text, enabled, checked, visible, date or time of an
+    // element; "state:" a shared value.
+    QString probe(const QString& what) const {
+        const QString kind = what.section(':', 0, 0);
+        const QString name = what.section(':', 1);
+        if (kind == QLatin1String("state")) {
+            const QMap<QString, QString> values = {{"TimingFlag", state.TimingFlag},
+                                                   {"DurationModeFlag", state.DurationModeFlag},
+                                                   {"PasswordFlag", state.PasswordFlag},
+                                                   {"FlowFaultFlag", state.FlowFaultFlag},
+                                                   {"StartScreensFlag", state.StartScreensFlag},
+                                                   {"UnitsFlag", QString::number(state.UnitsFlag)},
+                                                   {"runDuration", state.runDuration}};
+            return values.value(name, QStringLiteral("<no value %1>").arg(name));
+        }
+        QWidget* w = find(name);
+        if (!w)
+            return QStringLiteral("<missing>");
+        if (kind == QLatin1String("enabled"))
+            return QString::number(w->isEnabled());
+        if (kind == QLatin1String("visible"))
+            return QString::number(w->isVisible());
+        if (kind == QLatin1String("checked"))
+            return QString::number(qobject_cast<QAbstractButton*>(w)->isChecked());
+        if (kind == QLatin1String("date"))
+            return qobject_cast<DateTimePicker*>(w)->dateText();
+        if (kind == QLatin1String("time"))
+            return qobject_cast<DateTimePicker*>(w)->timeText();
+        if (auto* l = qobject_cast<QLabel*>(w))
+            return l->text();
+        if (auto* e = qobject_cast<QLineEdit*>(w))
+            return e->text();
+        if (auto* g = qobject_cast<QGroupBox*>(w))
+            return g->title();
+        return QStringLiteral("<no text>");
+    }
+    QStringList probes(const QStringList& whats) const {
+        QStringList out;
+        for (const QString& w : whats)
+            out << w + '=' + probe(w);
+        return out;
+    }
+
+    int writes() const {
+        return int(std::count_if(
+            static_cast<const FakeSerialLink&>(*link).events.cbegin(),
+            static_cast<const FakeSerialLink&>(*link).events.cend(),
+            [](const FakeSerialLink::Event& e) { return e.type == FakeSerialLink::Event::Write; }));
+    }
+};
+
+using Steps = std::function<void(Rig&)>;
+
+// A status report of the simulated pump of this model.
+QByteArray statusOf(const QByteArray& model) {
+    SimPumpOptions options;
+    options.model = model;
+    SimPump pump(options);
+    pump.write("R99\r");
+    return pump.read();
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Steps)
+
+class TestConfigWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QApplication::setApplicationName(QStringLiteral("Corvane")); }
+    void editorReactions_data();
+    void editorReactions();
+    void lockedWhileASequenceRuns_data();
+    void lockedWhileASequenceRuns();
+    void programRefused_data();
+    void programRefused();
+    void timingTransferButton();
+    void clockSends_data();
+    void clockSends();
+    void portNotOpen();
+    void closedInTheMiddle_data();
+    void closedInTheMiddle();
+    void roundWithTheSimulatedPump();
+    void readBackNamesWhatWasMissed();
+};
+
+// ---------------------------------------------------------------- the editor
+
+void TestConfigWindow::editorReactions_data() {
+    QTest::addColumn<Steps>("steps");
+    QTest::addColumn<QStringList>("expected"); // probes after the steps
+    QTest::addColumn<QStringList>("boxes");    // the boxes they opened
+    const QString outOfRange = QStringLiteral("Flow Rate is Out of Range");
+    const QString stopBeforeStart = QStringLiteral("Stop Time must be greater then Start");
+
+    // Target flow (limits 800 and 5000 until a pump reports its own).
+    QTest::newRow("typing 2500 shows 2.50 L/min at once")
+        << Steps([](Rig& r) { r.type("Txt_target_flow", "2500"); })
+        << QStringList{"text:Label_targetL=2.50 L/min", "text:Txt_target_flow=2500"}
+        << QStringList();
+    QTest::newRow("799 left: the message, then 800") << Steps([](Rig& r) {
+        r.type("Txt_target_flow", "799");
+        r.leave("Txt_target_flow");
+    }) << QStringList{"text:Txt_target_flow=800", "text:Label_targetL=0.80 L/min"}
+                                                     << QStringList{outOfRange};
+    QTest::newRow("5001 left: the message, then 5000") << Steps([](Rig& r) {
+        r.type("Txt_target_flow", "5001");
+        r.leave("Txt_target_flow");
+    }) << QStringList{"text:Txt_target_flow=5000"} << QStringList{outOfRange};
+    QTest::newRow("5000 left is accepted") << Steps([](Rig& r) {
+        r.type("Txt_target_flow", "5000");
+        r.leave("Txt_target_flow");
+    }) << QStringList{"text:Txt_target_flow=5000", "text:Label_targetL=5.00 L/min"}
+                                           << QStringList();
+    QTest::newRow("not a number left: the message, then the minimum") << Steps([](Rig& r) {
+        r.type("Txt_target_flow", "abc");
+        r.leave("Txt_target_flow");
+    }) << QStringList{"text:Txt_target_flow=800"} << QStringList{outOfRange};
+    QTest::newRow("the bounds a KST-1 reports: 1500 left becomes 600")
+        << Steps([](Rig& r) {
+               r.window->selectPort(0);
+               r.fake().receive(statusOf("31"));
+               r.type("Txt_target_flow", "1500");
+               r.leave("Txt_target_flow");
+           })
+        << QStringList{"text:Txt_target_flow=600", "text:Label_flowrate=Range is 100 cc/min to "
+                                                   "600 cc/min"}
+        << QStringList{outOfRange};
+    QTest::newRow("a box opening over the window is not leaving the flow box") << Steps([](Rig& r) {
+        r.type("Txt_target_flow", "799");
+        r.window->showMessage("No Pump Found");
+        QCoreApplication::processEvents();
+    }) << QStringList{"text:Txt_target_flow=799"} << QStringList{"No Pump Found"};
+
+    // Pauses.
+    QTest::newRow("a Break1 start is copied into its stop; leaving it is quiet")
+        << Steps([](Rig& r) {
+               r.setTime("fpDateBREAK1START", "10:30");
+               r.leave("fpDateTimeBREAK1STOP");
+           })
+        << QStringList{"time:fpDateTimeBREAK1STOP=10:30:00.00"} << QStringList();
+    QTest::newRow("Break1 10:30 to 10:15: leaving the stop warns, nothing reset")
+        << Steps([](Rig& r) {
+               r.setTime("fpDateBREAK1START", "10:30");
+               r.setTime("fpDateTimeBREAK1STOP", "10:15");
+               r.leave("fpDateTimeBREAK1STOP");
+           })
+        << QStringList{"time:fpDateBREAK1START=10:30:00.00",
+                       "time:fpDateTimeBREAK1STOP=10:15:00.00"}
+        << QStringList{stopBeforeStart};
+    QTest::newRow("Break2 checked when its stop is left, not while it changes")
+        << Steps([](Rig& r) {
+               r.setTime("fpDateTime7", "14:00");
+               r.setTime("fpDateTime8", "13:45");
+               QCOMPARE(r.closeBoxes(), QStringList());
+               r.leave("fpDateTime8");
+           })
+        << QStringList{"time:fpDateTime8=13:45:00.00"} << QStringList{stopBeforeStart};
+    QTest::newRow("Lunch checked at each change of its stop") << Steps([](Rig& r) {
+        r.setTime("fpDateTime9", "12:30");
+        r.setTime("fpDateTime10", "12:15");
+    }) << QStringList{"time:fpDateTime9=12:30:00.00", "time:fpDateTime10=12:15:00.00"}
+                                                              << QStringList{stopBeforeStart};
+    QTest::newRow("unticking Check2 greys out the Lunch pickers and keeps their times")
+        << Steps([](Rig& r) {
+               r.setTime("fpDateTime9", "12:30");
+               r.setTime("fpDateTime10", "13:00");
+               r.click("Check2");
+               r.click("Check2");
+           })
+        << QStringList{"checked:Check2=0",
+                       "enabled:fpDateTime9=0",
+                       "enabled:fpDateTime10=0",
+                       "time:fpDateTime9=12:30:00.00",
+                       "time:fpDateTime10=13:00:00.00",
+                       "enabled:fpDateBREAK1START=1"}
+        << QStringList();
+    QTest::newRow("ticking Check3 enables the Break2 pickers") << Steps([](Rig& r) {
+        r.click("Check3");
+        r.click("Check3");
+        r.click("Check3");
+    }) << QStringList{"checked:Check3=1", "enabled:fpDateTime7=1", "enabled:fpDateTime8=1"}
+                                                               << QStringList();
+
+    // Start and stop.
+    QTest::newRow("leaving the start moves an earlier stop date to it") << Steps([](Rig& r) {
+        r.setDate("fpDateTime1", "20260310");
+        r.setDate("INP_STRT_Dttm", "20260315");
+        r.leave("INP_STRT_Dttm");
+    }) << QStringList{"date:fpDateTime1=20260315"} << QStringList();
+    QTest::newRow("leaving the start keeps a later stop date") << Steps([](Rig& r) {
+        r.setDate("fpDateTime1", "20260320");
+        r.setDate("INP_STRT_Dttm", "20260315");
+        r.leave("INP_STRT_Dttm");
+    }) << QStringList{"date:fpDateTime1=20260320"} << QStringList();
+    QTest::newRow("a start change hands the pause boxes its enabled state")
+        << Steps([](Rig& r) {
+               r.click("Opduration"); // the start picker goes off
+               r.setDate("INP_STRT_Dttm", "20200101");
+           })
+        << QStringList{"enabled:INP_STRT_Dttm=0", "enabled:Check1=0", "enabled:Check2=0",
+                       "enabled:Check3=0"}
+        << QStringList();
+
+    // Duration and the timing choices.
+    QTest::newRow("Duration pressed: 08:00 kept as typed until the box is left")
+        << Steps([](Rig& r) { r.click("Opduration"); })
+        << QStringList{"text:txt_duration=08:00",     "enabled:txt_duration=1",
+                       "enabled:INP_STRT_Dttm=0",     "enabled:fpDateTime1=0",
+                       "enabled:fpDateBREAK1START=0", "enabled:fpDateTime10=0",
+                       "state:DurationModeFlag=1",    "state:runDuration=08:00"}
+        << QStringList();
+    QTest::newRow("02:45 typed and left keeps 557") << Steps([](Rig& r) {
+        r.click("Opduration");
+        r.type("txt_duration", "0245");
+        r.leave("txt_duration");
+    }) << QStringList{"text:txt_duration=02:45", "state:runDuration=557"}
+                                                    << QStringList();
+    QTest::newRow("Start/Stop pressed: duration emptied and off, the pickers and boxes on")
+        << Steps([](Rig& r) {
+               r.click("Opduration");
+               r.click("Opstart");
+           })
+        << QStringList{"enabled:txt_duration=0", "enabled:INP_STRT_Dttm=1",
+                       "enabled:fpDateTime1=1",  "enabled:fpDateTime9=1",
+                       "enabled:Check1=1",       "state:DurationModeFlag=0",
+                       "checked:Opstart=1"}
+        << QStringList();
+    QTest::newRow("timing box pressed while unticked: the modes on, start and stop off")
+        << Steps([](Rig& r) { r.click("check_trflag"); })
+        << QStringList{"checked:check_trflag=1",  "enabled:Opstart=1",     "enabled:Opduration=1",
+                       "enabled:INP_STRT_Dttm=0", "enabled:fpDateTime1=0", "state:TimingFlag=0"}
+        << QStringList();
+    QTest::newRow("timing box pressed while ticked: both modes off and deselected")
+        << Steps([](Rig& r) {
+               r.click("check_trflag");
+               r.click("Opstart");
+               r.click("check_trflag");
+           })
+        << QStringList{"checked:check_trflag=0", "enabled:Opstart=0",    "enabled:Opduration=0",
+                       "checked:Opstart=0",      "checked:Opduration=0", "enabled:txt_duration=0",
+                       "state:TimingFlag=0"}
+        << QStringList();
+    QTest::newRow("a timing box ticked by the settings load reacts to nothing")
+        << Steps([](Rig& r) { r.find<QAbstractButton>("check_trflag")->setChecked(true); })
+        << QStringList{"enabled:INP_STRT_Dttm=1", "state:TimingFlag="} << QStringList();
+
+    // The pump's own mode, from each setup report.
+    QTest::newRow("a setup report in Duration mode disables start, stop and pauses")
+        << Steps([](Rig& r) {
+               r.window->selectPort(0);
+               r.fake().receive("Z99 1 1 0 0 0 0 0 0 0 1 0 0 1\r\n");
+           })
+        << QStringList{"enabled:INP_STRT_Dttm=0",     "enabled:fpDateTime1=0",
+                       "enabled:fpDateBREAK1START=0", "enabled:fpDateTime8=0",
+                       "state:TimingFlag=1",          "state:DurationModeFlag=1"}
+        << QStringList();
+    QTest::newRow("then one in Start/Stop enables start and stop, the pauses stay")
+        << Steps([](Rig& r) {
+               r.window->selectPort(0);
+               r.fake().receive("Z99 1 1 0 0 0 0 0 0 0 1 0 0 1\r\n");
+               r.fake().receive("Z99 1 1 0 0 0 0 0 0 0 0 0 0 1\r\n");
+           })
+        << QStringList{"enabled:INP_STRT_Dttm=1", "enabled:fpDateTime1=1",
+                       "enabled:fpDateBREAK1START=0", "state:DurationModeFlag=0"}
+        << QStringList();
+
+    // The setup page's options write the flags they stand for.
+    QTest::newRow("option clicks") << Steps([](Rig& r) {
+        for (const char* name : {"Option8", "Option11", "Option12", "Option15"})
+            r.click(name);
+    })
+                                   << QStringList{"state:PasswordFlag=1", "state:FlowFaultFlag=1",
+                                                  "state:StartScreensFlag=1", "state:UnitsFlag=0"}
+                                   << QStringList();
+    QTest::newRow("option clicks back")
+        << Steps([](Rig& r) {
+               for (const char* name : {"Option8", "Option9", "Option11", "Option10", "Option12",
+                                        "Option13", "Option15", "Option14"})
+                   r.click(name);
+           })
+        << QStringList{"state:PasswordFlag=0", "state:FlowFaultFlag=0", "state:StartScreensFlag=0",
+                       "state:UnitsFlag=1"}
+        << QStringList();
+}
+
+void TestConfigWindow::editorReactions() {
+    QFETCH(Steps, steps);
+    QFETCH(QStringList, expected);
+    QFETCH(QStringList, boxes);
+    Rig r;
+    QVERIFY(r.showOn(r.window->programPage()));
+    QVERIFY(r.closeBoxes().isEmpty()); // the start-up values raise nothing
+    steps(r);
+    QCOMPARE(r.closeBoxes(), boxes);
+    QStringList names;
+    for (const QString& e : expected)
+        names << e.section('=', 0, 0);
+    QCOMPARE(r.probes(names), expected);
+    // The editor writes nothing to the pump.
+    QCOMPARE(r.fake().written(), QByteArray());
+}
+
+// ---------------------------------------------------------------- sequences
+
+void TestConfigWindow::lockedWhileASequenceRuns_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("frame");
+    QTest::addColumn<QString>("bar");
+    QTest::addColumn<QString>("box");
+    QTest::newRow("Send Setup To Pump") << "CommandButton_systime"
+                                        << "Frame21"
+                                        << "PBar2"
+                                        << "Done Sending Setup to Pump";
+    QTest::newRow("Program Pump") << "CommandButton29"
+                                  << "Frame20"
+                                  << "pbar3"
+                                  << "Program Pump is completed";
+    QTest::newRow("Send to KST Pump") << "CommandButton13"
+                                      << "Frame20"
+                                      << "pbar3"
+                                      << "Program Pump is completed";
+}
+
+// While a sequence runs every control that writes to the pump is disabled,
+// its own button included, and a poll tick writes nothing; the progress
+// frame and the hourglass show. Afterwards all is as before.
+void TestConfigWindow::lockedWhileASequenceRuns() {
+    QFETCH(QString, button);
+    QFETCH(QString, frame);
+    QFETCH(QString, bar);
+    QFETCH(QString, box);
+    Rig r;
+    r.window->selectPort(0);
+    QVERIFY(r.showOn(r.pageOf(button) ? r.pageOf(button) : r.window->setupPage()));
+    const QStringList controls = PumpSession::pumpWritingControls();
+    for (const QString& name : controls)
+        QVERIFY2(r.find(name) && r.find(name)->isEnabled(), qPrintable(name));
+
+    r.click(button);
+    QVERIFY(QTest::qWaitFor([&] { return r.writes() >= 2; }, kLong));
+    for (const QString& name : controls)
+        QVERIFY2(!r.find(name)->isEnabled(), qPrintable(name));
+    QVERIFY(!r.find(frame)->isHidden());
+    QVERIFY(!r.find<QGroupBox>(frame)->title().isEmpty());
+    QVERIFY(r.find<QProgressBar>(bar)->value() > 0);
+    QVERIFY(QApplication::overrideCursor() &&
+            QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+
+    const QByteArray before = r.fake().written();
+    r.window->session().pollTick();
+    r.click(button);
+    r.click("CommandButton1");
+    r.click("Option7_2");
+    QCOMPARE(r.fake().written(), before);
+    QCOMPARE(r.fake().currentPort(), 1);
+
+    QTRY_VERIFY_WITH_TIMEOUT(r.boxOpen(box), kLong);
+    QCOMPARE(r.closeBoxes(), QStringList{box});
+    QTRY_VERIFY_WITH_TIMEOUT(!r.window->session().busy(), kLong);
+    for (const QString& name : controls)
+        QVERIFY2(r.find(name)->isEnabled(), qPrintable(name));
+    QVERIFY(r.find(frame)->isHidden());
+    QCOMPARE(r.find<QProgressBar>(bar)->value(), 0);
+    QVERIFY(!QApplication::overrideCursor());
+    QVERIFY(r.window->session().timer1().isActive());
+}
+
+void TestConfigWindow::programRefused_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("durationMode");
+    QTest::addColumn<QString>("box");
+    const QString stop = QStringLiteral("Stop Time must be greater then Start");
+    QTest::newRow("Program Pump, Start/Stop, stop not after start") << "CommandButton29"
+                                                                    << "0" << stop;
+    QTest::newRow("Send to KST Pump, Start/Stop, stop not after start") << "CommandButton13"
+                                                                        << "0" << stop;
+    QTest::newRow("Duration mode with no duration") << "CommandButton29"
+                                                    << "1"
+                                                    << "Duration must be Hours:Mins";
+}
+
+// A program the pump could not run is refused in a box: nothing is written,
+// nothing is locked, no progress shows.
+void TestConfigWindow::programRefused() {
+    QFETCH(QString, button);
+    QFETCH(QString, durationMode);
+    QFETCH(QString, box);
+    Rig r;
+    r.window->selectPort(0);
+    r.state.TimingFlag = "1";
+    r.state.DurationModeFlag = durationMode;
+    r.state.runDuration = "255 255";
+    r.find<QLineEdit>("txt_duration")->clear();
+    for (const char* name : {"INP_STRT_Dttm", "fpDateTime1"}) {
+        r.setDate(name, "20260315");
+        r.setTime(name, "08:30");
+    }
+    r.click(button);
+    QCOMPARE(r.closeBoxes(), QStringList{box});
+    QCOMPARE(r.fake().written(), QByteArray());
+    QVERIFY(!r.window->session().busy());
+    QVERIFY(r.find("Frame20")->isHidden());
+}
+
+// Command1, inside the progress frame, sends the timing values alone.
+void TestConfigWindow::timingTransferButton() {
+    Rig r;
+    r.window->selectPort(0);
+    r.setDate("INP_STRT_Dttm", "20260131");
+    r.setTime("INP_STRT_Dttm", "08:30");
+    r.setDate("fpDateTime1", "20260201");
+    r.setTime("fpDateTime1", "14:45");
+    r.setTime("fpDateBREAK1START", "10:00");
+    r.setTime("fpDateTimeBREAK1STOP", "10:15");
+    QCOMPARE(r.find<QAbstractButton>("Command1")->text(), QStringLiteral("Command1"));
+    QCOMPARE(r.find("Command1")->parentWidget()->objectName(), QStringLiteral("Frame20"));
+    r.find<QAbstractButton>("Command1")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!r.window->session().busy(), kLong);
+    QCOMPARE(r.fake().written(), QByteArray("W17 30 08 31 01 26\rW18 45 14 01 02 26\r"
+                                            "W23 00 10 15 10\rW24 255 255 255 255 255\r"
+                                            "W25 255 255 255 255 255\r"));
+    QVERIFY(r.closeBoxes().isEmpty());
+    QVERIFY(r.window->session().timer1().isActive());
+}
+
+// ---------------------------------------------------------------- the pump clock
+
+void TestConfigWindow::clockSends_data() {
+    QTest::addColumn<Steps>("steps");
+    QTest::addColumn<QByteArray>("written");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("Send PC Time  to Pump at 23:59:45 on 31 Dec 2008")
+        << Steps([](Rig& r) {
+               r.window->session().pcClock = [] {
+                   return QDateTime(QDate(2008, 12, 31), QTime(23, 59, 45));
+               };
+               r.click("CommandButton1");
+           })
+        << QByteArray("W16 59 23 31 12 08\rUPDATE_SYS_TIME\r")
+        << QStringList{"date:fpDateTime4_1=20081231", "time:fpDateTime4_1=23:59:45.00"};
+    QTest::newRow("Send to Pump: the chosen midnight") << Steps([](Rig& r) {
+        r.setDate("fpDateTime2_0", "20260201");
+        r.setTime("fpDateTime2_0", "00:00");
+        r.click("CommandButton3");
+    }) << QByteArray("W16 00 00 01 02 26\rUPDATE_SYS_TIME\r")
+                                                       << QStringList();
+    QTest::newRow("Enter in the chosen time sends it, seconds dropped") << Steps([](Rig& r) {
+        r.setDate("fpDateTime2_0", "20070303");
+        r.setTime("fpDateTime2_0", "10:15:59");
+        QTest::keyClick(r.picker("fpDateTime2_0"), Qt::Key_Return);
+    }) << QByteArray("W16 15 10 03 03 07\rUPDATE_SYS_TIME\r") << QStringList();
+    QTest::newRow("a day picked in the calendar is sent with the picker's time")
+        << Steps([](Rig& r) {
+               r.setDate("fpDateTime2_0", "20070303");
+               r.setTime("fpDateTime2_0", "14:05");
+               QCalendarWidget* calendar = r.picker("fpDateTime2_0")->calendarWidget();
+               calendar->setSelectedDate(QDate(2007, 3, 4));
+               QTest::keyClick(calendar->findChild<QTableView*>(), Qt::Key_Return);
+           })
+        << QByteArray("W16 05 14 04 03 07\rUPDATE_SYS_TIME\r") << QStringList();
+    QTest::newRow("only leaving the chosen time sends nothing")
+        << Steps([](Rig& r) { r.leave("fpDateTime2_0"); }) << QByteArray() << QStringList();
+}
+
+void TestConfigWindow::clockSends() {
+    QFETCH(Steps, steps);
+    QFETCH(QByteArray, written);
+    QFETCH(QStringList, expected);
+    Rig r;
+    r.window->selectPort(0);
+    QVERIFY(r.showOn(r.window->setupPage()));
+    steps(r);
+    QTRY_COMPARE_WITH_TIMEOUT(r.fake().written(), written, written.isEmpty() ? 200 : kLong);
+    QStringList names;
+    for (const QString& e : expected)
+        names << e.section('=', 0, 0);
+    QCOMPARE(r.probes(names), expected);
+    QVERIFY(r.closeBoxes().isEmpty());
+}
+
+// No port: nothing is sent and the status bar says why, instead of a box.
+void TestConfigWindow::portNotOpen() {
+    Rig r(std::make_unique<FakeSerialLink>(), "[Comm Port]\r\nCommPort=1\r\n");
+    r.fake().missingPorts = {1};
+    r.window->selectPort(0);
+    for (const char* button : {"CommandButton_systime", "CommandButton29", "CommandButton3"}) {
+        r.click(button);
+        QVERIFY2(r.window->statusBar()->currentMessage().startsWith("Com1 is not open"),
+                 qPrintable(r.window->statusBar()->currentMessage()));
+        r.window->statusBar()->clearMessage();
+    }
+    QCOMPARE(r.fake().written(), QByteArray());
+    QVERIFY(r.closeBoxes().isEmpty());
+    QVERIFY(r.find("Frame21")->isHidden());
+}
+
+void TestConfigWindow::closedInTheMiddle_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("atTheBox"); // closed while the closing box is open
+    QTest::newRow("Send Setup, during a pause") << "CommandButton_systime" << false;
+    QTest::newRow("Program Pump, during a pause") << "CommandButton29" << false;
+    QTest::newRow("Send Setup, its box open") << "CommandButton_systime" << true;
+    QTest::newRow("Program Pump, its box open") << "CommandButton29" << true;
+}
+
+// Closing the window ends the sequence: "RUN_CLEAR" is the last thing the
+// pump receives, the window goes away without a crash, and nothing is
+// written after it.
+void TestConfigWindow::closedInTheMiddle() {
+    QFETCH(QString, button);
+    QFETCH(bool, atTheBox);
+    Rig r;
+    r.window->selectPort(0);
+    QVERIFY(r.showOn(r.window->setupPage()));
+    r.click(button);
+    if (atTheBox)
+        QTRY_VERIFY_WITH_TIMEOUT(r.window->findChild<QMessageBox*>(), kLong);
+    else
+        QVERIFY(QTest::qWaitFor([&] { return r.writes() >= 2; }, kLong));
+    QVERIFY(r.window->session().busy());
+    r.window->close();
+    const QByteArray atClose = r.fake().written();
+    QVERIFY(atClose.endsWith("RUN_CLEAR\r"));
+    QCOMPARE(atClose.count("RUN_CLEAR"), 1);
+    r.window.reset();
+    QTest::qWait(200); // the runner's pauses are zero-length timers here
+    QCOMPARE(r.fake().written(), atClose);
+}
+
+// ---------------------------------------------------------------- with the simulated pump
+
+// Send a setup, program a run and set the clock on the simulated pump in
+// this process: each time the next reports show the pump's new state.
+void TestConfigWindow::roundWithTheSimulatedPump() {
+    QDateTime pumpNow(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
+    SimPumpOptions options;
+    options.powerOffMs = 5000;
+    Rig r(std::make_unique<SimSerialLink>(options, [&pumpNow] { return pumpNow; }));
+    r.sim().setPacing(false);
+    r.window->session().pcClock = [&pumpNow] { return pumpNow; };
+    r.window->selectPort(0);
+    auto poll = [&r] {
+        r.window->session().pollTick();
+        QTest::qWait(20);
+    };
+    poll();
+    QTRY_COMPARE_WITH_TIMEOUT(r.probe("text:Label44"), QStringLiteral("Password is: Off"), kLong);
+    QVERIFY(r.showOn(r.window->setupPage()));
+
+    // The setup.
+    for (const char* name : {"Option8", "Option15", "check_trflag", "Opstart"})
+        r.click(name);
+    r.type("txtLogRate", "30");
+    r.click("CommandButton_systime");
+    QTRY_VERIFY_WITH_TIMEOUT(r.boxOpen("Done Sending Setup to Pump"), kLong);
+    QCOMPARE(r.closeBoxes(), QStringList{"Done Sending Setup to Pump"});
+    QTRY_VERIFY_WITH_TIMEOUT(!r.window->session().busy(), kLong);
+    r.window->session().stopPolling();
+    poll();
+    QTRY_COMPARE_WITH_TIMEOUT(r.probe("text:lblReadBack"),
+                              QStringLiteral("Pump confirmed the setup"), kLong);
+    QCOMPARE(r.window->statusBar()->currentMessage(), QStringLiteral("Pump confirmed the setup"));
+    QCOMPARE(r.probes({"text:Label44", "text:Label48", "text:Label15"}),
+             QStringList({"text:Label44=Password is: On",
+                          "text:Label48=Unit Of Measurement: English", "text:Label15=Start/Stop"}));
+
+    // A run, with "Program Pump": the pump switches itself off and the window
+    // forgets it until it is found again.
+    QVERIFY(r.showOn(r.window->programPage()));
+    r.type("Txt_target_flow", "2500");
+    r.leave("Txt_target_flow");
+    r.setDate("INP_STRT_Dttm", "20260302");
+    r.setTime("INP_STRT_Dttm", "10:00");
+    r.setDate("fpDateTime1", "20260302");
+    r.setTime("fpDateTime1", "16:30");
+    r.click("CommandButton29");
+    QTRY_VERIFY_WITH_TIMEOUT(r.boxOpen("Program Pump is completed"), kLong);
+    QCOMPARE(r.closeBoxes(), QStringList{"Program Pump is completed"});
+    QTRY_VERIFY_WITH_TIMEOUT(!r.window->session().busy(), kLong);
+    r.window->session().stopPolling();
+    QCOMPARE(r.probe("text:Label3_10"), QStringLiteral("No Pump Currently Attached"));
+    pumpNow = pumpNow.addSecs(6); // the pump is back on
+    poll();
+    QTRY_VERIFY_WITH_TIMEOUT(r.probe("text:Label3_10") != "No Pump Currently Attached", kLong);
+    QCOMPARE(r.probes({"date:fpDateTimeRunstart", "time:fpDateTimeRunstart",
+                       "date:fpDateTimeRunstop", "time:fpDateTimeRunstop", "text:Label3_5"}),
+             QStringList({"date:fpDateTimeRunstart=20260302", "time:fpDateTimeRunstart=10:00:00.00",
+                          "date:fpDateTimeRunstop=20260302", "time:fpDateTimeRunstop=16:30:00.00",
+                          "text:Label3_5=Current Flow Setting: 2500cc/min"}));
+
+    // The clock, from a chosen time.
+    QVERIFY(r.showOn(r.window->setupPage()));
+    r.setDate("fpDateTime2_0", "20270303");
+    r.setTime("fpDateTime2_0", "14:05");
+    r.click("CommandButton3");
+    poll();
+    QTRY_COMPARE_WITH_TIMEOUT(r.probe("text:lblClockReadBack"),
+                              QStringLiteral("Pump clock set to 14:05 03/03/2027"), kLong);
+    QCOMPARE(r.probes({"date:fpDateTime4_0", "time:fpDateTime4_0", "text:lblClockDrift"}),
+             QStringList({"date:fpDateTime4_0=20270303", "time:fpDateTime4_0=14:05:00.00",
+                          "text:lblClockDrift=366 days ahead of the PC"}));
+    QVERIFY(r.closeBoxes().isEmpty());
+}
+
+// A pump that misses the password command: the setup page says which
+// setting it did not take, and so does the status bar.
+void TestConfigWindow::readBackNamesWhatWasMissed() {
+    SimPumpOptions options;
+    options.faults.ignoreCommands = {"G09"};
+    Rig r(std::make_unique<SimSerialLink>(options));
+    r.sim().setPacing(false);
+    r.window->selectPort(0);
+    QVERIFY(r.showOn(r.window->setupPage()));
+    r.click("Option8");
+    r.type("txtLogRate", "15");
+    r.click("CommandButton_systime");
+    QTRY_VERIFY_WITH_TIMEOUT(r.boxOpen("Done Sending Setup to Pump"), kLong);
+    QCOMPARE(r.closeBoxes(), QStringList{"Done Sending Setup to Pump"});
+    QTRY_VERIFY_WITH_TIMEOUT(!r.window->session().busy(), kLong);
+    r.window->session().stopPolling();
+    r.window->session().pollTick();
+    const QString missed =
+        QStringLiteral("The pump did not take: Password (sent On, pump reports Off)");
+    QTRY_COMPARE_WITH_TIMEOUT(r.probe("text:lblReadBack"), missed, kLong);
+    QVERIFY(r.find("lblReadBack")->isVisible());
+    QCOMPARE(r.window->statusBar()->currentMessage(), missed);
+    QCOMPARE(r.probe("text:Label44"), QStringLiteral("Password is: Off"));
+}
+
+QTEST_MAIN(TestConfigWindow)
+#include "test_configwindow.moc"
