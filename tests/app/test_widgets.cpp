@@ -9,6 +9,7 @@
 
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QTextBlock>
 #include <QTest>
 #include <QToolButton>
 #include <ctime>
@@ -96,9 +97,22 @@ void TestWidgets::memoViewFollowsWrites() {
         QCOMPARE(view.document()->availableUndoSteps(), 0);
     }
 
+    // A line far longer than any pump line is shown cut short; the memo
+    // keeps it whole.
+    const QString longLine(3 * CaptureMemoView::kShownChars, QLatin1Char('x'));
+    QVERIFY(memo.writeAt(7, longLine));
+    view.lineWritten(7);
+    QCOMPARE(view.document()->lastBlock().text(),
+             longLine.left(CaptureMemoView::kShownChars) + QChar(0x2026));
+    view.reload();
+    QCOMPARE(view.document()->lastBlock().text().size(), CaptureMemoView::kShownChars + 1);
+    QCOMPARE(memo.line(7), longLine);
+
     memo.clear();
     view.reload();
     QVERIFY(view.toPlainText().isEmpty() && view.font().fixedPitch() && view.isReadOnly());
+    // Reloading the whole text (a file opened, the memo emptied) keeps undo off.
+    QVERIFY(!view.document()->isUndoRedoEnabled());
 }
 
 void TestWidgets::upDownStepsItsBox_data() {
