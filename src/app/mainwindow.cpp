@@ -235,7 +235,7 @@ void MainWindow::formLoad() {
 }
 
 void MainWindow::showMessage(const QString& text, std::function<void()> closed) {
-    m_messages.append({text, std::move(closed)});
+    m_messages.append({text, std::move(closed), {}});
     // Open the box once the current receive handling has returned, so lines
     // received meanwhile are handled after the rest of the current text.
     QMetaObject::invokeMethod(this, &MainWindow::showNextMessage, Qt::QueuedConnection);
@@ -263,23 +263,39 @@ void MainWindow::dismissMessage(const QString& text) {
         m_openBox->done(QMessageBox::Ok);
 }
 
+void MainWindow::askQuestion(const QString& text, std::function<void(bool yes)> answered) {
+    m_messages.append({text, {}, answered ? std::move(answered) : [](bool) {}});
+    QMetaObject::invokeMethod(this, &MainWindow::showNextMessage, Qt::QueuedConnection);
+}
+
 void MainWindow::showNextMessage() {
     if (m_openBox || m_messages.isEmpty() || m_closing)
         return;
     Message m = m_messages.takeFirst();
     m_openText = m.text;
-    auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Corvane"), m.text,
-                                QMessageBox::Ok, this);
+    const bool question = bool(m.answered);
+    auto* box = new QMessageBox(
+        question ? QMessageBox::Question : QMessageBox::NoIcon, QStringLiteral("Corvane"), m.text,
+        question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, this);
+    if (question) {
+        // A question guards what cannot be undone: Enter and Escape say No.
+        box->setDefaultButton(QMessageBox::No);
+        box->setEscapeButton(QMessageBox::No);
+    }
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
     m_openBox = box;
-    connect(box, &QMessageBox::finished, this, [this, closed = std::move(m.closed)] {
-        m_openBox = nullptr;
-        m_openText.clear();
-        if (closed)
-            closed();
-        showNextMessage();
-    });
+    connect(box, &QMessageBox::finished, this,
+            [this, box, closed = std::move(m.closed), answered = std::move(m.answered)] {
+                const bool yes = box->standardButton(box->clickedButton()) == QMessageBox::Yes;
+                m_openBox = nullptr;
+                m_openText.clear();
+                if (closed)
+                    closed();
+                if (answered)
+                    answered(yes);
+                showNextMessage();
+            });
     box->open();
 }
 

@@ -56,6 +56,10 @@ public:
     bool acceptMessage();
     // The box with this text closes (or is not opened) without its OK.
     void dismissMessage(const QString& text);
+    // A question with "Yes" and "No" ("No" the default, Escape answers it),
+    // window-modal and queued with the message boxes; `answered` runs with
+    // the answer once it is closed.
+    void askQuestion(const QString& text, std::function<void(bool yes)> answered);
 
     PumpSession& session() { return m_session; }
     SetupPage* setupPage() const { return m_setup; }
@@ -98,6 +102,7 @@ private:
     struct Message {
         QString text;
         std::function<void()> closed;
+        std::function<void(bool)> answered; // set: a Yes/No question
     };
     QList<Message> m_messages;
     QMessageBox* m_openBox = nullptr;
