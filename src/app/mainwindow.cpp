@@ -4,7 +4,7 @@
 #include "app/capturememoview.h"
 #include "app/communicationpage.h"
 #include "app/datetimepicker.h"
-#include "app/loggrid.h"
+#include "app/logsactions.h"
 #include "app/logspage.h"
 #include "app/programpage.h"
 #include "app/runmodepage.h"
@@ -50,6 +50,8 @@ MainWindow::MainWindow(AppState& state, SerialLink& link, Options options, QWidg
     m_session.dispatcher().onMemoWrite = [this](int position) {
         m_logs->memoView()->lineWritten(position);
     };
+
+    m_logsActions = std::make_unique<LogsActions>(*this, *m_logs);
 
     formLoad();
     m_session.resumePolling();
@@ -196,9 +198,8 @@ void MainWindow::apply(const UiChanges& c) {
         if (auto* b = qobject_cast<QProgressBar*>(w))
             b->setValue(std::min(v, b->maximum()));
     });
-    if (c.logRow >= 0)
-        for (auto it = c.cells.cbegin(); it != c.cells.cend(); ++it)
-            m_logs->grid()->setCell(c.logRow, it.key(), it.value());
+    // A captured line's row (logRow, cells) reaches Grid1 through the log
+    // table model of the download, not from here.
     for (const QString& m : c.messages)
         showMessage(m);
 }
@@ -327,4 +328,9 @@ void MainWindow::loadSettings() {
 void MainWindow::saveSettings() {
     SaveSettings(m_options.iniPath,
                  storedSettings(m_setup->values(), m_program->values(), m_state.SelectedPort));
+}
+
+bool MainWindow::showLogFile(const QString& path) {
+    m_tabs->setCurrentWidget(m_logs);
+    return m_logsActions->openFile(path);
 }

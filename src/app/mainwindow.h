@@ -19,12 +19,14 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class QLabel;
 class QMessageBox;
 class QTabWidget;
 class AboutDialog;
 class CommunicationPage;
+class LogsActions;
 class LogsPage;
 class ProgramPage;
 class RunModePage;
@@ -62,6 +64,11 @@ public:
     void askQuestion(const QString& text, std::function<void(bool yes)> answered);
 
     PumpSession& session() { return m_session; }
+    // The log buttons' work: download, files, printing, clearing, erasing.
+    LogsActions& logsActions() { return *m_logsActions; }
+    // Shows a log file in the memo as "Open Log" does, on the Logs page
+    // (`corvane FILE`); a file that cannot be loaded is reported in a box.
+    bool showLogFile(const QString& path);
     SetupPage* setupPage() const { return m_setup; }
     RunModePage* runModePage() const { return m_runMode; }
     LogsPage* logsPage() const { return m_logs; }
@@ -108,4 +115,7 @@ private:
     QMessageBox* m_openBox = nullptr;
     QString m_openText;
     bool m_closing = false;
+
+    // After the session: a download in progress gives the session back first.
+    std::unique_ptr<LogsActions> m_logsActions;
 };
