@@ -5,6 +5,7 @@
 #include <QFontDatabase>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <algorithm>
 
 CaptureMemoView::CaptureMemoView(const CaptureMemo& memo, QWidget* parent)
     : CaptureMemoView(parent) {
@@ -35,11 +36,11 @@ void CaptureMemoView::lineWritten(int position) {
     const int blocks = m_memo->lineCount();
     // Appending at the end is the common case during a download.
     if (doc->isEmpty() && position == 1 && blocks == 1) {
-        setPlainText(m_memo->line(1));
+        setPlainText(shown(m_memo->line(1)));
         return;
     }
     if (position == blocks && doc->blockCount() == blocks - 1) {
-        appendPlainText(m_memo->line(position));
+        appendPlainText(shown(m_memo->line(position)));
         return;
     }
     if (position <= doc->blockCount() && doc->blockCount() == blocks) {
@@ -47,12 +48,33 @@ void CaptureMemoView::lineWritten(int position) {
         c.select(QTextCursor::BlockUnderCursor);
         c.movePosition(QTextCursor::StartOfBlock);
         c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-        c.insertText(m_memo->line(position));
+        c.insertText(shown(m_memo->line(position)));
         return;
     }
     reload();
 }
 
+QString CaptureMemoView::shown(const QString& line) {
+    if (line.size() <= kShownChars)
+        return line;
+    return line.left(kShownChars) + QChar(0x2026);
+}
+
 void CaptureMemoView::reload() {
-    setPlainText(m_memo ? m_memo->lines().join(QLatin1Char('\n')) : QString());
+    if (!m_memo) {
+        setPlainText(QString());
+        return;
+    }
+    const QStringList& lines = m_memo->lines();
+    QString text;
+    qsizetype size = 0;
+    for (const QString& line : lines)
+        size += std::min<qsizetype>(line.size(), kShownChars + 1) + 1;
+    text.reserve(size);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            text += QLatin1Char('\n');
+        text += shown(lines[i]);
+    }
+    setPlainText(text);
 }

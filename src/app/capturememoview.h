@@ -9,6 +9,13 @@ class CaptureMemo;
 class CaptureMemoView : public QPlainTextEdit {
     Q_OBJECT
 public:
+    // A pump line is under a hundred characters. A longer line (a file that
+    // is no log) is shown cut to this many characters and an ellipsis: laying
+    // out one line of millions of characters would freeze the window for
+    // many seconds. The memo itself keeps the whole line.
+    static constexpr int kShownChars = 1024;
+    static QString shown(const QString& line);
+
     explicit CaptureMemoView(QWidget* parent = nullptr);
     CaptureMemoView(const CaptureMemo& memo, QWidget* parent = nullptr);
     // The memo shown from now on (the Logs page form creates the view first).

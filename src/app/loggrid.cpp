@@ -1,70 +1,93 @@
 #include "app/loggrid.h"
 
-#include "logs/gridformat.h"
+#include "logs/logdecoder.h"
+#include "logs/logtablemodel.h"
 
+#include <QAbstractButton>
+#include <QEvent>
 #include <QHeaderView>
+#include <QStyleOptionHeader>
+#include <QStylePainter>
 
-LogGrid::LogGrid(QWidget* parent) : QTableWidget(parent) {
-    horizontalHeader()->hide();
-    verticalHeader()->hide();
+LogGrid::LogGrid(QWidget* parent) : QTableView(parent) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setColumnCount(2);
-    setRowCount(2);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setWordWrap(false);
+    // Rows keep one height: measuring each row's content as it arrives would
+    // cost a pass per line.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->setDefaultAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setHighlightSections(false);
+    verticalHeader()->setHighlightSections(false);
+    // The corner cell is the title of the row-number column; it paints like
+    // a header section, with that title.
+    m_corner = findChild<QAbstractButton*>();
+    if (m_corner)
+        m_corner->installEventFilter(this);
 }
 
-void LogGrid::setCols(int n) {
-    setColumnCount(std::max(1, n));
-}
-void LogGrid::setRowsCount(int n) {
-    setRowCount(std::max(1, n));
-}
-
-void LogGrid::styleFixed(QTableWidgetItem* item, int row, int col) const {
-    if (row == 0 || col == 0) {
-        item->setBackground(palette().button());
-        QFont f = item->font();
-        f.setBold(row == 0);
-        item->setFont(f);
-    }
-    item->setTextAlignment(m_alignLeft ? (Qt::AlignLeft | Qt::AlignVCenter)
-                                       : (Qt::AlignRight | Qt::AlignVCenter));
-}
-
-void LogGrid::setFormatString(const QString& format) {
-    const GridFormat g = GridFormat::parse(format);
-    if (!g.columnTitles.isEmpty())
-        m_alignLeft = g.alignLeft;
-    for (int c = 0; c < g.columnTitles.size() && c < columnCount(); ++c)
-        setCell(0, c, g.columnTitles[c]);
-    for (int r = 0; r < g.rowTitles.size() && r < rowCount(); ++r)
-        setCell(r, 0, g.rowTitles[r]);
-}
-
-void LogGrid::clearCells() {
-    for (int r = 0; r < rowCount(); ++r)
-        for (int c = 0; c < columnCount(); ++c)
-            if (QTableWidgetItem* it = item(r, c))
-                it->setText(QString());
-}
-
-void LogGrid::setColWidthTwips(int col, int twips) {
-    // 1440 twips an inch; the screen's logical resolution gives pixels.
-    setColumnWidth(col, twips * logicalDpiX() / 1440);
-}
-
-void LogGrid::setCell(int row, int col, const QString& text) {
-    if (row < 0 || col < 0 || row >= rowCount() || col >= columnCount())
+void LogGrid::setLogModel(LogTableModel* model) {
+    if (m_model)
+        m_model->disconnect(this);
+    m_model = model;
+    setModel(model);
+    if (!model)
         return;
-    QTableWidgetItem* it = item(row, col);
-    if (!it) {
-        it = new QTableWidgetItem;
-        setItem(row, col, it);
-    }
-    styleFixed(it, row, col);
-    it->setText(text);
+    // A new download resets the model (the header then forgets the widths);
+    // new titles change the corner and the alignment.
+    connect(model, &QAbstractItemModel::modelReset, this, &LogGrid::applyLayout);
+    connect(model, &QAbstractItemModel::headerDataChanged, this, &LogGrid::applyLayout);
+    applyLayout();
+}
+
+int LogGrid::twipsToPixels(int twips) const {
+    return twips * logicalDpiX() / 1440;
+}
+
+void LogGrid::applyLayout() {
+    if (!m_model)
+        return;
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        setColumnWidth(c, twipsToPixels(LogTableModel::columnTwips(c)));
+    // The "<" of the format string aligns every column left, titles too.
+    horizontalHeader()->setDefaultAlignment(
+        (m_model->table().alignLeft() ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter);
+    // The row-number column is as wide as its width in twips, but never
+    // narrower than its title.
+    const QString corner = m_model->cornerTitle().trimmed();
+    const int margin = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this) + 4;
+    verticalHeader()->setMinimumWidth(
+        std::max(twipsToPixels(LogColumns::kTwips[0]),
+                 verticalHeader()->fontMetrics().horizontalAdvance(corner) + margin));
+    if (m_corner)
+        m_corner->update();
 }
 
 QString LogGrid::cell(int row, int col) const {
-    const QTableWidgetItem* it = item(row, col);
-    return it ? it->text() : QString();
+    if (!m_model || row < 0 || col < 0 || row > m_model->rowCount() || col > m_model->columnCount())
+        return {};
+    if (row == 0 && col == 0)
+        return m_model->cornerTitle();
+    if (row == 0)
+        return m_model->headerData(col - 1, Qt::Horizontal).toString();
+    if (col == 0)
+        return m_model->headerData(row - 1, Qt::Vertical).toString();
+    return m_model->index(row - 1, col - 1).data().toString();
+}
+
+bool LogGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_corner && event->type() == QEvent::Paint && m_model) {
+        QStylePainter painter(m_corner);
+        QStyleOptionHeader option;
+        option.initFrom(m_corner);
+        option.rect = m_corner->rect();
+        option.position = QStyleOptionHeader::OnlyOneSection;
+        option.text = m_model->cornerTitle().trimmed();
+        option.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+        painter.drawControl(QStyle::CE_Header, option);
+        return true;
+    }
+    return QTableView::eventFilter(watched, event);
 }

@@ -1,23 +1,36 @@
-// Grid1: the log table. Row 0 and column 0 are fixed title cells.
+// Grid1: the log table, a view over the LogTableModel the download fills. The
+// column titles are the top header, the row numbers the left header and the
+// model's corner title ("Log Number") stands in the corner cell. Column
+// widths keep the proportions of their widths in twips. Each decoded line
+// changes one model row, so the view repaints one row, never the whole table.
 #pragma once
 
-#include <QTableWidget>
+#include "logs/logtablemodel.h"
 
-class LogGrid : public QTableWidget {
+#include <QPointer>
+#include <QTableView>
+
+class LogGrid : public QTableView {
     Q_OBJECT
 public:
     explicit LogGrid(QWidget* parent = nullptr);
 
-    void setCols(int n);
-    void setRowsCount(int n); // including the title row
-    void setFormatString(const QString& format);
-    // All cell texts empty, sizes unchanged.
-    void clearCells();
-    void setColWidthTwips(int col, int twips);
-    void setCell(int row, int col, const QString& text);
+    // The table shown from now on; null shows nothing.
+    void setLogModel(LogTableModel* model);
+    LogTableModel* logModel() const { return m_model; }
+
+    // The text shown in a grid cell: row 0 the column titles, column 0 the
+    // row titles, (0, 0) the corner title; empty outside the table.
     QString cell(int row, int col) const;
+    // Pixels for a width in twips (1440 an inch) on this screen.
+    int twipsToPixels(int twips) const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void styleFixed(QTableWidgetItem* item, int row, int col) const;
-    bool m_alignLeft = false;
+    void applyLayout();
+
+    QPointer<LogTableModel> m_model;
+    QWidget* m_corner = nullptr;
 };

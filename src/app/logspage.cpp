@@ -8,6 +8,18 @@ LogsPage::LogsPage(const CaptureMemo& memo, QWidget* parent)
     m_ui->setupUi(this);
     PageStyle::heading(m_ui->logsTitle);
     m_ui->fpMemo1->setMemo(&memo);
+    const struct {
+        QAbstractButton* button;
+        void (LogsPage::*signal)();
+    } buttons[] = {{m_ui->CommandButton7, &LogsPage::readLogsRequested},
+                   {m_ui->CommandButton8, &LogsPage::saveLogsRequested},
+                   {m_ui->CommandButton9, &LogsPage::printLogsRequested},
+                   {m_ui->CommandButton10, &LogsPage::openLogRequested},
+                   {m_ui->CommandButton25, &LogsPage::eraseLogsRequested},
+                   {m_ui->CommandButton28, &LogsPage::clearPcScreenRequested},
+                   {m_ui->StopReading, &LogsPage::stopReadingRequested}};
+    for (const auto& b : buttons)
+        connect(b.button, &QAbstractButton::clicked, this, b.signal);
 }
 
 LogsPage::~LogsPage() = default;
@@ -22,4 +34,8 @@ CaptureMemoView* LogsPage::memoView() const {
 
 QGroupBox* LogsPage::progressFrame() const {
     return m_ui->Frame6;
+}
+
+QPushButton* LogsPage::stopButton() const {
+    return m_ui->StopReading;
 }

@@ -1,6 +1,7 @@
 // Corvane: watch, set up, program and download a personal air-sampling pump
 // over a serial line.
 #include "app/mainwindow.h"
+#include "app/programargs.h"
 #include "app/signalclose.h"
 #include "config/settingsstore.h"
 #include "link/qtseriallink.h"
@@ -16,16 +17,12 @@
 int main(int argc, char* argv[]) {
     // Help needs no window: answer it before QApplication, which ends the
     // program when there is no display to connect to (a shell over ssh).
-    for (int i = 1; i < argc; ++i) {
-        if (qstrcmp(argv[i], "--help") == 0 || qstrcmp(argv[i], "-h") == 0) {
-            QTextStream(stdout)
-                << "Usage: corvane [--demo] [--trace FILE]\n"
-                   "  --demo        run against the built-in simulated pump\n"
-                   "  --trace FILE  append every byte the pump sends to FILE (corvane-cli\n"
-                   "                decode reads it) and every byte sent and received,\n"
-                   "                time-stamped, to FILE.log\n";
-            return 0;
-        }
+    QStringList rawArgs;
+    for (int i = 1; i < argc; ++i)
+        rawArgs << QString::fromLocal8Bit(argv[i]);
+    if (ProgramArgs::parse(rawArgs).help) {
+        QTextStream(stdout) << ProgramArgs::kUsage;
+        return 0;
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvane"));
@@ -34,20 +31,17 @@ int main(int argc, char* argv[]) {
                                             .arg(CORVANE_VERSION_MINOR)
                                             .arg(CORVANE_VERSION_PATCH));
 
-    bool demo = false;
-    QString tracePath;
-    const QStringList args = QApplication::arguments().mid(1);
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& arg = args.at(i);
-        if (arg == QLatin1String("--demo")) {
-            demo = true;
-        } else if (arg == QLatin1String("--trace") && i + 1 < args.size()) {
-            tracePath = args.at(++i);
-        } else {
-            QTextStream(stderr) << "corvane: unknown option " << arg << "\n";
-            return 2;
-        }
+    // Qt has taken its own options (-platform, -style) out by now.
+    const ProgramArgs args = ProgramArgs::parse(QApplication::arguments().mid(1));
+    if (!args.error.isEmpty()) {
+        QTextStream(stderr) << "corvane: " << args.error << "\n";
+        return 2;
     }
+    const bool demo = args.demo;
+    const QString& tracePath = args.tracePath;
+    // Named relative to the folder the program was started in.
+    const QString logFile =
+        args.logFile.isEmpty() ? QString() : QFileInfo(args.logFile).absoluteFilePath();
 
     AppState state;
     state.ProgramFolder = QApplication::applicationDirPath();
@@ -81,5 +75,10 @@ int main(int argc, char* argv[]) {
         window.selectPort(0);
     closeWindowOnTerminationSignals(&window);
     window.show();
+    // "Open with": the window is up first, then the file is shown in the
+    // memo; one that cannot be loaded is reported in a box over the window.
+    if (!logFile.isEmpty())
+        QMetaObject::invokeMethod(
+            &window, [&window, logFile] { window.showLogFile(logFile); }, Qt::QueuedConnection);
     return app.exec();
 }

@@ -4,7 +4,7 @@
 #include "app/capturememoview.h"
 #include "app/communicationpage.h"
 #include "app/datetimepicker.h"
-#include "app/loggrid.h"
+#include "app/logsactions.h"
 #include "app/logspage.h"
 #include "app/programpage.h"
 #include "app/runmodepage.h"
@@ -75,6 +75,8 @@ MainWindow::MainWindow(AppState& state, SerialLink& link, Options options, QWidg
     };
     // Before the settings load, so the pages' reactions follow what it sets.
     connectConfiguration();
+
+    m_logsActions = std::make_unique<LogsActions>(*this, *m_logs);
 
     formLoad();
     m_session.resumePolling();
@@ -233,9 +235,8 @@ void MainWindow::apply(const UiChanges& c) {
         if (auto* b = qobject_cast<QProgressBar*>(w))
             b->setValue(std::min(v, b->maximum()));
     });
-    if (c.logRow >= 0)
-        for (auto it = c.cells.cbegin(); it != c.cells.cend(); ++it)
-            m_logs->grid()->setCell(c.logRow, it.key(), it.value());
+    // A captured line's row (logRow, cells) reaches Grid1 through the log
+    // table model of the download, not from here.
     for (const QString& m : c.messages)
         showMessage(m);
 }
@@ -272,7 +273,7 @@ void MainWindow::formLoad() {
 }
 
 void MainWindow::showMessage(const QString& text, std::function<void()> closed) {
-    m_messages.append({text, std::move(closed)});
+    m_messages.append({text, std::move(closed), {}});
     // Open the box once the current receive handling has returned, so lines
     // received meanwhile are handled after the rest of the current text.
     QMetaObject::invokeMethod(this, &MainWindow::showNextMessage, Qt::QueuedConnection);
@@ -300,23 +301,39 @@ void MainWindow::dismissMessage(const QString& text) {
         m_openBox->done(QMessageBox::Ok);
 }
 
+void MainWindow::askQuestion(const QString& text, std::function<void(bool yes)> answered) {
+    m_messages.append({text, {}, answered ? std::move(answered) : [](bool) {}});
+    QMetaObject::invokeMethod(this, &MainWindow::showNextMessage, Qt::QueuedConnection);
+}
+
 void MainWindow::showNextMessage() {
     if (m_openBox || m_messages.isEmpty() || m_closing)
         return;
     Message m = m_messages.takeFirst();
     m_openText = m.text;
-    auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Corvane"), m.text,
-                                QMessageBox::Ok, this);
+    const bool question = bool(m.answered);
+    auto* box = new QMessageBox(
+        question ? QMessageBox::Question : QMessageBox::NoIcon, QStringLiteral("Corvane"), m.text,
+        question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, this);
+    if (question) {
+        // A question guards what cannot be undone: Enter and Escape say No.
+        box->setDefaultButton(QMessageBox::No);
+        box->setEscapeButton(QMessageBox::No);
+    }
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
     m_openBox = box;
-    connect(box, &QMessageBox::finished, this, [this, closed = std::move(m.closed)] {
-        m_openBox = nullptr;
-        m_openText.clear();
-        if (closed)
-            closed();
-        showNextMessage();
-    });
+    connect(box, &QMessageBox::finished, this,
+            [this, box, closed = std::move(m.closed), answered = std::move(m.answered)] {
+                const bool yes = box->standardButton(box->clickedButton()) == QMessageBox::Yes;
+                m_openBox = nullptr;
+                m_openText.clear();
+                if (closed)
+                    closed();
+                if (answered)
+                    answered(yes);
+                showNextMessage();
+            });
     box->open();
 }
 
@@ -348,4 +365,9 @@ void MainWindow::loadSettings() {
 void MainWindow::saveSettings() {
     SaveSettings(m_options.iniPath,
                  storedSettings(m_setup->values(), m_program->values(), m_state.SelectedPort));
+}
+
+bool MainWindow::showLogFile(const QString& path) {
+    m_tabs->setCurrentWidget(m_logs);
+    return m_logsActions->openFile(path);
 }

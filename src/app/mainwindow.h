@@ -19,6 +19,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class QDateTime;
 class QLabel;
@@ -30,6 +31,7 @@ namespace ConfigSequences {
 enum class ProgramButton;
 }
 class CommunicationPage;
+class LogsActions;
 class LogsPage;
 class ProgramPage;
 class RunModePage;
@@ -63,8 +65,17 @@ public:
     bool acceptMessage();
     // The box with this text closes (or is not opened) without its OK.
     void dismissMessage(const QString& text);
+    // A question with "Yes" and "No" ("No" the default, Escape answers it),
+    // window-modal and queued with the message boxes; `answered` runs with
+    // the answer once it is closed.
+    void askQuestion(const QString& text, std::function<void(bool yes)> answered);
 
     PumpSession& session() { return m_session; }
+    // The log buttons' work: download, files, printing, clearing, erasing.
+    LogsActions& logsActions() { return *m_logsActions; }
+    // Shows a log file in the memo as "Open Log" does, on the Logs page
+    // (`corvane FILE`); a file that cannot be loaded is reported in a box.
+    bool showLogFile(const QString& path);
     SetupPage* setupPage() const { return m_setup; }
     RunModePage* runModePage() const { return m_runMode; }
     LogsPage* logsPage() const { return m_logs; }
@@ -114,9 +125,13 @@ private:
     struct Message {
         QString text;
         std::function<void()> closed;
+        std::function<void(bool)> answered; // set: a Yes/No question
     };
     QList<Message> m_messages;
     QMessageBox* m_openBox = nullptr;
     QString m_openText;
     bool m_closing = false;
+
+    // After the session: a download in progress gives the session back first.
+    std::unique_ptr<LogsActions> m_logsActions;
 };

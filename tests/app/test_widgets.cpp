@@ -6,11 +6,14 @@
 #include "app/loggrid.h"
 #include "app/updownbuttons.h"
 #include "logs/capturememo.h"
+#include "logs/logtablemodel.h"
 
 #include <QFocusEvent>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
 #include <QToolButton>
 #include <ctime>
 
@@ -64,25 +67,37 @@ void TestWidgets::durationDigitsOnly() {
     QCOMPARE(box.text(), QStringLiteral("12:30"));
 }
 
+// Grid1 shows the log table model: titles in the headers and the corner,
+// records in the cells, widths in proportion to their twips, also after a
+// new download has reset the model.
 void TestWidgets::grid() {
+    LogTableModel model;
     LogGrid g;
-    g.setCols(11);
-    g.setRowsCount(4);
-    // The log download sets the titles, then the row numbers alone: the
-    // column titles and their alignment stay.
-    g.setFormatString(QStringLiteral("< Log Number | Log Type |Date|<A|B|C|D|E|F|G|H|more|titles"));
-    g.setFormatString(QStringLiteral(";Log Number |1 |2 |3 |4 |5"));
-    // Only a "<" in front of the whole string asks for left alignment.
-    QCOMPARE(g.cell(0, 1) + g.cell(0, 3) + g.cell(0, 10) + g.cell(3, 0), " Log Type <AH3 ");
-    g.setCell(1, 4, QStringLiteral("72"));
-    QCOMPARE(g.item(1, 4)->textAlignment() & Qt::AlignHorizontal_Mask, int(Qt::AlignLeft));
-    g.setCell(5, 5, QStringLiteral("outside"));
-    g.setCell(-1, 0, QStringLiteral("outside"));
-    g.clearCells(); // every text empty, sizes unchanged
-    QCOMPARE(g.rowCount() * 100 + g.columnCount(), 411);
-    QVERIFY(g.findItems(QStringLiteral("."), Qt::MatchRegularExpression).isEmpty());
-    g.setColWidthTwips(2, 720); // half an inch
-    QCOMPARE(g.columnWidth(2), g.logicalDpiX() / 2);
+    g.setLogModel(&model);
+    model.resize(4);
+    model.applyFormat(LogTable::kColumnFormat);
+    model.applyFormat(LogTable::rowTitleFormat(3));
+    model.setRow(2, {{1, QStringLiteral("Power On")}, {4, QStringLiteral("72F")}});
+    QCOMPARE(g.cell(0, 0), QStringLiteral("Log Number "));
+    QCOMPARE(g.cell(0, 1), QStringLiteral(" Log Type "));
+    QCOMPARE(g.cell(0, 10), QStringLiteral("  STP Volume "));
+    QCOMPARE(g.cell(3, 0), QStringLiteral("3 "));
+    QCOMPARE(g.cell(2, 1) + g.cell(2, 4) + g.cell(1, 1), QStringLiteral("Power On72F"));
+    QCOMPARE(g.cell(4, 1) + g.cell(1, 11) + g.cell(-1, 0), QString()); // outside
+    QVERIFY(g.horizontalHeader()->defaultAlignment() & Qt::AlignLeft);
+    QCOMPARE(g.model()->rowCount() * 100 + g.model()->columnCount(), 310);
+
+    for (int pass = 0; pass < 2; ++pass) {
+        // Date/Time is 1750 twips, Battery 900, Volume 1500; the row-number
+        // column 900 (or its title's width).
+        QCOMPARE(g.columnWidth(1), g.twipsToPixels(1750));
+        QCOMPARE(g.columnWidth(2), g.twipsToPixels(900));
+        QCOMPARE(g.columnWidth(8), g.twipsToPixels(1500));
+        QVERIFY(g.verticalHeader()->minimumWidth() >= g.twipsToPixels(900));
+        model.clear(); // a new download
+        model.resize(1000);
+    }
+    QCOMPARE(g.twipsToPixels(720), g.logicalDpiX() / 2); // half an inch
 }
 
 // The view shows the memo's lines in order while they are written, also
@@ -100,9 +115,22 @@ void TestWidgets::memoViewFollowsWrites() {
         QCOMPARE(view.document()->availableUndoSteps(), 0);
     }
 
+    // A line far longer than any pump line is shown cut short; the memo
+    // keeps it whole.
+    const QString longLine(3 * CaptureMemoView::kShownChars, QLatin1Char('x'));
+    QVERIFY(memo.writeAt(7, longLine));
+    view.lineWritten(7);
+    QCOMPARE(view.document()->lastBlock().text(),
+             longLine.left(CaptureMemoView::kShownChars) + QChar(0x2026));
+    view.reload();
+    QCOMPARE(view.document()->lastBlock().text().size(), CaptureMemoView::kShownChars + 1);
+    QCOMPARE(memo.line(7), longLine);
+
     memo.clear();
     view.reload();
     QVERIFY(view.toPlainText().isEmpty() && view.font().fixedPitch() && view.isReadOnly());
+    // Reloading the whole text (a file opened, the memo emptied) keeps undo off.
+    QVERIFY(!view.document()->isUndoRedoEnabled());
 }
 
 void TestWidgets::upDownStepsItsBox_data() {

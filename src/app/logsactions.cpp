@@ -1,0 +1,318 @@
+#include "app/logsactions.h"
+
+#include "app/capturememoview.h"
+#include "app/loggrid.h"
+#include "app/logspage.h"
+#include "app/mainwindow.h"
+#include "logs/logfiles.h"
+#include "protocol/memorysequences.h"
+#include "protocol/pumpsession.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScopeGuard>
+#include <QStatusBar>
+
+namespace {
+
+constexpr int kNoticeMs = 15000;
+
+} // namespace
+
+LogsActions::LogsActions(MainWindow& window, LogsPage& page, QObject* parent)
+    : QObject(parent), m_window(window), m_session(window.session()), m_page(page),
+      m_download(window.session()) {
+    askFileName = [this](FileDialog which, FileChosen chosen) {
+        askFileNameWithDialog(which, std::move(chosen));
+    };
+    askPrinter = [this](PrinterChosen chosen) { askPrinterWithDialog(std::move(chosen)); };
+
+    m_page.grid()->setLogModel(&m_download.table());
+    connect(&m_download, &LogDownload::changed, &m_window, &MainWindow::apply);
+    connect(&m_download, &LogDownload::messageRequested, this, [this](const QString& text) {
+        m_window.showMessage(text);
+        // A download that did not end with "Done ok" also says so below,
+        // where it stays readable after the box is closed.
+        if (text != LogDownload::kCompleted)
+            m_window.statusBar()->showMessage(text);
+    });
+    connect(&m_download, &LogDownload::memoReplaced, this, [this] {
+        m_page.memoView()->reload();
+        // The pump's printout replaced the memo: a download nobody saved yet.
+        if (m_download.running()) {
+            m_memoIsDownload = true;
+            m_lastDownloadUnsaved = true;
+        }
+    });
+    connect(&m_download, &LogDownload::started, this, [this] { downloadRunning(true); });
+    connect(&m_download, &LogDownload::finished, this, [this] { downloadRunning(false); });
+
+    connect(&m_page, &LogsPage::readLogsRequested, this, &LogsActions::readLogs);
+    connect(&m_page, &LogsPage::stopReadingRequested, this, &LogsActions::stopReading);
+    connect(&m_page, &LogsPage::saveLogsRequested, this, &LogsActions::saveLogs);
+    connect(&m_page, &LogsPage::openLogRequested, this, &LogsActions::openLog);
+    connect(&m_page, &LogsPage::printLogsRequested, this, &LogsActions::printLogs);
+    connect(&m_page, &LogsPage::clearPcScreenRequested, this, &LogsActions::clearPcScreen);
+    connect(&m_page, &LogsPage::eraseLogsRequested, this, &LogsActions::eraseLogs);
+    // The buttons of the window itself and of the program page.
+    const struct {
+        const char* name;
+        void (LogsActions::*action)();
+    } others[] = {{"CommandButton11", &LogsActions::clearScreen},
+                  {"CommandButton14", &LogsActions::eraseLogs},
+                  {"CommandButton4", &LogsActions::clearSamplingData}};
+    for (const auto& o : others)
+        if (auto* b = m_window.findChild<QAbstractButton*>(QLatin1String(o.name)))
+            connect(b, &QAbstractButton::clicked, this, o.action);
+}
+
+LogsActions::~LogsActions() = default;
+
+void LogsActions::downloadRunning(bool on) {
+    // Loading or emptying the memo under a running capture would mix the
+    // printout with other lines; the stop button only means something now.
+    UiChanges c;
+    c.enabled.insert(QStringLiteral("StopReading"), on);
+    c.enabled.insert(QStringLiteral("CommandButton10"), !on);
+    c.enabled.insert(QStringLiteral("CommandButton11"), !on);
+    m_window.apply(c);
+}
+
+void LogsActions::readLogs() {
+    // Refused while busy or without an open port; the session says why.
+    m_download.start();
+}
+
+void LogsActions::stopReading() {
+    m_download.stop();
+}
+
+void LogsActions::clearScreen() {
+    if (m_download.running())
+        return;
+    m_download.clearScreen();
+    m_memoIsDownload = false;
+}
+
+void LogsActions::clearPcScreen() {
+    m_download.clearPcScreen();
+    m_memoIsDownload = false;
+}
+
+// ---- files ----
+
+void LogsActions::saveLogs() {
+    QPointer<LogsActions> self(this);
+    askFileName(FileDialog::Save, [self](const QString& path) {
+        if (self && !path.isEmpty())
+            self->saveTo(path);
+    });
+}
+
+void LogsActions::openLog() {
+    QPointer<LogsActions> self(this);
+    askFileName(FileDialog::Open, [self](const QString& path) {
+        if (self && !path.isEmpty())
+            self->openFile(path);
+    });
+}
+
+bool LogsActions::saveTo(const QString& path) {
+    const LogFiles::Result r = LogFiles::save(m_session.memo(), path);
+    if (!r.ok) {
+        m_window.showMessage(r.message);
+        return false;
+    }
+    if (m_memoIsDownload) {
+        m_downloadSaved = true;
+        m_lastDownloadUnsaved = false;
+    }
+    m_window.statusBar()->showMessage(QStringLiteral("Logs saved to %1 (%2 lines)")
+                                          .arg(QDir::toNativeSeparators(path))
+                                          .arg(m_session.memo().lineCount()),
+                                      kNoticeMs);
+    return true;
+}
+
+bool LogsActions::openFile(const QString& path) {
+    if (m_download.running()) {
+        m_window.statusBar()->showMessage(
+            QStringLiteral("A log file can be opened once reading logs has ended"), kNoticeMs);
+        return false;
+    }
+    // A large file takes a moment to read and to show.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto normal = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    const LogFiles::Result r = LogFiles::load(m_session.memo(), path);
+    if (!r.ok) {
+        m_window.showMessage(r.message);
+        return false;
+    }
+    m_memoIsDownload = false;
+    m_page.memoView()->reload();
+    // Loaded, but not all of it: say what was left out.
+    if (!r.message.isEmpty())
+        m_window.showMessage(r.message);
+    m_window.statusBar()->showMessage(QStringLiteral("Log file %1 opened (%2 lines)")
+                                          .arg(QDir::toNativeSeparators(path))
+                                          .arg(m_session.memo().lineCount()),
+                                      kNoticeMs);
+    return true;
+}
+
+void LogsActions::askFileNameWithDialog(FileDialog which, FileChosen chosen) {
+    const bool save = which == FileDialog::Save;
+    const LogFiles::DialogFilters filters =
+        LogFiles::qtFilters(save ? LogFiles::kSaveFilters : LogFiles::kOpenFilters);
+    auto* dialog = new QFileDialog(&m_window, LogFiles::kDialogTitle);
+    dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog->setNameFilters(filters.filters);
+    dialog->selectNameFilter(filters.selected);
+    // Replacing an existing file is confirmed in the dialog, as it is by
+    // default; DontConfirmOverwrite stays off.
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    connect(dialog, &QDialog::finished, this, [dialog, chosen = std::move(chosen)](int result) {
+        chosen(result == QDialog::Accepted ? dialog->selectedFiles().value(0) : QString());
+    });
+    dialog->open();
+}
+
+// ---- printing ----
+
+void LogsActions::printLogs() {
+    if (m_session.memo().lineCount() == 0) {
+        m_window.statusBar()->showMessage(
+            QStringLiteral("The log screen is empty: there is nothing to print"), kNoticeMs);
+        return;
+    }
+    QPointer<LogsActions> self(this);
+    askPrinter([self](QPrinter* printer) {
+        if (self && printer)
+            self->printOn(*printer);
+    });
+}
+
+void LogsActions::askPrinterWithDialog(PrinterChosen chosen) {
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    auto* dialog = new QPrintDialog(m_printer.get(), &m_window);
+    // The copies count; a page range would not be used.
+    dialog->setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize |
+                       QAbstractPrintDialog::PrintCollateCopies);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    QPrinter* printer = m_printer.get();
+    connect(dialog, &QDialog::finished, this, [printer, chosen = std::move(chosen)](int result) {
+        chosen(result == QDialog::Accepted ? printer : nullptr);
+    });
+    dialog->open();
+}
+
+int LogsActions::printOn(QPrinter& printer) {
+    const CaptureMemo& memo = m_session.memo();
+    // Where the printing system makes the copies itself (CUPS), one copy is
+    // sent and it repeats it; otherwise (a PDF file) each copy is printed
+    // here. Never both: two copies must not come out as four.
+    const int copies = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
+    const QList<LogPrint::Page> pages = LogPrint::pages(memo.lineCount(), copies);
+    if (pages.isEmpty())
+        return 0;
+    const QString where = printer.outputFileName().isEmpty()
+                              ? printer.printerName()
+                              : QDir::toNativeSeparators(printer.outputFileName());
+    const auto failed = [this, &where](const QString& why) {
+        m_window.showMessage(
+            QStringLiteral("The logs could not be printed on %1: %2")
+                .arg(where.isEmpty() ? QStringLiteral("the printer") : where, why));
+        return -1;
+    };
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return failed(QStringLiteral("the printer could not be started"));
+
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPointSize(LogPrint::kPointSize);
+    painter.setFont(font);
+    const QFontMetricsF metrics(painter.font(), painter.device());
+    const QSizeF area = printer.pageRect(QPrinter::DevicePixel).size();
+    // Sixty lines always fill one page: the lines move closer together on
+    // paper too short for sixty at the font's own spacing.
+    const qreal pitch = std::min(metrics.lineSpacing(), area.height() / LogPrint::kLinesPerPage);
+    // A line wider than the paper is narrowed, not cut off: every character
+    // of the record stays on paper.
+    qreal widest = 0;
+    for (int n = 1; n <= memo.lineCount(); ++n)
+        widest = std::max(widest, metrics.horizontalAdvance(memo.line(n)));
+    const qreal squeeze = widest > area.width() ? area.width() / widest : 1.0;
+
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        if (i > 0 && !printer.newPage()) {
+            painter.end();
+            return failed(QStringLiteral("a new page could not be started"));
+        }
+        const LogPrint::Page& page = pages[i];
+        painter.save();
+        painter.scale(squeeze, 1.0);
+        for (int k = 0; k < page.count; ++k)
+            painter.drawText(QPointF(0, k * pitch + metrics.ascent()),
+                             memo.line(page.first + k + 1));
+        painter.restore();
+    }
+    if (!painter.end() || printer.printerState() == QPrinter::Error)
+        return failed(QStringLiteral("the printer reported an error"));
+    m_window.statusBar()->showMessage(
+        QStringLiteral("Logs printed on %1: %2 pages").arg(where).arg(pages.size()), kNoticeMs);
+    return int(pages.size());
+}
+
+// ---- the pump's memory ----
+
+QString LogsActions::unsavedWarning() const {
+    if (!m_downloadSaved)
+        return kNothingSavedYet;
+    if (m_lastDownloadUnsaved)
+        return kLastNotSaved;
+    return {};
+}
+
+QString LogsActions::eraseLogsQuestion() const {
+    const QString warning = unsavedWarning();
+    return QStringLiteral("Erase every log held in the pump?") +
+           (warning.isEmpty() ? QString() : QStringLiteral("\n\n") + warning);
+}
+
+QString LogsActions::clearSamplingDataQuestion() const {
+    const QString warning = unsavedWarning();
+    return QStringLiteral("Clear all sampling data in the pump?") +
+           (warning.isEmpty() ? QString() : QStringLiteral("\n\n") + warning);
+}
+
+void LogsActions::eraseLogs() {
+    QPointer<LogsActions> self(this);
+    m_window.askQuestion(eraseLogsQuestion(), [self](bool yes) {
+        // "No" sends nothing. "Yes" is refused like any command while busy
+        // or without an open port (the session says why).
+        if (self && yes)
+            self->m_session.run(MemorySequences::eraseLogs());
+    });
+}
+
+void LogsActions::clearSamplingData() {
+    QPointer<LogsActions> self(this);
+    m_window.askQuestion(clearSamplingDataQuestion(), [self](bool yes) {
+        if (self && yes)
+            self->m_session.run(MemorySequences::clearSamplingData());
+    });
+}

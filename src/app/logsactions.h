@@ -1,0 +1,84 @@
+// What the log buttons do on the window: "Read Logs From KST" and its stop,
+// "Save Logs", "Open Log", "Print Logs", "Clear Screen", "Clear PC Screen",
+// and the three buttons that empty the pump's memory. The download, the
+// files and the erase sequences are the core's; this class only opens the
+// dialogs and questions, hands the answers on and shows what comes back.
+// Nothing here writes to the port except through the session.
+#pragma once
+
+#include "protocol/logdownload.h"
+
+#include <QObject>
+#include <functional>
+#include <memory>
+
+class LogsPage;
+class MainWindow;
+class PumpSession;
+class QPrinter;
+
+class LogsActions : public QObject {
+    Q_OBJECT
+public:
+    enum class FileDialog { Save, Open };
+    // The chosen file; empty when the dialog was cancelled.
+    using FileChosen = std::function<void(const QString& path)>;
+    // The printer set up in the dialog; null when it was cancelled.
+    using PrinterChosen = std::function<void(QPrinter* printer)>;
+
+    static inline const QString kNothingSavedYet =
+        QStringLiteral("No download has been saved since Corvane started: the pump's logs exist "
+                       "nowhere else.");
+    static inline const QString kLastNotSaved =
+        QStringLiteral("The last download has not been saved: the pump's newest logs may exist "
+                       "nowhere else.");
+
+    LogsActions(MainWindow& window, LogsPage& page, QObject* parent = nullptr);
+    ~LogsActions() override;
+
+    LogDownload& download() { return m_download; }
+
+    // The file and printer dialogs, opened window-modal; the answer comes to
+    // the continuation. Tests put their own answers here.
+    std::function<void(FileDialog, FileChosen)> askFileName;
+    std::function<void(PrinterChosen)> askPrinter;
+
+    void readLogs();          // CommandButton7
+    void stopReading();       // "Stop Reading" on Frame6
+    void saveLogs();          // CommandButton8
+    void openLog();           // CommandButton10
+    void printLogs();         // CommandButton9
+    void clearScreen();       // CommandButton11
+    void clearPcScreen();     // CommandButton28
+    void eraseLogs();         // CommandButton14, CommandButton25
+    void clearSamplingData(); // CommandButton4
+
+    // The memo to `path`; a failure is told in a box.
+    bool saveTo(const QString& path);
+    // The file into the memo, Grid1 unchanged; a failure, or a file only
+    // partly loaded, is told in a box.
+    bool openFile(const QString& path);
+    // The memo on `printer`: 12 point, 60 lines a page, each copy from a new
+    // page. The pages printed, or -1 when printing failed (told in a box).
+    int printOn(QPrinter& printer);
+
+    // The questions before the pump's memory is emptied, with the warning
+    // when the downloaded logs are kept nowhere else.
+    QString eraseLogsQuestion() const;
+    QString clearSamplingDataQuestion() const;
+
+private:
+    QString unsavedWarning() const;
+    void downloadRunning(bool on);
+    void askFileNameWithDialog(FileDialog which, FileChosen chosen);
+    void askPrinterWithDialog(PrinterChosen chosen);
+
+    MainWindow& m_window;
+    PumpSession& m_session;
+    LogsPage& m_page;
+    LogDownload m_download;
+    std::unique_ptr<QPrinter> m_printer; // keeps the user's printer between prints
+    bool m_downloadSaved = false;        // some download was saved in this run
+    bool m_lastDownloadUnsaved = false;  // the newest download was not saved yet
+    bool m_memoIsDownload = false;       // the memo holds the newest download
+};

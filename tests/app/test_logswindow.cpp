@@ -1,0 +1,758 @@
+// The Logs page as a technician uses it, through the window's own handlers:
+// downloads from the simulated pump (0, 1 and 999 records, a stale count
+// both ways, a pump falling silent, unplugged, stopped by hand, a second
+// download), saving and opening log files, printing to PDF, clearing, and
+// the questions before the pump's memory is emptied. The file and printer
+// dialogs are answered through the actions' seams; one test opens the real
+// ones to check how they are set up.
+#include "app/capturememoview.h"
+#include "app/loggrid.h"
+#include "app/logsactions.h"
+#include "app/logspage.h"
+#include "app/mainwindow.h"
+#include "link/fakeseriallink.h"
+#include "logs/logfiles.h"
+#include "sim/simseriallink.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using FileDialog = LogsActions::FileDialog;
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void putFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), qint64(bytes.size()));
+}
+
+// A log file of `lines` pump lines as Corvane writes them.
+QByteArray logFileBytes(int lines) {
+    QByteArray out = "LogType,Date/Time,Battery,Temp,BP,DP,Elapsed,Flow,Volume,STP Volume  \r\n";
+    for (int i = 1; i < lines; ++i)
+        out += QStringLiteral("Run Update,12/06/2026 14:05,085,072,29.92,05.02,%1,002000,"
+                              "0012.345,00012.345  \r\n")
+                   .arg(i, 5, 10, QLatin1Char('0'))
+                   .toLatin1();
+    return out;
+}
+
+// Pages of a PDF file: its page objects, not the page tree.
+int pdfPages(const QString& path) {
+    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?![a-zA-Z])"));
+    return int(QString::fromLatin1(readAll(path)).count(page));
+}
+
+// Makes a folder refuse new files; root ignores file modes, so the folder is
+// made immutable instead.
+void setReadOnly(const QString& folder, bool on) {
+    if (geteuid() == 0)
+        QProcess::execute(QStringLiteral("chattr"), {QLatin1String(on ? "+i" : "-i"), folder});
+    else
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner |
+                                          (on ? QFile::Permissions() : QFile::WriteOwner));
+}
+
+SimPump::Options pumpHolding(int records, SimPump::Faults faults = {}) {
+    SimPump::Options o;
+    o.records = records;
+    o.faults = faults;
+    return o;
+}
+
+// A window on a port, the pump behind it, and what a test needs to look at.
+template <typename Link> struct Rig {
+    QTemporaryDir dir;
+    AppState state;
+    Link link;
+    std::unique_ptr<MainWindow> window;
+    QStringList afterPri; // every line the pump sent after its "PRI" line
+    bool sawPri = false;
+    QByteArray written; // every byte written to the pump after the start
+
+    template <typename... A> explicit Rig(A&&... a) : link(std::forward<A>(a)...) {
+        window = std::make_unique<MainWindow>(
+            state, link,
+            MainWindow::Options{dir.filePath(QStringLiteral("corvane.INI")), false,
+                                dir.filePath(QStringLiteral("placement.ini"))});
+        // The tests poll when they need a report: a tick in between would
+        // move the pump's line count that its faults are keyed to.
+        window->session().stopPolling();
+        QObject::connect(&window->session(), &PumpSession::lineHandled,
+                         [this](const LineResult& r) {
+                             if (sawPri)
+                                 afterPri << r.line;
+                             sawPri = sawPri || r.line.startsWith(QLatin1String("PRI"));
+                         });
+        window->selectPort(0);
+        QObject::connect(&window->session(), &PumpSession::traced,
+                         [this](char d, const QByteArray& b) {
+                             if (d == 'T')
+                                 written += b;
+                         });
+    }
+
+    LogsActions& logs() { return window->logsActions(); }
+    LogGrid* grid() { return window->logsPage()->grid(); }
+    CaptureMemoView* memoView() { return window->logsPage()->memoView(); }
+    CaptureMemo& memo() { return window->session().memo(); }
+    QWidget* widget(const char* name) { return window->findChild<QWidget*>(QLatin1String(name)); }
+    bool enabled(const char* name) { return widget(name) && widget(name)->isEnabled(); }
+    void click(const char* name) {
+        auto* b = window->findChild<QAbstractButton*>(QLatin1String(name));
+        QVERIFY2(b, name);
+        b->click();
+    }
+    // The report that gives the pump's saved-log count.
+    void poll() {
+        state.serialNumber.clear();
+        window->session().refreshPumpData();
+        QTRY_VERIFY_WITH_TIMEOUT(!state.serialNumber.isEmpty(), 20000);
+    }
+    // The message box or question on screen, once it has opened.
+    QMessageBox* box() {
+        for (QMessageBox* b : window->findChildren<QMessageBox*>())
+            if (b->isVisible())
+                return b;
+        return nullptr;
+    }
+    QString boxText() {
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(box(), 20000); }();
+        return box() ? box()->text() : QStringLiteral("<no box>");
+    }
+    void closeBox() {
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(box(), 20000); }();
+        window->acceptMessage();
+        QTRY_VERIFY(!box());
+    }
+    // The memo's lines without their two blanks.
+    QStringList memoLines() {
+        QStringList out;
+        for (QString l : memo().lines()) {
+            if (l.endsWith(QLatin1String("  ")))
+                l.chop(2);
+            out << l;
+        }
+        return out;
+    }
+    int recordLines() const {
+        int n = 0;
+        for (const QString& l : afterPri)
+            n += !l.startsWith(QLatin1String("LogType,")) && l != QLatin1String("Done ok") &&
+                 !l.isEmpty();
+        return n;
+    }
+    void readLogs() {
+        afterPri.clear();
+        sawPri = false;
+        click("CommandButton7");
+    }
+    // Reads the pump's logs to the end and closes the box that says so.
+    void download() {
+        poll();
+        readLogs();
+        QTRY_VERIFY_WITH_TIMEOUT(!logs().download().running(), 60000);
+        closeBox();
+    }
+};
+
+using SimRig = Rig<SimSerialLink>;
+using FakeRig = Rig<FakeSerialLink>;
+
+std::unique_ptr<SimRig> simRig(int records, SimPump::Faults faults = {}) {
+    auto rig = std::make_unique<SimRig>(pumpHolding(records, faults));
+    rig->link.setPacing(false);
+    return rig;
+}
+
+} // namespace
+
+class TestLogsWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void download_data();
+    void download();
+    void secondDownloadAfterErasing();
+    void saveThenOpenRoundTrip();
+    void fileDialogs_data();
+    void fileDialogs();
+    void saveFails_data();
+    void saveFails();
+    void openRefused_data();
+    void openRefused();
+    void print_data();
+    void print();
+    void printDialog();
+    void clearing();
+    void eraseQuestions_data();
+    void eraseQuestions();
+    void unsavedWarning();
+    void logFileAtStart();
+};
+
+void TestLogsWindow::download_data() {
+    QTest::addColumn<int>("records");
+    QTest::addColumn<int>("skew");    // the status report claims this many more
+    QTest::addColumn<QString>("how"); // "", silent, unplug, stop
+    QTest::addColumn<int>("read");
+    QTest::addColumn<QString>("message");
+    const QString done = QStringLiteral("Reading Logs is completed");
+    QTest::newRow("no records") << 0 << 0 << "" << 0 << done;
+    QTest::newRow("one record") << 1 << 0 << "" << 1 << done;
+    QTest::newRow("999 records") << 999 << 0 << "" << 999 << done;
+    QTest::newRow("stale count: more records than counted") << 40 << -25 << "" << 40 << done;
+    QTest::newRow("stale count: fewer records than counted") << 40 << 17 << "" << 40 << done;
+    QTest::newRow("silent half way")
+        << 300 << 0 << "silent" << 150
+        << "Reading logs stopped: the pump sent nothing for 0.2 seconds (150 of 300 records read)";
+    QTest::newRow("unplugged half way")
+        << 300 << 0 << "unplug" << 150
+        << "Reading logs stopped: the serial port went away (unplugged?) (150 of 300 records read)";
+    QTest::newRow("stopped by hand")
+        << 300 << 0 << "stop" << 150
+        << "Reading logs stopped: stopped by hand (150 of 300 records read)";
+}
+
+// Whatever ends it, a download keeps every line captured (memo and table),
+// gives Print, Save and the pump commands back, restores the pointer,
+// resumes polling and says how it ended.
+void TestLogsWindow::download() {
+    QFETCH(int, records);
+    QFETCH(int, skew);
+    QFETCH(QString, how);
+    QFETCH(int, read);
+    QFETCH(QString, message);
+    SimPump::Faults faults;
+    faults.logCountSkew = skew;
+    // After the status and setup reports: "PRINTING", the titles, 150 records.
+    if (how == QLatin1String("silent") || how == QLatin1String("stop"))
+        faults.silentAfterLines = 2 + 2 + 150;
+    if (how == QLatin1String("unplug"))
+        faults.disconnectAfterRecords = 150;
+    auto rig = simRig(records, faults);
+    rig->logs().download().setSilenceTimeout(how == QLatin1String("silent") ? 200 : 600000);
+    rig->poll();
+    QCOMPARE(rig->state.SavedLogCount, records + skew);
+
+    rig->readLogs();
+    // While it runs: nothing else may write to the pump, the memo is not
+    // replaced under the capture, the stop button is there.
+    QVERIFY(rig->logs().download().running());
+    int locked = 0;
+    for (const QString& name : PumpSession::pumpWritingControls()) {
+        if (QWidget* w = rig->window->findChild<QWidget*>(name)) {
+            QVERIFY2(!w->isEnabled(), qPrintable(name));
+            ++locked;
+        }
+    }
+    QVERIFY(locked >= 15); // "Read Logs From KST" and the erase buttons among them
+    for (const char* name :
+         {"CommandButton7", "CommandButton14", "CommandButton25", "CommandButton4",
+          "CommandButton8", "CommandButton9", "CommandButton10", "CommandButton11"})
+        QVERIFY2(!rig->enabled(name), name);
+    QVERIFY(rig->enabled("StopReading") && !rig->widget("Frame6")->isHidden());
+    QVERIFY(QApplication::overrideCursor() &&
+            QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+    QVERIFY(!rig->window->session().polling());
+
+    if (how == QLatin1String("stop")) {
+        QTRY_COMPARE_WITH_TIMEOUT(rig->logs().download().recordsRead(), 150, 20000);
+        rig->click("StopReading");
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!rig->logs().download().running(), 60000);
+    QCOMPARE(rig->boxText(), message);
+    QCOMPARE(rig->box()->windowModality(), Qt::WindowModal);
+    if (message != QLatin1String("Reading Logs is completed"))
+        QCOMPARE(rig->window->statusBar()->currentMessage(), message);
+
+    // Nothing captured is lost: every line after "PRI" in the memo and in
+    // its view, a table row for every record.
+    QCOMPARE(rig->recordLines(), read);
+    QCOMPARE(rig->memoLines(), rig->afterPri);
+    QCOMPARE(rig->memoView()->toPlainText(), rig->memo().lines().join(QLatin1Char('\n')));
+    QCOMPARE(rig->grid()->model()->rowCount(), std::max(records + skew, read));
+    QCOMPARE(rig->grid()->cell(0, 0), QStringLiteral("Log Number "));
+    for (int k = 1; k <= read; ++k) {
+        const QString line = rig->afterPri[k];
+        QVERIFY2(line.startsWith(rig->grid()->cell(k, 1).trimmed()) &&
+                     line.mid(line.indexOf(QLatin1Char(',')) + 1, 16) ==
+                         rig->grid()->cell(k, 2).left(16),
+                 qPrintable(line));
+        QCOMPARE(rig->grid()->cell(k, 0), QString::number(k) + QLatin1Char(' '));
+    }
+    // The memo view kept no undo steps for the lines it was given.
+    QCOMPARE(rig->memoView()->document()->availableUndoSteps(), 0);
+
+    // Back to idle.
+    for (const char* name :
+         {"CommandButton7", "CommandButton8", "CommandButton9", "CommandButton14",
+          "CommandButton25", "CommandButton10", "CommandButton11"})
+        QVERIFY2(rig->enabled(name), name);
+    QVERIFY(!rig->enabled("StopReading"));
+    QVERIFY(!rig->widget("Frame6")->isHidden() && rig->widget("Label3_29")->isHidden());
+    auto* bar = qobject_cast<QProgressBar*>(rig->widget("PBar1"));
+    QCOMPARE(bar->maximum(), std::max(records + skew, read) + 2);
+    if (how.isEmpty())
+        QCOMPARE(bar->value(), bar->maximum());
+    QVERIFY(!QApplication::overrideCursor());
+    QVERIFY(rig->window->session().polling());
+    rig->closeBox();
+    QVERIFY(!rig->box());
+}
+
+// A second download after the first, with the logs erased in between
+// ("Yes" to the question): the table and the memo show the second one only.
+void TestLogsWindow::secondDownloadAfterErasing() {
+    auto rig = simRig(999);
+    rig->download();
+    QCOMPARE(rig->grid()->model()->rowCount(), 999);
+    QCOMPARE(rig->memo().lineCount(), 1001);
+
+    rig->written.clear();
+    rig->click("CommandButton25");
+    QVERIFY(rig->boxText().startsWith(QLatin1String("Erase every log held in the pump?")));
+    rig->box()->button(QMessageBox::Yes)->click();
+    QTRY_COMPARE(rig->link.pump().records().size(), 0);
+    QCOMPARE(rig->written, QByteArray("LOG_INIT\r"));
+
+    rig->download();
+    QCOMPARE(rig->state.SavedLogCount, 0);
+    QCOMPARE(rig->memoLines(), rig->afterPri);
+    QCOMPARE(rig->memo().lineCount(), 2); // the titles and "Done ok"
+    QCOMPARE(rig->grid()->model()->rowCount(), 0);
+    QCOMPARE(rig->memoView()->document()->blockCount(), 2);
+}
+
+// Saved, then opened again: the same bytes and the same memo; the table is
+// neither written to the file nor refilled from it. A cancelled dialog
+// changes nothing.
+void TestLogsWindow::saveThenOpenRoundTrip() {
+    auto rig = simRig(40);
+    rig->download();
+    const QString a = rig->dir.filePath(QStringLiteral("a.csv"));
+    const QString b = rig->dir.filePath(QStringLiteral("b.csv"));
+    QList<FileDialog> asked;
+    QString answer;
+    rig->logs().askFileName = [&](FileDialog which, const LogsActions::FileChosen& chosen) {
+        asked << which;
+        chosen(answer);
+    };
+    const QStringList memoBefore = rig->memo().lines();
+    const QString row7 = rig->grid()->cell(7, 2);
+
+    answer = a;
+    rig->click("CommandButton8");
+    const QByteArray saved = readAll(a);
+    QVERIFY(saved.startsWith("LogType,"));
+    QVERIFY(saved.endsWith("Done ok  \r\n"));
+    QCOMPARE(saved.count("  \r\n"), 42);
+    QCOMPARE(saved, rig->memo().toFileBytes());
+
+    rig->click("CommandButton11"); // Clear Screen: the memo only
+    QCOMPARE(rig->memo().lineCount(), 0);
+    QVERIFY(rig->memoView()->toPlainText().isEmpty());
+    QCOMPARE(rig->grid()->cell(7, 2), row7);
+
+    answer.clear(); // cancelled
+    rig->click("CommandButton10");
+    QCOMPARE(rig->memo().lineCount(), 0);
+    answer = a;
+    rig->click("CommandButton10");
+    QCOMPARE(rig->memo().lines(), memoBefore);
+    QCOMPARE(rig->memoView()->toPlainText(), memoBefore.join(QLatin1Char('\n')));
+    QCOMPARE(rig->grid()->cell(7, 2), row7);
+    QCOMPARE(rig->grid()->model()->rowCount(), 40);
+
+    answer = b;
+    rig->click("CommandButton8");
+    QCOMPARE(readAll(b), saved);
+    answer.clear();
+    rig->click("CommandButton8");
+    QCOMPARE(asked, (QList<FileDialog>{FileDialog::Save, FileDialog::Open, FileDialog::Open,
+                                       FileDialog::Save, FileDialog::Save}));
+    QCOMPARE(QDir(rig->dir.path()).entryList({QStringLiteral("*.csv")}),
+             (QStringList{"a.csv", "b.csv"}));
+    QVERIFY(!rig->box());
+}
+
+void TestLogsWindow::fileDialogs_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<QStringList>("filters");
+    QTest::newRow("Save Logs") << "CommandButton8" << true
+                               << QStringList{"ALL Files (*.*)", "Kst Log Files (*.csv )"};
+    QTest::newRow("Open Log") << "CommandButton10" << false
+                              << QStringList{"ALL Files (*.*)", "Kst Log Files (*.tlx )"};
+}
+
+// The real dialogs: titled "KST LOG FILES", the filters of the log files with
+// the second chosen, window-modal; saving asks before replacing a file.
+// Cancelled, they change nothing.
+void TestLogsWindow::fileDialogs() {
+    QFETCH(QString, button);
+    QFETCH(bool, save);
+    QFETCH(QStringList, filters);
+    FakeRig rig;
+    rig.memo().writeAt(1, QStringLiteral("Power On,12/06/2026 14:05  \r\n"));
+    rig.click(qPrintable(button));
+    QFileDialog* dialog = nullptr;
+    QTRY_VERIFY((dialog = rig.window->findChild<QFileDialog*>()) && dialog->isVisible());
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("KST LOG FILES"));
+    QCOMPARE(dialog->nameFilters(), filters);
+    QCOMPARE(dialog->selectedNameFilter(), filters[1]);
+    QCOMPARE(dialog->acceptMode(), save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    QVERIFY(!dialog->testOption(QFileDialog::DontConfirmOverwrite));
+    QCOMPARE(dialog->windowModality(), Qt::WindowModal);
+    dialog->reject();
+    QTRY_VERIFY(!rig.window->findChild<QFileDialog*>());
+    QCOMPARE(rig.memo().lineCount(), 1);
+    QVERIFY(QDir(rig.dir.path()).entryList({QStringLiteral("*.csv")}).isEmpty());
+}
+
+void TestLogsWindow::saveFails_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("read-only folder") << "read-only"
+                                      << "";
+    QTest::newRow("disk full half way") << "full"
+                                        << "File too large";
+}
+
+// A save that cannot be completed leaves the old file as it was and says
+// why in a box; it does not count as the download being kept.
+void TestLogsWindow::saveFails() {
+    QFETCH(QString, how);
+    QFETCH(QString, reason);
+    auto rig = simRig(999);
+    rig->download();
+    const QString folder = rig->dir.filePath(QStringLiteral("logs"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString path = folder + QStringLiteral("/pump.csv");
+    const QByteArray old = logFileBytes(3);
+    putFile(path, old);
+    rig->logs().askFileName = [&](FileDialog, const LogsActions::FileChosen& chosen) {
+        chosen(path);
+    };
+
+    const auto restore = qScopeGuard([&] { setReadOnly(folder, false); });
+    if (how == QLatin1String("read-only"))
+        setReadOnly(folder, true);
+    // A full disk, as the kernel reports a file size limit: writes past the
+    // limit fail, with the signal that would end the process ignored.
+    rlimit before{};
+    ::getrlimit(RLIMIT_FSIZE, &before);
+    const auto unlimit = qScopeGuard([&] {
+        ::setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, SIG_DFL);
+    });
+    if (how == QLatin1String("full")) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = before;
+        small.rlim_cur = 4096;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    }
+    rig->click("CommandButton8");
+    ::setrlimit(RLIMIT_FSIZE, &before);
+
+    const QString text = rig->boxText();
+    QVERIFY2(text.startsWith("The log file " + path + " could not be saved: "), qPrintable(text));
+    QVERIFY2(text.contains(reason) && !text.endsWith(QLatin1String(": ")), qPrintable(text));
+    QCOMPARE(readAll(path), old);
+    QCOMPARE(rig->memo().lineCount(), 1001);
+    QVERIFY(rig->logs().eraseLogsQuestion().contains(LogsActions::kNothingSavedYet));
+}
+
+void TestLogsWindow::openRefused_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("loaded"); // the memo holds the file (or its start) now
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << "missing" << false << "No such file or directory";
+    QTest::newRow("not text") << "binary" << false << "it is not a text file";
+    QTest::newRow("a folder") << "folder" << false << "it is not a regular file";
+    QTest::newRow("a pipe without writer") << "fifo" << false << "it is not a regular file";
+    QTest::newRow("over the memo's budget")
+        << "huge" << true << "is larger than the 16 MiB the screen holds: only its first";
+    QTest::newRow("one line of 15 MiB") << "longline" << true << "";
+}
+
+// Files that are no log files never hang the window nor replace what the
+// memo holds; a file over the memo's budget is loaded as far as it fits,
+// and a line far longer than any pump line is shown cut short.
+void TestLogsWindow::openRefused() {
+    QFETCH(QString, how);
+    QFETCH(bool, loaded);
+    QFETCH(QString, reason);
+    FakeRig rig;
+    rig.memo().writeAt(1, QStringLiteral("Power On,12/06/2026 14:05  \r\n"));
+    rig.memoView()->reload();
+    const QString path = rig.dir.filePath(QStringLiteral("in.tlx"));
+    if (how == QLatin1String("binary"))
+        putFile(path, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+    else if (how == QLatin1String("folder"))
+        QVERIFY(QDir().mkpath(path));
+    else if (how == QLatin1String("fifo"))
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (how == QLatin1String("huge"))
+        putFile(path, logFileBytes(200000)); // about 20 MiB
+    else if (how == QLatin1String("longline"))
+        putFile(path, QByteArray(15 * 1024 * 1024, 'x') + "\r\n");
+
+    const bool ok = rig.logs().openFile(path);
+    QCOMPARE(ok, loaded);
+    if (reason.isEmpty()) {
+        QVERIFY(!rig.box() && rig.window->pendingMessages().isEmpty());
+    } else {
+        const QString text = rig.boxText();
+        QVERIFY2(text.startsWith("The log file " + path) && text.contains(reason),
+                 qPrintable(text));
+    }
+    if (!loaded) {
+        QCOMPARE(rig.memo().lines(), QStringList{"Power On,12/06/2026 14:05  "});
+        QCOMPARE(rig.memoView()->toPlainText(), QStringLiteral("Power On,12/06/2026 14:05  "));
+    } else if (how == QLatin1String("huge")) {
+        QVERIFY(rig.memo().lineCount() > 100000 && rig.memo().lineCount() < 200000);
+        QCOMPARE(rig.memoView()->document()->blockCount(), rig.memo().lineCount());
+    } else {
+        QCOMPARE(rig.memo().line(1).size(), 15 * 1024 * 1024);
+        QCOMPARE(rig.memoView()->toPlainText().size(), CaptureMemoView::kShownChars + 1);
+    }
+    QVERIFY(!rig.memoView()->document()->isUndoRedoEnabled());
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+void TestLogsWindow::print_data() {
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("copies");
+    QTest::addColumn<int>("pages");
+    QTest::newRow("130 lines") << 130 << 1 << 3;
+    QTest::newRow("130 lines, two copies") << 130 << 2 << 6;
+    QTest::newRow("60 lines: one full page") << 60 << 1 << 1;
+    QTest::newRow("61 lines, three copies") << 61 << 3 << 6;
+    QTest::newRow("one line, two copies") << 1 << 2 << 2;
+}
+
+// "Print Logs" to a PDF file: 60 lines a page, each copy from a new page,
+// the copies made here once (the PDF printer makes none itself).
+void TestLogsWindow::print() {
+    QFETCH(int, lines);
+    QFETCH(int, copies);
+    QFETCH(int, pages);
+    FakeRig rig;
+    const QString log = rig.dir.filePath(QStringLiteral("in.tlx"));
+    putFile(log, logFileBytes(lines));
+    QVERIFY(rig.logs().openFile(log));
+    QCOMPARE(rig.memo().lineCount(), lines);
+    const QString pdf = rig.dir.filePath(QStringLiteral("out.pdf"));
+    int asked = 0;
+    rig.logs().askPrinter = [&](const LogsActions::PrinterChosen& chosen) {
+        ++asked;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setCopyCount(copies);
+        chosen(&printer);
+    };
+    rig.click("CommandButton9");
+    QCOMPARE(asked, 1);
+    QCOMPARE(pdfPages(pdf), pages);
+    QVERIFY(!rig.box() && rig.window->pendingMessages().isEmpty());
+    QCOMPARE(rig.memo().lineCount(), lines); // printing leaves the memo as it is
+}
+
+// The print dialog: window-modal, cancelled prints nothing. An empty memo
+// prints nothing and opens no dialog; a printer that cannot be started is
+// reported.
+void TestLogsWindow::printDialog() {
+    FakeRig rig;
+    int asked = 0;
+    const auto real = rig.logs().askPrinter;
+    rig.logs().askPrinter = [&](const LogsActions::PrinterChosen& chosen) {
+        ++asked;
+        real(chosen);
+    };
+    rig.click("CommandButton9");
+    QCOMPARE(asked, 0);
+    QVERIFY(rig.window->statusBar()->currentMessage().contains(QLatin1String("nothing to print")));
+
+    rig.memo().writeAt(1, QStringLiteral("Power On,12/06/2026 14:05  \r\n"));
+    rig.click("CommandButton9");
+    QPrintDialog* dialog = nullptr;
+    QTRY_VERIFY((dialog = rig.window->findChild<QPrintDialog*>()) && dialog->isVisible());
+    QCOMPARE(dialog->windowModality(), Qt::WindowModal);
+    QVERIFY(!dialog->testOption(QAbstractPrintDialog::PrintPageRange));
+    dialog->reject();
+    QTRY_VERIFY(!rig.window->findChild<QPrintDialog*>());
+    QCOMPARE(asked, 1);
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(rig.dir.filePath(QStringLiteral("no/such/folder/out.pdf")));
+    QCOMPARE(rig.logs().printOn(printer), -1);
+    QVERIFY(rig.boxText().startsWith(QLatin1String("The logs could not be printed on ")));
+}
+
+// "Clear Screen" empties the memo, the table stays; "Clear PC Screen"
+// empties both, Print and Save stay off until the next download.
+void TestLogsWindow::clearing() {
+    auto rig = simRig(5);
+    rig->download();
+    QVERIFY(rig->enabled("CommandButton8") && rig->enabled("CommandButton9"));
+    rig->click("CommandButton11");
+    QCOMPARE(rig->memo().lineCount(), 0);
+    QVERIFY(rig->memoView()->toPlainText().isEmpty());
+    QVERIFY(!rig->grid()->cell(5, 1).isEmpty());
+    QVERIFY(rig->enabled("CommandButton8"));
+
+    rig->download();
+    rig->window->session().stopPolling();
+    rig->click("CommandButton28");
+    QCOMPARE(rig->memo().lineCount(), 0);
+    QVERIFY(rig->memoView()->toPlainText().isEmpty());
+    QCOMPARE(rig->grid()->model()->rowCount(), 5);
+    for (int c = 1; c <= 10; ++c)
+        QVERIFY(rig->grid()->cell(5, c).isEmpty());
+    QCOMPARE(rig->grid()->cell(5, 0), QStringLiteral("5 "));
+    QVERIFY(!rig->enabled("CommandButton8") && !rig->enabled("CommandButton9"));
+    QVERIFY(rig->window->session().polling());
+
+    rig->download();
+    QVERIFY(rig->enabled("CommandButton8") && rig->enabled("CommandButton9"));
+}
+
+void TestLogsWindow::eraseQuestions_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("answer"); // Yes, No, Enter, Escape
+    QTest::addColumn<QByteArray>("sent");
+    const QByteArray none;
+    for (const char* erase : {"CommandButton14", "CommandButton25"}) {
+        for (const char* answer : {"No", "Enter", "Escape"})
+            QTest::addRow("%s, %s", erase, answer) << erase << answer << none;
+        QTest::addRow("%s, Yes", erase) << erase << "Yes" << QByteArray("LOG_INIT\r");
+    }
+    for (const char* answer : {"No", "Enter", "Escape"})
+        QTest::addRow("CommandButton4, %s", answer) << "CommandButton4" << answer << none;
+    QTest::addRow("CommandButton4, Yes") << "CommandButton4"
+                                         << "Yes" << QByteArray("CLEAR_ALL\r");
+}
+
+// Emptying the pump's memory asks first, window-modal, "No" the default (so
+// Enter and Escape send nothing); only "Yes" sends the command, and
+// "Program Pump" is off before "CLEAR_ALL" goes out.
+void TestLogsWindow::eraseQuestions() {
+    QFETCH(QString, button);
+    QFETCH(QString, answer);
+    QFETCH(QByteArray, sent);
+    FakeRig rig;
+    QWidget* program = rig.widget("CommandButton29");
+    program->setEnabled(true);
+    bool programOffWhenSent = false;
+    QObject::connect(&rig.window->session(), &PumpSession::traced, [&](char d, const QByteArray&) {
+        if (d == 'T')
+            programOffWhenSent = !program->isEnabled();
+    });
+    rig.written.clear();
+    rig.click(qPrintable(button));
+    QCOMPARE(rig.written, QByteArray()); // nothing before the answer
+    const QString text = rig.boxText();
+    QVERIFY2(text.startsWith(button == QLatin1String("CommandButton4")
+                                 ? QLatin1String("Clear all sampling data in the pump?")
+                                 : QLatin1String("Erase every log held in the pump?")),
+             qPrintable(text));
+    QVERIFY(text.endsWith(LogsActions::kNothingSavedYet));
+    QMessageBox* box = rig.box();
+    QCOMPARE(box->windowModality(), Qt::WindowModal);
+    QCOMPARE(box->defaultButton(), box->button(QMessageBox::No));
+    QVERIFY(box->button(QMessageBox::Yes) && box->buttons().size() == 2);
+    QVERIFY(program->isEnabled());
+
+    if (answer == QLatin1String("Yes"))
+        box->button(QMessageBox::Yes)->click();
+    else if (answer == QLatin1String("No"))
+        box->button(QMessageBox::No)->click();
+    else
+        QTest::keyClick(box, answer == QLatin1String("Enter") ? Qt::Key_Return : Qt::Key_Escape);
+    QTRY_VERIFY(!rig.box());
+    QCOMPARE(rig.written, sent);
+    if (button == QLatin1String("CommandButton4"))
+        QCOMPARE(!program->isEnabled(), !sent.isEmpty());
+    if (sent == "CLEAR_ALL\r")
+        QVERIFY(programOffWhenSent);
+}
+
+// The question warns while the downloaded logs are kept nowhere else: none
+// saved since the start, or the newest download not saved.
+void TestLogsWindow::unsavedWarning() {
+    auto rig = simRig(5);
+    const QString path = rig->dir.filePath(QStringLiteral("kept.csv"));
+    rig->logs().askFileName = [&](FileDialog, const LogsActions::FileChosen& chosen) {
+        chosen(path);
+    };
+    auto warning = [&] {
+        const QString q = rig->logs().eraseLogsQuestion();
+        return q.section(QStringLiteral("\n\n"), 1);
+    };
+    QCOMPARE(warning(), LogsActions::kNothingSavedYet);
+    rig->click("CommandButton8"); // an empty memo is no download
+    QCOMPARE(warning(), LogsActions::kNothingSavedYet);
+    rig->download();
+    QCOMPARE(warning(), LogsActions::kNothingSavedYet);
+    rig->click("CommandButton8");
+    QCOMPARE(warning(), QString());
+    QCOMPARE(rig->logs().clearSamplingDataQuestion(),
+             QStringLiteral("Clear all sampling data in the pump?"));
+    rig->download();
+    QCOMPARE(warning(), LogsActions::kLastNotSaved);
+    QVERIFY(rig->logs().openFile(path)); // the file saved before is not the newest download
+    rig->click("CommandButton8");
+    QCOMPARE(warning(), LogsActions::kLastNotSaved);
+    rig->download();
+    rig->click("CommandButton8");
+    QCOMPARE(warning(), QString());
+}
+
+// `corvane FILE`: the window shows the Logs page with the file in the memo;
+// a file that cannot be loaded is reported and the window stays.
+void TestLogsWindow::logFileAtStart() {
+    FakeRig rig;
+    const QString path = rig.dir.filePath(QStringLiteral("pump.tlx"));
+    putFile(path, logFileBytes(12));
+    QVERIFY(rig.window->showLogFile(path));
+    QCOMPARE(rig.window->findChild<QTabWidget*>(QStringLiteral("vaTabPro1"))->currentWidget(),
+             rig.window->logsPage());
+    QCOMPARE(rig.memo().toFileBytes(), logFileBytes(12));
+    QCOMPARE(rig.memoView()->document()->blockCount(), 12);
+    QCOMPARE(rig.grid()->model()->rowCount(), 0);
+
+    QVERIFY(!rig.window->showLogFile(rig.dir.filePath(QStringLiteral("gone.tlx"))));
+    QVERIFY(rig.boxText().contains(QLatin1String("No such file or directory")));
+    QCOMPARE(rig.memo().lineCount(), 12);
+}
+
+QTEST_MAIN(TestLogsWindow)
+#include "test_logswindow.moc"
