@@ -355,7 +355,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::loadSettings() {
-    const StoredSettings s = LoadSettings(m_options.iniPath);
+    QString problem;
+    const StoredSettings s = LoadSettings(m_options.iniPath, &problem);
+    // A settings file Corvane will not read (too large, not a file) is left
+    // as it is; the technician must know their choices are not kept.
+    if (!problem.isEmpty())
+        statusBar()->showMessage(problem);
     if (s.commPort >= 1 && s.commPort <= 4)
         selectPort(s.commPort - 1);
     m_setup->applyStored(s);
@@ -363,8 +368,15 @@ void MainWindow::loadSettings() {
 }
 
 void MainWindow::saveSettings() {
-    SaveSettings(m_options.iniPath,
-                 storedSettings(m_setup->values(), m_program->values(), m_state.SelectedPort));
+    QString problem;
+    if (SaveSettings(m_options.iniPath,
+                     storedSettings(m_setup->values(), m_program->values(), m_state.SelectedPort),
+                     &problem))
+        return;
+    if (m_closing)
+        qWarning("corvane: settings not saved: %s", qPrintable(problem));
+    else
+        statusBar()->showMessage(QStringLiteral("Settings not saved: ") + problem);
 }
 
 bool MainWindow::showLogFile(const QString& path) {

@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -56,6 +57,7 @@ private slots:
     void shutdownWritesRunClear_data();
     void shutdownWritesRunClear();
     void settingsDefaultsThenRestart();
+    void settingsFileRefused();
     void startPage_data();
     void startPage();
     void setupPageTakesStoredSettings();
@@ -225,6 +227,27 @@ void TestMainWindow::startPage_data() {
 
 // Without a stored port the technician starts on "Pump Communication" to
 // choose one; with one (or the demo pump) on the live "Run Mode" page.
+// A settings file over the read limit is neither read nor replaced, and the
+// window says so instead of silently starting from the defaults.
+void TestMainWindow::settingsFileRefused() {
+    m_window.reset();
+    writeIni("[Comm Port]\r\nCommPort=2\r\n" + QByteArray(2 * 1024 * 1024, ';'));
+    const QByteArray before = [this] {
+        QFile f(m_dir->filePath(QStringLiteral("corvane.INI")));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    AppState state;
+    FakeSerialLink link;
+    auto window = open(state, link);
+    QVERIFY2(window->statusBar()->currentMessage().contains("corvane.INI"),
+             qPrintable(window->statusBar()->currentMessage()));
+    QCOMPARE(state.SelectedPort, 0);
+    window->close();
+    QFile f(m_dir->filePath(QStringLiteral("corvane.INI")));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QVERIFY(f.readAll() == before);
+}
+
 void TestMainWindow::startPage() {
     QFETCH(QByteArray, ini);
     QFETCH(bool, demo);
