@@ -225,8 +225,6 @@ void TestMainWindow::startPage_data() {
     QTest::newRow("CommPort=-1") << comm + "-1\r\n" << false << 3 << -1;
 }
 
-// Without a stored port the technician starts on "Pump Communication" to
-// choose one; with one (or the demo pump) on the live "Run Mode" page.
 // A settings file over the read limit is neither read nor replaced, and the
 // window says so instead of silently starting from the defaults.
 void TestMainWindow::settingsFileRefused() {
@@ -248,6 +246,8 @@ void TestMainWindow::settingsFileRefused() {
     QVERIFY(f.readAll() == before);
 }
 
+// Without a stored port the technician starts on "Pump Communication" to
+// choose one; with one (or the demo pump) on the live "Run Mode" page.
 void TestMainWindow::startPage() {
     QFETCH(QByteArray, ini);
     QFETCH(bool, demo);
