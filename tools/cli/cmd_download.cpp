@@ -194,18 +194,20 @@ int runOn(const Options& options, LiveSession& live) {
     QString serial;
     QDateTime startedAt;
 
+    // The handlers below use this run's locals: they go with it.
+    QObject scope;
     // After the download's own handler (connected when it was made), so the
     // count includes the line just handled.
-    QObject::connect(&session, &PumpSession::lineHandled, &live, [&](const LineResult&) {
+    QObject::connect(&session, &PumpSession::lineHandled, &scope, [&](const LineResult&) {
         if (download.running() && !live.ending())
             progress.show(download.recordsRead(), download.recordsExpected());
     });
     // "Reading Logs is completed", or how far it got and why it stopped.
-    QObject::connect(&download, &LogDownload::messageRequested, &live, [&](const QString& text) {
+    QObject::connect(&download, &LogDownload::messageRequested, &scope, [&](const QString& text) {
         progress.finish(download.recordsRead(), download.recordsExpected());
         out.progress(text);
     });
-    QObject::connect(&download, &LogDownload::finished, &live, [&](LogDownload::Outcome outcome) {
+    QObject::connect(&download, &LogDownload::finished, &scope, [&](LogDownload::Outcome outcome) {
         const bool complete = outcome == LogDownload::Outcome::Completed;
         const double seconds = std::round(double(took.elapsed()) / 100.0) / 10.0;
         const CaptureMemo& memo = session.memo();

@@ -229,9 +229,10 @@ int run(const Options& options, Output& out) {
 int runOn(const Options& options, LiveSession& live) {
     Output& out = live.output();
     QList<ReadBackItem> sent;
+    QObject scope; // the handler below uses this run's locals: it goes with them
     // The session reads the setup back once the sequence has completed and
     // polling has resumed; its words go to standard error as its notice.
-    QObject::connect(&live.session(), &PumpSession::readBackFinished, &live,
+    QObject::connect(&live.session(), &PumpSession::readBackFinished, &scope,
                      [&](const ReadBackResult& r) {
                          if (r.subject != ReadBackResult::Subject::Setup || live.ending())
                              return;

@@ -76,9 +76,10 @@ int run(const Options& options, Output& out) {
 int runOn(const Options& options, LiveSession& live) {
     Output& out = live.output();
     QString sent;
+    QObject scope; // the handler below uses this run's locals: it goes with them
     // The read-back's own words ("Pump clock set to ...", "The pump did not
     // take the clock: ...") reach standard error as the session's notice.
-    QObject::connect(&live.session(), &PumpSession::readBackFinished, &live,
+    QObject::connect(&live.session(), &PumpSession::readBackFinished, &scope,
                      [&](const ReadBackResult& r) {
                          if (r.subject != ReadBackResult::Subject::Clock || live.ending())
                              return;
