@@ -7,6 +7,7 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -28,6 +29,43 @@ namespace {
 
 const QByteArray kPoll = "R99\rZ99\r";
 const QByteArray kSetup = "Z99 0 0 0 1 0 0 0 0 0 0 1 0 0";
+
+// The setup report with the characters at these 1-based positions changed
+// (5 timing, 17 programming lock, 21 password, 23 Duration mode).
+QByteArray setupWith(const QMap<int, char>& chars) {
+    QByteArray line = kSetup;
+    for (auto it = chars.cbegin(); it != chars.cend(); ++it)
+        line[it.key() - 1] = it.value();
+    return line;
+}
+
+// A pump on the test's terminal: both reports to every poll, nothing else.
+std::function<QByteArray(QByteArray&)> answering(const QByteArray& setup) {
+    const QByteArray reports = TestLines::statusLine().toLatin1() + "\r\n" + setup + "\r\n";
+    return [reports](QByteArray& got) {
+        QByteArray reply;
+        for (int i; (i = got.indexOf(kPoll)) >= 0; got.remove(i, kPoll.size()))
+            reply += reports;
+        return reply;
+    };
+}
+
+// What a download's log file must look like: the title line, whole records,
+// and "Done ok" when complete; every line ends with two blanks and CR LF.
+void checkLogFile(const QByteArray& file, int records, bool complete) {
+    const QList<QByteArray> lines = file.split('\n');
+    QCOMPARE(lines.size(), records + (complete ? 2 : 1) + 1);
+    QVERIFY(lines.last().isEmpty());
+    for (const QByteArray& line : lines.mid(0, lines.size() - 1))
+        QVERIFY2(line.endsWith("  \r"), line.constData());
+    QVERIFY(lines[0].startsWith("LogType,"));
+    QCOMPARE(lines[lines.size() - 2] == "Done ok  \r", complete);
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(no file)");
+}
 
 struct Run {
     int exitCode = -1;
@@ -87,8 +125,10 @@ struct Pty {
     }
     // Runs the program; `answer` sees all bytes received so far and returns
     // what to send back (called whenever more arrived).
-    Run run(const QStringList& args,
-            const std::function<QByteArray(QByteArray&)>& answer = {}) const {
+    // `watch` sees the program and every byte it wrote so far (to signal it
+    // at the right moment).
+    Run run(const QStringList& args, const std::function<QByteArray(QByteArray&)>& answer = {},
+            const std::function<void(QProcess&, const QByteArray&)>& watch = {}) const {
         QProcess p;
         p.start(CORVANE_CLI_PATH, args);
         Run r;
@@ -105,6 +145,8 @@ struct Pty {
                     if (!reply.isEmpty()) [[maybe_unused]]
                         const auto n = ::write(master, reply.constData(), size_t(reply.size()));
                 }
+                if (watch && !got.isEmpty())
+                    watch(p, r.written);
             }
             if (done || p.state() == QProcess::NotRunning) {
                 r.written += readNow();
@@ -123,9 +165,11 @@ struct PumpSim {
     QProcess process;
     QString link;
 
-    bool start(const QString& dir, const QStringList& options) {
+    // Unpaced unless `paced` (the line's own 5760 characters a second).
+    bool start(const QString& dir, const QStringList& options, bool paced = false) {
         link = QDir(dir).filePath(QStringLiteral("pump-com1"));
-        process.start(CORVANE_PUMPSIM, QStringList{"--no-pacing", "--link", link} + options);
+        process.start(CORVANE_PUMPSIM, QStringList{"--link", link} + options +
+                                           (paced ? QStringList{} : QStringList{"--no-pacing"}));
         for (QDeadlineTimer end(30000); !end.hasExpired();)
             if (process.canReadLine() || process.waitForReadyRead(100))
                 return QFileInfo(link).isSymLink();
@@ -217,10 +261,21 @@ private slots:
     void silentPump();
     void unpluggedDuringWatch();
     void ports();
+    void download_data();
+    void download();
+    void downloadInterrupted();
+    void setClock_data();
+    void setClock();
+    void sendSetup_data();
+    void sendSetup();
+    void sendSetupInterrupted();
+    void refusedAfterThePoll_data();
+    void refusedAfterThePoll();
+    void program_data();
+    void program();
 };
 
-// The overview names every subcommand; each explains itself and says when
-// it is not available yet.
+// The overview names every subcommand; each explains itself.
 void TestCliLive::help() {
     const Run all = runCli({"--help"});
     QCOMPARE(all.exitCode, 0);
@@ -232,10 +287,14 @@ void TestCliLive::help() {
         const Run one = runCli({name, "--help"});
         QVERIFY2(one.exitCode == 0 && one.out.startsWith("Usage: corvane-cli " + name.toLatin1()),
                  qPrintable(name));
-        const bool later =
-            QStringList{"download", "set-clock", "send-setup", "program"}.contains(name);
-        QCOMPARE(one.out.contains("Not available in this build yet"), later);
+        QVERIFY2(!one.out.toLower().contains("not available"), qPrintable(name));
     }
+    QVERIFY(!all.out.contains("not available"));
+    // The sequences' settings save is the window's alone.
+    for (const char* name : {"send-setup", "program"})
+        QVERIFY(runCli({name, "--help"})
+                    .out.replace('\n', ' ')
+                    .contains("does not save the settings into corvane.INI"));
     const Run unknown = runCli({"stauts", "--demo"});
     QVERIFY(unknown.exitCode == 2 && unknown.err.contains("unknown subcommand \"stauts\""));
 }
@@ -366,8 +425,8 @@ void TestCliLive::traceInterrupted() {
     QCOMPARE(trace.exitCode(), 0);
 }
 
-// Bad arguments, a refused erase and a subcommand not in this build write
-// nothing to the port named.
+// Bad arguments and a refused erase write nothing to the port named: the
+// port is not even opened.
 void TestCliLive::nothingWrittenBeforeArgumentsAreValid_data() {
     QTest::addColumn<QString>("args"); // PORT stands for the terminal
     QTest::addColumn<int>("exitCode");
@@ -381,20 +440,21 @@ void TestCliLive::nothingWrittenBeforeArgumentsAreValid_data() {
     usage("trace --port PORT --seconds 0");
     usage("ports --port PORT");
     usage("download --port PORT -o /nonexistent/logs.csv");
+    usage("download --port PORT -o /tmp");
     usage("set-clock --port PORT --time 2026-02-30");
+    usage("set-clock --port PORT --time 1999-12-31 23:59");
     usage("send-setup --port PORT --units si");
+    usage("send-setup --port PORT --log-rate 59");
     usage("program --port PORT --flow 2000 --lunch 12:00-12:30");
+    usage("program --port PORT --flow 2000 --start 2031-01-01 08:00");
+    usage("program --port PORT --flow 2000 --duration 00:00");
+    usage("program --port PORT --break1 10:00-10:15");
     usage("erase-logs --port PORT --yes now");
     usage("clear-sampling-data --port PORT --settings /nonexistent/corvane.INI --yes");
     QTest::newRow("erase-logs without --yes")
         << "erase-logs --port PORT" << 2 << "needs --yes; nothing was sent.";
     QTest::newRow("clear-sampling-data without --yes")
         << "clear-sampling-data --port PORT" << 2 << "needs --yes; nothing was sent.";
-    for (const char* later : {"download", "set-clock", "send-setup", "program"}) {
-        const QString args =
-            QString(later) + " --port PORT" + (QString(later) == "program" ? " --flow 2000" : "");
-        QTest::newRow(later) << args << 1 << "not available in this build yet";
-    }
 }
 
 void TestCliLive::nothingWrittenBeforeArgumentsAreValid() {
@@ -403,7 +463,15 @@ void TestCliLive::nothingWrittenBeforeArgumentsAreValid() {
     QFETCH(QString, said);
     Pty pty;
     QVERIFY(pty.master >= 0);
-    const Run r = pty.run(args.replace("PORT", pty.slavePath).split(' '));
+    // The dates' blank ("2026-02-30 10:00") kept inside one argument.
+    QStringList argv;
+    for (const QString& a : args.replace("PORT", pty.slavePath).split(' '))
+        if (!argv.isEmpty() && QRegularExpression("^\\d\\d:\\d\\d$").match(a).hasMatch() &&
+            argv.last().contains(QRegularExpression("^\\d{4}-")))
+            argv.last() += ' ' + a;
+        else
+            argv << a;
+    const Run r = pty.run(argv);
     QCOMPARE(r.exitCode, exitCode);
     QVERIFY2(r.err.contains(said.toUtf8()), r.err.constData());
     QVERIFY(r.out.isEmpty());
@@ -481,7 +549,8 @@ void TestCliLive::eraseSeenInNextStatus() {
 void TestCliLive::noPump_data() {
     QTest::addColumn<QString>("subcommand");
     QTest::addColumn<QString>("how"); // missing, mapped, held
-    for (const char* sub : {"status", "trace", "erase-logs"})
+    for (const char* sub : {"status", "trace", "erase-logs", "download", "set-clock", "send-setup",
+                            "program --flow 2000"})
         for (const char* how : {"missing", "mapped", "held"})
             QTest::addRow("%s, %s", sub, how) << sub << how;
     QTest::newRow("status --watch, missing") << "status --watch"
@@ -591,6 +660,283 @@ void TestCliLive::ports() {
         for (const char* member : {"name", "device", "exists", "openable", "reason"})
             QVERIFY2(o.contains(member), member);
     QVERIFY(holder.isOpen());
+}
+
+// The download through the real serial code and in-process: the log file
+// written whole when "Done ok" came (-o FILE and -o - give the same bytes),
+// and what came before a silent pump or a pulled cable, with exit 4.
+void TestCliLive::download_data() {
+    QTest::addColumn<QString>("via");
+    QTest::addColumn<QStringList>("simOptions");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<int>("records"); // in the file
+    QTest::addColumn<QString>("said");
+    QTest::newRow("pumpsim") << "pumpsim" << QStringList{"--records", "25"} << 0 << 25
+                             << "Reading Logs is completed";
+    // The two reports, "PRINTING", the titles and 10 records, then silence.
+    QTest::newRow("pumpsim falls silent") << "pumpsim" << QStringList{"--silent-after", "14"} << 4
+                                          << 10 << "the pump sent nothing for 10 seconds";
+    QTest::newRow("pumpsim unplugged") << "pumpsim" << QStringList{"--disconnect-after", "12"} << 4
+                                       << 12 << "the serial port went away (unplugged?)";
+    QTest::newRow("demo") << "demo" << QStringList{} << 0 << 40 << "Reading Logs is completed";
+}
+
+void TestCliLive::download() {
+    QFETCH(QString, via);
+    QFETCH(QStringList, simOptions);
+    QFETCH(int, exitCode);
+    QFETCH(int, records);
+    QFETCH(QString, said);
+    PumpSim sim;
+    const QStringList pump = pumpArgs(via, sim, simOptions);
+    QVERIFY(!pump.isEmpty());
+    const QString path = m_dir.filePath(QStringLiteral("%1.csv").arg(QTest::currentDataTag()));
+    const Run r = runCli(QStringList{"download", "-o", path} + pump);
+    QCOMPARE(r.exitCode, exitCode);
+    QVERIFY2(r.err.contains(said.toUtf8()), r.err.constData());
+    const bool complete = exitCode == 0;
+    const QByteArray file = readFile(path);
+    checkLogFile(file, records, complete);
+    QCOMPARE(r.objects.size(), 1);
+    const QJsonObject expected{{"file", path},
+                               {"records", records},
+                               {"expected", via == "demo" ? 40
+                                            : complete    ? 25
+                                                          : 40},
+                               {"complete", complete}};
+    QJsonObject result = r.objects[0];
+    QVERIFY(result.take("seconds").toDouble() >= 0);
+    QCOMPARE(result, expected);
+    if (!complete)
+        QVERIFY(r.err.contains("Reading logs stopped: "));
+    if (via == "pumpsim" && complete) { // the same pump again, to standard output
+        const Run toStdout = runCli(QStringList{"download", "-o", "-"} + pump);
+        QCOMPARE(toStdout.exitCode, 0);
+        QCOMPARE(toStdout.out, file);
+        const QList<QByteArray> errLines = toStdout.err.split('\n');
+        QVERIFY(errLines.size() >= 2);
+        QJsonObject onErr = QJsonDocument::fromJson(errLines[errLines.size() - 2]).object();
+        onErr.remove("seconds");
+        QJsonObject expectedOnErr = expected;
+        expectedOnErr["file"] = "-";
+        QCOMPARE(onErr, expectedOnErr);
+    }
+}
+
+// SIGINT in the middle of a download at the line's pace: it ends at once,
+// writes the records that came and says so with exit 4.
+void TestCliLive::downloadInterrupted() {
+    PumpSim sim;
+    QVERIFY(sim.start(m_dir.path(), {"--records", "999"}, true));
+    const QString path = m_dir.filePath("interrupted.csv");
+    QProcess p;
+    p.start(CORVANE_CLI_PATH, {"download", "-o", path, "--port", sim.link});
+    QByteArray err;
+    QTRY_VERIFY_WITH_TIMEOUT((err += p.readAllStandardError()).contains("Reading log "), 30000);
+    ::kill(pid_t(p.processId()), SIGINT);
+    QVERIFY(p.waitForFinished(30000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 4);
+    Run r;
+    collect(r, p);
+    r.err.prepend(err);
+    QCOMPARE(r.objects.size(), 1);
+    const int records = r.objects[0]["records"].toInt();
+    QVERIFY2(records >= 1 && records < 999, r.out.constData());
+    QCOMPARE(r.objects[0]["complete"], QJsonValue(false));
+    QVERIFY(r.err.contains("Reading logs stopped: stopped by hand"));
+    checkLogFile(readFile(path), records, false);
+}
+
+// The clock sent and read back through the real serial code: confirmed when
+// the pump takes it, exit 5 when it misses "W16 " (and keeps its own clock).
+void TestCliLive::setClock_data() {
+    QTest::addColumn<QString>("via");
+    QTest::addColumn<QStringList>("simOptions");
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("pumpsim, PC time") << "pumpsim" << QStringList{} << "" << 0;
+    QTest::newRow("pumpsim, chosen") << "pumpsim" << QStringList{} << "2031-05-06 07:08" << 0;
+    QTest::newRow("pumpsim misses W16")
+        << "pumpsim" << QStringList{"--ignore", "W16"} << "2031-05-06 07:08" << 5;
+    QTest::newRow("demo") << "demo" << QStringList{} << "2031-05-06 07:08" << 0;
+}
+
+void TestCliLive::setClock() {
+    QFETCH(QString, via);
+    QFETCH(QStringList, simOptions);
+    QFETCH(QString, time);
+    QFETCH(int, exitCode);
+    PumpSim sim;
+    const QStringList pump = pumpArgs(via, sim, simOptions);
+    QVERIFY(!pump.isEmpty());
+    const Run r = runCli(QStringList{"set-clock"} +
+                         (time.isEmpty() ? QStringList{} : QStringList{"--time", time}) + pump);
+    QCOMPARE(r.exitCode, exitCode);
+    QCOMPARE(r.objects.size(), 1);
+    const QString sent = r.objects[0]["sent"].toString();
+    QVERIFY(QRegularExpression("^\\d\\d \\d\\d \\d\\d \\d\\d \\d\\d$").match(sent).hasMatch());
+    if (!time.isEmpty())
+        QCOMPARE(sent, QString("08 07 06 05 31"));
+    const QString pumpClock = r.objects[0]["pumpClock"].toString();
+    QCOMPARE(r.objects[0]["confirmed"], QJsonValue(exitCode == 0));
+    if (exitCode == 0) {
+        QVERIFY2(r.err.contains("Pump clock set to "), r.err.constData());
+        // The minute sent, or the next one if it turned before the report.
+        auto at = [](const QString& argument) {
+            QDateTime t = QDateTime::fromString(argument, "mm HH dd MM yy");
+            return t.isValid() ? t.addYears(100) : t; // two digits read as 19xx
+        };
+        QVERIFY2(at(pumpClock).isValid() && at(sent).isValid(), qPrintable(pumpClock));
+        const qint64 ahead = at(sent).secsTo(at(pumpClock));
+        QVERIFY2(ahead == 0 || ahead == 60, qPrintable(pumpClock));
+    } else {
+        QVERIFY(!pumpClock.isEmpty() && pumpClock != sent); // the pump's own clock
+        QVERIFY2(r.err.contains("The pump did not take the clock: sent 07:08 06/05/2031"),
+                 r.err.constData());
+    }
+}
+
+// "Send Setup To Pump" through the real serial code: a setting the pump
+// misses is named, exit 5; a setup taken is confirmed and the next status
+// shows it.
+void TestCliLive::sendSetup_data() {
+    QTest::addColumn<QString>("via");
+    QTest::addColumn<QStringList>("simOptions");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("out");
+    QTest::newRow("pumpsim misses G09")
+        << "pumpsim" << QStringList{"--ignore", "G09"} << QStringList{"--password", "on"} << 5
+        << QByteArray(
+               R"({"confirmed":false,"mismatches":[{"reported":"Off","sent":"On","setting":"Password"}]})"
+               "\n");
+    QTest::newRow("pumpsim takes it")
+        << "pumpsim" << QStringList{}
+        << QStringList{"--units", "metric", "--timing", "duration", "--log-rate", "5"} << 0
+        << QByteArray(R"({"confirmed":true,"mismatches":[]})"
+                      "\n");
+}
+
+void TestCliLive::sendSetup() {
+    QFETCH(QString, via);
+    QFETCH(QStringList, simOptions);
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, out);
+    PumpSim sim;
+    const QStringList pump = pumpArgs(via, sim, simOptions);
+    QVERIFY(!pump.isEmpty());
+    const Run r = runCli(QStringList{"send-setup"} + args + pump);
+    QCOMPARE(r.exitCode, exitCode);
+    QCOMPARE(r.out, out);
+    QVERIFY2(r.err.contains("\nSending Setup to Pump\n") &&
+                 r.err.contains("\nDone Sending Setup to Pump\n"),
+             r.err.constData());
+    if (exitCode == 0) {
+        // The next status shows it: metric units, logging every 5 minutes.
+        const Run status = runCli(QStringList{"status"} + pump);
+        QCOMPARE(status.exitCode, 0);
+        QCOMPARE(status.objects.value(1)["text"].toObject()["Label1_4"].toString(),
+                 QString("Unit Of Measurement: Metric  "));
+        QCOMPARE(status.objects.value(0)["text"].toObject()["Label1_1"].toString(),
+                 QString("History Report Logging Rate:Every 05 Minutes"));
+    }
+}
+
+// SIGTERM in the middle of the setup sequence: nothing more is written.
+void TestCliLive::sendSetupInterrupted() {
+    Pty pty;
+    QVERIFY(pty.master >= 0);
+    bool signalled = false;
+    const Run r = pty.run({"send-setup", "--units", "metric", "--port", pty.slavePath},
+                          answering(kSetup), [&](QProcess& p, const QByteArray& written) {
+                              if (!signalled && written.contains("Y09\r")) {
+                                  signalled = true;
+                                  p.terminate();
+                              }
+                          });
+    QVERIFY(signalled);
+    QCOMPARE(r.exitCode, 128 + SIGTERM);
+    QVERIFY(r.out.isEmpty());
+    QByteArray sequence = r.written;
+    sequence.replace(kPoll, "");
+    // One more command may have been on its way; the rest, a second or more
+    // later each, never goes out.
+    QVERIFY2(sequence.startsWith("Y13\rY09\r") && !sequence.contains("W06") &&
+                 !sequence.contains("UPDATE_LOGTYPE"),
+             sequence.constData());
+}
+
+// Refused once the poll has shown the pump's setup, with nothing but the
+// poll written: a setting left out that the pump's report does not show, a
+// pump whose setup locks programming, times its timing mode would not send.
+void TestCliLive::refusedAfterThePoll_data() {
+    QTest::addColumn<QString>("args");
+    QTest::addColumn<QByteArray>("setup");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("send-setup, password unreadable")
+        << "send-setup --units metric" << setupWith({{21, 'x'}})
+        << "corvane-cli send-setup: the pump's setup report shows nothing readable for Password: "
+           "give --password; nothing was sent.";
+    QTest::newRow("program, locked")
+        << "program --flow 2000" << setupWith({{17, '1'}})
+        << "corvane-cli program: the pump's setup report locks programming; nothing was sent.";
+    QTest::newRow("program, start/stop in Duration mode")
+        << "program --flow 2000 --start 2031-01-01 08:00 --stop 2031-01-01 09:00"
+        << setupWith({{5, '1'}, {23, '1'}})
+        << "corvane-cli program: the pump's timing is Duration: send-setup --timing start-stop "
+           "first; nothing was sent.";
+}
+
+void TestCliLive::refusedAfterThePoll() {
+    QFETCH(QString, args);
+    QFETCH(QByteArray, setup);
+    QFETCH(QString, said);
+    Pty pty;
+    QVERIFY(pty.master >= 0);
+    QStringList argv = args.split(' ');
+    for (int i = argv.size() - 1; i > 0; --i)
+        if (argv[i].contains(':') && argv[i - 1].contains(QRegularExpression("^\\d{4}-")))
+            argv[i - 1] += ' ' + argv.takeAt(i);
+    const Run r = pty.run(argv + QStringList{"--port", pty.slavePath}, answering(setup));
+    QCOMPARE(r.exitCode, 2);
+    QVERIFY(r.out.isEmpty());
+    QVERIFY2(r.err.endsWith(said.toUtf8() + "\n"), r.err.constData());
+    QVERIFY(r.written.startsWith(kPoll));
+    QCOMPARE(QByteArray(r.written).replace(kPoll, ""), QByteArray());
+}
+
+// "Program Pump" through the real serial code: the program goes in, the
+// pump switches off, and its silence afterwards is no "No Pump Found"; the
+// next status, once it is back on, shows the new target flow.
+void TestCliLive::program_data() {
+    QTest::addColumn<QString>("via");
+    QTest::newRow("pumpsim") << "pumpsim";
+    QTest::newRow("demo") << "demo";
+}
+
+void TestCliLive::program() {
+    QFETCH(QString, via);
+    PumpSim sim;
+    const QStringList pump = pumpArgs(via, sim, {"--power-off-seconds", "1"});
+    QVERIFY(!pump.isEmpty());
+    const Run r = runCli(QStringList{"program", "--flow", "2500", "--lunch", "12:15-12:45"} + pump);
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.objects.size(), 1);
+    QCOMPARE(r.objects[0]["timing"].toString(), QString("off"));
+    const QJsonArray sent = r.objects[0]["sent"].toArray();
+    QCOMPARE(sent.size(), 13);
+    QCOMPARE(sent[1].toString(), QString("W04 2500"));
+    QCOMPARE(sent[7].toString(), QString("W25 15 12 45 12"));
+    QCOMPARE(sent[12].toString(), QString("POWER_OFF "));
+    QVERIFY2(r.err.endsWith("Turning Pump Off\nProgram Pump is completed\n"), r.err.constData());
+    QVERIFY(!r.err.contains("No Pump Found"));
+    if (via == "pumpsim") {
+        const Run status = runCli(QStringList{"status"} + pump);
+        QCOMPARE(status.exitCode, 0);
+        QCOMPARE(status.objects.value(0)["line"].toString().mid(33, 6), QString("002500"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCliLive)

@@ -17,11 +17,11 @@ std::optional<ParsedArgs> parseArgs(const QStringList& args, const QList<OptionS
                 inlineValue = arg.mid(eq + 1);
             }
         }
-        const OptionSpec* spec = nullptr;
+        const OptionSpec* known = nullptr;
         for (const OptionSpec& s : specs)
             if (s.name == name)
-                spec = &s;
-        if (!spec) {
+                known = &s;
+        if (!known) {
             *error = arg.startsWith(QLatin1Char('-')) && arg.size() > 1
                          ? QStringLiteral("unknown option %1").arg(name)
                          : QStringLiteral("unexpected argument \"%1\"").arg(arg);
@@ -32,7 +32,7 @@ std::optional<ParsedArgs> parseArgs(const QStringList& args, const QList<OptionS
             return std::nullopt;
         }
         QString value;
-        if (spec->takesValue) {
+        if (known->takesValue) {
             if (inlineValue) {
                 value = *inlineValue;
             } else if (i + 1 < args.size()) {

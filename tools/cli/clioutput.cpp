@@ -9,6 +9,11 @@ void Output::json(const QJsonObject& object) {
     put(m_out, QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n');
 }
 
+void Output::jsonToErr(const QJsonObject& object) {
+    endRedraw();
+    put(m_err, QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n');
+}
+
 void Output::line(const QByteArray& text) {
     put(m_out, text + '\n');
 }
@@ -18,7 +23,23 @@ void Output::raw(const QByteArray& bytes) {
 }
 
 void Output::progress(const QString& text) {
+    endRedraw();
     put(m_err, text.toUtf8() + '\n');
+}
+
+void Output::redraw(const QString& text) {
+    QString shown = text;
+    if (m_redrawn > shown.size())
+        shown += QString(m_redrawn - shown.size(), QLatin1Char(' '));
+    m_redrawn = text.size();
+    put(m_err, '\r' + shown.toUtf8());
+}
+
+void Output::endRedraw() {
+    if (m_redrawn < 0)
+        return;
+    m_redrawn = -1;
+    put(m_err, "\n");
 }
 
 void Output::put(QIODevice& device, const QByteArray& bytes) {

@@ -1,7 +1,9 @@
 // Where corvane-cli writes: results on standard output (JSON Lines, a trace,
 // a log file), human progress and errors on standard error. Every piece is
 // flushed at once, so a reader at the other end of a pipe sees each line as
-// it happens.
+// it happens. On a terminal, standard error may also carry one line that is
+// redrawn in place (a download's progress bar); any other line written to
+// standard error first ends it.
 #pragma once
 
 #include <QByteArray>
@@ -16,12 +18,23 @@ public:
 
     // One JSON object on one line of standard output.
     void json(const QJsonObject& object);
+    // The same on standard error (when standard output carries a log file).
+    void jsonToErr(const QJsonObject& object);
     // One line of text on standard output.
     void line(const QByteArray& text);
     // Bytes on standard output, unchanged.
     void raw(const QByteArray& bytes);
     // One line of progress on standard error.
     void progress(const QString& text);
+    // The line redrawn in place on standard error: carriage return, the
+    // text, blanks over what a longer text left. No line end until
+    // endRedraw() or the next line written to standard error.
+    void redraw(const QString& text);
+    void endRedraw();
+
+    // Whether standard error is a terminal (set by the program; tests may).
+    bool errIsTerminal() const { return m_errTerminal; }
+    void setErrIsTerminal(bool on) { m_errTerminal = on; }
 
     QIODevice& out() { return m_out; }
     QIODevice& err() { return m_err; }
@@ -31,4 +44,6 @@ private:
 
     QIODevice& m_out;
     QIODevice& m_err;
+    bool m_errTerminal = false;
+    qsizetype m_redrawn = -1; // length of the line being redrawn; -1: none
 };

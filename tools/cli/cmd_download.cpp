@@ -1,11 +1,17 @@
-// corvane-cli download [-o FILE]: the window's "Read Logs From KST" download,
-// written as "Save Logs" writes the log file. The arguments are checked here;
-// the download itself comes with the log download controller.
+// corvane-cli download [-o FILE]: the window's "Read Logs From KST" download
+// (LogDownload: the same steps, capture, decode, stale-count and silence
+// rules), written as "Save Logs" writes the log file (LogFiles::save).
 #include "clioutput.h"
+#include "livesession.h"
+#include "logs/logfiles.h"
+#include "protocol/logdownload.h"
 #include "subcommands.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QJsonObject>
+#include <cmath>
 
 namespace DownloadCommand {
 
@@ -14,13 +20,19 @@ namespace {
 const char kHelp[] =
     "Usage: corvane-cli download [-o FILE] (--port PORT | --demo) [--settings FILE]\n"
     "\n"
-    "Downloads the pump's history logs as the window's download does, and writes\n"
-    "the log file as \"Save Logs\" would: to FILE, or with -o - to standard output,\n"
-    "or else to corvane-<serial>-<YYYYMMDD-HHMM>.csv in the current folder. Then\n"
-    "prints {\"file\": ..., \"records\": N, \"expected\": M, \"complete\": true|false,\n"
+    "Downloads the pump's history logs as the window's \"Read Logs From KST\" does\n"
+    "(one poll first for the log count; \"PRINTLOG\"; the download ends with the\n"
+    "pump's \"Done ok\", after 10 seconds without a line, when the port goes away\n"
+    "or on SIGINT / SIGTERM) and writes the log file as \"Save Logs\" would: each\n"
+    "captured line, two blanks, CR LF. It goes to FILE (replaced only once the new\n"
+    "one is complete), with -o - to standard output, or else to\n"
+    "corvane-<serial>-<YYYYMMDD-HHMM>.csv in the current folder (the serial number\n"
+    "with characters other than letters, digits, - and _ made _; the PC's time at\n"
+    "the start; -2, -3 ... added rather than replace an earlier file). Then prints\n"
+    "{\"file\": ..., \"records\": N, \"expected\": M, \"complete\": true|false,\n"
     "\"seconds\": S} (to standard error when the log goes to standard output).\n"
-    "\n"
-    "Not available in this build yet: the arguments are checked, nothing is sent.\n"
+    "Progress on standard error: a bar redrawn in place on a terminal, otherwise a\n"
+    "line about once a second (\"Reading log 312 of 999\").\n"
     "\n"
     "Options:\n"
     "  -o FILE          where the log file goes; - for standard output. Its folder\n"
@@ -28,8 +40,9 @@ const char kHelp[] =
     "  --port PORT, --demo, --settings FILE\n"
     "                   the pump; see corvane-cli --help\n"
     "\n"
-    "Exit status: 0 \"Done ok\" arrived; 1 not available yet; 2 usage error; 3 no\n"
-    "pump; 4 the download ended early (what was captured is still written).\n";
+    "Exit status: 0 \"Done ok\" arrived; 1 the log file could not be written; 2\n"
+    "usage error; 3 no pump; 4 the download ended early (what was captured is\n"
+    "still written, and the reason is on standard error).\n";
 
 bool writableFolder(const QString& folder) {
     const QFileInfo info(folder);
@@ -41,7 +54,7 @@ bool writableFolder(const QString& folder) {
 const Subcommand kSubcommand = {"download",
                                 "download [-o FILE] (--port PORT | --demo) [--settings FILE]",
                                 "download [-o FILE]",
-                                "download the history logs into a log file (not available yet)",
+                                "download the history logs into a log file",
                                 kHelp,
                                 &main};
 
@@ -83,8 +96,172 @@ std::optional<Options> parse(const QStringList& args, QString* error) {
     return o;
 }
 
-int run(const Options&, Output& out) {
-    return notAvailableYet(out, kSubcommand.name);
+namespace {
+
+// A plain progress line at most this often when standard error is no terminal.
+constexpr qint64 kPlainProgressMs = 1000;
+constexpr int kBarWidth = 30;
+
+// What the user sees of a download's progress on standard error.
+class Progress {
+public:
+    explicit Progress(Output& out) : m_out(out) {}
+
+    void show(int read, int expected) {
+        if (read == m_shown || (read == 0 && m_shown < 0))
+            return;
+        if (m_out.errIsTerminal()) {
+            m_out.redraw(progressBar(read, expected));
+        } else {
+            if (m_shown >= 0 && m_since.isValid() && !m_since.hasExpired(kPlainProgressMs))
+                return;
+            m_out.progress(progressText(read, expected));
+            m_since.start();
+        }
+        m_shown = read;
+    }
+    // The last count is shown, whatever the rate, and the bar's line ended.
+    void finish(int read, int expected) {
+        if (m_shown >= 0 || read > 0) {
+            m_since.invalidate();
+            show(read, expected);
+        }
+        m_out.endRedraw();
+    }
+
+private:
+    Output& m_out;
+    QElapsedTimer m_since;
+    int m_shown = -1;
+};
+
+} // namespace
+
+QString defaultFileName(const QString& serial, const QDateTime& at) {
+    QString safe;
+    for (const QChar ch : serial.trimmed()) {
+        const bool plain = (ch >= QLatin1Char('0') && ch <= QLatin1Char('9')) ||
+                           (ch >= QLatin1Char('A') && ch <= QLatin1Char('Z')) ||
+                           (ch >= QLatin1Char('a') && ch <= QLatin1Char('z')) ||
+                           ch == QLatin1Char('-') || ch == QLatin1Char('_');
+        safe += plain ? ch : QLatin1Char('_');
+    }
+    if (safe.isEmpty())
+        safe = QStringLiteral("unknown");
+    return QStringLiteral("corvane-%1-%2.csv")
+        .arg(safe, at.toString(QStringLiteral("yyyyMMdd-HHmm")));
+}
+
+QString unusedPath(const QString& folder, const QString& name) {
+    const QDir dir(folder);
+    QString path = dir.filePath(name);
+    const QString stem = QFileInfo(name).completeBaseName();
+    const QString suffix = QFileInfo(name).suffix();
+    for (int n = 2; QFileInfo::exists(path) || QFileInfo(path).isSymLink(); ++n)
+        path = dir.filePath(QStringLiteral("%1-%2.%3").arg(stem).arg(n).arg(suffix));
+    return path;
+}
+
+QString progressText(int read, int expected) {
+    return QStringLiteral("Reading log %1 of %2").arg(read).arg(expected);
+}
+
+QString progressBar(int read, int expected) {
+    const double part = expected > 0 ? std::min(1.0, double(read) / expected) : 1.0;
+    const int filled = int(std::floor(part * kBarWidth));
+    return QStringLiteral("%1 [%2%3] %4%")
+        .arg(progressText(read, expected), QString(filled, QLatin1Char('#')),
+             QString(kBarWidth - filled, QLatin1Char('-')))
+        .arg(int(std::floor(part * 100)));
+}
+
+int run(const Options& options, Output& out) {
+    LiveSession live(options.pump, out);
+    if (!live.open())
+        return Exit::kNoPump;
+    return runOn(options, live);
+}
+
+int runOn(const Options& options, LiveSession& live) {
+    Output& out = live.output();
+    PumpSession& session = live.session();
+    LogDownload download(session);
+    if (options.silenceMs > 0)
+        download.setSilenceTimeout(options.silenceMs);
+    const bool toStdout = options.output == QLatin1String("-");
+    Progress progress(out);
+    QElapsedTimer took;
+    QString serial;
+    QDateTime startedAt;
+
+    // The handlers below use this run's locals: they go with it.
+    QObject scope;
+    // After the download's own handler (connected when it was made), so the
+    // count includes the line just handled.
+    QObject::connect(&session, &PumpSession::lineHandled, &scope, [&](const LineResult&) {
+        if (download.running() && !live.ending())
+            progress.show(download.recordsRead(), download.recordsExpected());
+    });
+    // "Reading Logs is completed", or how far it got and why it stopped.
+    QObject::connect(&download, &LogDownload::messageRequested, &scope, [&](const QString& text) {
+        progress.finish(download.recordsRead(), download.recordsExpected());
+        out.progress(text);
+    });
+    QObject::connect(&download, &LogDownload::finished, &scope, [&](LogDownload::Outcome outcome) {
+        const bool complete = outcome == LogDownload::Outcome::Completed;
+        const double seconds = std::round(double(took.elapsed()) / 100.0) / 10.0;
+        const CaptureMemo& memo = session.memo();
+        QString file = options.output;
+        if (toStdout) {
+            out.raw(memo.toFileBytes());
+        } else {
+            if (file.isEmpty())
+                file = unusedPath(QDir::currentPath(), defaultFileName(serial, startedAt));
+            const LogFiles::Result saved = LogFiles::save(memo, file);
+            if (!saved.ok) {
+                out.progress(QStringLiteral("corvane-cli download: the log file %1 could not be "
+                                            "written: %2")
+                                 .arg(file, saved.message));
+                live.end(Exit::kFailed);
+                return;
+            }
+            if (!saved.message.isEmpty())
+                out.progress(saved.message);
+        }
+        const QJsonObject result{{QStringLiteral("file"), file},
+                                 {QStringLiteral("records"), download.recordsRead()},
+                                 {QStringLiteral("expected"), download.recordsExpected()},
+                                 {QStringLiteral("complete"), complete},
+                                 {QStringLiteral("seconds"), seconds}};
+        if (toStdout)
+            out.jsonToErr(result);
+        else
+            out.json(result);
+        live.end(complete ? Exit::kDone : Exit::kDownloadShort);
+    });
+
+    // An interruption ends a download the way the pump's silence does: what
+    // was captured is written, and the exit status says it is not all.
+    live.onInterrupt = [&live, &download](int signalNumber) {
+        if (download.running())
+            download.stop();
+        else
+            live.endNow(128 + signalNumber);
+    };
+
+    // One poll for the log count (SavedLogCount) and the serial number.
+    live.awaitReports([&](const LineResult&, const LineResult&) {
+        serial = live.state().serialNumber;
+        startedAt = QDateTime::currentDateTime();
+        took.start();
+        if (!download.start()) {
+            live.end(Exit::kNoPump); // the session said why
+            return;
+        }
+        out.progress(QStringLiteral("Reading logs: the status report counts %1")
+                         .arg(download.recordsExpected()));
+    });
+    return live.exec();
 }
 
 int main(const QStringList& args, Output& out) {

@@ -1,10 +1,16 @@
-// corvane-cli program --flow CC_PER_MIN [...]: the window's "Program Pump".
-// The arguments are checked here as far as they can be without the pump; its
-// flow limits and timing mode, and the sequence, come with the program-pump
-// sequence.
+// corvane-cli program --flow CC_PER_MIN [...]: the window's "Program Pump"
+// (ConfigSequences::programPump, run by the session with its pauses). The
+// arguments are checked first as far as they can be without the pump; the
+// model's flow limits (as the editor checks the flow box) and the pump's
+// timing mode once one poll has read them, before anything else is written.
 #include "clioutput.h"
+#include "livesession.h"
+#include "protocol/configsequences.h"
+#include "protocol/editorrules.h"
 #include "subcommands.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QRegularExpression>
 
 namespace ProgramCommand {
@@ -23,9 +29,12 @@ const char kHelp[] =
     "checked against the model's limits as the window's editor does (out of range:\n"
     "\"Flow Rate is Out of Range\", exit status 2). Times the pump's timing mode\n"
     "would not send (--start/--stop in Duration mode, --duration in Start/Stop\n"
-    "mode, either with timing off) are refused, naming the setup to send first.\n"
-    "\n"
-    "Not available in this build yet: the arguments are checked, nothing is sent.\n"
+    "mode, either with timing off) are refused, naming the setup to send first;\n"
+    "so is a run without the times its mode needs, and a pump whose setup locks\n"
+    "programming. Once done it prints {\"timing\": \"off|start-stop|duration\",\n"
+    "\"sent\": [the commands written]}. The pump is then off (\"POWER_OFF \") and\n"
+    "silent, which is expected. Unlike the window, it does not save the settings\n"
+    "into corvane.INI.\n"
     "\n"
     "Options:\n"
     "  --flow CC_PER_MIN            target flow, whole cc/min (required)\n"
@@ -40,8 +49,9 @@ const char kHelp[] =
     "  --port PORT, --demo, --settings FILE\n"
     "                               the pump; see corvane-cli --help\n"
     "\n"
-    "Exit status: 0 done; 1 not available yet; 2 usage error (or a flow or times\n"
-    "the pump's setup refuses); 3 no pump.\n";
+    "Exit status: 0 done; 2 usage error, or a flow or times the pump's model or\n"
+    "setup refuses (nothing but the poll was sent); 3 no pump (also when the port\n"
+    "goes away during the sequence).\n";
 
 // "HH:MM-HH:MM": a pause from begin to end, as the window's pause pickers.
 std::optional<Pause> pause(const QString& option, const QString& text, QString* error) {
@@ -67,6 +77,88 @@ std::optional<Pause> pause(const QString& option, const QString& text, QString* 
     return Pause{*begin, *end};
 }
 
+enum class Mode { Off, StartStop, Duration };
+
+const char* modeName(Mode mode) {
+    return mode == Mode::Off ? "off" : mode == Mode::StartStop ? "start-stop" : "duration";
+}
+
+// The pump's timing as the program sequence reads it (TimingFlag and
+// DurationModeFlag, from the setup report).
+Mode pumpMode(const AppState& state) {
+    if (state.TimingFlag != QLatin1String("1"))
+        return Mode::Off;
+    return state.DurationModeFlag == QLatin1String("1") ? Mode::Duration : Mode::StartStop;
+}
+
+// Why the options do not fit the pump's timing; empty when they do. The
+// window sends start and stop only in Start/Stop mode and the duration only
+// in Duration mode; a time given for a mode the pump is not in would be
+// dropped without a word.
+QString timingRefusal(const Options& o, Mode mode) {
+    const bool times = o.start.has_value();
+    const bool duration = o.duration.has_value();
+    switch (mode) {
+    case Mode::Off:
+        if (times)
+            return QStringLiteral("the pump's timing routines are off: send-setup --timing "
+                                  "start-stop first");
+        if (duration)
+            return QStringLiteral("the pump's timing routines are off: send-setup --timing "
+                                  "duration first");
+        return {};
+    case Mode::StartStop:
+        if (duration)
+            return QStringLiteral("the pump's timing is Start/Stop: send-setup --timing "
+                                  "duration first");
+        if (!times)
+            return QStringLiteral("the pump's timing is Start/Stop: give --start and --stop");
+        return {};
+    case Mode::Duration:
+        if (times)
+            return QStringLiteral("the pump's timing is Duration: send-setup --timing "
+                                  "start-stop first");
+        if (!duration)
+            return QStringLiteral("the pump's timing is Duration: give --duration HH:MM");
+        return {};
+    }
+    return {};
+}
+
+QString pickerTime(const QTime& t) {
+    return t.toString(QStringLiteral("HH:mm")) + QStringLiteral(":00.00");
+}
+
+PauseValues pauseValues(const std::optional<Pause>& p) {
+    PauseValues v; // not given: the empty-pause marker, sent as no pause
+    if (p) {
+        v.ticked = true;
+        v.start = pickerTime(p->begin);
+        v.stop = pickerTime(p->end);
+    }
+    return v;
+}
+
+// The program page as these options would fill it.
+ProgramValues programValues(const Options& o) {
+    ProgramValues v;
+    v.targetFlow = QString::number(o.flow);
+    if (o.start && o.stop) {
+        v.startDate = o.start->date().toString(QStringLiteral("yyyyMMdd"));
+        v.startTime = pickerTime(o.start->time());
+        v.stopDate = o.stop->date().toString(QStringLiteral("yyyyMMdd"));
+        v.stopTime = pickerTime(o.stop->time());
+    }
+    v.break1 = pauseValues(o.break1);
+    v.lunch = pauseValues(o.lunch);
+    v.break2 = pauseValues(o.break2);
+    if (o.duration)
+        v.durationText = QStringLiteral("%1:%2")
+                             .arg(o.duration->hours, 2, 10, QLatin1Char('0'))
+                             .arg(o.duration->minutes, 2, 10, QLatin1Char('0'));
+    return v;
+}
+
 } // namespace
 
 const Subcommand kSubcommand = {
@@ -75,7 +167,7 @@ const Subcommand kSubcommand = {
     "           [--duration HH:MM] [--break1 HH:MM-HH:MM] [--lunch HH:MM-HH:MM]\n"
     "           [--break2 HH:MM-HH:MM] (--port PORT | --demo) [--settings FILE]",
     "program --flow CC_PER_MIN [TIMES]",
-    "program a sampling run as the window does (not available yet)",
+    "program a sampling run as the window does",
     kHelp,
     &main};
 
@@ -153,8 +245,85 @@ std::optional<Options> parse(const QStringList& args, QString* error) {
     return o;
 }
 
-int run(const Options&, Output& out) {
-    return notAvailableYet(out, kSubcommand.name);
+int run(const Options& options, Output& out) {
+    LiveSession live(options.pump, out);
+    if (!live.open())
+        return Exit::kNoPump;
+    return runOn(options, live);
+}
+
+int runOn(const Options& options, LiveSession& live) {
+    Output& out = live.output();
+    auto refuse = [&](const QString& why) {
+        out.progress(QStringLiteral("corvane-cli program: %1; nothing was sent.").arg(why));
+        live.end(Exit::kUsage);
+    };
+
+    live.awaitReports([&](const LineResult& status, const LineResult& setup) {
+        const AppState& state = live.state();
+        // The model's limits, as the status report set the flow spinner's.
+        const auto range =
+            status.changes.flowRange.value_or(std::make_pair(state.FlowMin, state.FlowMax));
+        const UiChanges flowChecked =
+            EditorRules::flowLeft(QString::number(options.flow), range.first, range.second);
+        if (!flowChecked.messages.isEmpty()) {
+            refuse(QStringLiteral("%1 (%2 cc/min; this pump takes %3 to %4)")
+                       .arg(flowChecked.messages.first())
+                       .arg(options.flow)
+                       .arg(range.first)
+                       .arg(range.second));
+            return;
+        }
+        // The setup report locks the window's "Program Pump" button.
+        if (!setup.changes.enabled.value(QStringLiteral("CommandButton29"), true)) {
+            refuse(QStringLiteral("the pump's setup report locks programming"));
+            return;
+        }
+        const Mode mode = pumpMode(state);
+        if (const QString why = timingRefusal(options, mode); !why.isEmpty()) {
+            refuse(why);
+            return;
+        }
+        // The duration box's text is the kept duration the sequence sends.
+        AppState page = state;
+        const ProgramValues values = programValues(options);
+        if (options.duration)
+            page.runDuration = values.durationText;
+        const ConfigSequences::ProgramBuild build = ConfigSequences::programPump(values, page);
+        if (!build.error.isEmpty()) {
+            refuse(build.error);
+            return;
+        }
+
+        // "POWER_OFF " ends the sequence and the pump falls silent: the run
+        // ends with the sequence, before the poll it resumes could miss it.
+        live.onNoPump = [] {};
+        const QStringList writes = build.sequence.writes();
+        const bool started =
+            live.runSequence(build.sequence, [&live, &out, mode, writes](bool completed) {
+                if (!completed) {
+                    live.end(Exit::kNoPump); // the session said why
+                    return;
+                }
+                live.endAfterWrites([&out, mode, writes](bool allOut) {
+                    if (!allOut) {
+                        out.progress(QStringLiteral("The last commands did not reach the port in "
+                                                    "time."));
+                        return Exit::kNoPump;
+                    }
+                    QJsonArray sent;
+                    for (const QString& write : writes)
+                        for (const QString& command : write.split(QChar(13), Qt::SkipEmptyParts))
+                            sent.append(command);
+                    out.json({{QStringLiteral("timing"), QLatin1String(modeName(mode))},
+                              {QStringLiteral("sent"), sent}});
+                    return Exit::kDone;
+                });
+            });
+        if (!started)
+            live.end(Exit::kNoPump); // the session said why
+    });
+    return live.exec();
 }
 
 int main(const QStringList& args, Output& out) {

@@ -1,8 +1,15 @@
-// corvane-cli send-setup [options]: the window's "Send Setup To Pump". The
-// arguments are checked here; reading the pump's setup, the sequence and the
-// read-back come with the send-setup sequence.
+// corvane-cli send-setup [options]: the window's "Send Setup To Pump"
+// (ConfigSequences::sendSetup, run by the session with its pauses), with the
+// values the options give and the pump's present ones for the rest, then the
+// session's read-back of the setup.
 #include "clioutput.h"
+#include "livesession.h"
+#include "protocol/configsequences.h"
+#include "protocol/readback.h"
 #include "subcommands.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
 
 namespace SendSetupCommand {
 
@@ -15,12 +22,13 @@ const char kHelp[] =
     "           [--log-rate MINUTES] (--port PORT | --demo) [--settings FILE]\n"
     "\n"
     "Reads the pump's current setup (one poll), then sends a setup as the window's\n"
-    "\"Send Setup To Pump\" does (same commands, same pauses; its captions on\n"
-    "standard error) and reads it back. Options left out keep the pump's current\n"
-    "value. Prints {\"confirmed\": true|false, \"mismatches\": [{\"setting\": ...,\n"
-    "\"sent\": ..., \"reported\": ...}]}.\n"
-    "\n"
-    "Not available in this build yet: the arguments are checked, nothing is sent.\n"
+    "\"Send Setup To Pump\" does (same commands, same pauses, about 11 seconds; its\n"
+    "captions and closing message on standard error) and reads it back from the\n"
+    "next setup and status reports. Options left out keep the pump's current\n"
+    "value (refused when the pump's report shows nothing readable for it). Prints\n"
+    "{\"confirmed\": true|false, \"mismatches\": [{\"setting\": ..., \"sent\": ...,\n"
+    "\"reported\": ...}]} (\"reported\" null when no reports came within 5 s).\n"
+    "Unlike the window, it does not save the settings into corvane.INI.\n"
     "\n"
     "Options:\n"
     "  --flow-mode volumetric|stp        flow control\n"
@@ -35,8 +43,9 @@ const char kHelp[] =
     "  --port PORT, --demo, --settings FILE\n"
     "                                    the pump; see corvane-cli --help\n"
     "\n"
-    "Exit status: 0 confirmed; 1 not available yet; 2 usage error; 3 no pump;\n"
-    "5 the setup report does not show what was sent (the mismatches named).\n";
+    "Exit status: 0 confirmed; 2 usage error (nothing sent); 3 no pump (also when\n"
+    "the port goes away during the sequence); 5 the reports do not show what was\n"
+    "sent (the mismatches named), or no reports came.\n";
 
 // "--password on" and the like: the value among `names`, by its index.
 std::optional<int> choice(const ParsedArgs& args, const QString& option, const QStringList& names,
@@ -47,6 +56,103 @@ std::optional<int> choice(const ParsedArgs& args, const QString& option, const Q
     return i < 0 ? std::nullopt : std::optional<int>(i);
 }
 
+// The pump's present setup, setting by setting in the read-back's words
+// ("Password" -> "On"), read from the first reports exactly as the read-back
+// will read them after the send: a value kept is the value it then expects.
+QMap<QString, QString> presentSetup(const QString& setupLine, const QString& statusLine) {
+    SetupValues probe;
+    probe.timing = true; // so that the timing mode is read too
+    probe.logRate = QStringLiteral("15");
+    const auto sent = ReadBack::setupSent(ConfigSequences::sendSetup(probe).writes());
+    QMap<QString, QString> present;
+    for (const ReadBackItem& item : ReadBack::compareSetup(sent, setupLine, statusLine).items)
+        present.insert(item.setting, item.reported);
+    return present;
+}
+
+// One on/off setting: the option when given, otherwise what the pump
+// reports (`yes` means true, `no` false); the option to ask for when the
+// report says neither.
+struct Kept {
+    std::optional<bool> value;
+    QString missing;
+};
+Kept keep(const std::optional<bool>& given, const QMap<QString, QString>& present,
+          const char* setting, const char* yes, const char* no, const char* option) {
+    if (given)
+        return {given, {}};
+    const QString reported = present.value(QLatin1String(setting));
+    if (reported == QLatin1String(yes))
+        return {true, {}};
+    if (reported == QLatin1String(no))
+        return {false, {}};
+    return {std::nullopt, QStringLiteral("the pump's setup report shows nothing readable for %1: "
+                                         "give %2")
+                              .arg(QLatin1String(setting), QLatin1String(option))};
+}
+
+// The values the page would hold: the options, the pump's own for the rest.
+// Empty `error`: complete.
+SetupValues setupValues(const Options& o, const QMap<QString, QString>& present, QString* error) {
+    SetupValues v;
+    QStringList missing;
+    auto take = [&](bool& into, const Kept& k) {
+        if (k.value)
+            into = *k.value;
+        else
+            missing << k.missing;
+    };
+    const std::optional<bool> volumetric =
+        o.stpFlow ? std::optional<bool>(!*o.stpFlow) : std::nullopt;
+    take(v.volumetric,
+         keep(volumetric, present, "Flow mode", "Volumetric", "S.T.P.", "--flow-mode"));
+    take(v.password, keep(o.password, present, "Password", "On", "Off", "--password"));
+    take(v.flowFault,
+         keep(o.flowFault, present, "Flow fault", "Activated", "Deactivated", "--flow-fault"));
+    take(v.startScreens, keep(o.screens, present, "Start-up screens", "On", "Off", "--screens"));
+    take(v.metric, keep(o.metric, present, "Units", "Metric", "English", "--units"));
+
+    if (o.timing) {
+        v.timing = *o.timing != Timing::Off;
+        v.startStop = *o.timing == Timing::StartStop;
+    } else {
+        bool timing = false;
+        const Kept on =
+            keep(std::nullopt, present, "Timing", "Activated", "Deactivated", "--timing");
+        take(timing, on);
+        v.timing = timing;
+        if (on.value && timing)
+            take(v.startStop,
+                 keep(std::nullopt, present, "Timing mode", "Start/Stop", "Duration", "--timing"));
+    }
+
+    if (o.logRate) {
+        v.logRate = QString::number(*o.logRate);
+    } else {
+        const QString reported = present.value(QStringLiteral("Log rate"));
+        bool number = false;
+        const int rate = reported.toInt(&number);
+        if (!number)
+            missing << QStringLiteral("the pump's status report shows nothing readable for its "
+                                      "log rate: give --log-rate");
+        else if (ConfigSequences::logRateSent(reported) != reported)
+            missing << QStringLiteral("the pump reports a log rate of %1 minutes, which the setup "
+                                      "would send as %2: give --log-rate")
+                           .arg(rate)
+                           .arg(ConfigSequences::logRateSent(reported));
+        else
+            v.logRate = reported;
+    }
+    *error = missing.join(QStringLiteral("; "));
+    return v;
+}
+
+QJsonObject mismatch(const ReadBackItem& item, bool replied) {
+    return {{QStringLiteral("setting"), item.setting},
+            {QStringLiteral("sent"), item.sent},
+            {QStringLiteral("reported"), replied ? QJsonValue(item.reported) : QJsonValue()}};
+}
+
 } // namespace
 
 const Subcommand kSubcommand = {
@@ -55,7 +161,7 @@ const Subcommand kSubcommand = {
     "           [--screens on|off] [--timing off|start-stop|duration] [--units english|metric]\n"
     "           [--log-rate MINUTES] (--port PORT | --demo) [--settings FILE]",
     "send-setup [SETUP OPTIONS]",
-    "send a setup as the window does and read it back (not available yet)",
+    "send a setup as the window does and read it back",
     kHelp,
     &main};
 
@@ -113,8 +219,58 @@ std::optional<Options> parse(const QStringList& args, QString* error) {
     return o;
 }
 
-int run(const Options&, Output& out) {
-    return notAvailableYet(out, kSubcommand.name);
+int run(const Options& options, Output& out) {
+    LiveSession live(options.pump, out);
+    if (!live.open())
+        return Exit::kNoPump;
+    return runOn(options, live);
+}
+
+int runOn(const Options& options, LiveSession& live) {
+    Output& out = live.output();
+    QList<ReadBackItem> sent;
+    QObject scope; // the handler below uses this run's locals: it goes with them
+    // The session reads the setup back once the sequence has completed and
+    // polling has resumed; its words go to standard error as its notice.
+    QObject::connect(&live.session(), &PumpSession::readBackFinished, &scope,
+                     [&](const ReadBackResult& r) {
+                         if (r.subject != ReadBackResult::Subject::Setup || live.ending())
+                             return;
+                         const bool replied = r.outcome != ReadBackResult::Outcome::NoReply;
+                         QJsonArray mismatches;
+                         for (const ReadBackItem& item : replied ? r.items : sent)
+                             if (!replied || !item.matches)
+                                 mismatches.append(mismatch(item, replied));
+                         const bool confirmed = r.outcome == ReadBackResult::Outcome::Confirmed;
+                         out.json({{QStringLiteral("confirmed"), confirmed},
+                                   {QStringLiteral("mismatches"), mismatches}});
+                         live.end(confirmed ? Exit::kDone : Exit::kNotConfirmed);
+                     });
+
+    live.awaitReports([&](const LineResult& status, const LineResult& setup) {
+        QString missing;
+        const SetupValues values =
+            setupValues(options, presentSetup(setup.line, status.line), &missing);
+        if (!missing.isEmpty()) {
+            out.progress(
+                QStringLiteral("corvane-cli send-setup: %1; nothing was sent.").arg(missing));
+            live.end(Exit::kUsage);
+            return;
+        }
+        // The sequence's settings save is the window's: corvane.INI is not
+        // written from here (the session's saveSettingsRequested goes unheard).
+        const Sequence sequence = ConfigSequences::sendSetup(values);
+        sent = ReadBack::setupSent(sequence.writes());
+        const bool started = live.runSequence(sequence, [&live](bool completed) {
+            // Stopped: the port went away under it (the session said so), or
+            // an interruption, which has ended the run already.
+            if (!completed)
+                live.end(Exit::kNoPump);
+        });
+        if (!started)
+            live.end(Exit::kNoPump); // the session said why
+    });
+    return live.exec();
 }
 
 int main(const QStringList& args, Output& out) {

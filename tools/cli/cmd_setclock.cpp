@@ -1,8 +1,12 @@
 // corvane-cli set-clock [--time "YYYY-MM-DD HH:MM"]: the window's clock
-// buttons. The arguments are checked here; sending and reading the clock back
-// come with the clock sequence.
+// buttons ("W16 " and "UPDATE_SYS_TIME" in one go, PumpSession::sendNow),
+// confirmed by the session's clock read-back from the next status report.
 #include "clioutput.h"
+#include "livesession.h"
+#include "protocol/pumpclock.h"
 #include "subcommands.h"
+
+#include <QJsonObject>
 
 namespace SetClockCommand {
 
@@ -13,11 +17,12 @@ const char kHelp[] =
     "                             [--settings FILE]\n"
     "\n"
     "Sets the pump's clock as the window's clock buttons do (\"W16 \" and\n"
-    "\"UPDATE_SYS_TIME\"), then polls until the next status report and prints\n"
-    "{\"sent\": \"<the 14-character argument>\", \"pumpClock\": \"<as reported>\",\n"
-    "\"confirmed\": true|false}.\n"
-    "\n"
-    "Not available in this build yet: the arguments are checked, nothing is sent.\n"
+    "\"UPDATE_SYS_TIME\", after one poll has found the pump), then polls until the\n"
+    "next status report and prints {\"sent\": \"<the 14-character argument>\",\n"
+    "\"pumpClock\": \"<the pump's clock as reported, laid out the same way>\",\n"
+    "\"confirmed\": true|false}. The clock counts as confirmed when the pump shows\n"
+    "the minute sent or the next one; \"pumpClock\" is null when no status report\n"
+    "came within 5 seconds or its clock is unreadable.\n"
     "\n"
     "Options:\n"
     "  --time \"YYYY-MM-DD HH:MM\"\n"
@@ -26,8 +31,8 @@ const char kHelp[] =
     "  --port PORT, --demo, --settings FILE\n"
     "                   the pump; see corvane-cli --help\n"
     "\n"
-    "Exit status: 0 confirmed; 1 not available yet; 2 usage error; 3 no pump;\n"
-    "5 the pump's clock does not show what was sent.\n";
+    "Exit status: 0 confirmed; 2 usage error; 3 no pump; 5 the pump's clock does\n"
+    "not show what was sent.\n";
 
 } // namespace
 
@@ -35,7 +40,7 @@ const Subcommand kSubcommand = {
     "set-clock",
     "set-clock [--time \"YYYY-MM-DD HH:MM\"] (--port PORT | --demo) [--settings FILE]",
     "set-clock [--time \"YYYY-MM-DD HH:MM\"]",
-    "set the pump's clock and read it back (not available yet)",
+    "set the pump's clock and read it back",
     kHelp,
     &main};
 
@@ -61,8 +66,45 @@ std::optional<Options> parse(const QStringList& args, QString* error) {
     return o;
 }
 
-int run(const Options&, Output& out) {
-    return notAvailableYet(out, kSubcommand.name);
+int run(const Options& options, Output& out) {
+    LiveSession live(options.pump, out);
+    if (!live.open())
+        return Exit::kNoPump;
+    return runOn(options, live);
+}
+
+int runOn(const Options& options, LiveSession& live) {
+    Output& out = live.output();
+    QString sent;
+    QObject scope; // the handler below uses this run's locals: it goes with them
+    // The read-back's own words ("Pump clock set to ...", "The pump did not
+    // take the clock: ...") reach standard error as the session's notice.
+    QObject::connect(&live.session(), &PumpSession::readBackFinished, &scope,
+                     [&](const ReadBackResult& r) {
+                         if (r.subject != ReadBackResult::Subject::Clock || live.ending())
+                             return;
+                         const bool confirmed = r.outcome == ReadBackResult::Outcome::Confirmed;
+                         QJsonValue pumpClock; // null: no reply, or nothing readable
+                         if (!r.items.isEmpty()) {
+                             const QDateTime at = QDateTime::fromString(
+                                 r.items.first().reported, QStringLiteral("HH:mm dd/MM/yyyy"));
+                             if (at.isValid())
+                                 pumpClock = PumpClock::argument(at);
+                         }
+                         out.json({{QStringLiteral("sent"), sent},
+                                   {QStringLiteral("pumpClock"), pumpClock},
+                                   {QStringLiteral("confirmed"), confirmed}});
+                         live.end(confirmed ? Exit::kDone : Exit::kNotConfirmed);
+                     });
+    // One poll first: nothing is sent unless a pump answers. Polling goes on,
+    // and the read-back takes the first status report asked for afterwards.
+    live.awaitReports([&](const LineResult&, const LineResult&) {
+        const QDateTime at = options.time ? *options.time : QDateTime::currentDateTime();
+        sent = PumpClock::argument(at);
+        if (!live.session().sendNow(PumpClock::texts(at)))
+            live.end(Exit::kNoPump); // the session said why
+    });
+    return live.exec();
 }
 
 int main(const QStringList& args, Output& out) {

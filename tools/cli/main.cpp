@@ -7,6 +7,11 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <cstdio>
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -34,11 +39,11 @@ QString overview() {
         "\n"
         "Exit status:\n"
         "  0  done\n"
-        "  1  the subcommand is not available in this build yet (nothing was sent)\n"
+        "  1  the result could not be written (a download's log file)\n"
         "  2  usage error, or a destructive command refused (nothing was sent)\n"
         "  3  no pump: the port cannot be opened, or no status report came in answer\n"
         "     to the polls (about 7 s, the window's \"No Pump Found\" check)\n"
-        "  4  a download ended early\n"
+        "  4  a download ended early (what was captured is still written)\n"
         "  5  the pump did not confirm what was written\n"
         "  128+N  ended by signal N before it was done\n");
     return text;
@@ -58,6 +63,11 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     Output output(out, err);
+#ifdef Q_OS_WIN
+    output.setErrIsTerminal(_isatty(_fileno(stderr)) != 0);
+#else
+    output.setErrIsTerminal(::isatty(STDERR_FILENO) == 1);
+#endif
 
     const QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty()) {

@@ -25,10 +25,3 @@ int usageError(Output& out, const Subcommand& sub, const QString& what) {
                      .arg(QLatin1String(sub.name), what, QLatin1String(sub.synopsis)));
     return Exit::kUsage;
 }
-
-int notAvailableYet(Output& out, const char* name) {
-    out.progress(QStringLiteral("corvane-cli %1: not available in this build yet; nothing was "
-                                "opened or sent.")
-                     .arg(QLatin1String(name)));
-    return Exit::kNotYet;
-}

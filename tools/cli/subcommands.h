@@ -13,12 +13,13 @@
 #include <QStringList>
 #include <optional>
 
+class LiveSession;
 class Output;
 
 // Exit status of corvane-cli.
 namespace Exit {
 constexpr int kDone = 0;
-constexpr int kNotYet = 1; // the subcommand is not in this build yet; nothing was sent
+constexpr int kFailed = 1; // the result could not be written (a download's log file)
 constexpr int kUsage = 2;  // a usage error, or a refused destructive command
 constexpr int kNoPump = 3;
 constexpr int kDownloadShort = 4;
@@ -102,15 +103,32 @@ int mainLogs(const QStringList& args, Output& out);
 int mainSamplingData(const QStringList& args, Output& out);
 } // namespace EraseCommand
 
+// The live subcommands below run in two halves: run() opens the pump the
+// options name, runOn() does the work on a session that is open (tests hand
+// it one over a simulated pump) and returns the exit status.
+
 namespace DownloadCommand {
 extern const Subcommand kSubcommand;
 struct Options {
     PumpChoice pump;
-    QString output; // "-": standard output; empty: corvane-<serial>-<YYYYMMDD-HHMM>.csv here
+    QString output;    // "-": standard output; empty: corvane-<serial>-<YYYYMMDD-HHMM>.csv here
+    int silenceMs = 0; // a silent pump ends the download after this; 0: the window's 10 s
 };
 std::optional<Options> parse(const QStringList& args, QString* error);
 int run(const Options& options, Output& out);
+int runOn(const Options& options, LiveSession& live);
 int main(const QStringList& args, Output& out);
+// "corvane-<serial>-<YYYYMMDD-HHMM>.csv": the serial number trimmed of
+// blanks, every character but ASCII letters, digits, "-" and "_" made "_"
+// ("unknown" when nothing is left); the PC's local time.
+QString defaultFileName(const QString& serial, const QDateTime& at);
+// `name` in `folder`, or, when a file of that name is there already, the
+// first of name-2.csv, name-3.csv ... that is not: an earlier download is
+// never replaced by a name the user did not give.
+QString unusedPath(const QString& folder, const QString& name);
+// "Reading log 312 of 999", with a bar for a terminal.
+QString progressText(int read, int expected);
+QString progressBar(int read, int expected);
 } // namespace DownloadCommand
 
 namespace SetClockCommand {
@@ -121,6 +139,7 @@ struct Options {
 };
 std::optional<Options> parse(const QStringList& args, QString* error);
 int run(const Options& options, Output& out);
+int runOn(const Options& options, LiveSession& live);
 int main(const QStringList& args, Output& out);
 } // namespace SetClockCommand
 
@@ -140,6 +159,7 @@ struct Options {
 };
 std::optional<Options> parse(const QStringList& args, QString* error);
 int run(const Options& options, Output& out);
+int runOn(const Options& options, LiveSession& live);
 int main(const QStringList& args, Output& out);
 } // namespace SendSetupCommand
 
@@ -160,9 +180,6 @@ struct Options {
 };
 std::optional<Options> parse(const QStringList& args, QString* error);
 int run(const Options& options, Output& out);
+int runOn(const Options& options, LiveSession& live);
 int main(const QStringList& args, Output& out);
 } // namespace ProgramCommand
-
-// A subcommand whose pump work is not in this build yet: says so on standard
-// error and returns Exit::kNotYet, with nothing opened and nothing sent.
-int notAvailableYet(Output& out, const char* name);

@@ -1,0 +1,671 @@
+// corvane-cli's download, set-clock, send-setup and program in-process, on
+// the simulated pump behind the serial-link interface (unpaced, its clock
+// held still, the sequences' pauses on a stepping clock): the log file byte
+// for byte as the window saves it, the downloads that end early, the exact
+// writes of each sequence for the values the options and the pump give, the
+// read-backs that confirm or name what the pump did not take, and every
+// refusal with nothing but the poll written.
+#include "clioutput.h"
+#include "livesession.h"
+#include "logs/logfiles.h"
+#include "protocol/logdownload.h"
+#include "protocol/pumpclock.h"
+#include "sim/simseriallink.h"
+#include "subcommands.h"
+#include "support/steppingclock.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <memory>
+
+namespace {
+
+const QByteArray kPoll = "R99\rZ99\r";
+// The simulated pump's computer clock, held still: its history and clock
+// are the same in every run.
+const QDateTime kPcTime(QDate(2026, 3, 4), QTime(10, 20, 30));
+
+// A live session on the simulated pump, as corvane-cli opens one.
+struct Rig {
+    SimSerialLink link;
+    SteppingClock clock{36000.2, 1.0 / 128};
+    QBuffer out, err;
+    Output output{out, err};
+    std::unique_ptr<LiveSession> live;
+    QList<QByteArray> writes; // every write the session made, but the polls
+    int polls = 0;
+    int saveRequests = 0;
+
+    // `before`: commands the pump took before the run (its setup as left
+    // by an earlier session).
+    explicit Rig(const SimPumpOptions& options = {}, const QByteArray& before = {})
+        : link(options, [] { return kPcTime; }) {
+        link.setPacing(false);
+        if (!before.isEmpty() && link.open(1, QStringLiteral("57600,N,8,1"))) {
+            link.write(before);
+            link.close();
+        }
+        out.open(QIODevice::ReadWrite);
+        err.open(QIODevice::ReadWrite);
+        live = std::make_unique<LiveSession>(link, clock, output);
+        live->session().runner().waiter().maxSleepMs = 0;
+        QObject::connect(&live->session(), &PumpSession::traced, live.get(),
+                         [this](char direction, const QByteArray& bytes) {
+                             if (direction != 'T')
+                                 return;
+                             if (bytes == kPoll)
+                                 ++polls;
+                             else
+                                 writes << bytes;
+                         });
+        QObject::connect(&live->session(), &PumpSession::saveSettingsRequested, live.get(),
+                         [this] { ++saveRequests; });
+    }
+    QJsonObject json() const {
+        const QList<QByteArray> lines = out.data().split('\n');
+        return lines.size() == 2 && lines[1].isEmpty() ? QJsonDocument::fromJson(lines[0]).object()
+                                                       : QJsonObject();
+    }
+    QString errText() const { return QString::fromUtf8(err.data()); }
+};
+
+// Options as the command line gives them (the pump option is replaced by
+// the rig's session).
+template <typename Options>
+Options parsed(std::optional<Options> (*parse)(const QStringList&, QString*),
+               const QStringList& args) {
+    QString error;
+    const auto o = parse(args + QStringList{"--demo"}, &error);
+    if (!o)
+        qWarning("%s", qPrintable(error));
+    return o.value_or(Options{});
+}
+
+template <typename Command, typename Options> int runIn(Rig& rig, const Options& o, Command run) {
+    if (!rig.live->open())
+        return -1;
+    return run(o, *rig.live);
+}
+
+// The log file "Save Logs" writes after a complete download: every line the
+// pump printed after its "PRINTING" line, two blanks, CR LF.
+QByteArray printedLogFile(const SimPump& pump) {
+    QByteArray file;
+    const QByteArrayList lines = SimReports::logPrintout(pump.state());
+    for (qsizetype i = 1; i < lines.size(); ++i)
+        file += lines[i] + "  \r\n";
+    return file;
+}
+
+// The window's own way to the file: a session and a download on the same
+// pump, the memo saved by LogFiles::save.
+QByteArray windowsLogFile(const SimPumpOptions& options, const QString& path) {
+    AppState state;
+    SystemWaitClock clock;
+    SimSerialLink link(options, [] { return kPcTime; });
+    link.setPacing(false);
+    PumpSession session(state, link, clock);
+    LogDownload download(session);
+    session.selectPort(0);
+    session.refreshPumpData();
+    if (!QTest::qWaitFor([&] { return !state.serialNumber.isEmpty(); }, 30000) ||
+        !download.start() || !QTest::qWaitFor([&] { return !download.running(); }, 30000) ||
+        !LogFiles::save(session.memo(), path).ok)
+        return "(the window's download failed)";
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(no file)");
+}
+
+QStringList asTexts(const QList<QByteArray>& writes) {
+    QStringList out;
+    for (const QByteArray& w : writes)
+        out << QString::fromLatin1(w);
+    return out;
+}
+
+} // namespace
+
+class TestCliCommands : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+private slots:
+    void downloadFileIsTheWindowsSave_data();
+    void downloadFileIsTheWindowsSave();
+    void downloadEndingEarlyWritesWhatCame_data();
+    void downloadEndingEarlyWritesWhatCame();
+    void downloadDefaultFileName_data();
+    void downloadDefaultFileName();
+    void downloadNeverReplacesAnEarlierFile();
+    void downloadProgress_data();
+    void downloadProgress();
+    void setClock_data();
+    void setClock();
+    void sendSetupWrites_data();
+    void sendSetupWrites();
+    void sendSetupNotTaken_data();
+    void sendSetupNotTaken();
+    void programWrites_data();
+    void programWrites();
+    void programRefused_data();
+    void programRefused();
+};
+
+// The file is the window's "Save Logs" of the same download, byte for byte:
+// the pump's printout with two blanks and CR LF a line, also past a stale
+// count, and on standard output with -o -, the result then on standard error.
+void TestCliCommands::downloadFileIsTheWindowsSave_data() {
+    QTest::addColumn<int>("records");
+    QTest::addColumn<int>("skew"); // the status report's count is off by this
+    QTest::addColumn<bool>("toStdout");
+    QTest::newRow("40 records") << 40 << 0 << false;
+    QTest::newRow("none") << 0 << 0 << false;
+    QTest::newRow("999 records") << 999 << 0 << false;
+    QTest::newRow("count 5 short: the table grows") << 40 << -5 << false;
+    QTest::newRow("count 5 over") << 40 << 5 << false;
+    QTest::newRow("to standard output") << 40 << 0 << true;
+}
+
+void TestCliCommands::downloadFileIsTheWindowsSave() {
+    QFETCH(int, records);
+    QFETCH(int, skew);
+    QFETCH(bool, toStdout);
+    SimPumpOptions pump;
+    pump.records = records;
+    pump.faults.logCountSkew = skew;
+    Rig rig(pump);
+    const QString path = m_dir.filePath(QStringLiteral("logs-%1.csv").arg(QTest::currentDataTag()));
+    const auto o = parsed(&DownloadCommand::parse, {"-o", toStdout ? "-" : path});
+    QCOMPARE(runIn(rig, o, &DownloadCommand::runOn), Exit::kDone);
+
+    const QByteArray expected = printedLogFile(rig.link.pump());
+    QCOMPARE(expected.count("\r\n"), records + 2);
+    QVERIFY(expected.startsWith("LogType,") && expected.endsWith("\r\nDone ok  \r\n"));
+    QCOMPARE(windowsLogFile(pump, m_dir.filePath("window.csv")), expected);
+
+    QJsonObject result;
+    if (toStdout) {
+        QCOMPARE(rig.out.data(), expected);
+        const QList<QByteArray> errLines = rig.err.data().split('\n');
+        QVERIFY(errLines.size() >= 2);
+        result = QJsonDocument::fromJson(errLines[errLines.size() - 2]).object();
+        QCOMPARE(result["file"].toString(), QString("-"));
+    } else {
+        QCOMPARE(fileBytes(path), expected);
+        result = rig.json();
+        QCOMPARE(result["file"].toString(), path);
+    }
+    QCOMPARE(result["records"].toInt(), records);
+    QCOMPARE(result["expected"].toInt(), std::max(0, records + skew));
+    QCOMPARE(result["complete"], QJsonValue(true));
+    QVERIFY(result["seconds"].isDouble());
+    QVERIFY(rig.errText().contains("Reading Logs is completed\n"));
+    QCOMPARE(rig.polls, 1); // one poll for the count, then only "PRINTLOG"
+    QCOMPARE(rig.writes, QList<QByteArray>{"PRINTLOG\r"});
+}
+
+// A download that ends before "Done ok" (the pump falls silent, the cable
+// drops, SIGINT) still writes every complete line that came, says why on
+// standard error, and ends with 4, never 0.
+void TestCliCommands::downloadEndingEarlyWritesWhatCame_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("silent") << "silent"
+                            << "the pump sent nothing for 0.3 seconds";
+    QTest::newRow("unplugged") << "unplug"
+                               << "the serial port went away (unplugged?)";
+    QTest::newRow("SIGINT") << "sigint"
+                            << "stopped by hand";
+    QTest::newRow("SIGTERM") << "sigterm"
+                             << "stopped by hand";
+    QTest::newRow("never answers PRINTLOG") << "mute"
+                                            << "the pump sent nothing for 0.3 seconds";
+}
+
+void TestCliCommands::downloadEndingEarlyWritesWhatCame() {
+    QFETCH(QString, fault);
+    QFETCH(QString, said);
+    SimPumpOptions pump;
+    pump.records = 200;
+    if (fault == "silent") // the reports, "PRINTING", the titles and 30 records
+        pump.faults.silentAfterLines = 2 + 2 + 30;
+    if (fault == "unplug")
+        pump.faults.disconnectAfterRecords = 30;
+    if (fault == "mute")
+        pump.faults.ignoreCommands << "PRINTLOG";
+    Rig rig(pump);
+    const bool signalled = fault.startsWith("sig");
+    if (signalled) { // paced, so that the signal comes in the middle
+        rig.link.setPacing(true);
+        int lines = 0;
+        QObject::connect(&rig.live->session(), &PumpSession::lineHandled, rig.live.get(),
+                         [&lines, fault](const LineResult& r) {
+                             if (r.kind == LineResult::Kind::Log && ++lines == 10)
+                                 std::raise(fault == "sigint" ? SIGINT : SIGTERM);
+                         });
+    }
+    const QString path = m_dir.filePath(QStringLiteral("early-%1.csv").arg(fault));
+    auto o = parsed(&DownloadCommand::parse, {"-o", path});
+    o.silenceMs = 300;
+    QCOMPARE(runIn(rig, o, &DownloadCommand::runOn), Exit::kDownloadShort);
+
+    const QByteArray whole = printedLogFile(rig.link.pump());
+    const QByteArray file = fileBytes(path);
+    QVERIFY(file.size() < whole.size());
+    QVERIFY2(whole.startsWith(file), file.constData()); // whole lines, none lost between
+    QVERIFY(file.isEmpty() || file.endsWith("  \r\n"));
+    const int records = std::max(0, int(file.count("\r\n")) - 1);
+    if (fault == "silent" || fault == "unplug")
+        QCOMPARE(records, 30);
+    if (fault == "mute")
+        QVERIFY(file.isEmpty());
+    if (signalled)
+        QVERIFY(records >= 10);
+
+    const QJsonObject result = rig.json();
+    QCOMPARE(result["complete"], QJsonValue(false));
+    QCOMPARE(result["records"].toInt(), records);
+    QCOMPARE(result["expected"].toInt(), 200);
+    QCOMPARE(result["file"].toString(), path);
+    QVERIFY2(
+        rig.errText().contains(QStringLiteral("Reading logs stopped: %1 (%2 of 200 records read)\n")
+                                   .arg(said)
+                                   .arg(records)),
+        qPrintable(rig.errText()));
+}
+
+// Without -o: corvane-<serial>-<YYYYMMDD-HHMM>.csv, the serial trimmed and
+// made safe for a file name.
+void TestCliCommands::downloadDefaultFileName_data() {
+    QTest::addColumn<QString>("serial");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("plain") << "00012345"
+                           << "corvane-00012345-20270109-0705.csv";
+    QTest::newRow("blanks around") << "  A1234 "
+                                   << "corvane-A1234-20270109-0705.csv";
+    QTest::newRow("path and shell characters") << "../a/b:*?"
+                                               << "corvane-___a_b___-20270109-0705.csv";
+    QTest::newRow("blank inside, backslash, non-ASCII") << "AB C\\\u00e9"
+                                                        << "corvane-AB_C__-20270109-0705.csv";
+    QTest::newRow("only blanks") << "        "
+                                 << "corvane-unknown-20270109-0705.csv";
+    QTest::newRow("kept: - and _") << "KS-7_01"
+                                   << "corvane-KS-7_01-20270109-0705.csv";
+}
+
+void TestCliCommands::downloadDefaultFileName() {
+    QFETCH(QString, serial);
+    QFETCH(QString, name);
+    QCOMPARE(
+        DownloadCommand::defaultFileName(serial, QDateTime(QDate(2027, 1, 9), QTime(7, 5, 59))),
+        name);
+}
+
+// Two downloads in one minute from one pump: the second goes to -2, so a
+// short second download never replaces a complete first one.
+void TestCliCommands::downloadNeverReplacesAnEarlierFile() {
+    QTemporaryDir here;
+    QCOMPARE(DownloadCommand::unusedPath(here.path(), "a.csv"), here.filePath("a.csv"));
+    QFile(here.filePath("a.csv")).open(QIODevice::WriteOnly);
+    QCOMPARE(DownloadCommand::unusedPath(here.path(), "a.csv"), here.filePath("a-2.csv"));
+    QFile(here.filePath("a-2.csv")).open(QIODevice::WriteOnly);
+    QVERIFY(QFile::link(here.filePath("gone"), here.filePath("a-3.csv"))); // dangling
+    QCOMPARE(DownloadCommand::unusedPath(here.path(), "a.csv"), here.filePath("a-4.csv"));
+
+    const QString was = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(here.path()));
+    QStringList files;
+    for (int run = 0; run < 2; ++run) {
+        SimPumpOptions pump;
+        pump.serial = "AB/C D12";
+        pump.records = 5 + run;
+        Rig rig(pump);
+        const int code = runIn(rig, parsed(&DownloadCommand::parse, {}), &DownloadCommand::runOn);
+        files << rig.json()["file"].toString();
+        QCOMPARE(code, Exit::kDone);
+        QCOMPARE(fileBytes(files.last()), printedLogFile(rig.link.pump()));
+    }
+    QVERIFY(QDir::setCurrent(was));
+    static const QRegularExpression form("/corvane-AB_C_D12-\\d{8}-\\d{4}(-2)?\\.csv$");
+    QVERIFY2(form.match(files[0]).hasMatch() && form.match(files[1]).hasMatch(),
+             qPrintable(files.join(' ')));
+    QVERIFY(files[0] != files[1]);
+    QCOMPARE(QFileInfo(files[0]).absolutePath(), QFileInfo(here.path()).absoluteFilePath());
+}
+
+// On a terminal one line redrawn in place ("\r"), ended before the closing
+// message; otherwise whole lines, the last count always shown.
+void TestCliCommands::downloadProgress_data() {
+    QTest::addColumn<bool>("terminal");
+    QTest::newRow("terminal") << true;
+    QTest::newRow("pipe") << false;
+}
+
+void TestCliCommands::downloadProgress() {
+    QFETCH(bool, terminal);
+    SimPumpOptions pump;
+    pump.records = 60;
+    Rig rig(pump);
+    rig.link.setPacing(true); // lines one by one
+    rig.output.setErrIsTerminal(terminal);
+    const auto o = parsed(&DownloadCommand::parse, {"-o", m_dir.filePath("progress.csv")});
+    QCOMPARE(runIn(rig, o, &DownloadCommand::runOn), Exit::kDone);
+    const QString err = rig.errText();
+    const QString last = DownloadCommand::progressBar(60, 60);
+    QCOMPARE(last, "Reading log 60 of 60 [##############################] 100%");
+    QCOMPARE(DownloadCommand::progressBar(20, 60),
+             "Reading log 20 of 60 [##########--------------------] 33%");
+    if (terminal) {
+        QVERIFY2(err.contains("\r" + last + "\nReading Logs is completed\n"), qPrintable(err));
+        QVERIFY(err.count('\r') > 10); // redrawn record by record
+        QVERIFY(!err.contains("\nReading log "));
+    } else {
+        QVERIFY(!err.contains('\r'));
+        QVERIFY2(err.contains("\nReading log 1 of 60\n") &&
+                     err.contains("\nReading log 60 of 60\nReading Logs is completed\n"),
+                 qPrintable(err));
+        QVERIFY(err.count("Reading log ") < 20); // not one a record
+    }
+}
+
+// The clock goes out as the window's buttons send it ("W16 " + argument,
+// "UPDATE_SYS_TIME", in one go) and is confirmed from the next status
+// report; a pump that misses it, or stops answering, is not confirmed.
+void TestCliCommands::setClock_data() {
+    QTest::addColumn<QString>("time");    // --time; empty: the PC's present time
+    QTest::addColumn<QString>("ignored"); // a command the pump misses
+    QTest::addColumn<bool>("silent");     // no reports after the first
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("pumpClock"); // "": the sent argument; "null"
+    QTest::newRow("chosen time") << "2031-05-06 07:08"
+                                 << "" << false << 0 << "";
+    QTest::newRow("midnight, last of the year") << "2030-12-31 00:00"
+                                                << "" << false << 0 << "";
+    QTest::newRow("PC time") << ""
+                             << "" << false << 0 << "";
+    QTest::newRow("W16 missed") << "2031-05-06 07:08"
+                                << "W16" << false << 5 << "20 10 04 03 26";
+    QTest::newRow("UPDATE_SYS_TIME missed") << "2031-05-06 07:08"
+                                            << "UPDATE_SYS_TIME" << false << 5 << "20 10 04 03 26";
+    QTest::newRow("no reply") << "2031-05-06 07:08"
+                              << "" << true << 5 << "null";
+}
+
+void TestCliCommands::setClock() {
+    QFETCH(QString, time);
+    QFETCH(QString, ignored);
+    QFETCH(bool, silent);
+    QFETCH(int, exitCode);
+    QFETCH(QString, pumpClock);
+    SimPumpOptions pump;
+    if (!ignored.isEmpty())
+        pump.faults.ignoreCommands << ignored.toLatin1();
+    if (silent)
+        pump.faults.silentAfterLines = 2;
+    Rig rig(pump);
+    rig.live->session().readBack().setTimeoutMs(1500);
+    const QDateTime before = QDateTime::currentDateTime();
+    const auto o = parsed(&SetClockCommand::parse,
+                          time.isEmpty() ? QStringList{} : QStringList{"--time", time});
+    QCOMPARE(runIn(rig, o, &SetClockCommand::runOn), exitCode);
+    const QDateTime after = QDateTime::currentDateTime();
+
+    const QJsonObject result = rig.json();
+    const QString sent = result["sent"].toString();
+    if (time.isEmpty())
+        QVERIFY2(sent == PumpClock::argument(before) || sent == PumpClock::argument(after),
+                 qPrintable(sent));
+    else
+        QCOMPARE(sent, PumpClock::argument(QDateTime::fromString(time, "yyyy-MM-dd HH:mm")));
+    QCOMPARE(rig.writes, (QList<QByteArray>{"W16 " + sent.toLatin1() + "\r", "UPDATE_SYS_TIME\r"}));
+    QCOMPARE(result["confirmed"], QJsonValue(exitCode == 0));
+    if (pumpClock == "null")
+        QVERIFY(result["pumpClock"].isNull());
+    else
+        QCOMPARE(result["pumpClock"].toString(), pumpClock.isEmpty() ? sent : pumpClock);
+    if (silent)
+        QVERIFY(rig.errText().contains("No reply from the pump: the clock could not be confirmed"));
+}
+
+// The writes of "Send Setup To Pump", one chunk a write as the window makes
+// them, for what the options say and what the pump holds for the rest; the
+// setup confirmed, and the settings file never written.
+void TestCliCommands::sendSetupWrites_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("before"); // the pump's setup before the run
+    QTest::addColumn<QStringList>("writes");
+    const QString upd = "UPDATE_LOGTYPE \r";
+    // The simulated pump starts volumetric, password off, flow fault on,
+    // screens on, timing off, English, logging every 15 minutes.
+    QTest::newRow("nothing given: the pump's own")
+        << QStringList{} << QByteArray()
+        << QStringList{"Y13\r", "Y09\r", "G04\r", "G11\r", "Y01\r", "G03\rG02\r", "W06 15\r", upd};
+    QTest::newRow("nothing given, another pump's own")
+        << QStringList{} << QByteArray("G13\rG09\rY04\rY11\rG01\rG10\rY02\rY03\rW06 7\r")
+        << QStringList{"G13\r", "G09\r",      "Y04\r",   "Y11\r", "G01\r",
+                       "G10\r", "Y02\rY03\r", "W06 7\r", upd};
+    QTest::newRow("start/stop kept")
+        << QStringList{"--units", "metric"} << QByteArray("G01\rY10\r")
+        << QStringList{"Y13\r", "Y09\r",      "G04\r",    "G11\r", "G01\r",
+                       "Y10\r", "Y02\rY03\r", "W06 15\r", upd};
+    QTest::newRow("every option")
+        << QStringList{"--flow-mode", "stp",       "--password", "on",       "--flow-fault",
+                       "on",          "--screens", "off",        "--timing", "duration",
+                       "--units",     "english",   "--log-rate", "58"}
+        << QByteArray() << QStringList{"G13\r", "G09\r",      "G04\r",    "Y11\r", "G01\r",
+                                       "G10\r", "G03\rG02\r", "W06 58\r", upd};
+    QTest::newRow("timing off over duration")
+        << QStringList{"--timing", "off", "--flow-fault", "off", "--log-rate", "1"}
+        << QByteArray("G01\rG10\r")
+        << QStringList{"Y13\r", "Y09\r", "Y04\r", "G11\r", "Y01\r", "G03\rG02\r", "W06 1\r", upd};
+    QTest::newRow("volumetric over S.T.P., start-stop")
+        << QStringList{"--flow-mode", "volumetric", "--timing", "start-stop"} << QByteArray("G13\r")
+        << QStringList{"Y13\r", "Y09\r",      "G04\r",    "G11\r", "G01\r",
+                       "Y10\r", "G03\rG02\r", "W06 15\r", upd};
+}
+
+void TestCliCommands::sendSetupWrites() {
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, before);
+    QFETCH(QStringList, writes);
+    const QString ini = LiveSession::windowSettingsPath();
+    const QFileInfo iniBefore(ini);
+    Rig rig({}, before);
+    QCOMPARE(runIn(rig, parsed(&SendSetupCommand::parse, args), &SendSetupCommand::runOn),
+             Exit::kDone);
+    QCOMPARE(asTexts(rig.writes), writes);
+    QCOMPARE(rig.json(), (QJsonObject{{"confirmed", true}, {"mismatches", QJsonArray()}}));
+    QVERIFY(rig.polls >= 2); // one before, one for the read-back after
+    const QString err = rig.errText();
+    QVERIFY2(err.contains("\nSending Setup to Pump\n") &&
+                 err.contains("\nDone Sending Setup to Pump\n") &&
+                 err.endsWith("Pump confirmed the setup\n"),
+             qPrintable(err));
+    // The sequence asks for the settings save; nobody here answers it.
+    QCOMPARE(rig.saveRequests, 1);
+    const QFileInfo iniAfter(ini);
+    QCOMPARE(iniAfter.exists(), iniBefore.exists());
+    if (iniAfter.exists())
+        QCOMPARE(iniAfter.lastModified(), iniBefore.lastModified());
+}
+
+// A setting the pump misses is named (sent, reported) and the exit status is
+// 5; a pump that stops answering after the sequence leaves every setting
+// unconfirmed, reported null. A value the pump's report leaves unreadable
+// must be given: nothing is sent without it.
+void TestCliCommands::sendSetupNotTaken_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArrayList>("ignored");
+    QTest::addColumn<int>("silentAfter");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QJsonArray>("mismatches");
+    auto item = [](const char* setting, const char* sent, QJsonValue reported) {
+        return QJsonObject{{"setting", setting}, {"sent", sent}, {"reported", reported}};
+    };
+    QTest::newRow("password missed") << QStringList{"--password", "on"} << QByteArrayList{"G09"}
+                                     << -1 << 5 << QJsonArray{item("Password", "On", "Off")};
+    QTest::newRow("log rate missed") << QStringList{"--log-rate", "7"} << QByteArrayList{"W06"}
+                                     << -1 << 5 << QJsonArray{item("Log rate", "7", "15")};
+    QTest::newRow("units and timing missed")
+        << QStringList{"--units", "metric", "--timing", "duration"}
+        << QByteArrayList{"Y02", "Y03", "G10"} << -1 << 5
+        << QJsonArray{item("Timing mode", "Duration", "Start/Stop"),
+                      item("Units", "Metric", "English")};
+    const QJsonValue none;
+    QTest::newRow("no reply after the sequence")
+        << QStringList{"--timing", "start-stop"} << QByteArrayList{} << 2 << 5
+        << QJsonArray{
+               item("Flow mode", "Volumetric", none), item("Password", "Off", none),
+               item("Flow fault", "Activated", none), item("Start-up screens", "On", none),
+               item("Timing", "Activated", none),     item("Timing mode", "Start/Stop", none),
+               item("Units", "English", none),        item("Log rate", "15", none)};
+}
+
+void TestCliCommands::sendSetupNotTaken() {
+    QFETCH(QStringList, args);
+    QFETCH(QByteArrayList, ignored);
+    QFETCH(int, silentAfter);
+    QFETCH(int, exitCode);
+    QFETCH(QJsonArray, mismatches);
+    SimPumpOptions pump;
+    pump.faults.ignoreCommands = ignored;
+    pump.faults.silentAfterLines = silentAfter;
+    Rig rig(pump);
+    rig.live->session().readBack().setTimeoutMs(1500);
+    QCOMPARE(runIn(rig, parsed(&SendSetupCommand::parse, args), &SendSetupCommand::runOn),
+             exitCode);
+    QCOMPARE(rig.json(), (QJsonObject{{"confirmed", false}, {"mismatches", mismatches}}));
+    QVERIFY(!rig.writes.isEmpty()); // the whole sequence went out
+    QCOMPARE(rig.writes.last(), QByteArray("UPDATE_LOGTYPE \r"));
+}
+
+// "Program Pump" for each timing mode of the pump: the window's 13 commands
+// with these values, the pump switched off at the end, and no "No Pump Found"
+// for the silence that follows.
+void TestCliCommands::programWrites_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("before"); // the pump's timing setup
+    QTest::addColumn<QString>("timing");
+    QTest::addColumn<QStringList>("writes");
+    const QString none = "255 255 255 255 255";
+    QTest::newRow("timing off, flow at the model's top, break 1")
+        << QStringList{"--flow", "5000", "--break1", "10:15-10:30"} << QByteArray() << "off"
+        << QStringList{"Y05",       "W04 5000",        "W17 " + none, "W18 " + none,
+                       "Y12",       "W23 15 10 30 10", "W24 " + none, "W25 " + none,
+                       "G12",       "W19 255 255",     "Y10",         "G07",
+                       "POWER_OFF "};
+    QTest::newRow("start/stop across a month end, lunch, break 2 after noon")
+        << QStringList{"--flow",           "800",         "--start",
+                       "2031-01-31 08:30", "--stop",      "2031-02-01 14:45",
+                       "--lunch",          "12:01-12:45", "--break2",
+                       "14:00-14:00"}
+        << QByteArray("G01\rY10\r") << "start-stop"
+        << QStringList{"Y05",
+                       "W04 800",
+                       "W17 30 08 31 01 31",
+                       "W18 45 14 01 02 31",
+                       "G12",
+                       "W23 " + none,
+                       "W24 00 14 00 14",
+                       "W25 01 12 45 12",
+                       "G12",
+                       "W19 255 255",
+                       "Y10",
+                       "G07",
+                       "POWER_OFF "};
+    QTest::newRow("duration 01:30")
+        << QStringList{"--flow", "2000", "--duration", "01:30"} << QByteArray("G01\rG10\r")
+        << "duration"
+        << QStringList{"Y05",         "W04 2000",    "W17 " + none, "W18 " + none, "Y12",
+                       "W23 " + none, "W24 " + none, "W25 " + none, "G12",         "W19 286",
+                       "G10",         "G07",         "POWER_OFF "};
+}
+
+void TestCliCommands::programWrites() {
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, before);
+    QFETCH(QString, timing);
+    QFETCH(QStringList, writes);
+    Rig rig({}, before);
+    QCOMPARE(runIn(rig, parsed(&ProgramCommand::parse, args), &ProgramCommand::runOn), Exit::kDone);
+    QStringList written;
+    for (const QByteArray& w : rig.writes) {
+        QVERIFY2(w.endsWith('\r') && w.count('\r') == 1, w.constData()); // one command a write
+        written << QString::fromLatin1(w.chopped(1));
+    }
+    QCOMPARE(written, writes);
+    QCOMPARE(rig.polls, 1);
+    QCOMPARE(rig.json(),
+             (QJsonObject{{"timing", timing}, {"sent", QJsonArray::fromStringList(writes)}}));
+    QVERIFY(rig.link.pump().state().off);
+    QVERIFY2(rig.errText().endsWith("Turning Pump Off\nProgram Pump is completed\n"),
+             qPrintable(rig.errText()));
+    QCOMPARE(rig.saveRequests, 1);
+}
+
+// Refused after the one poll, with nothing else written: a flow outside the
+// model's range (the editor's message), and times the pump's timing mode
+// would not send or needs.
+void TestCliCommands::programRefused_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("said");
+    const QStringList times = {"--start", "2031-01-31 08:30", "--stop", "2031-01-31 16:30"};
+    QTest::newRow("flow above the KST-5's range")
+        << QStringList{"--flow", "5001"} << QByteArray()
+        << "Flow Rate is Out of Range (5001 cc/min; this pump takes 800 to 5000)";
+    QTest::newRow("flow below it") << QStringList{"--flow", "799"} << QByteArray()
+                                   << "Flow Rate is Out of Range (799 cc/min; this pump takes 800 "
+                                      "to 5000)";
+    QTest::newRow("start/stop, timing off")
+        << QStringList{"--flow", "2000"} + times << QByteArray()
+        << "the pump's timing routines are off: send-setup --timing start-stop first";
+    QTest::newRow("duration, timing off")
+        << QStringList{"--flow", "2000", "--duration", "08:00"} << QByteArray()
+        << "the pump's timing routines are off: send-setup --timing duration first";
+    QTest::newRow("duration in Start/Stop mode")
+        << QStringList{"--flow", "2000", "--duration", "08:00"} << QByteArray("G01\rY10\r")
+        << "the pump's timing is Start/Stop: send-setup --timing duration first";
+    QTest::newRow("Start/Stop mode without times")
+        << QStringList{"--flow", "2000"} << QByteArray("G01\rY10\r")
+        << "the pump's timing is Start/Stop: give --start and --stop";
+    QTest::newRow("start/stop in Duration mode")
+        << QStringList{"--flow", "2000"} + times << QByteArray("G01\rG10\r")
+        << "the pump's timing is Duration: send-setup --timing start-stop first";
+    QTest::newRow("Duration mode without a duration")
+        << QStringList{"--flow", "2000"} << QByteArray("G01\rG10\r")
+        << "the pump's timing is Duration: give --duration HH:MM";
+}
+
+void TestCliCommands::programRefused() {
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, before);
+    QFETCH(QString, said);
+    Rig rig({}, before);
+    QCOMPARE(runIn(rig, parsed(&ProgramCommand::parse, args), &ProgramCommand::runOn),
+             Exit::kUsage);
+    QVERIFY(rig.writes.isEmpty());
+    QCOMPARE(rig.polls, 1);
+    QVERIFY(rig.out.data().isEmpty());
+    QVERIFY2(rig.errText().endsWith("corvane-cli program: " + said + "; nothing was sent.\n"),
+             qPrintable(rig.errText()));
+    QVERIFY(!rig.link.pump().state().off);
+}
+
+QTEST_GUILESS_MAIN(TestCliCommands)
+#include "test_cli_commands.moc"
