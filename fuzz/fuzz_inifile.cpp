@@ -1,15 +1,15 @@
-// libFuzzer target: arbitrary bytes as the text of corvane.INI, read as the
-// settings reader reads a file (one character a byte). Looking keys up and
-// parsing their values must cope with anything; a key written into the text
-// reads back as written, and every other key reads as it did before.
-#include "config/inifile.h"
+// libFuzzer target: arbitrary bytes as the content of corvane.INI, read as
+// the settings reader reads a file (8-bit, UTF-8 or UTF-16 by its byte-order
+// mark). Looking keys up and parsing their values must cope with anything; a
+// key written reads back as written once the text is written out and read
+// again, and every other key reads as it did before.
+#include "config/inidocument.h"
 #include "config/settingsstore.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <iterator>
-#include <optional>
 
 namespace {
 
@@ -25,26 +25,24 @@ constexpr Key kKeys[] = {
     {"Program", "Target"},     {"Program", "Measure"}, {"Other", "Key"},
 };
 
-std::optional<QString> valueOf(const QString& text, const Key& k) {
-    QString v;
-    if (!cIniFile::lookup(text, QLatin1String(k.section), QLatin1String(k.name), &v))
-        return std::nullopt;
-    return v;
+const QString kMissing = QStringLiteral("\x01missing");
+
+QString valueOf(const IniDocument& doc, const Key& k) {
+    return doc.readString(QLatin1String(k.section), QLatin1String(k.name), kMissing);
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QString text = QString::fromLatin1(reinterpret_cast<const char*>(data), qsizetype(size));
+    IniDocument doc;
+    doc.parse(QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size)));
 
-    std::optional<QString> before[std::size(kKeys)];
+    QString before[std::size(kKeys)];
     for (size_t i = 0; i < std::size(kKeys); ++i) {
-        before[i] = valueOf(text, kKeys[i]);
-        if (before[i]) {
-            (void)cIniFile::leadingInt(*before[i]);
-            (void)roundedWholeNumber(*before[i]);
-            (void)storedBoolean(*before[i]);
-        }
+        before[i] = valueOf(doc, kKeys[i]);
+        (void)doc.readInt(QLatin1String(kKeys[i].section), QLatin1String(kKeys[i].name), -7);
+        (void)roundedWholeNumber(before[i]);
+        (void)storedBoolean(before[i]);
     }
 
     // The key written is chosen by the input, so each is replaced as often
@@ -52,16 +50,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t chosen = size == 0 ? 0 : data[0] % std::size(kKeys);
     const Key& k = kKeys[chosen];
     const QString value = QStringLiteral("/dev/ttyUSB1");
-    const QString after =
-        cIniFile::withKey(text, QLatin1String(k.section), QLatin1String(k.name), value);
+    doc.writeString(QLatin1String(k.section), QLatin1String(k.name), value);
+
+    IniDocument again;
+    again.parse(doc.bytes());
     // Section and key names match without regard to case.
-    QString got;
-    if (!cIniFile::lookup(after, QString::fromLatin1(k.section).toUpper(),
-                          QString::fromLatin1(k.name).toLower(), &got) ||
-        got != value)
+    if (again.readString(QString::fromLatin1(k.section).toUpper(),
+                         QString::fromLatin1(k.name).toLower(), kMissing) != value)
         std::abort();
     for (size_t i = 0; i < std::size(kKeys); ++i)
-        if (i != chosen && valueOf(after, kKeys[i]) != before[i])
+        if (i != chosen && valueOf(again, kKeys[i]) != before[i])
             std::abort();
     return 0;
 }

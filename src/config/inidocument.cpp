@@ -162,6 +162,13 @@ bool IniDocument::load(const QString& path) {
         return false;
     }
 
+    parse(bytes);
+    return true;
+}
+
+void IniDocument::parse(const QByteArray& bytes) {
+    m_tail.clear();
+    m_eol = QStringLiteral("\r\n");
     QString text;
     if (bytes.startsWith(kUtf16LeBom) || bytes.startsWith(kUtf16BeBom)) {
         const bool bigEndian = bytes.startsWith(kUtf16BeBom);
@@ -188,7 +195,6 @@ bool IniDocument::load(const QString& path) {
     if (!m_lines.isEmpty() && m_lines.last().isEmpty())
         m_lines.removeLast(); // the text's final line end
     m_loaded = true;
-    return true;
 }
 
 bool IniDocument::find(const QString& section, const QString& key, QString* value) const {
@@ -261,12 +267,7 @@ void IniDocument::writeInt(const QString& section, const QString& key, qint32 va
     writeString(section, key, QString::number(value));
 }
 
-bool IniDocument::save() {
-    if (!m_loaded) {
-        if (m_error.isEmpty())
-            m_error = QStringLiteral("No settings file was read.");
-        return false;
-    }
+QByteArray IniDocument::bytes() const {
     const QString text = m_lines.join(m_eol) + m_eol;
     QByteArray bytes;
     switch (m_encoding) {
@@ -283,6 +284,16 @@ bool IniDocument::save() {
         bytes = kUtf16BeBom + toUtf16(text, true) + m_tail;
         break;
     }
+    return bytes;
+}
+
+bool IniDocument::save() {
+    if (!m_loaded) {
+        if (m_error.isEmpty())
+            m_error = QStringLiteral("No settings file was read.");
+        return false;
+    }
+    const QByteArray bytes = this->bytes();
     if (bytes.size() > kMaxFileSize) {
         m_error = QStringLiteral("Saving would make %1 larger than 1 MiB, too large to be read at "
                                  "the next start, so it was left as it is.")

@@ -45,6 +45,11 @@ public:
     // fails.
     bool save();
 
+    // The text of a file, as load() reads it once the file is open; and the
+    // bytes save() writes, in the encoding the text was read in.
+    void parse(const QByteArray& bytes);
+    QByteArray bytes() const;
+
     // Why the last load() or save() failed, for the user; empty otherwise.
     QString errorString() const { return m_error; }
 
