@@ -250,9 +250,9 @@ void TestCliCommands::downloadEndingEarlyWritesWhatCame() {
         pump.faults.ignoreCommands << "PRINTLOG";
     Rig rig(pump);
     const bool signalled = fault.startsWith("sig");
+    int lines = 0;   // outlives the connection below, which lasts the whole test
     if (signalled) { // paced, so that the signal comes in the middle
         rig.link.setPacing(true);
-        int lines = 0;
         QObject::connect(&rig.live->session(), &PumpSession::lineHandled, rig.live.get(),
                          [&lines, fault](const LineResult& r) {
                              if (r.kind == LineResult::Kind::Log && ++lines == 10)
