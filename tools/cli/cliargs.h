@@ -64,6 +64,17 @@ const QList<OptionSpec>& pumpOptions();
 // they are the device COM5 and so on.
 std::optional<PumpChoice> parsePump(const ParsedArgs& args, QString* error);
 
+// `o` with its pump taken from the pump options, or nothing (and *error)
+// when they name none.
+template <typename Options>
+std::optional<Options> withPump(Options o, const ParsedArgs& args, QString* error) {
+    const auto pump = parsePump(args, error);
+    if (!pump)
+        return std::nullopt;
+    o.pump = *pump;
+    return o;
+}
+
 // The whole number in `text`, made of digits only, within [min, max].
 std::optional<int> wholeNumber(const QString& text, int min, int max);
 

@@ -89,11 +89,7 @@ std::optional<Options> parse(const QStringList& args, QString* error) {
         if (!o.output.isEmpty())
             o.output = target.absoluteFilePath();
     }
-    const auto pump = parsePump(*parsed, error);
-    if (!pump)
-        return std::nullopt;
-    o.pump = *pump;
-    return o;
+    return withPump(o, *parsed, error);
 }
 
 namespace {
@@ -176,10 +172,7 @@ QString progressBar(int read, int expected) {
 }
 
 int run(const Options& options, Output& out) {
-    LiveSession live(options.pump, out);
-    if (!live.open())
-        return Exit::kNoPump;
-    return runOn(options, live);
+    return openThenRun(options, out, &runOn);
 }
 
 int runOn(const Options& options, LiveSession& live) {
@@ -265,9 +258,7 @@ int runOn(const Options& options, LiveSession& live) {
 }
 
 int main(const QStringList& args, Output& out) {
-    QString error;
-    const auto options = parse(args, &error);
-    return options ? run(*options, out) : usageError(out, kSubcommand, error);
+    return parseThenRun(args, out, kSubcommand, &parse, &run);
 }
 
 } // namespace DownloadCommand

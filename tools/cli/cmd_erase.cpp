@@ -74,11 +74,7 @@ std::optional<Options> parse(What what, const QStringList& args, QString* error)
     Options o;
     o.what = what;
     o.yes = parsed->has(QStringLiteral("--yes"));
-    const auto pump = parsePump(*parsed, error);
-    if (!pump)
-        return std::nullopt;
-    o.pump = *pump;
-    return o;
+    return withPump(o, *parsed, error);
 }
 
 int run(const Options& options, Output& out) {

@@ -59,18 +59,11 @@ std::optional<Options> parse(const QStringList& args, QString* error) {
             return std::nullopt;
         }
     }
-    const auto pump = parsePump(*parsed, error);
-    if (!pump)
-        return std::nullopt;
-    o.pump = *pump;
-    return o;
+    return withPump(o, *parsed, error);
 }
 
 int run(const Options& options, Output& out) {
-    LiveSession live(options.pump, out);
-    if (!live.open())
-        return Exit::kNoPump;
-    return runOn(options, live);
+    return openThenRun(options, out, &runOn);
 }
 
 int runOn(const Options& options, LiveSession& live) {
@@ -108,9 +101,7 @@ int runOn(const Options& options, LiveSession& live) {
 }
 
 int main(const QStringList& args, Output& out) {
-    QString error;
-    const auto options = parse(args, &error);
-    return options ? run(*options, out) : usageError(out, kSubcommand, error);
+    return parseThenRun(args, out, kSubcommand, &parse, &run);
 }
 
 } // namespace SetClockCommand

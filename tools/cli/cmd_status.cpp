@@ -46,11 +46,7 @@ std::optional<Options> parse(const QStringList& args, QString* error) {
         return std::nullopt;
     Options o;
     o.watch = parsed->has(QStringLiteral("--watch"));
-    const auto pump = parsePump(*parsed, error);
-    if (!pump)
-        return std::nullopt;
-    o.pump = *pump;
-    return o;
+    return withPump(o, *parsed, error);
 }
 
 int run(const Options& options, Output& out) {
@@ -75,9 +71,7 @@ int run(const Options& options, Output& out) {
 }
 
 int main(const QStringList& args, Output& out) {
-    QString error;
-    const auto options = parse(args, &error);
-    return options ? run(*options, out) : usageError(out, kSubcommand, error);
+    return parseThenRun(args, out, kSubcommand, &parse, &run);
 }
 
 } // namespace StatusCommand

@@ -72,11 +72,7 @@ std::optional<Options> parse(const QStringList& args, QString* error) {
         }
         o.ms = std::llround(s * 1000);
     }
-    const auto pump = parsePump(*parsed, error);
-    if (!pump)
-        return std::nullopt;
-    o.pump = *pump;
-    return o;
+    return withPump(o, *parsed, error);
 }
 
 int run(const Options& options, Output& out) {
@@ -115,9 +111,7 @@ int run(const Options& options, Output& out) {
 }
 
 int main(const QStringList& args, Output& out) {
-    QString error;
-    const auto options = parse(args, &error);
-    return options ? run(*options, out) : usageError(out, kSubcommand, error);
+    return parseThenRun(args, out, kSubcommand, &parse, &run);
 }
 
 } // namespace TraceCommand

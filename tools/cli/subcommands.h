@@ -5,6 +5,7 @@
 #pragma once
 
 #include "cliargs.h"
+#include "livesession.h"
 
 #include <QDateTime>
 #include <QJsonObject>
@@ -12,9 +13,6 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
-
-class LiveSession;
-class Output;
 
 // Exit status of corvane-cli.
 namespace Exit {
@@ -42,6 +40,25 @@ const Subcommand* findSubcommand(const QString& name);
 // Prints "corvane-cli NAME: what" and the subcommand's usage to standard
 // error; returns Exit::kUsage.
 int usageError(Output& out, const Subcommand& sub, const QString& what);
+
+// A subcommand's main: its arguments checked first, then the run, or the
+// usage error.
+template <typename Options>
+int parseThenRun(const QStringList& args, Output& out, const Subcommand& sub,
+                 std::optional<Options> (*parse)(const QStringList&, QString*),
+                 int (*run)(const Options&, Output&)) {
+    QString error;
+    const auto options = parse(args, &error);
+    return options ? run(*options, out) : usageError(out, sub, error);
+}
+
+// A live subcommand's run: opens the pump the options name (none:
+// Exit::kNoPump) and does the work on it.
+template <typename Options>
+int openThenRun(const Options& options, Output& out, int (*runOn)(const Options&, LiveSession&)) {
+    LiveSession live(options.pump, out);
+    return live.open() ? runOn(options, live) : Exit::kNoPump;
+}
 
 namespace DecodeCommandLine {
 extern const Subcommand kSubcommand;
