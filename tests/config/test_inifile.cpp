@@ -7,8 +7,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/stat.h>
-
 namespace {
 QByteArray fileBytes(const QString& path) {
     QFile f(path);
@@ -69,8 +67,7 @@ class TestIniFile : public QObject {
 private slots:
     void init() {
         m_path = m_dir.filePath(QStringLiteral("corvane.INI"));
-        if (!QFile::remove(m_path))
-            QDir().rmdir(m_path); // a folder left by notARegularFile
+        QFile::remove(m_path);
     }
 
     // One file, one key in section "Program": what ReadString and ReadInt
@@ -171,30 +168,6 @@ private slots:
         QCOMPARE(fileBytes(m_path), after.isNull() ? before : after);
         // The save went through a temporary file that is gone again.
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"corvane.INI"});
-    }
-
-    // A FIFO (or a folder) in the file's place: read as no file, without
-    // waiting for a writer that never comes, and never replaced. A regression
-    // hangs here until CTest's time limit ends the run.
-    void notARegularFile_data() {
-        QTest::addColumn<bool>("fifo");
-        QTest::newRow("FIFO") << true;
-        QTest::newRow("folder") << false;
-    }
-    void notARegularFile() {
-        QFETCH(bool, fifo);
-        const QByteArray native = QFile::encodeName(m_path);
-        QVERIFY(fifo ? mkfifo(native.constData(), 0600) == 0 : QDir().mkdir(m_path));
-        QString text;
-        QVERIFY(ini("Program").ReadString("T", text, "dflt"));
-        QCOMPARE(text, QStringLiteral("dflt"));
-        QVERIFY(!ini("Program").WriteInt("T", 5));
-        struct stat st {};
-        QVERIFY(lstat(native.constData(), &st) == 0);
-        QVERIFY(fifo ? S_ISFIFO(st.st_mode) : S_ISDIR(st.st_mode));
-        QCOMPARE(
-            QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
-            QStringList{"corvane.INI"});
     }
 };
 

@@ -90,38 +90,39 @@ private slots:
                 QFile::encodeName(m_device) + "\r\nCom3=/nonexistent/ttyNONE\r\n");
     }
 
-    // Devices from corvane.INI, /dev/ttyS(n-1) otherwise; a device that is
-    // not there is told apart in the status text.
-    void portMapFromIni() {
-        AppState state;
-        QtSerialLink serial(m_ini);
-        QCOMPARE(serial.deviceName(1), m_device);
-        QCOMPARE(serial.deviceName(2), QStringLiteral("/dev/ttyS1"));
-        PumpLink link(state, serial);
-        link.selectPort(2);
-        QCOMPARE(serial.lastOpenError(), SerialLink::OpenError::NotFound);
-        QVERIFY2(link.statusText().startsWith(QLatin1String("Com3 (/nonexistent/ttyNONE): ")),
-                 qPrintable(link.statusText()));
-    }
-
-    void bothWays() {
-        QtSerialLink link(m_ini);
+    // A port held by another program is "in use", not a permission problem;
+    // the holder talks both ways, raw: no echo, no CR/LF translation, all 8 bits.
+    void bothWaysAndHeld() {
+        QtSerialLink link(m_ini), second(m_ini);
         QVERIFY2(link.open(1, QStringLiteral("57600,N,8,1")), qPrintable(link.lastErrorText()));
+        QVERIFY(!second.open(1, QStringLiteral("57600,N,8,1")));
+        QCOMPARE(second.lastOpenError(), SerialLink::OpenError::Busy);
+        QCOMPARE(second.lastErrorText(), QStringLiteral("in use by another program"));
         QVERIFY(link.write("R99\rZ99\r"));
         QCOMPARE(m_pty->take(8), QByteArray("R99\rZ99\r"));
         const QByteArray reply = QByteArray("R99 status\r\n\x01\xfeZ99 setup\r");
         QVERIFY(m_pty->send(reply));
         QByteArray got;
         QTRY_VERIFY_WITH_TIMEOUT((got += link.readAll()).size() >= reply.size(), kPatienceMs);
-        QCOMPARE(got, reply); // raw: no echo, no CR/LF translation, all 8 bits
+        QCOMPARE(got, reply);
     }
 
-    // A device given for a port number (corvane-cli --port PATH) wins over
-    // corvane.INI and the default, opens as Com1 would, and can be taken back.
-    // A write is held until the event loop runs; bytesToWrite() says so, so
-    // a program about to end can let it go out first.
-    void givenDeviceAndPendingWrite() {
+    // Devices from corvane.INI, /dev/ttyS(n-1) otherwise; a device that is
+    // not there is told apart in the status text. A device given for a port
+    // number (corvane-cli --port PATH) wins over both, opens as Com1 would,
+    // and can be taken back. A write is held until the event loop runs;
+    // bytesToWrite() says so, so a program about to end can let it go out.
+    void portMapAndPendingWrite() {
         QtSerialLink link(m_ini);
+        QCOMPARE(link.deviceName(2), QStringLiteral("/dev/ttyS1"));
+        {
+            AppState state;
+            PumpLink pump(state, link); // gone before its retry could open the port
+            pump.selectPort(2);
+            QCOMPARE(link.lastOpenError(), SerialLink::OpenError::NotFound);
+            QVERIFY2(pump.statusText().startsWith(QLatin1String("Com3 (/nonexistent/ttyNONE): ")),
+                     qPrintable(pump.statusText()));
+        }
         link.setDevice(3, m_pty->slavePath);
         QCOMPARE(link.deviceName(3), m_pty->slavePath);
         QCOMPARE(link.deviceName(1), m_device); // the others keep the file's mapping
@@ -163,16 +164,6 @@ private slots:
         QVERIFY(m_pty->send("\x1a"));
         QTRY_COMPARE_WITH_TIMEOUT(codes.count(SerialLink::kEvReceive), 3, kPatienceMs);
         QCOMPARE(codes.count(SerialLink::kEvEof), 2); // a new one is reported
-    }
-
-    // A port another program holds is "in use", not a permission problem.
-    void heldByAnotherIsBusy() {
-        QtSerialLink first(m_ini), second(m_ini);
-        QVERIFY(first.open(1, QStringLiteral("57600,N,8,1")));
-        QVERIFY(!second.open(1, QStringLiteral("57600,N,8,1")));
-        QCOMPARE(second.lastOpenError(), SerialLink::OpenError::Busy);
-        QCOMPARE(second.lastErrorText(), QStringLiteral("in use by another program"));
-        QVERIFY(first.isOpen());
     }
 
     // The adapter goes away under the open port (the master side closes, and

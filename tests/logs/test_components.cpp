@@ -1,19 +1,15 @@
 // What the capture memo and the picker texts must do, without a window (the
-// log table's format string is checked on the grid itself, with the widgets).
+// memo on disk is in test_logfiles; the log table's format string is checked
+// on the grid itself, with the widgets).
 #include "core/pickertext.h"
 #include "logs/capturememo.h"
-#include "logs/logfiles.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 class TestComponents : public QObject {
     Q_OBJECT
 private slots:
     void memo();
-    void memoSaveLoad_data();
-    void memoSaveLoad();
     void pickerText_data();
     void pickerText();
 };
@@ -29,11 +25,6 @@ void TestComponents::memo() {
     m.emptyLine(3);
     m.emptyLine(9);
     QCOMPARE(m.lines(), (QStringList{"a", "second  ", ""}));
-    // A failed load or save leaves the text alone and says why.
-    const LogFiles::Result load = LogFiles::load(m, QStringLiteral("/nonexistent/dir/log.tlx"));
-    QVERIFY(!load.ok && load.message.contains(QLatin1String("No such file")));
-    QVERIFY(!LogFiles::save(m, QStringLiteral("/nonexistent/dir/log.csv")).ok);
-    QCOMPARE(m.lineCount(), 3);
     // A pump or cable spewing lines, long or empty: the memo refuses writes
     // past its budget instead of growing without end.
     for (const QString& text :
@@ -49,38 +40,6 @@ void TestComponents::memo() {
     // Nor does a position far ahead make it grow.
     QVERIFY(!m.writeAt(2000000000, QStringLiteral("far\r\n")) && m.lineCount() == 3);
     QVERIFY(m.writeAt(1000, QStringLiteral("near\r\n")) && m.lineCount() == 1000);
-}
-
-void TestComponents::memoSaveLoad_data() {
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QStringList>("lines");
-    QTest::newRow("CR LF, LF, CR, no final end")
-        << QByteArray("a  \r\nb\nc\rd") << QStringList{"a  ", "b", "c", "d"};
-    QTest::newRow("empty lines kept")
-        << QByteArray("a\r\n\r\n\nb\r\n") << QStringList{"a", "", "", "b"};
-    QTest::newRow("empty file") << QByteArray() << QStringList{};
-    QTest::newRow("eight-bit text") << QByteArray("\xb0\x46\r\n") << QStringList{"\u00b0F"};
-    // A line past the budget ends the load: never a line after a hole.
-    QTest::newRow("past the budget keeps the front")
-        << QByteArray("first\r\n" + QByteArray(CaptureMemo::kMaxChars, 'y') + "\r\nafter\r\n")
-        << QStringList{"first"};
-}
-
-// The file's content replaces the memo's text; saved, the file holds exactly
-// the lines, each ended by CR LF.
-void TestComponents::memoSaveLoad() {
-    QFETCH(QByteArray, file);
-    QFETCH(QStringList, lines);
-    QTemporaryDir dir;
-    QFile f(dir.filePath(QStringLiteral("log.csv")));
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(file) == file.size());
-    f.close();
-    CaptureMemo m;
-    m.writeAt(9, QStringLiteral("older text\r\n"));
-    QVERIFY(LogFiles::load(m, f.fileName()).ok);
-    QCOMPARE(m.lines(), lines);
-    QVERIFY(LogFiles::save(m, f.fileName()).ok && f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), lines.isEmpty() ? QByteArray() : lines.join("\r\n").toLatin1() + "\r\n");
 }
 
 // What a picker reads back from a text given as a date or time ("": neither).

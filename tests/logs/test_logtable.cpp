@@ -39,7 +39,6 @@ private slots:
     void titles();
     void writes_data();
     void writes();
-    void recordReplacesRow();
     void clearing();
 };
 
@@ -126,23 +125,17 @@ void TestLogTable::writes() {
 }
 
 // A record written over an earlier one in the same row (the pump restarted
-// its printout) leaves nothing of the earlier one behind.
-void TestLogTable::recordReplacesRow() {
+// its printout) leaves nothing of the earlier one behind. "Clear PC Screen"
+// empties the records and keeps rows and titles; a new download empties
+// everything, titles included, before they are set again.
+void TestLogTable::clearing() {
     LogTableModel m;
+    QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
     prepare(m, 2);
     m.setRow(1, record(QStringLiteral("Run Update"), QStringLiteral("85%")));
     m.setRow(1, record(QStringLiteral("Power On")));
     QCOMPARE(m.index(0, 0).data().toString(), QStringLiteral("Power On"));
     QCOMPARE(m.index(0, 2).data().toString(), QString());
-}
-
-// "Clear PC Screen" empties the records and keeps rows and titles; a new
-// download empties everything, titles included, before they are set again.
-void TestLogTable::clearing() {
-    LogTableModel m;
-    QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    prepare(m, 2);
-    m.setRow(1, record(QStringLiteral("Power On")));
     m.setRow(4, record(QStringLiteral("Power Off")));
     m.clearRecords();
     QCOMPARE(m.rowCount(), 4);

@@ -133,16 +133,14 @@ void TestSimPump::commandEffect_data() {
                            "R99@228=0300;+60;R99@228=0410;+90;R99@228=0100;Z99@17=0");
     row("run: not programmed", "G01;POWER_OFF ;+1;R99@228=0100");
     // A pump that misses a command: no effect and no answer; the others work.
-    row("missed G09: password as it was", "G09#0;Z99@21=0;P01@7=0;Y04#1", "G09");
-    row("missed Y09", "G09#1;Y09#0;Z99@21=1", "Y09");
-    row("missed Y01", "G01;Y01;Z99@5=1", "Y01");
+    row("missed G09, Y01, UPDATE_SYS_TIME and POWER_OFF",
+        "G09#0;Z99@21=0;P01@7=0;Y04#1;G01;Y01;Z99@5=1;W16 59 23 31 12 08;UPDATE_SYS_TIME;"
+        "R99@75=05 14 06 12 26;G07;POWER_OFF #0;R99@228=0100;Z99#1",
+        "G09,Y01,UPDATE_SYS_TIME,POWER_OFF");
     row("missed W06 and W16",
         "W06 5;UPDATE_LOGTYPE ;R99@105=15;W16 59 23 31 12 08;UPDATE_SYS_TIME;"
-        "R99@75=05 14 06 12 26;R99@113=040",
+        "R99@75=05 14 06 12 26;R99@113=040;G09#1;Y09#1",
         "W06,W16 ");
-    row("missed UPDATE_SYS_TIME", "W16 59 23 31 12 08;UPDATE_SYS_TIME;R99@75=05 14 06 12 26",
-        "UPDATE_SYS_TIME");
-    row("missed POWER_OFF", "G07;POWER_OFF #0;R99@228=0100;Z99#1", "POWER_OFF");
     row("missed R99 and PRINTLOG", "R99#0;PRINTLOG#0;Z99#1", "R99,PRINTLOG");
 }
 
