@@ -1,7 +1,7 @@
 // The configuration sequences as built from the page values: every step in
 // order (writes, captions, bar values, pauses, window changes, the save and
 // the box), the argument formats, and the faults refused before anything
-// is written. How the steps play out on the wire is test_configwire.
+// is written. How the steps play out on the wire is test_pumpsession.
 #include "protocol/configsequences.h"
 #include "protocol/pumpclock.h"
 
@@ -10,50 +10,32 @@
 using namespace ConfigSequences;
 
 namespace {
-QString shownCr(QString s) {
-    return s.replace(QChar(13), QLatin1Char('|'));
-}
-
-// One line per step; a carriage return shows as '|'.
+// One entry per step, named as Step::Kind is ordered; a carriage return
+// shows as '|'.
 QStringList render(const Sequence& s) {
+    static const char* const kinds[] = {"write ", "direct ", "caption ", "bar ",
+                                        "wait ",  "ui ",     "save",     "box "};
     QStringList out;
     for (const Step& step : s.steps) {
-        switch (step.kind) {
-        case Step::Kind::Write:
-            out << "write " + shownCr(step.text);
-            break;
-        case Step::Kind::WriteDirect:
-            out << "direct " + shownCr(step.text);
-            break;
-        case Step::Kind::Caption:
-            out << "caption " + step.text;
-            break;
-        case Step::Kind::Bar:
-            out << "bar " + QString::number(step.value);
-            break;
-        case Step::Kind::Wait:
-            out << "wait " + QString::number(step.value);
-            break;
-        case Step::Kind::Ui: {
-            QStringList parts;
-            for (auto it = step.ui.visible.cbegin(); it != step.ui.visible.cend(); ++it)
-                parts << (it.value() ? "show " : "hide ") + it.key();
-            for (auto it = step.ui.text.cbegin(); it != step.ui.text.cend(); ++it)
-                parts << it.key() + "=" + it.value();
-            for (auto it = step.ui.values.cbegin(); it != step.ui.values.cend(); ++it)
-                parts << "value " + it.key() + "=" + it.value();
-            out << "ui " + parts.join(", ");
-            break;
-        }
-        case Step::Kind::SaveSettings:
-            out << "save";
-            break;
-        case Step::Kind::Message:
-            out << "box " + step.text;
-            break;
-        }
+        QString text = step.text;
+        text.replace(QChar(13), QLatin1Char('|'));
+        if (step.kind == Step::Kind::Bar || step.kind == Step::Kind::Wait)
+            text = QString::number(step.value);
+        QStringList parts;
+        for (auto it = step.ui.visible.cbegin(); it != step.ui.visible.cend(); ++it)
+            parts << (it.value() ? "show " : "hide ") + it.key();
+        for (auto it = step.ui.text.cbegin(); it != step.ui.text.cend(); ++it)
+            parts << it.key() + "=" + it.value();
+        for (auto it = step.ui.values.cbegin(); it != step.ui.values.cend(); ++it)
+            parts << "value " + it.key() + "=" + it.value();
+        out << kinds[int(step.kind)] + text + parts.join(", ");
     }
     return out;
+}
+
+// Expected steps written as one text, "; " between two steps.
+QStringList steps(const QString& text) {
+    return text.split(QStringLiteral("; "));
 }
 
 SetupValues setup(bool on, bool timing, bool startStop, bool metric, const QString& rate) {
@@ -66,39 +48,6 @@ SetupValues setup(bool on, bool timing, bool startStop, bool metric, const QStri
     v.logRate = rate;
     return v;
 }
-
-// The steps both setup branches share up to the timing step.
-QStringList setupHead(bool on) {
-    return {"ui show Frame21, lblReadBack=",
-            "caption Sending Setup to Pump",
-            "ui show PBar2",
-            "bar 0",
-            "wait 1",
-            on ? "write G13|" : "write Y13|",
-            on ? "caption Sending S.T.P. Flow Mode" : "caption Sending Volumetric Flow Mode",
-            "bar 10",
-            "wait 1",
-            on ? "write G09|" : "write Y09|",
-            on ? "caption Sending Password On" : "caption Sending Password Off",
-            "bar 20",
-            "wait 1",
-            on ? "write G04|" : "write Y04|",
-            on ? "caption Sending Flow Fault On" : "caption Sending Flow Fault Off",
-            "wait 1",
-            "bar 30",
-            on ? "write G11|" : "write Y11|",
-            on ? "caption Sending Start Munu On" : "caption Sending Start Munu Off",
-            "wait 1",
-            "bar 40"};
-}
-const QStringList kSetupTail = {"wait 1",
-                                "bar 100",
-                                "wait 1",
-                                "caption Done Sending Setup to Pump",
-                                "save",
-                                "box Done Sending Setup to Pump",
-                                "ui hide Frame21",
-                                "bar 0"};
 
 ProgramValues program() {
     ProgramValues v;
@@ -127,68 +76,49 @@ class TestConfigSequences : public QObject {
 private slots:
     void sendSetupSteps_data() {
         QTest::addColumn<SetupValues>("values");
-        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("steps");
+        const QString tail = "; wait 1; bar 100; wait 1; caption Done Sending Setup to Pump; save; "
+                             "box Done Sending Setup to Pump; ui hide Frame21; bar 0";
+        const QString headOff =
+            "ui show Frame21, lblReadBack=; caption Sending Setup to Pump; ui show PBar2; bar 0; "
+            "wait 1; write Y13|; caption Sending Volumetric Flow Mode; bar 10; wait 1; "
+            "write Y09|; caption Sending Password Off; bar 20; wait 1; "
+            "write Y04|; caption Sending Flow Fault Off; wait 1; bar 30; "
+            "write Y11|; caption Sending Start Munu Off; wait 1; bar 40; ";
         QTest::newRow("all off, timing off, English, rate 58")
             << setup(false, false, false, false, "58")
-            << setupHead(false) +
-                   QStringList{"write Y01|",
-                               "bar 65",
-                               "wait 1",
-                               "write G03|G02|",
-                               "caption Sending English Mode",
-                               "bar 90",
-                               "wait 1",
-                               "write W06 58|",
-                               "write UPDATE_LOGTYPE |",
-                               "caption Sending Log Rate of 58"} +
-                   kSetupTail;
+            << headOff +
+                   "write Y01|; bar 65; wait 1; write G03|G02|; caption Sending English Mode; "
+                   "bar 90; wait 1; write W06 58|; write UPDATE_LOGTYPE |; "
+                   "caption Sending Log Rate of 58" +
+                   tail;
         QTest::newRow("all on, Start/Stop, metric, rate 120")
             << setup(true, true, true, true, "120")
-            << setupHead(true) +
-                   QStringList{"write G01|",
-                               "caption Sending Timming to Pump",
-                               "wait 1",
-                               "write Y10|",
-                               "caption Sending Start/Stop Mode",
-                               "bar 50",
-                               "wait 1",
-                               "bar 65",
-                               "wait 1",
-                               "write Y02|Y03|",
-                               "caption Sending Metric Mode",
-                               "bar 90",
-                               "wait 1",
-                               "ui txtLogRate=15",
-                               "write W06 15|",
-                               "write UPDATE_LOGTYPE |",
-                               "caption Sending Log Rate of 15"} +
-                   kSetupTail;
+            << "ui show Frame21, lblReadBack=; caption Sending Setup to Pump; ui show PBar2; "
+               "bar 0; wait 1; write G13|; caption Sending S.T.P. Flow Mode; bar 10; wait 1; "
+               "write G09|; caption Sending Password On; bar 20; wait 1; "
+               "write G04|; caption Sending Flow Fault On; wait 1; bar 30; "
+               "write G11|; caption Sending Start Munu On; wait 1; bar 40; "
+               "write G01|; caption Sending Timming to Pump; wait 1; "
+               "write Y10|; caption Sending Start/Stop Mode; bar 50; wait 1; bar 65; wait 1; "
+               "write Y02|Y03|; caption Sending Metric Mode; bar 90; wait 1; "
+               "ui txtLogRate=15; write W06 15|; write UPDATE_LOGTYPE |; "
+               "caption Sending Log Rate of 15" +
+                   tail;
         QTest::newRow("timing in Duration mode")
             << setup(false, true, false, false, "15")
-            << setupHead(false) +
-                   QStringList{"write G01|",
-                               "caption Sending Timming to Pump",
-                               "wait 1",
-                               "write G10|",
-                               "caption Sending Duration Mode",
-                               "bar 50",
-                               "wait 1",
-                               "bar 65",
-                               "wait 1",
-                               "write G03|G02|",
-                               "caption Sending English Mode",
-                               "bar 90",
-                               "wait 1",
-                               "write W06 15|",
-                               "write UPDATE_LOGTYPE |",
-                               "caption Sending Log Rate of 15"} +
-                   kSetupTail;
+            << headOff +
+                   "write G01|; caption Sending Timming to Pump; wait 1; "
+                   "write G10|; caption Sending Duration Mode; bar 50; wait 1; bar 65; "
+                   "wait 1; write G03|G02|; caption Sending English Mode; bar 90; wait 1; "
+                   "write W06 15|; write UPDATE_LOGTYPE |; caption Sending Log Rate of 15" +
+                   tail;
     }
     void sendSetupSteps() {
         QFETCH(SetupValues, values);
-        QFETCH(QStringList, steps);
+        QFETCH(QString, steps);
         const Sequence s = sendSetup(values);
-        QCOMPARE(render(s), steps);
+        QCOMPARE(render(s), ::steps(steps));
         QCOMPARE(s.frame, "Frame21");
         QCOMPARE(s.bar, "PBar2");
         QVERIFY(s.holdsPolling && s.busyCursor);
@@ -198,26 +128,16 @@ private slots:
     void logRate_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("sent");
-        QTest::newRow("58 unchanged") << "58"
-                                      << "58";
-        QTest::newRow("59 becomes 15") << "59"
-                                       << "15";
-        QTest::newRow("120 becomes 15") << "120"
-                                        << "15";
-        QTest::newRow("empty becomes 15") << ""
-                                          << "15";
-        QTest::newRow("abc becomes 15") << "abc"
-                                        << "15";
-        QTest::newRow("58.9 is below 59") << "58.9"
-                                          << "58.9";
-        QTest::newRow("leading zero kept") << "05"
-                                           << "05";
-        QTest::newRow("1 unchanged") << "1"
-                                     << "1";
-        QTest::newRow("15 needs no reset") << "15"
-                                           << "15";
-        QTest::newRow("number then text") << "30 min"
-                                          << "15";
+        auto row = [](const char* typed, const char* sent) {
+            QTest::addRow("'%s' sent as %s", typed, sent) << QString(typed) << QString(sent);
+        };
+        row("58", "58");
+        row("59", "15");
+        row("", "15");
+        row("abc", "15");
+        row("58.9", "58.9");
+        row("05", "05");
+        row("30 min", "15");
     }
     void logRate() {
         QFETCH(QString, typed);
@@ -228,67 +148,44 @@ private slots:
         QVERIFY(w06 > 0);
         // The box is reset right before the write, only when the rate changed.
         QCOMPARE(steps.at(w06 - 1) == "ui txtLogRate=15", sent != typed);
-        QCOMPARE(steps.at(w06 + 1), "write UPDATE_LOGTYPE |");
     }
 
     void programSteps_data() {
         QTest::addColumn<QString>("timing");
         QTest::addColumn<QString>("durationMode");
-        QTest::addColumn<QStringList>("middle"); // from bar 50 to the G07 caption
-        const QStringList pauses = {"write W23 00 10 15 10|",
-                                    "write W24 00 14 15 14|", // box unticked, times set
-                                    "write W25 255 255 255 255 255|", "write G12|"};
-        const QStringList notInUse = {"direct W17 255 255 255 255 255|",
-                                      "direct W18 255 255 255 255 255|", "direct Y12|", "bar 75"};
-        const QStringList noDuration = {"ui value runDuration=255 255", "write W19 255 255|",
-                                        "write Y10|"};
-        QTest::newRow("timing off") << "0"
-                                    << "0" << notInUse + pauses + noDuration;
-        QTest::newRow("timing off, Duration flag ignored") << "0"
-                                                           << "1" << notInUse + pauses + noDuration;
-        QTest::newRow("Start/Stop")
-            << "1"
-            << "0"
-            << QStringList{"caption Sending  Start/Stop Time to Pump", "write W17 30 08 31 01 26|",
-                           "write W18 45 14 01 02 26|", "write G12|", "bar 75"} +
-                   pauses + noDuration;
-        QTest::newRow("Duration") << "1"
-                                  << "1"
-                                  << notInUse + pauses +
-                                         QStringList{"caption Sending  Duration to Pump",
-                                                     "write W19 557|", "write G10|"};
+        QTest::addColumn<QString>("middle"); // from bar 50 to the G07 caption
+        // Break2's box unticked with its times set; the lunch start the marker.
+        const QString pauses = "write W23 00 10 15 10|; write W24 00 14 15 14|; "
+                               "write W25 255 255 255 255 255|; write G12|; ";
+        const QString notInUse = "direct W17 255 255 255 255 255|; "
+                                 "direct W18 255 255 255 255 255|; direct Y12|; bar 75; ";
+        const QString noDuration = "ui value runDuration=255 255; write W19 255 255|; write Y10|";
+        auto row = [](const char* name, const char* timing, const char* mode, const QString& m) {
+            QTest::newRow(name) << QString(timing) << QString(mode) << m;
+        };
+        row("timing off", "0", "0", notInUse + pauses + noDuration);
+        row("timing off, Duration flag ignored", "0", "1", notInUse + pauses + noDuration);
+        row("Start/Stop", "1", "0",
+            "caption Sending  Start/Stop Time to Pump; write W17 30 08 31 01 26|; "
+            "write W18 45 14 01 02 26|; write G12|; bar 75; " +
+                pauses + noDuration);
+        row("Duration", "1", "1",
+            notInUse + pauses + "caption Sending  Duration to Pump; write W19 557|; write G10|");
     }
     void programSteps() {
         QFETCH(QString, timing);
         QFETCH(QString, durationMode);
-        QFETCH(QStringList, middle);
+        QFETCH(QString, middle);
         const ProgramBuild b = programPump(program(), flags(timing, durationMode));
         QVERIFY2(b.error.isEmpty(), qPrintable(b.error));
-        const QStringList head = {"ui show Frame20",
-                                  "caption Sending Program to Pump",
-                                  "ui show pbar3",
-                                  "bar 0",
-                                  "wait 1",
-                                  "write Y05|",
-                                  "caption Setting Pump to Flow Mode",
-                                  "wait 1",
-                                  "bar 25",
-                                  "caption Sending Target Flow to Pump",
-                                  "wait 1",
-                                  "write W04 2000|",
-                                  "bar 50"};
-        const QStringList tail = {"caption Done Sending Program to Pump",
-                                  "write G07|",
-                                  "wait 1",
-                                  "write POWER_OFF |",
-                                  "bar 100",
-                                  "caption Turning Pump Off",
-                                  "save",
-                                  "box Program Pump is completed",
-                                  "ui hide Frame20",
-                                  "bar 0"};
-        QCOMPARE(render(b.sequence), head + middle + tail);
-        QCOMPARE(b.sequence.writes().size(), 13);
+        QCOMPARE(render(b.sequence),
+                 steps("ui show Frame20; caption Sending Program to Pump; ui show pbar3; bar 0; "
+                       "wait 1; write Y05|; caption Setting Pump to Flow Mode; wait 1; bar 25; "
+                       "caption Sending Target Flow to Pump; wait 1; write W04 2000|; bar 50; " +
+                       middle +
+                       "; caption Done Sending Program to Pump; write G07|; wait 1; "
+                       "write POWER_OFF |; bar 100; caption Turning Pump Off; save; "
+                       "box Program Pump is completed; ui hide Frame20; bar 0"));
         QCOMPARE(b.sequence.name, "Program Pump");
         QVERIFY(forgetsPumpAfterwards(b.sequence));
         const ProgramBuild kst =
@@ -298,29 +195,28 @@ private slots:
         QCOMPARE(render(kst.sequence), render(b.sequence));
     }
 
+    // Command1: the pickers' five writes and nothing else; no frame, no
+    // hourglass of its own, polling held.
+    void timingTransferSteps() {
+        const Sequence s = timingTransfer(program());
+        QCOMPARE(render(s), steps("write W17 30 08 31 01 26|; write W18 45 14 01 02 26|; "
+                                  "write W23 00 10 15 10|; write W24 00 14 15 14|; "
+                                  "write W25 255 255 255 255 255|"));
+        QVERIFY(s.frame.isEmpty() && s.holdsPolling && !s.busyCursor);
+        QVERIFY(!forgetsPumpAfterwards(s));
+    }
+
     // Start and stop from the pickers, "mm hh DD MM YY".
     void dateTimeArgs_data() {
         QTest::addColumn<QString>("date");
         QTest::addColumn<QString>("time");
         QTest::addColumn<QString>("argument");
-        QTest::newRow("8:30 on 5 December 2006") << "20061205"
-                                                 << "08:30:00.00"
-                                                 << "30 08 05 12 06";
-        QTest::newRow("31 January") << "20260131"
-                                    << "09:00:00.00"
-                                    << "00 09 31 01 26";
-        QTest::newRow("1 February") << "20260201"
-                                    << "09:00:00.00"
-                                    << "00 09 01 02 26";
-        QTest::newRow("2:45 pm is hour 14") << "20260310"
-                                            << "14:45:00.00"
-                                            << "45 14 10 03 26";
-        QTest::newRow("midnight") << "20270101"
-                                  << "00:00:00.00"
-                                  << "00 00 01 01 27";
-        QTest::newRow("seconds dropped") << "20260310"
-                                         << "10:15:59.99"
-                                         << "15 10 10 03 26";
+        auto row = [](const char* name, const char* date, const char* time, const char* arg) {
+            QTest::newRow(name) << QString(date) << QString(time) << QString(arg);
+        };
+        row("8:30 on 5 December 2006", "20061205", "08:30:00.00", "30 08 05 12 06");
+        row("midnight", "20270101", "00:00:00.00", "00 00 01 01 27");
+        row("seconds dropped", "20260310", "10:15:59.99", "15 10 10 03 26");
     }
     void dateTimeArgs() {
         QFETCH(QString, date);
@@ -354,36 +250,19 @@ private slots:
         QTest::addColumn<QString>("kept");
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("argument"); // empty: none, refused
-        QTest::newRow("converted by the editor") << "557"
-                                                 << "02:45"
-                                                 << "557";
-        QTest::newRow("08:00 default never left") << "08:00"
-                                                  << "08:00"
-                                                  << "2048";
-        QTest::newRow("pump-state line 008:00") << "008:00"
-                                                << ""
-                                                << "2048";
-        QTest::newRow("pump-state line 100:30") << "100:30"
-                                                << ""
-                                                << "25630";
-        QTest::newRow("not in use falls back to box") << "255 255"
-                                                      << "01:30"
-                                                      << "286";
-        QTest::newRow("pump's 255:55 falls back to box") << "255:55"
-                                                         << "08:00"
-                                                         << "2048";
-        QTest::newRow("nothing kept") << ""
-                                      << "02:00"
-                                      << "512";
-        QTest::newRow("neither") << ""
-                                 << ""
-                                 << "";
-        QTest::newRow("malformed both") << "ab"
-                                        << "0_:__"
-                                        << "";
-        QTest::newRow("decimal with 60 minutes is no duration") << "572"
-                                                                << ""
-                                                                << "";
+        auto row = [](const char* name, const char* kept, const char* box, const char* arg) {
+            QTest::newRow(name) << QString(kept) << QString(box) << QString(arg);
+        };
+        row("converted by the editor", "557", "02:45", "557");
+        row("08:00 default never left", "08:00", "08:00", "2048");
+        row("pump-state line 008:00", "008:00", "", "2048");
+        row("pump-state line 100:30", "100:30", "", "25630");
+        row("not in use falls back to box", "255 255", "01:30", "286");
+        row("pump's 255:55 falls back to box", "255:55", "08:00", "2048");
+        row("nothing kept", "", "02:00", "512");
+        row("neither", "", "", "");
+        row("malformed both", "ab", "0_:__", "");
+        row("decimal with 60 minutes is no duration", "572", "", "");
     }
     void durationArgs() {
         QFETCH(QString, kept);
@@ -406,27 +285,17 @@ private slots:
         QTest::addColumn<QString>("stopTime");
         QTest::addColumn<QString>("timing");
         QTest::addColumn<bool>("refused");
-        QTest::newRow("stop a minute later") << "20260131"
-                                             << "08:31:00.00"
-                                             << "1" << false;
-        QTest::newRow("same minute") << "20260131"
-                                     << "08:30:00.00"
-                                     << "1" << true;
-        QTest::newRow("same minute, later seconds") << "20260131"
-                                                    << "08:30:59.00"
-                                                    << "1" << true;
-        QTest::newRow("earlier time") << "20260131"
-                                      << "08:00:00.00"
-                                      << "1" << true;
-        QTest::newRow("earlier day, later time") << "20260130"
-                                                 << "23:00:00.00"
-                                                 << "1" << true;
-        QTest::newRow("next day, earlier time") << "20260201"
-                                                << "01:00:00.00"
-                                                << "1" << false;
-        QTest::newRow("timing off: not checked") << "20260130"
-                                                 << "08:00:00.00"
-                                                 << "0" << false;
+        auto row = [](const char* name, const char* date, const char* time, const char* timing,
+                      bool refused) {
+            QTest::newRow(name) << QString(date) << QString(time) << QString(timing) << refused;
+        };
+        row("stop a minute later", "20260131", "08:31:00.00", "1", false);
+        row("same minute", "20260131", "08:30:00.00", "1", true);
+        row("same minute, later seconds", "20260131", "08:30:59.00", "1", true);
+        row("earlier time", "20260131", "08:00:00.00", "1", true);
+        row("earlier day, later time", "20260130", "23:00:00.00", "1", true);
+        row("next day, earlier time", "20260201", "01:00:00.00", "1", false);
+        row("timing off: not checked", "20260130", "08:00:00.00", "0", false);
     }
     void startStopOrder() {
         QFETCH(QString, stopDate);
@@ -441,31 +310,33 @@ private slots:
         QCOMPARE(b.sequence.steps.isEmpty(), refused);
     }
 
+    // The clock pair, and the PC time shown in fpDateTime4_1 before it goes.
     void clockArgs_data() {
         QTest::addColumn<QDateTime>("at");
         QTest::addColumn<QString>("argument");
-        QTest::newRow("23:59 31 Dec 2008")
-            << QDateTime(QDate(2008, 12, 31), QTime(23, 59)) << "59 23 31 12 08";
-        QTest::newRow("midnight") << QDateTime(QDate(2026, 3, 1), QTime(0, 0)) << "00 00 01 03 26";
-        QTest::newRow("10:15:59 drops the seconds")
-            << QDateTime(QDate(2026, 3, 1), QTime(10, 15, 59, 999)) << "15 10 01 03 26";
-        QTest::newRow("14:05 3 March 2007")
-            << QDateTime(QDate(2007, 3, 3), QTime(14, 5)) << "05 14 03 03 07";
-        QTest::newRow("afternoon")
-            << QDateTime(QDate(2026, 7, 9), QTime(13, 0)) << "00 13 09 07 26";
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("time");
+        auto row = [](const char* name, const QDateTime& at, const char* arg, const char* date,
+                      const char* time) {
+            QTest::newRow(name) << at << QString(arg) << QString(date) << QString(time);
+        };
+        row("23:59 31 Dec 2008", QDateTime(QDate(2008, 12, 31), QTime(23, 59)), "59 23 31 12 08",
+            "12,31,08", "23:59:00");
+        row("10:15:59 drops the seconds", QDateTime(QDate(2026, 3, 1), QTime(10, 15, 59, 999)),
+            "15 10 01 03 26", "03,1,26", "10:15:59");
+        row("14:05 3 March 2007", QDateTime(QDate(2007, 3, 3), QTime(14, 5)), "05 14 03 03 07",
+            "03,3,07", "14:05:00");
     }
     void clockArgs() {
         QFETCH(QDateTime, at);
         QFETCH(QString, argument);
-        QCOMPARE(PumpClock::argument(at).size(), 14);
+        QFETCH(QString, date);
+        QFETCH(QString, time);
         QCOMPARE(PumpClock::texts(at),
                  QStringList({"W16 " + argument + "\r", "UPDATE_SYS_TIME\r"}));
-        // "Send PC Time  to Pump" shows the PC time in fpDateTime4_1 first.
         const UiChanges shown = PumpClock::pcTimeShown(at);
-        QCOMPARE(shown.date.value("fpDateTime4_1"), at.toString("MM") + "," +
-                                                        QString::number(at.date().day()) + "," +
-                                                        at.toString("yy"));
-        QCOMPARE(shown.time.value("fpDateTime4_1"), at.toString("HH:mm:ss"));
+        QCOMPARE(shown.date.value("fpDateTime4_1"), date);
+        QCOMPARE(shown.time.value("fpDateTime4_1"), time);
     }
 };
 QTEST_GUILESS_MAIN(TestConfigSequences)

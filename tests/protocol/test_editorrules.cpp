@@ -46,28 +46,18 @@ private slots:
     void litreLabel_data() {
         QTest::addColumn<QString>("flow");
         QTest::addColumn<QString>("label"); // empty: the label is not touched
-        QTest::newRow("2500") << "2500"
-                              << "2.50 L/min";
-        QTest::newRow("starting value 2000") << "2000"
-                                             << "2.00 L/min";
-        QTest::newRow("half a hundredth rounds up") << "2005"
-                                                    << "2.01 L/min";
-        QTest::newRow("12345") << "12345"
-                               << "12.35 L/min";
-        QTest::newRow("zero") << "0"
-                              << "0.00 L/min";
-        QTest::newRow("below a hundredth") << "4"
-                                           << "0.00 L/min";
-        QTest::newRow("blanks around") << " 800 "
-                                       << "0.80 L/min";
-        QTest::newRow("negative") << "-500"
-                                  << "-0.50 L/min";
-        QTest::newRow("empty") << ""
-                               << "";
-        QTest::newRow("letters") << "abc"
-                                 << "";
-        QTest::newRow("digits then letters") << "20x"
-                                             << "";
+        auto row = [](const char* name, const char* flow, const char* label) {
+            QTest::newRow(name) << QString(flow) << QString(label);
+        };
+        row("2500", "2500", "2.50 L/min");
+        row("half a hundredth rounds up", "2005", "2.01 L/min");
+        row("12345", "12345", "12.35 L/min");
+        row("below a hundredth", "4", "0.00 L/min");
+        row("blanks around", " 800 ", "0.80 L/min");
+        row("negative", "-500", "-0.50 L/min");
+        row("empty", "", "");
+        row("letters", "abc", "");
+        row("digits then letters", "20x", "");
     }
     void litreLabel() {
         QFETCH(QString, flow);
@@ -123,27 +113,22 @@ private slots:
         QTest::addColumn<QString>("stopPicker");
         QTest::addColumn<bool>("message");
         const int b1 = int(Pause::Break1), lunch = int(Pause::Lunch), b2 = int(Pause::Break2);
-        QTest::newRow("break1 10:30 to 10:15") << b1 << "10:30:00.00"
-                                               << "10:15:00.00"
-                                               << "fpDateTimeBREAK1STOP" << true;
-        QTest::newRow("break2 10:30 to 10:15") << b2 << "10:30:00.00"
-                                               << "10:15:00.00"
-                                               << "fpDateTime8" << true;
-        QTest::newRow("lunch 12:30 to 12:00") << lunch << "12:30:00.00"
-                                              << "12:00:00.00"
-                                              << "fpDateTime10" << true;
-        QTest::newRow("equal times accepted") << b1 << "10:15:00.00"
-                                              << "10:15:00.00"
-                                              << "fpDateTimeBREAK1STOP" << false;
-        QTest::newRow("stop later") << b2 << "14:00:00.00"
-                                    << "14:15:00.00"
-                                    << "fpDateTime8" << false;
-        QTest::newRow("hours after noon compare as text") << lunch << "09:45:00.00"
-                                                          << "13:00:00.00"
-                                                          << "fpDateTime10" << false;
-        QTest::newRow("a second later is later") << b1 << "10:15:01.00"
-                                                 << "10:15:00.00"
-                                                 << "fpDateTimeBREAK1STOP" << true;
+        auto row = [](const char* name, int pause, const char* start, const char* stop,
+                      const char* stopPicker, bool message) {
+            QTest::newRow(name) << pause << QString(start) << QString(stop) << QString(stopPicker)
+                                << message;
+        };
+        row("break1 10:30 to 10:15", b1, "10:30:00.00", "10:15:00.00", "fpDateTimeBREAK1STOP",
+            true);
+        row("break2 10:30 to 10:15", b2, "10:30:00.00", "10:15:00.00", "fpDateTime8", true);
+        row("lunch 12:30 to 12:00", lunch, "12:30:00.00", "12:00:00.00", "fpDateTime10", true);
+        row("equal times accepted", b1, "10:15:00.00", "10:15:00.00", "fpDateTimeBREAK1STOP",
+            false);
+        row("stop later", b2, "14:00:00.00", "14:15:00.00", "fpDateTime8", false);
+        row("hours after noon compare as text", lunch, "09:45:00.00", "13:00:00.00", "fpDateTime10",
+            false);
+        row("a second later is later", b1, "10:15:01.00", "10:15:00.00", "fpDateTimeBREAK1STOP",
+            true);
     }
     void pauses() {
         QFETCH(int, pause);
@@ -167,18 +152,13 @@ private slots:
         QTest::addColumn<QString>("startDate");
         QTest::addColumn<QString>("stopDate");
         QTest::addColumn<QString>("newStop"); // empty: the stop date stays
-        QTest::newRow("stop before start moves") << "20260201"
-                                                 << "20260131"
-                                                 << "20260201";
-        QTest::newRow("same day stays") << "20260131"
-                                        << "20260131"
-                                        << "";
-        QTest::newRow("later stop stays") << "20260131"
-                                          << "20260201"
-                                          << "";
-        QTest::newRow("year end") << "20270101"
-                                  << "20261231"
-                                  << "20270101";
+        auto row = [](const char* name, const char* start, const char* stop, const char* moved) {
+            QTest::newRow(name) << QString(start) << QString(stop) << QString(moved);
+        };
+        row("stop before start moves", "20260201", "20260131", "20260201");
+        row("same day stays", "20260131", "20260131", "");
+        row("later stop stays", "20260131", "20260201", "");
+        row("year end", "20270101", "20261231", "20270101");
     }
     void startPicker() {
         QFETCH(QString, startDate);
@@ -194,34 +174,22 @@ private slots:
     void duration_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("kept"); // after leaving the box
-        QTest::newRow("08:00") << "08:00"
-                               << "2048";
-        QTest::newRow("01:30") << "01:30"
-                               << "286";
-        QTest::newRow("02:45") << "02:45"
-                               << "557";
-        QTest::newRow("00:00") << "00:00"
-                               << "0";
-        QTest::newRow("00:59") << "00:59"
-                               << "59";
-        QTest::newRow("pump-state form 008:00") << "008:00"
-                                                << "2048";
-        QTest::newRow("254:59 largest") << "254:59"
-                                        << "65083";
-        QTest::newRow("pump's not-in-use 255:55") << "255:55"
-                                                  << "255:55";
-        QTest::newRow("minutes 60") << "02:60"
-                                    << "02:60";
-        QTest::newRow("one minute digit") << "02:5"
-                                          << "02:5";
-        QTest::newRow("mask blanks") << "0_:__"
-                                     << "0_:__";
-        QTest::newRow("no colon") << "0800"
-                                  << "0800";
-        QTest::newRow("empty") << ""
-                               << "";
-        QTest::newRow("already converted stays") << "2048"
-                                                 << "2048";
+        auto row = [](const char* typed, const char* kept, const char* name = nullptr) {
+            QTest::newRow(name ? name : typed) << QString(typed) << QString(kept);
+        };
+        row("08:00", "2048");
+        row("02:45", "557");
+        row("00:00", "0");
+        row("00:59", "59");
+        row("008:00", "2048", "pump-state form 008:00");
+        row("254:59", "65083", "254:59 largest");
+        row("255:55", "255:55", "pump's not-in-use 255:55");
+        row("02:60", "02:60", "minutes 60");
+        row("02:5", "02:5", "one minute digit");
+        row("0_:__", "0_:__", "mask blanks");
+        row("0800", "0800", "no colon");
+        row("", "", "empty");
+        row("2048", "2048", "already converted stays");
     }
     void duration() {
         QFETCH(QString, typed);
@@ -286,36 +254,19 @@ private slots:
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("flag");
         QTest::addColumn<QString>("value");
-        QTest::newRow("Option8 password on") << "Option8"
-                                             << "PasswordFlag"
-                                             << "1";
-        QTest::newRow("Option9 password off") << "Option9"
-                                              << "PasswordFlag"
-                                              << "0";
-        QTest::newRow("Option10 fault deactivated") << "Option10"
-                                                    << "FlowFaultFlag"
-                                                    << "0";
-        QTest::newRow("Option11 fault activated") << "Option11"
-                                                  << "FlowFaultFlag"
-                                                  << "1";
-        QTest::newRow("Option12 screens on") << "Option12"
-                                             << "StartScreensFlag"
-                                             << "1";
-        QTest::newRow("Option13 screens off") << "Option13"
-                                              << "StartScreensFlag"
-                                              << "0";
-        QTest::newRow("Option14 metric") << "Option14"
-                                         << "UnitsFlag"
-                                         << "1";
-        QTest::newRow("Option15 English") << "Option15"
-                                          << "UnitsFlag"
-                                          << "0";
-        QTest::newRow("Option16 writes no flag") << "Option16"
-                                                 << ""
-                                                 << "";
-        QTest::newRow("Option7_0 writes no flag") << "Option7_0"
-                                                  << ""
-                                                  << "";
+        auto row = [](const char* option, const char* flag, const char* value) {
+            QTest::newRow(option) << QString(option) << QString(flag) << QString(value);
+        };
+        row("Option8", "PasswordFlag", "1");
+        row("Option9", "PasswordFlag", "0");
+        row("Option10", "FlowFaultFlag", "0");
+        row("Option11", "FlowFaultFlag", "1");
+        row("Option12", "StartScreensFlag", "1");
+        row("Option13", "StartScreensFlag", "0");
+        row("Option14", "UnitsFlag", "1");
+        row("Option15", "UnitsFlag", "0");
+        row("Option16", "", "");
+        row("Option7_0", "", "");
     }
     void setupOptions() {
         QFETCH(QString, option);

@@ -1,24 +1,127 @@
-// The pump session without a window: a sequence runs its steps in order with
-// its pauses measured on a test clock, holds the poll and every other command
-// while it runs, and stops writing when the window goes away.
+// The pump session without a window, on a recording port and a clock the
+// test drives: a sequence runs its steps in order with the pauses as
+// WaitSeconds makes them, holds the poll and every other command while it
+// runs, and stops writing when the window goes away or the cable comes out;
+// the configuration sequences as the pump receives them. Their steps as
+// data are test_configsequences.
 #include "link/fakeseriallink.h"
 #include "protocol/commands.h"
+#include "protocol/configsequences.h"
+#include "protocol/pumpclock.h"
 #include "protocol/pumpsession.h"
 #include "support/steppingclock.h"
 
-#include <QRegularExpression>
-#include <QSignalSpy>
 #include <QTest>
+#include <cmath>
+#include <memory>
+
+using namespace ConfigSequences;
 
 namespace {
 
-// What the session did, in order: "w:<text>" writes (CR shown as |),
-// "c:<caption>", "b:<bar>", "u:<ui>", "save", "box:<text>", "end:<completed>",
-// with the clock's time of day of each write.
-struct Recorder {
-    QStringList events;
-    QList<double> writeTimes;
+QString shownCr(QByteArray bytes) {
+    return QString::fromLatin1(bytes.replace('\r', '|'));
+}
+
+// One session on a fake port, on a clock the test drives. The transcript
+// has one entry per write (CR shown as |), settings save, box and cursor
+// change, each stamped with the whole seconds since the second the run
+// began in.
+struct Rig {
+    AppState state;
+    FakeSerialLink link;
+    SteppingClock clock;
+    std::unique_ptr<PumpSession> session;
+    double base;
+    bool recording = true;
+    QStringList transcript;
+    QStringList notices;
+    QList<UiChanges> changes;
+    int finished = 0;
+    bool completed = false;
+    bool holdBox = false; // leave the box open until the test closes it
+    PumpSession::Closed heldBox;
+
+    explicit Rig(double start = 36000.2) : clock(start), base(std::floor(start)) {
+        session = std::make_unique<PumpSession>(state, link, clock);
+        PumpSession& s = *session;
+        s.runner().waiter().maxSleepMs = 0;
+        s.selectPort(0);
+        QObject::connect(&s, &PumpSession::traced, [this](char direction, const QByteArray& b) {
+            if (direction == 'T')
+                note(shownCr(b));
+        });
+        QObject::connect(&s, &PumpSession::saveSettingsRequested, [this] { note("save"); });
+        QObject::connect(&s, &PumpSession::messageRequested,
+                         [this](const QString& text, const PumpSession::Closed& closed) {
+                             note("box " + text);
+                             if (holdBox)
+                                 heldBox = closed;
+                             else
+                                 closed();
+                         });
+        QObject::connect(&s, &PumpSession::cursorBusy,
+                         [this](bool on) { note(on ? "cursor on" : "cursor off"); });
+        QObject::connect(&s, &PumpSession::sequenceFinished, [this](const Sequence&, bool done) {
+            ++finished;
+            completed = done;
+            recording = false;
+        });
+        QObject::connect(&s, &PumpSession::notice, [this](const QString& t) { notices << t; });
+        QObject::connect(&s, &PumpSession::changed, [this](const UiChanges& c) { changes << c; });
+    }
+    void note(const QString& what) {
+        if (recording)
+            transcript << QString::number(std::floor(clock.now) - base) + " " + what;
+    }
+    bool runToEnd(const Sequence& sequence) {
+        if (!session->run(sequence))
+            return false;
+        return QTest::qWaitFor([this] { return finished > 0; }, 60000);
+    }
+    bool waitForWrites(int n) {
+        return QTest::qWaitFor(
+            [&] {
+                return std::count_if(transcript.cbegin(), transcript.cend(),
+                                     [](const QString& t) { return t.contains('|'); }) >= n;
+            },
+            60000);
+    }
+    // Whether any change put this frame away.
+    bool frameHidden(const QString& frame) const {
+        return std::any_of(changes.cbegin(), changes.cend(),
+                           [&](const UiChanges& c) { return !c.visible.value(frame, true); });
+    }
 };
+
+// An expected transcript written as one text, "; " between two entries.
+QStringList entries(const QString& text) {
+    return text.split(QStringLiteral("; "));
+}
+
+SetupValues setup(bool timing, bool startStop, bool metric, const QString& rate) {
+    SetupValues v;
+    v.volumetric = true; // with the other options off: every switch goes out as its "Y" form
+    v.timing = timing;
+    v.startStop = startStop;
+    v.metric = metric;
+    v.logRate = rate;
+    return v;
+}
+
+ProgramValues program() {
+    ProgramValues v;
+    v.targetFlow = "2000";
+    v.startDate = "20260131";
+    v.startTime = "08:30:00.00";
+    v.stopDate = "20260201";
+    v.stopTime = "14:45:00.00";
+    v.break1 = {true, "10:00:00.00", "10:15:00.00"};
+    v.lunch = {true, "12:00:00.00", "12:30:00.00"};
+    v.break2 = {false, "14:00:00.00", "14:15:00.00"};
+    v.durationText = "08:00";
+    return v;
+}
 
 Sequence sample() {
     UiChanges show;
@@ -34,101 +137,39 @@ Sequence sample() {
     return s;
 }
 
-QString cr(QString s) {
-    return s.replace(QLatin1Char('\r'), QLatin1Char('|'));
-}
-
 } // namespace
 
 class TestPumpSession : public QObject {
     Q_OBJECT
 private slots:
-    void init() {
-        m_clock = std::make_unique<SteppingClock>(100.2, 1.0 / 128);
-        m_link = std::make_unique<FakeSerialLink>();
-        m_state = std::make_unique<AppState>();
-        m_session = std::make_unique<PumpSession>(*m_state, *m_link, *m_clock);
-        m_session->runner().waiter().maxSleepMs = 0;
-        m_session->selectPort(0);
-        m_rec = Recorder();
-        auto* s = m_session.get();
-        connect(s, &PumpSession::traced, s, [this](char dir, const QByteArray& bytes) {
-            if (dir == 'T') {
-                m_rec.events << "w:" + cr(QString::fromLatin1(bytes));
-                m_rec.writeTimes << m_clock->timeOfDay();
-            }
-        });
-        connect(s, &PumpSession::changed, s, [this](const UiChanges& c) {
-            for (auto it = c.text.cbegin(); it != c.text.cend(); ++it)
-                if (it.key() == "Frame21")
-                    m_rec.events << "c:" + it.value();
-            for (auto it = c.bars.cbegin(); it != c.bars.cend(); ++it)
-                m_rec.events << QStringLiteral("b:%1").arg(it.value());
-            for (auto it = c.visible.cbegin(); it != c.visible.cend(); ++it)
-                m_rec.events << QStringLiteral("u:%1=%2").arg(it.key()).arg(it.value());
-        });
-        connect(s, &PumpSession::saveSettingsRequested, s, [this] { m_rec.events << "save"; });
-        connect(s, &PumpSession::messageRequested, s,
-                [this](const QString& text, const PumpSession::Closed& closed) {
-                    m_rec.events << "box:" + text;
-                    m_closeBox = closed;
-                });
-        connect(s, &PumpSession::sequenceFinished, s, [this](const Sequence&, bool completed) {
-            m_rec.events << QStringLiteral("end:%1").arg(completed);
-        });
-    }
-    void cleanup() {
-        m_session.reset();
-        m_closeBox = {};
-    }
-
     // Steps come out in order; each pause ends on a whole second of the
-    // clock (the start rounded halves to even), and the run waits for the
-    // box before its last steps; Timer1 is off for the run and on after it.
+    // clock (100.2 rounds to 100, so the first pause ends at 101), and the
+    // run waits for the box before its last steps; Timer1 is off for the
+    // run and on after it.
     void stepsInOrderWithTheirPauses() {
-        m_session->resumePolling();
-        QVERIFY(m_session->run(sample()));
-        QVERIFY(!m_session->timer1().isActive() && m_session->busy());
-        QTRY_VERIFY(m_closeBox);
-        QCOMPARE(m_rec.events, (QStringList{"u:Frame21=1", "c:first", "b:0", "w:A|", "b:50", "w:B|",
-                                            "w:C|", "save", "box:done"}));
-        // 100.2 rounds to 100: the first pause ends at 101; the second
-        // starts at 101 and ends at 102.
-        QCOMPARE(m_rec.writeTimes.size(), 3);
-        QVERIFY2(std::abs(m_rec.writeTimes[0] - 101.0) < 0.02,
-                 qPrintable(QString::number(m_rec.writeTimes[0])));
-        QVERIFY2(std::abs(m_rec.writeTimes[1] - 102.0) < 0.02,
-                 qPrintable(QString::number(m_rec.writeTimes[1])));
-        QVERIFY(m_session->busy());
-        m_closeBox();
-        QTRY_VERIFY(!m_session->busy());
-        QCOMPARE(m_rec.events.mid(9), (QStringList{"b:0", "end:1"}));
-        QVERIFY(m_session->timer1().isActive());
-    }
-
-    // A pause started at x.5 rounds to the even second: from 100.5 a pause
-    // of one second lasts half a second, from 101.5 it lasts one and a half.
-    void pauseLengths_data() {
-        QTest::addColumn<double>("begin");
-        QTest::addColumn<double>("lasts");
-        QTest::newRow("100.5 to 101") << 100.5 << 0.5;
-        QTest::newRow("101.5 to 103") << 101.5 << 1.5;
-        QTest::newRow("across midnight") << 86399.7 << 1.3;
-    }
-    void pauseLengths() {
-        QFETCH(double, begin);
-        QFETCH(double, lasts);
-        m_clock->now = begin - m_clock->step; // the pause's first look reads `begin`
-        Sequence s;
-        s << Step::write(QStringLiteral("A\r")) << Step::wait(1)
-          << Step::write(QStringLiteral("B\r"));
-        QVERIFY(m_session->run(s));
-        QTRY_VERIFY(!m_session->busy());
-        QCOMPARE(m_rec.writeTimes.size(), 2);
-        double took = m_rec.writeTimes[1] - m_rec.writeTimes[0];
-        if (took < 0)
-            took += 86400;
-        QVERIFY2(std::abs(took - lasts) < 0.02, qPrintable(QString::number(took)));
+        Rig rig(100.2);
+        rig.holdBox = true;
+        QObject::connect(rig.session.get(), &PumpSession::changed, [&](const UiChanges& c) {
+            for (const QString& caption : c.text)
+                rig.note("caption " + caption);
+            for (const int bar : c.bars)
+                rig.note("bar " + QString::number(bar));
+            for (auto it = c.visible.cbegin(); it != c.visible.cend(); ++it)
+                rig.note(QStringLiteral("%1=%2").arg(it.key()).arg(it.value()));
+        });
+        rig.session->resumePolling();
+        QVERIFY(rig.session->run(sample()));
+        QVERIFY(!rig.session->timer1().isActive() && rig.session->busy());
+        QTRY_VERIFY_WITH_TIMEOUT(rig.heldBox, 60000);
+        QVERIFY(rig.session->busy());
+        rig.heldBox();
+        QTRY_VERIFY_WITH_TIMEOUT(rig.finished, 60000);
+        QVERIFY(rig.completed && !rig.session->busy());
+        QCOMPARE(rig.transcript,
+                 entries("0 cursor on; 0 Frame21=1; 0 caption first; 0 bar 0; 1 A|; "
+                         "1 bar 50; 2 B|; 2 C|; 2 save; 2 box done; 2 bar 0; "
+                         "2 cursor off"));
+        QVERIFY(rig.session->timer1().isActive());
     }
 
     // While a sequence runs nothing else reaches the pump: poll ticks,
@@ -136,88 +177,227 @@ private slots:
     // Every pump-writing control is disabled and comes back afterwards as
     // the decoders last left it.
     void busyHoldsEverythingElse() {
-        QSignalSpy changes(m_session.get(), &PumpSession::changed);
-        Sequence s;
-        s << Step::write(QStringLiteral("A\r")) << Step::wait(1)
-          << Step::write(QStringLiteral("B\r"));
-        QVERIFY(m_session->run(s));
-        QVERIFY(m_session->busy());
-        bool allLocked = true;
+        Rig rig;
+        QList<bool> busy;
+        QObject::connect(rig.session.get(), &PumpSession::busyChanged,
+                         [&](bool on) { busy << on; });
+        QVERIFY(rig.session->run(sample()));
+        QCOMPARE(busy, QList<bool>{true});
         for (const QString& name : PumpSession::pumpWritingControls())
-            allLocked = allLocked && changes.first().first().value<UiChanges>().enabled.value(
-                                         name, true) == false;
-        QVERIFY(allLocked);
+            QVERIFY2(!rig.changes.first().enabled.value(name, true), qPrintable(name));
         // A setup report that locks "Program Pump" arrives meanwhile: it
         // stays locked afterwards, while everything else comes back.
-        m_link->receive("Z99 0 0 0 1 0 0 1 0 0 0 1 0 0\r");
-        QCOMPARE(changes.last().first().value<UiChanges>().enabled.value("CommandButton29", true),
-                 false);
-        const int before = m_rec.events.size();
-        m_session->pollTick();
-        m_session->refreshDisplay();
-        m_session->refreshPumpData();
-        QVERIFY(!m_session->sendNow({Commands::logInit()}));
-        QVERIFY(!m_session->run(sample()));
-        m_session->selectPort(2);
-        QCOMPARE(m_rec.events.size(), before);
-        QCOMPARE(m_link->currentPort(), 1);
-        QTRY_VERIFY(!m_session->busy());
-        QCOMPARE(m_rec.events.filter(QRegularExpression("^(w|end):")),
-                 (QStringList{"w:A|", "w:B|", "end:1"}));
-        const UiChanges restored = changes.last().first().value<UiChanges>();
+        rig.link.receive("Z99 0 0 0 1 0 0 1 0 0 0 1 0 0\r");
+        QCOMPARE(rig.changes.last().enabled.value("CommandButton29", true), false);
+        const QByteArray before = rig.link.written();
+        rig.session->pollTick();
+        rig.session->refreshDisplay();
+        rig.session->refreshPumpData();
+        QVERIFY(!rig.session->sendNow({Commands::logInit()}));
+        QVERIFY(!rig.session->run(sample()));
+        rig.session->selectPort(2);
+        QCOMPARE(rig.link.written(), before);
+        QCOMPARE(rig.link.currentPort(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(rig.finished, 60000);
+        QCOMPARE(rig.transcript.filter("|"), entries("1 A|; 2 B|; 2 C|"));
+        const UiChanges restored = rig.changes.last();
         QCOMPARE(restored.enabled.value(QStringLiteral("CommandButton7")), true);
         QCOMPARE(restored.enabled.value(QStringLiteral("Option7_2")), true);
         QCOMPARE(restored.enabled.value(QStringLiteral("CommandButton29")), false);
+        QCOMPARE(busy, (QList<bool>{true, false}));
     }
 
-    // The window closes mid-sequence: the run ends, nothing more than
-    // "RUN_CLEAR" is written, and polling does not come back on.
-    void shutdownStopsTheRun() {
-        // The window closes as the first command goes out.
-        connect(m_session.get(), &PumpSession::traced, this, [this](char, const QByteArray& b) {
-            if (b == "A\r")
-                m_session->shutdown();
-        });
-        QVERIFY(m_session->run(sample()));
-        QTRY_VERIFY(!m_session->busy());
-        QVERIFY(!m_session->timer1().isActive());
-        QTest::qWait(50);
-        QCOMPARE(m_rec.events.filter(QStringLiteral("w:")), (QStringList{"w:A|", "w:RUN_CLEAR|"}));
-        // A session destroyed mid-run (the window deleted without closing)
-        // writes nothing and leaves no timer behind to fire.
-        QVERIFY(!m_session->run(sample()));
-        m_session.reset();
-        auto again = std::make_unique<PumpSession>(*m_state, *m_link, *m_clock);
-        again->selectPort(0);
-        const QByteArray before = m_link->written();
-        QVERIFY(again->run(sample()));
-        again.reset();
-        QTest::qWait(50);
-        QCOMPARE(m_link->written(), before);
+    // The window closes in the middle: nothing more is written after the
+    // closing "RUN_CLEAR" (shutdown), or at all (the session destroyed).
+    void windowClosedMidway_data() {
+        QTest::addColumn<bool>("destroy");
+        QTest::newRow("shutdown") << false;
+        QTest::newRow("session destroyed") << true;
+    }
+    void windowClosedMidway() {
+        QFETCH(bool, destroy);
+        Rig rig;
+        const ProgramValues v = program();
+        QVERIFY(rig.session->run(programPump(v, rig.state).sequence));
+        QVERIFY(rig.waitForWrites(2));
+        if (destroy)
+            rig.session.reset();
+        else
+            rig.session->shutdown();
+        const QByteArray atClose = rig.link.written();
+        QTest::qWait(300); // the runner's pauses are 1 ms timers here
+        QCOMPARE(rig.link.written(), atClose);
+        QVERIFY(atClose.startsWith("Y05\rW04 2000\r"));
+        QCOMPARE(atClose.endsWith("RUN_CLEAR\r"), !destroy);
+        QVERIFY(!rig.transcript.join(',').contains("box"));
+        if (!destroy) {
+            QCOMPARE(rig.finished, 1);
+            QVERIFY(!rig.completed);
+            QVERIFY(!rig.session->timer1().isActive());
+        }
     }
 
+    // The cable comes out in the middle: the run stops at the next write,
+    // says why, puts its frame away, and shows no success box.
+    void unpluggedMidway_data() {
+        QTest::addColumn<bool>("hangUp"); // the device goes away, or writes start failing
+        QTest::newRow("device lost") << true;
+        QTest::newRow("writes fail") << false;
+    }
+    void unpluggedMidway() {
+        QFETCH(bool, hangUp);
+        Rig rig;
+        QVERIFY(rig.session->run(sendSetup(setup(true, true, false, "30"))));
+        QVERIFY(rig.waitForWrites(2));
+        if (hangUp)
+            emit rig.link.deviceLost();
+        else
+            rig.link.failWrites = true;
+        QVERIFY(QTest::qWaitFor([&] { return rig.finished > 0; }, 60000));
+        QVERIFY(!rig.completed);
+        QVERIFY(!rig.transcript.join(',').contains("box"));
+        QVERIFY(!rig.transcript.join(',').contains("save"));
+        QVERIFY(rig.frameHidden("Frame21"));
+        QCOMPARE(rig.notices.size(), 1);
+        QVERIFY2(rig.notices.first().startsWith("Send Setup To Pump stopped: Com1 (") &&
+                     rig.notices.first().endsWith(": device lost"),
+                 qPrintable(rig.notices.first()));
+        // Nothing waits for a confirmation of what was never sent in full;
+        // polling runs again so the pump is seen when it is back.
+        QVERIFY(!rig.session->readBack().pending());
+        QVERIFY(!rig.session->busy());
+        QVERIFY(rig.session->timer1().isActive());
+        // Writes that reached the port: the two before, plus those the
+        // failing port refused before it counted as lost.
+        int ok = 0, failed = 0;
+        for (const auto& e : rig.link.events)
+            if (e.type == FakeSerialLink::Event::Write)
+                ++(e.ok ? ok : failed);
+        QCOMPARE(ok, 2);
+        QCOMPARE(failed, hangUp ? 0 : PumpLink::kFailedWritesMeanLost);
+    }
     // A sequence asked for while the port is closed sends nothing and says
     // why; so does a single command.
     void closedPortRefused() {
-        m_link->missingPorts.insert(3);
-        m_session->selectPort(2);
-        QSignalSpy notice(m_session.get(), &PumpSession::notice);
-        QVERIFY(!m_session->run(sample()));
-        QVERIFY(!m_session->sendNow({Commands::logInit()}));
-        QCOMPARE(notice.size(), 2);
-        QCOMPARE(notice.first().first().toString(),
+        Rig rig;
+        rig.link.missingPorts.insert(3);
+        rig.session->selectPort(2);
+        QVERIFY(!rig.session->run(sample()));
+        QVERIFY(!rig.session->sendNow({Commands::logInit()}));
+        QCOMPARE(rig.notices.size(), 2);
+        QCOMPARE(rig.notices.first(),
                  QStringLiteral("Com3 is not open (Com3 (fake3): no such device \u2014 is the "
                                 "adapter plugged in?)"));
-        QVERIFY(m_rec.events.isEmpty() && !m_session->busy());
+        QVERIFY(rig.transcript.isEmpty() && !rig.session->busy() && !rig.finished);
     }
 
-private:
-    std::unique_ptr<SteppingClock> m_clock;
-    std::unique_ptr<FakeSerialLink> m_link;
-    std::unique_ptr<AppState> m_state;
-    std::unique_ptr<PumpSession> m_session;
-    Recorder m_rec;
-    PumpSession::Closed m_closeBox;
+    // Each write a second after the one before, as the pauses make it; a
+    // run that begins at .7 has its first pause rounded up to the next
+    // second, so it lasts 1.3 s and everything after comes a second later.
+    void sendSetupOnTheWire_data() {
+        QTest::addColumn<SetupValues>("values");
+        QTest::addColumn<double>("start");
+        QTest::addColumn<QString>("transcript");
+        QTest::newRow("timing off, English, 58")
+            << setup(false, false, false, "58") << 36000.2
+            << "0 cursor on; 1 Y13|; 2 Y09|; 3 Y04|; 4 Y11|; 5 Y01|; 6 G03|G02|; 7 W06 58|; "
+               "7 UPDATE_LOGTYPE |; 9 save; 9 box Done Sending Setup to Pump; 9 cursor off";
+        QTest::newRow("Start/Stop, metric, 59, from .7")
+            << setup(true, true, true, "59") << 36000.7
+            << "0 cursor on; 2 Y13|; 3 Y09|; 4 Y04|; 5 Y11|; 6 G01|; 7 Y10|; 9 Y02|Y03|; "
+               "10 W06 15|; 10 UPDATE_LOGTYPE |; 12 save; 12 box Done Sending Setup to Pump; "
+               "12 cursor off";
+    }
+    void sendSetupOnTheWire() {
+        QFETCH(SetupValues, values);
+        QFETCH(double, start);
+        QFETCH(QString, transcript);
+        Rig rig(start);
+        QVERIFY(rig.runToEnd(sendSetup(values)));
+        QVERIFY(rig.completed);
+        QCOMPARE(rig.transcript, entries(transcript));
+        // Polling is back on, the progress frame put away.
+        QVERIFY(rig.session->timer1().isActive());
+        QVERIFY(rig.frameHidden("Frame21"));
+    }
+
+    // The kept duration as the run leaves it; "Program Pump" forgets the
+    // pump afterwards, "Send to KST Pump" does not.
+    void programPumpOnTheWire_data() {
+        QTest::addColumn<QString>("timing");
+        QTest::addColumn<QString>("durationMode");
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("middle"); // the writes at second 3 between W04 and G07
+        QTest::addColumn<QString>("keptAfter");
+        const QString notInUse = "3 W17 255 255 255 255 255|; 3 W18 255 255 255 255 255|; 3 Y12|; "
+                                 "3 W23 00 10 15 10|; 3 W24 00 14 15 14|; "
+                                 "3 W25 255 255 255 255 255|; 3 G12|; ";
+        QTest::newRow("timing off, CommandButton29")
+            << "0"
+            << "0"
+            << "008:00" << int(ProgramButton::ProgramPump) << notInUse + "3 W19 255 255|; 3 Y10|"
+            << "255 255";
+        QTest::newRow("Duration, pump-state 008:00, CommandButton13")
+            << "1"
+            << "1"
+            << "008:00" << int(ProgramButton::SendToKst) << notInUse + "3 W19 2048|; 3 G10|"
+            << "008:00";
+    }
+    void programPumpOnTheWire() {
+        QFETCH(QString, timing);
+        QFETCH(QString, durationMode);
+        QFETCH(QString, kept);
+        QFETCH(int, button);
+        QFETCH(QString, middle);
+        QFETCH(QString, keptAfter);
+        Rig rig;
+        rig.state.TimingFlag = timing;
+        rig.state.DurationModeFlag = durationMode;
+        rig.state.runDuration = kept;
+        rig.state.LastSerialNumber = rig.state.serialNumber = "00012345";
+        const ProgramValues v = program();
+        const ProgramBuild b = programPump(v, rig.state, ProgramButton(button));
+        QVERIFY(b.error.isEmpty());
+        QVERIFY(rig.runToEnd(b.sequence));
+        QCOMPARE(rig.transcript, entries("0 cursor on; 1 Y05|; 3 W04 2000|; " + middle +
+                                         "; 3 G07|; 4 POWER_OFF |; 4 save; "
+                                         "4 box Program Pump is completed; 4 cursor off"));
+        QCOMPARE(rig.state.runDuration, keptAfter);
+        QVERIFY(rig.session->timer1().isActive());
+        QVERIFY(rig.frameHidden("Frame20"));
+        const bool forgotten = ProgramButton(button) == ProgramButton::ProgramPump;
+        QCOMPARE(rig.state.serialNumber.isEmpty(), forgotten);
+        const bool noPumpShown =
+            std::any_of(rig.changes.cbegin(), rig.changes.cend(), [](const UiChanges& c) {
+                return c.text.value("Label3_10") == "No Pump Currently Attached";
+            });
+        QCOMPARE(noPumpShown, forgotten);
+    }
+
+    // Command1: five writes back to back, polling held, no frame.
+    void timingTransferOnTheWire() {
+        Rig rig;
+        rig.session->resumePolling();
+        const ProgramValues v = program();
+        QVERIFY(rig.runToEnd(timingTransfer(v)));
+        QCOMPARE(rig.transcript.filter("|"),
+                 entries("0 W17 30 08 31 01 26|; 0 W18 45 14 01 02 26|; 0 W23 00 10 15 10|; "
+                         "0 W24 00 14 15 14|; 0 W25 255 255 255 255 255|"));
+        QVERIFY(!rig.transcript.contains("0 save"));
+        QVERIFY(rig.session->timer1().isActive());
+        for (const UiChanges& c : rig.changes)
+            QVERIFY(c.visible.isEmpty() && c.bars.isEmpty() && c.text.isEmpty());
+    }
+
+    // The clock pair: two writes within one call, nothing between them.
+    void clockPair() {
+        Rig rig;
+        QVERIFY(
+            rig.session->sendNow(PumpClock::texts(QDateTime(QDate(2008, 12, 31), QTime(23, 59)))));
+        QCOMPARE(rig.link.written(), QByteArray("W16 59 23 31 12 08\rUPDATE_SYS_TIME\r"));
+        QVERIFY(!rig.session->timer1().isActive());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPumpSession)
