@@ -1,14 +1,12 @@
 // corvane-cli's download, set-clock, send-setup and program in-process, on
 // the simulated pump behind the serial-link interface (unpaced, its clock
 // held still, the sequences' pauses on a stepping clock): the log file byte
-// for byte as the window saves it, the downloads that end early, the exact
-// writes of each sequence for the values the options and the pump give, the
-// read-backs that confirm or name what the pump did not take, and every
-// refusal with nothing but the poll written.
+// for byte as the pump printed it, the downloads that end early, the writes
+// of each sequence for the values the options and the pump give (the
+// sequences themselves are test_configsequences'), the JSON of the
+// read-backs, and every refusal with nothing but the poll written.
 #include "clioutput.h"
 #include "livesession.h"
-#include "logs/logfiles.h"
-#include "protocol/logdownload.h"
 #include "protocol/pumpclock.h"
 #include "sim/simseriallink.h"
 #include "subcommands.h"
@@ -44,7 +42,6 @@ struct Rig {
     std::unique_ptr<LiveSession> live;
     QList<QByteArray> writes; // every write the session made, but the polls
     int polls = 0;
-    int saveRequests = 0;
 
     // `before`: commands the pump took before the run (its setup as left
     // by an earlier session).
@@ -68,8 +65,6 @@ struct Rig {
                              else
                                  writes << bytes;
                          });
-        QObject::connect(&live->session(), &PumpSession::saveSettingsRequested, live.get(),
-                         [this] { ++saveRequests; });
     }
     QJsonObject json() const {
         const QList<QByteArray> lines = out.data().split('\n');
@@ -107,34 +102,16 @@ QByteArray printedLogFile(const SimPump& pump) {
     return file;
 }
 
-// The window's own way to the file: a session and a download on the same
-// pump, the memo saved by LogFiles::save.
-QByteArray windowsLogFile(const SimPumpOptions& options, const QString& path) {
-    AppState state;
-    SystemWaitClock clock;
-    SimSerialLink link(options, [] { return kPcTime; });
-    link.setPacing(false);
-    PumpSession session(state, link, clock);
-    LogDownload download(session);
-    session.selectPort(0);
-    session.refreshPumpData();
-    if (!QTest::qWaitFor([&] { return !state.serialNumber.isEmpty(); }, 30000) ||
-        !download.start() || !QTest::qWaitFor([&] { return !download.running(); }, 30000) ||
-        !LogFiles::save(session.memo(), path).ok)
-        return "(the window's download failed)";
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QByteArray fileBytes(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(no file)");
 }
 
-QStringList asTexts(const QList<QByteArray>& writes) {
-    QStringList out;
-    for (const QByteArray& w : writes)
-        out << QString::fromLatin1(w);
+// Writes written as "A|B C|D": each ends with CR.
+QList<QByteArray> crs(const QString& writes) {
+    QList<QByteArray> out;
+    for (const QString& w : writes.split('|'))
+        out << w.toLatin1() + '\r';
     return out;
 }
 
@@ -145,8 +122,8 @@ class TestCliCommands : public QObject {
     QTemporaryDir m_dir;
 
 private slots:
-    void downloadFileIsTheWindowsSave_data();
-    void downloadFileIsTheWindowsSave();
+    void downloadFile_data();
+    void downloadFile();
     void downloadEndingEarlyWritesWhatCame_data();
     void downloadEndingEarlyWritesWhatCame();
     void downloadDefaultFileName_data();
@@ -166,22 +143,20 @@ private slots:
     void programRefused();
 };
 
-// The file is the window's "Save Logs" of the same download, byte for byte:
-// the pump's printout with two blanks and CR LF a line, also past a stale
-// count, and on standard output with -o -, the result then on standard error.
-void TestCliCommands::downloadFileIsTheWindowsSave_data() {
+// The file is the pump's printout with two blanks and CR LF a line, also
+// past a stale count, and on standard output with -o -, the result then on
+// standard error.
+void TestCliCommands::downloadFile_data() {
     QTest::addColumn<int>("records");
     QTest::addColumn<int>("skew"); // the status report's count is off by this
     QTest::addColumn<bool>("toStdout");
     QTest::newRow("40 records") << 40 << 0 << false;
     QTest::newRow("none") << 0 << 0 << false;
-    QTest::newRow("999 records") << 999 << 0 << false;
     QTest::newRow("count 5 short: the table grows") << 40 << -5 << false;
-    QTest::newRow("count 5 over") << 40 << 5 << false;
     QTest::newRow("to standard output") << 40 << 0 << true;
 }
 
-void TestCliCommands::downloadFileIsTheWindowsSave() {
+void TestCliCommands::downloadFile() {
     QFETCH(int, records);
     QFETCH(int, skew);
     QFETCH(bool, toStdout);
@@ -195,8 +170,6 @@ void TestCliCommands::downloadFileIsTheWindowsSave() {
 
     const QByteArray expected = printedLogFile(rig.link.pump());
     QCOMPARE(expected.count("\r\n"), records + 2);
-    QVERIFY(expected.startsWith("LogType,") && expected.endsWith("\r\nDone ok  \r\n"));
-    QCOMPARE(windowsLogFile(pump, m_dir.filePath("window.csv")), expected);
 
     QJsonObject result;
     if (toStdout) {
@@ -219,22 +192,16 @@ void TestCliCommands::downloadFileIsTheWindowsSave() {
     QCOMPARE(rig.writes, QList<QByteArray>{"PRINTLOG\r"});
 }
 
-// A download that ends before "Done ok" (the pump falls silent, the cable
-// drops, SIGINT) still writes every complete line that came, says why on
-// standard error, and ends with 4, never 0.
+// A download that ends before "Done ok" (the pump falls silent, SIGINT;
+// the cable pulled is test_cli_live's) still writes every complete line
+// that came, says why on standard error, and ends with 4, never 0.
 void TestCliCommands::downloadEndingEarlyWritesWhatCame_data() {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("said");
     QTest::newRow("silent") << "silent"
                             << "the pump sent nothing for 0.3 seconds";
-    QTest::newRow("unplugged") << "unplug"
-                               << "the serial port went away (unplugged?)";
     QTest::newRow("SIGINT") << "sigint"
                             << "stopped by hand";
-    QTest::newRow("SIGTERM") << "sigterm"
-                             << "stopped by hand";
-    QTest::newRow("never answers PRINTLOG") << "mute"
-                                            << "the pump sent nothing for 0.3 seconds";
 }
 
 void TestCliCommands::downloadEndingEarlyWritesWhatCame() {
@@ -244,10 +211,6 @@ void TestCliCommands::downloadEndingEarlyWritesWhatCame() {
     pump.records = 200;
     if (fault == "silent") // the reports, "PRINTING", the titles and 30 records
         pump.faults.silentAfterLines = 2 + 2 + 30;
-    if (fault == "unplug")
-        pump.faults.disconnectAfterRecords = 30;
-    if (fault == "mute")
-        pump.faults.ignoreCommands << "PRINTLOG";
     Rig rig(pump);
     const bool signalled = fault.startsWith("sig");
     int lines = 0;   // outlives the connection below, which lasts the whole test
@@ -256,7 +219,7 @@ void TestCliCommands::downloadEndingEarlyWritesWhatCame() {
         QObject::connect(&rig.live->session(), &PumpSession::lineHandled, rig.live.get(),
                          [&lines, fault](const LineResult& r) {
                              if (r.kind == LineResult::Kind::Log && ++lines == 10)
-                                 std::raise(fault == "sigint" ? SIGINT : SIGTERM);
+                                 std::raise(SIGINT);
                          });
     }
     const QString path = m_dir.filePath(QStringLiteral("early-%1.csv").arg(fault));
@@ -270,10 +233,8 @@ void TestCliCommands::downloadEndingEarlyWritesWhatCame() {
     QVERIFY2(whole.startsWith(file), file.constData()); // whole lines, none lost between
     QVERIFY(file.isEmpty() || file.endsWith("  \r\n"));
     const int records = std::max(0, int(file.count("\r\n")) - 1);
-    if (fault == "silent" || fault == "unplug")
+    if (fault == "silent")
         QCOMPARE(records, 30);
-    if (fault == "mute")
-        QVERIFY(file.isEmpty());
     if (signalled)
         QVERIFY(records >= 10);
 
@@ -294,8 +255,6 @@ void TestCliCommands::downloadEndingEarlyWritesWhatCame() {
 void TestCliCommands::downloadDefaultFileName_data() {
     QTest::addColumn<QString>("serial");
     QTest::addColumn<QString>("name");
-    QTest::newRow("plain") << "00012345"
-                           << "corvane-00012345-20270109-0705.csv";
     QTest::newRow("blanks around") << "  A1234 "
                                    << "corvane-A1234-20270109-0705.csv";
     QTest::newRow("path and shell characters") << "../a/b:*?"
@@ -394,14 +353,10 @@ void TestCliCommands::setClock_data() {
     QTest::addColumn<QString>("pumpClock"); // "": the sent argument; "null"
     QTest::newRow("chosen time") << "2031-05-06 07:08"
                                  << "" << false << 0 << "";
-    QTest::newRow("midnight, last of the year") << "2030-12-31 00:00"
-                                                << "" << false << 0 << "";
     QTest::newRow("PC time") << ""
                              << "" << false << 0 << "";
     QTest::newRow("W16 missed") << "2031-05-06 07:08"
                                 << "W16" << false << 5 << "20 10 04 03 26";
-    QTest::newRow("UPDATE_SYS_TIME missed") << "2031-05-06 07:08"
-                                            << "UPDATE_SYS_TIME" << false << 5 << "20 10 04 03 26";
     QTest::newRow("no reply") << "2031-05-06 07:08"
                               << "" << true << 5 << "null";
 }
@@ -448,47 +403,39 @@ void TestCliCommands::setClock() {
 void TestCliCommands::sendSetupWrites_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QByteArray>("before"); // the pump's setup before the run
-    QTest::addColumn<QStringList>("writes");
-    const QString upd = "UPDATE_LOGTYPE \r";
+    QTest::addColumn<QString>("writes");
     // The simulated pump starts volumetric, password off, flow fault on,
     // screens on, timing off, English, logging every 15 minutes.
     QTest::newRow("nothing given: the pump's own")
-        << QStringList{} << QByteArray()
-        << QStringList{"Y13\r", "Y09\r", "G04\r", "G11\r", "Y01\r", "G03\rG02\r", "W06 15\r", upd};
+        << QStringList{} << QByteArray() << "Y13|Y09|G04|G11|Y01|G03\rG02|W06 15|UPDATE_LOGTYPE ";
     QTest::newRow("nothing given, another pump's own")
         << QStringList{} << QByteArray("G13\rG09\rY04\rY11\rG01\rG10\rY02\rY03\rW06 7\r")
-        << QStringList{"G13\r", "G09\r",      "Y04\r",   "Y11\r", "G01\r",
-                       "G10\r", "Y02\rY03\r", "W06 7\r", upd};
-    QTest::newRow("start/stop kept")
-        << QStringList{"--units", "metric"} << QByteArray("G01\rY10\r")
-        << QStringList{"Y13\r", "Y09\r",      "G04\r",    "G11\r", "G01\r",
-                       "Y10\r", "Y02\rY03\r", "W06 15\r", upd};
+        << "G13|G09|Y04|Y11|G01|G10|Y02\rY03|W06 7|UPDATE_LOGTYPE ";
+    QTest::newRow("start/stop kept") << QStringList{"--units", "metric"} << QByteArray("G01\rY10\r")
+                                     << "Y13|Y09|G04|G11|G01|Y10|Y02\rY03|W06 15|UPDATE_LOGTYPE ";
     QTest::newRow("every option")
         << QStringList{"--flow-mode", "stp",       "--password", "on",       "--flow-fault",
                        "on",          "--screens", "off",        "--timing", "duration",
                        "--units",     "english",   "--log-rate", "58"}
-        << QByteArray() << QStringList{"G13\r", "G09\r",      "G04\r",    "Y11\r", "G01\r",
-                                       "G10\r", "G03\rG02\r", "W06 58\r", upd};
+        << QByteArray() << "G13|G09|G04|Y11|G01|G10|G03\rG02|W06 58|UPDATE_LOGTYPE ";
     QTest::newRow("timing off over duration")
         << QStringList{"--timing", "off", "--flow-fault", "off", "--log-rate", "1"}
-        << QByteArray("G01\rG10\r")
-        << QStringList{"Y13\r", "Y09\r", "Y04\r", "G11\r", "Y01\r", "G03\rG02\r", "W06 1\r", upd};
+        << QByteArray("G01\rG10\r") << "Y13|Y09|Y04|G11|Y01|G03\rG02|W06 1|UPDATE_LOGTYPE ";
     QTest::newRow("volumetric over S.T.P., start-stop")
         << QStringList{"--flow-mode", "volumetric", "--timing", "start-stop"} << QByteArray("G13\r")
-        << QStringList{"Y13\r", "Y09\r",      "G04\r",    "G11\r", "G01\r",
-                       "Y10\r", "G03\rG02\r", "W06 15\r", upd};
+        << "Y13|Y09|G04|G11|G01|Y10|G03\rG02|W06 15|UPDATE_LOGTYPE ";
 }
 
 void TestCliCommands::sendSetupWrites() {
     QFETCH(QStringList, args);
     QFETCH(QByteArray, before);
-    QFETCH(QStringList, writes);
+    QFETCH(QString, writes);
     const QString ini = LiveSession::windowSettingsPath();
     const QFileInfo iniBefore(ini);
     Rig rig({}, before);
     QCOMPARE(runIn(rig, parsed(&SendSetupCommand::parse, args), &SendSetupCommand::runOn),
              Exit::kDone);
-    QCOMPARE(asTexts(rig.writes), writes);
+    QCOMPARE(rig.writes, crs(writes));
     QCOMPARE(rig.json(), (QJsonObject{{"confirmed", true}, {"mismatches", QJsonArray()}}));
     QVERIFY(rig.polls >= 2); // one before, one for the read-back after
     const QString err = rig.errText();
@@ -497,7 +444,6 @@ void TestCliCommands::sendSetupWrites() {
                  err.endsWith("Pump confirmed the setup\n"),
              qPrintable(err));
     // The sequence asks for the settings save; nobody here answers it.
-    QCOMPARE(rig.saveRequests, 1);
     const QFileInfo iniAfter(ini);
     QCOMPARE(iniAfter.exists(), iniBefore.exists());
     if (iniAfter.exists())
@@ -519,8 +465,6 @@ void TestCliCommands::sendSetupNotTaken_data() {
     };
     QTest::newRow("password missed") << QStringList{"--password", "on"} << QByteArrayList{"G09"}
                                      << -1 << 5 << QJsonArray{item("Password", "On", "Off")};
-    QTest::newRow("log rate missed") << QStringList{"--log-rate", "7"} << QByteArrayList{"W06"}
-                                     << -1 << 5 << QJsonArray{item("Log rate", "7", "15")};
     QTest::newRow("units and timing missed")
         << QStringList{"--units", "metric", "--timing", "duration"}
         << QByteArrayList{"Y02", "Y03", "G10"} << -1 << 5
@@ -561,61 +505,45 @@ void TestCliCommands::programWrites_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QByteArray>("before"); // the pump's timing setup
     QTest::addColumn<QString>("timing");
-    QTest::addColumn<QStringList>("writes");
-    const QString none = "255 255 255 255 255";
+    QTest::addColumn<QString>("writes"); // "-": no time, no pause
     QTest::newRow("timing off, flow at the model's top, break 1")
         << QStringList{"--flow", "5000", "--break1", "10:15-10:30"} << QByteArray() << "off"
-        << QStringList{"Y05",       "W04 5000",        "W17 " + none, "W18 " + none,
-                       "Y12",       "W23 15 10 30 10", "W24 " + none, "W25 " + none,
-                       "G12",       "W19 255 255",     "Y10",         "G07",
-                       "POWER_OFF "};
+        << "Y05|W04 5000|W17 -|W18 -|Y12|W23 15 10 30 10|W24 -|W25 -|G12|W19 255 255|Y10|G07|"
+           "POWER_OFF ";
     QTest::newRow("start/stop across a month end, lunch, break 2 after noon")
         << QStringList{"--flow",           "800",         "--start",
                        "2031-01-31 08:30", "--stop",      "2031-02-01 14:45",
                        "--lunch",          "12:01-12:45", "--break2",
                        "14:00-14:00"}
         << QByteArray("G01\rY10\r") << "start-stop"
-        << QStringList{"Y05",
-                       "W04 800",
-                       "W17 30 08 31 01 31",
-                       "W18 45 14 01 02 31",
-                       "G12",
-                       "W23 " + none,
-                       "W24 00 14 00 14",
-                       "W25 01 12 45 12",
-                       "G12",
-                       "W19 255 255",
-                       "Y10",
-                       "G07",
-                       "POWER_OFF "};
+        << "Y05|W04 800|W17 30 08 31 01 31|W18 45 14 01 02 31|G12|W23 -|W24 00 14 00 14|"
+           "W25 01 12 45 12|G12|W19 255 255|Y10|G07|POWER_OFF ";
     QTest::newRow("duration 01:30")
         << QStringList{"--flow", "2000", "--duration", "01:30"} << QByteArray("G01\rG10\r")
         << "duration"
-        << QStringList{"Y05",         "W04 2000",    "W17 " + none, "W18 " + none, "Y12",
-                       "W23 " + none, "W24 " + none, "W25 " + none, "G12",         "W19 286",
-                       "G10",         "G07",         "POWER_OFF "};
+        << "Y05|W04 2000|W17 -|W18 -|Y12|W23 -|W24 -|W25 -|G12|W19 286|G10|G07|POWER_OFF ";
 }
 
 void TestCliCommands::programWrites() {
     QFETCH(QStringList, args);
     QFETCH(QByteArray, before);
     QFETCH(QString, timing);
-    QFETCH(QStringList, writes);
+    QFETCH(QString, writes);
     Rig rig({}, before);
     QCOMPARE(runIn(rig, parsed(&ProgramCommand::parse, args), &ProgramCommand::runOn), Exit::kDone);
+    const QStringList commands = writes.replace("-", "255 255 255 255 255").split('|');
     QStringList written;
     for (const QByteArray& w : rig.writes) {
         QVERIFY2(w.endsWith('\r') && w.count('\r') == 1, w.constData()); // one command a write
         written << QString::fromLatin1(w.chopped(1));
     }
-    QCOMPARE(written, writes);
+    QCOMPARE(written, commands);
     QCOMPARE(rig.polls, 1);
     QCOMPARE(rig.json(),
-             (QJsonObject{{"timing", timing}, {"sent", QJsonArray::fromStringList(writes)}}));
+             (QJsonObject{{"timing", timing}, {"sent", QJsonArray::fromStringList(commands)}}));
     QVERIFY(rig.link.pump().state().off);
     QVERIFY2(rig.errText().endsWith("Turning Pump Off\nProgram Pump is completed\n"),
              qPrintable(rig.errText()));
-    QCOMPARE(rig.saveRequests, 1);
 }
 
 // Refused after the one poll, with nothing else written: a flow outside the
@@ -629,9 +557,6 @@ void TestCliCommands::programRefused_data() {
     QTest::newRow("flow above the KST-5's range")
         << QStringList{"--flow", "5001"} << QByteArray()
         << "Flow Rate is Out of Range (5001 cc/min; this pump takes 800 to 5000)";
-    QTest::newRow("flow below it") << QStringList{"--flow", "799"} << QByteArray()
-                                   << "Flow Rate is Out of Range (799 cc/min; this pump takes 800 "
-                                      "to 5000)";
     QTest::newRow("start/stop, timing off")
         << QStringList{"--flow", "2000"} + times << QByteArray()
         << "the pump's timing routines are off: send-setup --timing start-stop first";

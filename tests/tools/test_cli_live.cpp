@@ -7,7 +7,6 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -19,7 +18,6 @@
 #include <fcntl.h>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <poll.h>
 #include <pty.h>
 #include <unistd.h>
@@ -40,8 +38,10 @@ QByteArray setupWith(const QMap<int, char>& chars) {
 }
 
 // A pump on the test's terminal: both reports to every poll, nothing else.
-std::function<QByteArray(QByteArray&)> answering(const QByteArray& setup) {
-    const QByteArray reports = TestLines::statusLine().toLatin1() + "\r\n" + setup + "\r\n";
+std::function<QByteArray(QByteArray&)> answering(const QByteArray& setup,
+                                                 const QString& runState = "0100") {
+    const QByteArray reports =
+        TestLines::statusLine({"runState=" + runState}).toLatin1() + "\r\n" + setup + "\r\n";
     return [reports](QByteArray& got) {
         QByteArray reply;
         for (int i; (i = got.indexOf(kPoll)) >= 0; got.remove(i, kPoll.size()))
@@ -222,9 +222,25 @@ QStringList kinds(const QList<QJsonObject>& objects) {
     return out;
 }
 
+// Words of a row's command line: PORT stands for the port, and a date keeps
+// its time ("2031-01-01 08:00") in one argument.
+QStringList argv(const QString& args, const QString& port) {
+    QStringList words;
+    for (const QString& a : QString(args).replace("PORT", port).split(' '))
+        if (!words.isEmpty() && QRegularExpression("^\\d\\d:\\d\\d$").match(a).hasMatch() &&
+            words.last().contains(QRegularExpression("^\\d{4}-")))
+            words.last() += ' ' + a;
+        else
+            words << a;
+    return words;
+}
+
 } // namespace
 
-// Pseudo-terminal cases: label `pty` once corvane_add_test takes LABELS.
+// What only a real terminal and a real process show: the port opened (or
+// not) by the real serial code, unplugging, signals, the bytes on the wire;
+// each live subcommand once end to end. The sequences' writes, read-backs and
+// download rules are checked in-process in test_cli_commands.
 class TestCliLive : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
@@ -246,33 +262,17 @@ private slots:
     void help();
     void statusMatchesDecode_data();
     void statusMatchesDecode();
-    void watchEndsCleanlyOnSigterm_data();
-    void watchEndsCleanlyOnSigterm();
-    void trace_data();
+    void watch();
     void trace();
-    void traceInterrupted();
-    void nothingWrittenBeforeArgumentsAreValid_data();
-    void nothingWrittenBeforeArgumentsAreValid();
-    void eraseAgainstAnsweringPump_data();
-    void eraseAgainstAnsweringPump();
-    void eraseSeenInNextStatus();
-    void noPump_data();
-    void noPump();
-    void silentPump();
-    void unpluggedDuringWatch();
+    void refusedBeforeWriting_data();
+    void refusedBeforeWriting();
+    void againstAnsweringPump_data();
+    void againstAnsweringPump();
     void ports();
-    void download_data();
-    void download();
+    void throughTheSerialPort_data();
+    void throughTheSerialPort();
     void downloadInterrupted();
-    void setClock_data();
-    void setClock();
-    void sendSetup_data();
-    void sendSetup();
     void sendSetupInterrupted();
-    void refusedAfterThePoll_data();
-    void refusedAfterThePoll();
-    void program_data();
-    void program();
 };
 
 // The overview names every subcommand; each explains itself.
@@ -290,11 +290,6 @@ void TestCliLive::help() {
         QVERIFY2(!one.out.toLower().contains("not available"), qPrintable(name));
     }
     QVERIFY(!all.out.contains("not available"));
-    // The sequences' settings save is the window's alone.
-    for (const char* name : {"send-setup", "program"})
-        QVERIFY(runCli({name, "--help"})
-                    .out.replace('\n', ' ')
-                    .contains("does not save the settings into corvane.INI"));
     const Run unknown = runCli({"stauts", "--demo"});
     QVERIFY(unknown.exitCode == 2 && unknown.err.contains("unknown subcommand \"stauts\""));
 }
@@ -336,58 +331,58 @@ void TestCliLive::statusMatchesDecode() {
 }
 
 // --watch prints report after report until SIGTERM, which ends it with 0.
-void TestCliLive::watchEndsCleanlyOnSigterm_data() {
-    QTest::addColumn<QString>("via");
-    QTest::newRow("pumpsim") << "pumpsim";
-    QTest::newRow("demo") << "demo";
-}
-
-void TestCliLive::watchEndsCleanlyOnSigterm() {
-    QFETCH(QString, via);
-    PumpSim sim;
-    const QStringList pump = pumpArgs(via, sim);
-    QVERIFY(!pump.isEmpty());
+// When the pump's terminal goes away under it (the adapter pulled): the
+// status bar's "device lost", then the window's check of the poll finds no
+// pump and the watch ends with 3 instead of waiting for ever.
+void TestCliLive::watch() {
+    auto sim = std::make_unique<PumpSim>();
+    QVERIFY(sim->start(m_dir.path(), {}));
     QProcess watch;
-    watch.start(CORVANE_CLI_PATH, QStringList{"status", "--watch"} + pump);
-    QByteArray out;
+    watch.start(CORVANE_CLI_PATH, {"status", "--watch", "--port", sim->link});
+    Run r;
     // Two rounds of polls: four reports.
-    QTRY_VERIFY_WITH_TIMEOUT((out += watch.readAllStandardOutput()).count('\n') >= 4, 30000);
+    QTRY_VERIFY_WITH_TIMEOUT((r.out += watch.readAllStandardOutput()).count('\n') >= 4, 30000);
     watch.terminate();
     QVERIFY(watch.waitForFinished(30000));
     QCOMPARE(watch.exitStatus(), QProcess::NormalExit);
     QCOMPARE(watch.exitCode(), 0);
-    Run r;
     collect(r, watch);
-    r.objects.clear();
-    for (const QByteArray& line : (out + r.out).split('\n'))
-        if (!line.isEmpty())
-            r.objects << QJsonDocument::fromJson(line).object();
     QVERIFY(r.objects.size() >= 4);
     for (const QString& kind : kinds(r.objects))
         QVERIFY2(kind == "status" || kind == "setup", qPrintable(kind));
     QVERIFY(!r.err.contains("No Pump Found"));
+
+    QProcess unplugged;
+    unplugged.start(CORVANE_CLI_PATH, {"status", "--watch", "--port", sim->link});
+    QByteArray out;
+    QTRY_VERIFY_WITH_TIMEOUT((out += unplugged.readAllStandardOutput()).count('\n') >= 2, 30000);
+    sim.reset();
+    QVERIFY(unplugged.waitForFinished(60000));
+    QCOMPARE(unplugged.exitCode(), 3);
+    const QByteArray err = unplugged.readAllStandardError();
+    QVERIFY2(err.contains(": device lost\n") && err.endsWith("No Pump Found\n"), err.constData());
 }
 
 // The readable trace: every command sent (one a line, split at CR) and every
-// line received, stamped with seconds since the start in order; --raw is the
-// received bytes unchanged, which `decode` reads.
-void TestCliLive::trace_data() {
-    QTest::addColumn<QString>("via");
-    QTest::newRow("pumpsim") << "pumpsim";
-    QTest::newRow("demo") << "demo";
-}
-
+// line received, stamped with seconds since the start in order, until SIGINT
+// ends it cleanly; --raw is the received bytes unchanged, which `decode`
+// reads, until --seconds ends it.
 void TestCliLive::trace() {
-    QFETCH(QString, via);
     PumpSim sim;
-    const QStringList pump = pumpArgs(via, sim);
-    QVERIFY(!pump.isEmpty());
-    const Run readable = runCli(QStringList{"trace", "--seconds", "2.5"} + pump);
-    QCOMPARE(readable.exitCode, 0);
+    QVERIFY(sim.start(m_dir.path(), {}));
+    QProcess trace;
+    trace.start(CORVANE_CLI_PATH, {"trace", "--port", sim.link});
+    QByteArray out;
+    QTRY_VERIFY_WITH_TIMEOUT((out += trace.readAllStandardOutput()).count(" < Z99") >= 2, 30000);
+    ::kill(pid_t(trace.processId()), SIGINT);
+    QVERIFY(trace.waitForFinished(30000));
+    QCOMPARE(trace.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(trace.exitCode(), 0);
+    out += trace.readAllStandardOutput();
     static const QRegularExpression form(QStringLiteral("^(\\d+\\.\\d{3}) ([<>]) (.+)$"));
     double last = 0;
     QStringList sent, received;
-    for (const QByteArray& line : readable.out.split('\n')) {
+    for (const QByteArray& line : out.split('\n')) {
         if (line.isEmpty())
             continue;
         const auto m = form.match(QString::fromLatin1(line));
@@ -400,228 +395,118 @@ void TestCliLive::trace() {
     QVERIFY2(sent.size() >= 4 && sent.size() % 2 == 0, qPrintable(sent.join(',')));
     for (int i = 0; i < sent.size(); ++i)
         QCOMPARE(sent[i], i % 2 ? QString("Z99") : QString("R99"));
-    QVERIFY(received.size() >= 2);
     for (const QString& line : received)
         QVERIFY2(line.startsWith("R99 ") || line.startsWith("Z99 "), qPrintable(line));
 
-    const Run raw = runCli(QStringList{"trace", "--raw", "--seconds", "2.5"} + pump);
+    const Run raw = runCli({"trace", "--raw", "--seconds", "2", "--port", sim.link});
     QCOMPARE(raw.exitCode, 0);
-    if (via != "demo") // the simulated pump's own line ends, unchanged
-        QVERIFY(raw.out.startsWith("R99 ") && raw.out.contains("\r\n"));
+    QVERIFY(raw.out.startsWith("R99 ") && raw.out.contains("\r\n")); // the pump's own line ends
     const Run decoded = runCli({"decode"}, raw.out);
     QVERIFY(decoded.exitCode == 0 && decoded.objects.size() >= 2);
     QCOMPARE(kinds(decoded.objects).mid(0, 2), (QStringList{"status", "setup"}));
 }
 
-// SIGINT ends a trace with no time limit, cleanly.
-void TestCliLive::traceInterrupted() {
-    QProcess trace;
-    trace.start(CORVANE_CLI_PATH, {"trace", "--demo"});
-    QByteArray out;
-    QTRY_VERIFY_WITH_TIMEOUT((out += trace.readAllStandardOutput()).contains(" < Z99"), 30000);
-    ::kill(pid_t(trace.processId()), SIGINT);
-    QVERIFY(trace.waitForFinished(30000));
-    QCOMPARE(trace.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(trace.exitCode(), 0);
-}
-
-// Bad arguments and a refused erase write nothing to the port named: the
-// port is not even opened.
-void TestCliLive::nothingWrittenBeforeArgumentsAreValid_data() {
-    QTest::addColumn<QString>("args"); // PORT stands for the terminal
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("said");
+// Nothing reaches the port before the arguments are valid (the port is not
+// even opened), with exit 2 and the usage (one refusal a subcommand: the
+// refusals themselves are test_cli_args'), and a port that does not open
+// ends every live subcommand with 3 and the status bar's words: named by
+// path, through Com3 in a settings file, or held by another program.
+void TestCliLive::refusedBeforeWriting_data() {
+    QTest::addColumn<QString>("args"); // PORT: the terminal; GONE: no device;
+    QTest::addColumn<int>("exitCode"); // MAPPING: Com3 = GONE; HELD: a held port
+    QTest::addColumn<QString>("said"); // on standard error: all of it for exit 3
     auto usage = [](const char* args) {
         QTest::newRow(args) << args << 2
                             << "Usage: corvane-cli " + QString(args).section(' ', 0, 0);
     };
-    usage("status --port PORT --bogus");
     usage("status --port PORT --demo");
     usage("trace --port PORT --seconds 0");
     usage("ports --port PORT");
     usage("download --port PORT -o /nonexistent/logs.csv");
-    usage("download --port PORT -o /tmp");
-    usage("set-clock --port PORT --time 2026-02-30");
-    usage("set-clock --port PORT --time 1999-12-31 23:59");
-    usage("send-setup --port PORT --units si");
+    usage("set-clock --port PORT --time 2026-02-30 10:00");
     usage("send-setup --port PORT --log-rate 59");
-    usage("program --port PORT --flow 2000 --lunch 12:00-12:30");
     usage("program --port PORT --flow 2000 --start 2031-01-01 08:00");
-    usage("program --port PORT --flow 2000 --duration 00:00");
-    usage("program --port PORT --break1 10:00-10:15");
     usage("erase-logs --port PORT --yes now");
     usage("clear-sampling-data --port PORT --settings /nonexistent/corvane.INI --yes");
-    QTest::newRow("erase-logs without --yes")
-        << "erase-logs --port PORT" << 2 << "needs --yes; nothing was sent.";
-    QTest::newRow("clear-sampling-data without --yes")
-        << "clear-sampling-data --port PORT" << 2 << "needs --yes; nothing was sent.";
+    for (const char* sub : {"erase-logs", "clear-sampling-data"})
+        QTest::addRow("%s without --yes", sub)
+            << sub + QString(" --port PORT") << 2 << "needs --yes; nothing was sent.";
+    const QString noDevice = ": no such device \u2014 is the adapter plugged in?";
+    for (const char* sub : {"status", "status --watch", "trace", "erase-logs --yes", "download",
+                            "set-clock", "send-setup", "program --flow 2000"})
+        QTest::addRow("%s, no such device", sub)
+            << sub + QString(" --port GONE") << 3 << "GONE" + noDevice;
+    QTest::newRow("Com3 mapped to no device")
+        << "status --port Com3 --settings MAPPING" << 3 << "Com3 (GONE)" + noDevice;
+    QTest::newRow("held") << "status --port HELD" << 3 << "HELD: in use by another program";
 }
 
-void TestCliLive::nothingWrittenBeforeArgumentsAreValid() {
+void TestCliLive::refusedBeforeWriting() {
     QFETCH(QString, args);
     QFETCH(int, exitCode);
     QFETCH(QString, said);
     Pty pty;
     QVERIFY(pty.master >= 0);
-    // The dates' blank ("2026-02-30 10:00") kept inside one argument.
-    QStringList argv;
-    for (const QString& a : args.replace("PORT", pty.slavePath).split(' '))
-        if (!argv.isEmpty() && QRegularExpression("^\\d\\d:\\d\\d$").match(a).hasMatch() &&
-            argv.last().contains(QRegularExpression("^\\d{4}-")))
-            argv.last() += ' ' + a;
-        else
-            argv << a;
-    const Run r = pty.run(argv);
+    const QString gone = m_dir.filePath("ttyGONE");
+    const QString mapping = settingsFile(m_dir.path(), "Com3=" + QFile::encodeName(gone));
+    QSerialPort holder(pty.slavePath);
+    if (args.contains("HELD"))
+        QVERIFY(holder.open(QIODevice::ReadWrite)); // another program has the port
+    for (QString* text : {&args, &said})
+        text->replace("GONE", gone).replace("MAPPING", mapping).replace("HELD", pty.slavePath);
+    const Run r = pty.run(argv(args, pty.slavePath));
     QCOMPARE(r.exitCode, exitCode);
-    QVERIFY2(r.err.contains(said.toUtf8()), r.err.constData());
+    QVERIFY2(exitCode == 3 ? r.err == said.toUtf8() + "\n" : r.err.contains(said.toUtf8()),
+             r.err.constData());
     QVERIFY(r.out.isEmpty());
     QCOMPARE(r.written, QByteArray());
 }
 
-// The erase commands against a terminal the test answers on as a pump: a
-// poll first, then exactly the one command, or nothing while the pump runs.
-void TestCliLive::eraseAgainstAnsweringPump_data() {
-    QTest::addColumn<QString>("subcommand");
+// Against a terminal the test answers on as a pump: a poll first, then
+// exactly the one erase command, or nothing but the poll when the pump's
+// reports refuse it (running, locked, a setup value unreadable).
+void TestCliLive::againstAnsweringPump_data() {
+    QTest::addColumn<QString>("args");
+    QTest::addColumn<QByteArray>("setup");
     QTest::addColumn<QString>("runState");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QByteArray>("command"); // written after the polls
-    QTest::newRow("erase-logs") << "erase-logs"
-                                << "0100" << 0 << QByteArray("LOG_INIT\r");
-    QTest::newRow("erase-logs while running") << "erase-logs"
-                                              << "0401" << 0 << QByteArray("LOG_INIT\r");
-    QTest::newRow("clear-sampling-data") << "clear-sampling-data"
-                                         << "0100" << 0 << QByteArray("CLEAR_ALL\r");
-    QTest::newRow("clear-sampling-data while running") << "clear-sampling-data"
-                                                       << "0401" << 2 << QByteArray();
+    QTest::addColumn<QString>("said");       // the end of stdout (exit 0) or stderr
+    QTest::newRow("erase-logs") << "erase-logs --yes" << kSetup << "0100" << 0
+                                << QByteArray("LOG_INIT\r") << R"({"sent":"LOG_INIT"})";
+    QTest::newRow("erase-logs while running")
+        << "erase-logs --yes" << kSetup << "0401" << 0 << QByteArray("LOG_INIT\r")
+        << R"({"sent":"LOG_INIT"})";
+    QTest::newRow("clear-sampling-data") << "clear-sampling-data --yes" << kSetup << "0100" << 0
+                                         << QByteArray("CLEAR_ALL\r") << R"({"sent":"CLEAR_ALL"})";
+    QTest::newRow("clear-sampling-data while running")
+        << "clear-sampling-data --yes" << kSetup << "0401" << 2 << QByteArray()
+        << "corvane-cli clear-sampling-data: Pump cann't be in RUN Mode; nothing was sent.";
+    QTest::newRow("send-setup, password unreadable")
+        << "send-setup --units metric" << setupWith({{21, 'x'}}) << "0100" << 2 << QByteArray()
+        << "corvane-cli send-setup: the pump's setup report shows nothing readable for Password: "
+           "give --password; nothing was sent.";
+    QTest::newRow("program, locked")
+        << "program --flow 2000" << setupWith({{17, '1'}}) << "0100" << 2 << QByteArray()
+        << "corvane-cli program: the pump's setup report locks programming; nothing was sent.";
 }
 
-void TestCliLive::eraseAgainstAnsweringPump() {
-    QFETCH(QString, subcommand);
+void TestCliLive::againstAnsweringPump() {
+    QFETCH(QString, args);
+    QFETCH(QByteArray, setup);
     QFETCH(QString, runState);
     QFETCH(int, exitCode);
     QFETCH(QByteArray, command);
+    QFETCH(QString, said);
     Pty pty;
     QVERIFY(pty.master >= 0);
-    const QByteArray reports =
-        TestLines::statusLine({"runState=" + runState}).toLatin1() + "\r\n" + kSetup + "\r\n";
-    const Run r = pty.run({subcommand, "--yes", "--port", pty.slavePath}, [&](QByteArray& got) {
-        QByteArray reply;
-        for (int i; (i = got.indexOf(kPoll)) >= 0; got.remove(i, kPoll.size()))
-            reply += reports;
-        return reply;
-    });
+    const Run r = pty.run(argv(args + " --port PORT", pty.slavePath), answering(setup, runState));
     QCOMPARE(r.exitCode, exitCode);
     QVERIFY(r.written.startsWith(kPoll));
-    QByteArray rest = r.written;
-    rest.replace(kPoll, "");
-    QCOMPARE(rest, command);
-    if (command.isEmpty()) {
-        QVERIFY(r.out.isEmpty());
-        QVERIFY2(r.err.contains("Pump cann't be in RUN Mode; nothing was sent."),
-                 r.err.constData());
-    } else {
-        QVERIFY(r.written.endsWith(command));
-        const QJsonObject sent{{"sent", QString(command.chopped(1))}};
-        QCOMPARE(r.objects, QList<QJsonObject>{sent});
-    }
-}
-
-// The simulated pump empties its history: the next status shows no logs.
-// Same run in-process on the demo pump.
-void TestCliLive::eraseSeenInNextStatus() {
-    PumpSim sim;
-    QVERIFY(sim.start(m_dir.path(), {"--records", "7"}));
-    const QStringList port = {"--port", sim.link};
-    auto logCount = [&] {
-        const QJsonObject status = runCli(QStringList{"status"} + port).objects.value(0);
-        return status["values"].toObject()["logCount"].toString();
-    };
-    QCOMPARE(logCount(), QString("007"));
-    const Run erase = runCli(QStringList{"erase-logs", "--yes"} + port);
-    QCOMPARE(erase.exitCode, 0);
-    QCOMPARE(logCount(), QString("000"));
-    const Run demo = runCli({"erase-logs", "--yes", "--demo"});
-    QVERIFY(demo.exitCode == 0 && demo.out == "{\"sent\":\"LOG_INIT\"}\n");
-}
-
-// A port that does not open: exit 3 with the status bar's words, for every
-// live subcommand, whether named by path or through Com3 in a settings file.
-void TestCliLive::noPump_data() {
-    QTest::addColumn<QString>("subcommand");
-    QTest::addColumn<QString>("how"); // missing, mapped, held
-    for (const char* sub : {"status", "trace", "erase-logs", "download", "set-clock", "send-setup",
-                            "program --flow 2000"})
-        for (const char* how : {"missing", "mapped", "held"})
-            QTest::addRow("%s, %s", sub, how) << sub << how;
-    QTest::newRow("status --watch, missing") << "status --watch"
-                                             << "missing";
-}
-
-void TestCliLive::noPump() {
-    QFETCH(QString, subcommand);
-    QFETCH(QString, how);
-    Pty pty;
-    QVERIFY(pty.master >= 0);
-    QSerialPort holder(pty.slavePath);
-    QStringList args = subcommand.split(' ');
-    if (subcommand == "erase-logs")
-        args << "--yes";
-    QString said;
-    const QString missing = m_dir.filePath("ttyGONE");
-    if (how == "missing") {
-        args << "--port" << missing;
-        said = missing + ": no such device \u2014 is the adapter plugged in?";
-    } else if (how == "mapped") {
-        args << "--port"
-             << "Com3"
-             << "--settings" << settingsFile(m_dir.path(), "Com3=" + QFile::encodeName(missing));
-        said = "Com3 (" + missing + "): no such device \u2014 is the adapter plugged in?";
-    } else {
-        QVERIFY(holder.open(QIODevice::ReadWrite)); // another program has the port
-        args << "--port" << pty.slavePath;
-        said = pty.slavePath + ": in use by another program";
-    }
-    const Run r = runCli(args);
-    QCOMPARE(r.exitCode, 3);
-    QCOMPARE(QString::fromUtf8(r.err), said + "\n");
-    QVERIFY(r.out.isEmpty());
-}
-
-// A pump that never answers is found missing by the window's check of the
-// poll (about seven seconds); SIGTERM before that ends the wait at once.
-void TestCliLive::silentPump() {
-    PumpSim sim;
-    QVERIFY(sim.start(m_dir.path(), {"--silent-after", "0"}));
-    const Run r = runCli({"status", "--port", sim.link});
-    QCOMPARE(r.exitCode, 3);
-    QVERIFY(r.out.isEmpty());
-    QVERIFY2(r.err.endsWith("No Pump Found\n"), r.err.constData());
-
-    QProcess waiting;
-    waiting.start(CORVANE_CLI_PATH, {"status", "--port", sim.link});
-    QByteArray err;
-    QTRY_VERIFY_WITH_TIMEOUT((err += waiting.readAllStandardError()).contains(": open"), 30000);
-    waiting.terminate();
-    QVERIFY(waiting.waitForFinished(30000));
-    QCOMPARE(waiting.exitCode(), 128 + SIGTERM);
-    QVERIFY(!(err + waiting.readAllStandardError()).contains("No Pump Found"));
-}
-
-// The pump's terminal goes away under --watch (the adapter pulled): the
-// status bar's "device lost", then the window's check of the poll finds no
-// pump and the watch ends with 3 instead of waiting for ever.
-void TestCliLive::unpluggedDuringWatch() {
-    auto sim = std::make_unique<PumpSim>();
-    QVERIFY(sim->start(m_dir.path(), {}));
-    QProcess watch;
-    watch.start(CORVANE_CLI_PATH, {"status", "--watch", "--port", sim->link});
-    QByteArray out;
-    QTRY_VERIFY_WITH_TIMEOUT((out += watch.readAllStandardOutput()).count('\n') >= 2, 30000);
-    sim.reset();
-    QVERIFY(watch.waitForFinished(60000));
-    QCOMPARE(watch.exitCode(), 3);
-    const QByteArray err = watch.readAllStandardError();
-    QVERIFY2(err.contains(": device lost\n") && err.endsWith("No Pump Found\n"), err.constData());
+    QCOMPARE(QByteArray(r.written).replace(kPoll, ""), command);
+    QVERIFY(r.written.endsWith(command));
+    QVERIFY2((exitCode == 0 ? r.out : r.err).endsWith(said.toUtf8() + "\n"), r.err.constData());
+    QVERIFY(exitCode == 0 ? r.out == said.toUtf8() + "\n" : r.out.isEmpty());
 }
 
 // Com1..Com4 as mapped, then the system's other serial devices; each opened
@@ -662,65 +547,66 @@ void TestCliLive::ports() {
     QVERIFY(holder.isOpen());
 }
 
-// The download through the real serial code and in-process: the log file
-// written whole when "Done ok" came (-o FILE and -o - give the same bytes),
-// and what came before a silent pump or a pulled cable, with exit 4.
-void TestCliLive::download_data() {
-    QTest::addColumn<QString>("via");
+// Each live subcommand once through the real serial code against
+// corvane-pumpsim: its exit status, its one JSON line, its words on standard
+// error and the log file. A download the cable drop cuts short writes what
+// came, with exit 4.
+void TestCliLive::throughTheSerialPort_data() {
+    QTest::addColumn<QString>("args"); // FILE stands for the row's log file
     QTest::addColumn<QStringList>("simOptions");
     QTest::addColumn<int>("exitCode");
-    QTest::addColumn<int>("records"); // in the file
+    QTest::addColumn<QString>("out"); // a pattern for standard output
     QTest::addColumn<QString>("said");
-    QTest::newRow("pumpsim") << "pumpsim" << QStringList{"--records", "25"} << 0 << 25
-                             << "Reading Logs is completed";
-    // The two reports, "PRINTING", the titles and 10 records, then silence.
-    QTest::newRow("pumpsim falls silent") << "pumpsim" << QStringList{"--silent-after", "14"} << 4
-                                          << 10 << "the pump sent nothing for 10 seconds";
-    QTest::newRow("pumpsim unplugged") << "pumpsim" << QStringList{"--disconnect-after", "12"} << 4
-                                       << 12 << "the serial port went away (unplugged?)";
-    QTest::newRow("demo") << "demo" << QStringList{} << 0 << 40 << "Reading Logs is completed";
+    QTest::addColumn<int>("records"); // in the log file; -1: no file
+    QTest::newRow("download") << "download -o FILE" << QStringList{"--records", "25"} << 0
+                              << R"(\{"complete":true,"expected":25,"file":"FILE","records":25,)"
+                                 R"("seconds":[0-9.]+\}\n)"
+                              << "\nReading Logs is completed\n"
+                              << 25;
+    // The two reports, "PRINTING", the titles and 12 records, then the cable drops.
+    QTest::newRow("download, unplugged")
+        << "download -o FILE" << QStringList{"--disconnect-after", "12"} << 4
+        << R"(\{"complete":false,"expected":40,"file":"FILE","records":12,"seconds":[0-9.]+\}\n)"
+        << "Reading logs stopped: the serial port went away (unplugged?)" << 12;
+    // The minute sent, or the next one if it turned before the report.
+    QTest::newRow("set-clock") << "set-clock --time 2031-05-06 07:08" << QStringList{} << 0
+                               << R"(\{"confirmed":true,"pumpClock":"0[89] 07 06 05 31",)"
+                                  R"("sent":"08 07 06 05 31"\}\n)"
+                               << "Pump clock set to " << -1;
+    QTest::newRow("send-setup") << "send-setup --units metric --timing duration --log-rate 5"
+                                << QStringList{} << 0
+                                << R"(\{"confirmed":true,"mismatches":\[\]\}\n)"
+                                << "\nDone Sending Setup to Pump\nPump confirmed the setup\n"
+                                << -1;
+    // The pump switches off at the end: its silence is no "No Pump Found".
+    QTest::newRow("program") << "program --flow 2500 --lunch 12:15-12:45"
+                             << QStringList{"--power-off-seconds", "1"} << 0
+                             << R"(\{"sent":\["Y05","W04 2500",("[^"]+",){5}"W25 15 12 45 12",)"
+                                R"(("[^"]+",){4}"POWER_OFF "\],"timing":"off"\}\n)"
+                             << "Turning Pump Off\nProgram Pump is completed\n"
+                             << -1;
 }
 
-void TestCliLive::download() {
-    QFETCH(QString, via);
+void TestCliLive::throughTheSerialPort() {
+    QFETCH(QString, args);
     QFETCH(QStringList, simOptions);
     QFETCH(int, exitCode);
-    QFETCH(int, records);
+    QFETCH(QString, out);
     QFETCH(QString, said);
+    QFETCH(int, records);
     PumpSim sim;
-    const QStringList pump = pumpArgs(via, sim, simOptions);
-    QVERIFY(!pump.isEmpty());
-    const QString path = m_dir.filePath(QStringLiteral("%1.csv").arg(QTest::currentDataTag()));
-    const Run r = runCli(QStringList{"download", "-o", path} + pump);
+    QVERIFY(sim.start(m_dir.path(), simOptions));
+    const QString file = m_dir.filePath(QStringLiteral("%1.csv").arg(QTest::currentDataTag()));
+    const Run r =
+        runCli(argv(args, {}).replaceInStrings("FILE", file) + QStringList{"--port", sim.link});
     QCOMPARE(r.exitCode, exitCode);
+    const QRegularExpression expected(QRegularExpression::anchoredPattern(
+        QString(out).replace("FILE", QRegularExpression::escape(file))));
+    QVERIFY2(expected.match(QString::fromUtf8(r.out)).hasMatch(), r.out.constData());
     QVERIFY2(r.err.contains(said.toUtf8()), r.err.constData());
-    const bool complete = exitCode == 0;
-    const QByteArray file = readFile(path);
-    checkLogFile(file, records, complete);
-    QCOMPARE(r.objects.size(), 1);
-    const QJsonObject expected{{"file", path},
-                               {"records", records},
-                               {"expected", via == "demo" ? 40
-                                            : complete    ? 25
-                                                          : 40},
-                               {"complete", complete}};
-    QJsonObject result = r.objects[0];
-    QVERIFY(result.take("seconds").toDouble() >= 0);
-    QCOMPARE(result, expected);
-    if (!complete)
-        QVERIFY(r.err.contains("Reading logs stopped: "));
-    if (via == "pumpsim" && complete) { // the same pump again, to standard output
-        const Run toStdout = runCli(QStringList{"download", "-o", "-"} + pump);
-        QCOMPARE(toStdout.exitCode, 0);
-        QCOMPARE(toStdout.out, file);
-        const QList<QByteArray> errLines = toStdout.err.split('\n');
-        QVERIFY(errLines.size() >= 2);
-        QJsonObject onErr = QJsonDocument::fromJson(errLines[errLines.size() - 2]).object();
-        onErr.remove("seconds");
-        QJsonObject expectedOnErr = expected;
-        expectedOnErr["file"] = "-";
-        QCOMPARE(onErr, expectedOnErr);
-    }
+    QVERIFY(!r.err.contains("No Pump Found"));
+    if (records >= 0)
+        checkLogFile(readFile(file), records, exitCode == 0);
 }
 
 // SIGINT in the middle of a download at the line's pace: it ends at once,
@@ -748,102 +634,6 @@ void TestCliLive::downloadInterrupted() {
     checkLogFile(readFile(path), records, false);
 }
 
-// The clock sent and read back through the real serial code: confirmed when
-// the pump takes it, exit 5 when it misses "W16 " (and keeps its own clock).
-void TestCliLive::setClock_data() {
-    QTest::addColumn<QString>("via");
-    QTest::addColumn<QStringList>("simOptions");
-    QTest::addColumn<QString>("time");
-    QTest::addColumn<int>("exitCode");
-    QTest::newRow("pumpsim, PC time") << "pumpsim" << QStringList{} << "" << 0;
-    QTest::newRow("pumpsim, chosen") << "pumpsim" << QStringList{} << "2031-05-06 07:08" << 0;
-    QTest::newRow("pumpsim misses W16")
-        << "pumpsim" << QStringList{"--ignore", "W16"} << "2031-05-06 07:08" << 5;
-    QTest::newRow("demo") << "demo" << QStringList{} << "2031-05-06 07:08" << 0;
-}
-
-void TestCliLive::setClock() {
-    QFETCH(QString, via);
-    QFETCH(QStringList, simOptions);
-    QFETCH(QString, time);
-    QFETCH(int, exitCode);
-    PumpSim sim;
-    const QStringList pump = pumpArgs(via, sim, simOptions);
-    QVERIFY(!pump.isEmpty());
-    const Run r = runCli(QStringList{"set-clock"} +
-                         (time.isEmpty() ? QStringList{} : QStringList{"--time", time}) + pump);
-    QCOMPARE(r.exitCode, exitCode);
-    QCOMPARE(r.objects.size(), 1);
-    const QString sent = r.objects[0]["sent"].toString();
-    QVERIFY(QRegularExpression("^\\d\\d \\d\\d \\d\\d \\d\\d \\d\\d$").match(sent).hasMatch());
-    if (!time.isEmpty())
-        QCOMPARE(sent, QString("08 07 06 05 31"));
-    const QString pumpClock = r.objects[0]["pumpClock"].toString();
-    QCOMPARE(r.objects[0]["confirmed"], QJsonValue(exitCode == 0));
-    if (exitCode == 0) {
-        QVERIFY2(r.err.contains("Pump clock set to "), r.err.constData());
-        // The minute sent, or the next one if it turned before the report.
-        auto at = [](const QString& argument) {
-            QDateTime t = QDateTime::fromString(argument, "mm HH dd MM yy");
-            return t.isValid() ? t.addYears(100) : t; // two digits read as 19xx
-        };
-        QVERIFY2(at(pumpClock).isValid() && at(sent).isValid(), qPrintable(pumpClock));
-        const qint64 ahead = at(sent).secsTo(at(pumpClock));
-        QVERIFY2(ahead == 0 || ahead == 60, qPrintable(pumpClock));
-    } else {
-        QVERIFY(!pumpClock.isEmpty() && pumpClock != sent); // the pump's own clock
-        QVERIFY2(r.err.contains("The pump did not take the clock: sent 07:08 06/05/2031"),
-                 r.err.constData());
-    }
-}
-
-// "Send Setup To Pump" through the real serial code: a setting the pump
-// misses is named, exit 5; a setup taken is confirmed and the next status
-// shows it.
-void TestCliLive::sendSetup_data() {
-    QTest::addColumn<QString>("via");
-    QTest::addColumn<QStringList>("simOptions");
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QByteArray>("out");
-    QTest::newRow("pumpsim misses G09")
-        << "pumpsim" << QStringList{"--ignore", "G09"} << QStringList{"--password", "on"} << 5
-        << QByteArray(
-               R"({"confirmed":false,"mismatches":[{"reported":"Off","sent":"On","setting":"Password"}]})"
-               "\n");
-    QTest::newRow("pumpsim takes it")
-        << "pumpsim" << QStringList{}
-        << QStringList{"--units", "metric", "--timing", "duration", "--log-rate", "5"} << 0
-        << QByteArray(R"({"confirmed":true,"mismatches":[]})"
-                      "\n");
-}
-
-void TestCliLive::sendSetup() {
-    QFETCH(QString, via);
-    QFETCH(QStringList, simOptions);
-    QFETCH(QStringList, args);
-    QFETCH(int, exitCode);
-    QFETCH(QByteArray, out);
-    PumpSim sim;
-    const QStringList pump = pumpArgs(via, sim, simOptions);
-    QVERIFY(!pump.isEmpty());
-    const Run r = runCli(QStringList{"send-setup"} + args + pump);
-    QCOMPARE(r.exitCode, exitCode);
-    QCOMPARE(r.out, out);
-    QVERIFY2(r.err.contains("\nSending Setup to Pump\n") &&
-                 r.err.contains("\nDone Sending Setup to Pump\n"),
-             r.err.constData());
-    if (exitCode == 0) {
-        // The next status shows it: metric units, logging every 5 minutes.
-        const Run status = runCli(QStringList{"status"} + pump);
-        QCOMPARE(status.exitCode, 0);
-        QCOMPARE(status.objects.value(1)["text"].toObject()["Label1_4"].toString(),
-                 QString("Unit Of Measurement: Metric  "));
-        QCOMPARE(status.objects.value(0)["text"].toObject()["Label1_1"].toString(),
-                 QString("History Report Logging Rate:Every 05 Minutes"));
-    }
-}
-
 // SIGTERM in the middle of the setup sequence: nothing more is written.
 void TestCliLive::sendSetupInterrupted() {
     Pty pty;
@@ -866,77 +656,6 @@ void TestCliLive::sendSetupInterrupted() {
     QVERIFY2(sequence.startsWith("Y13\rY09\r") && !sequence.contains("W06") &&
                  !sequence.contains("UPDATE_LOGTYPE"),
              sequence.constData());
-}
-
-// Refused once the poll has shown the pump's setup, with nothing but the
-// poll written: a setting left out that the pump's report does not show, a
-// pump whose setup locks programming, times its timing mode would not send.
-void TestCliLive::refusedAfterThePoll_data() {
-    QTest::addColumn<QString>("args");
-    QTest::addColumn<QByteArray>("setup");
-    QTest::addColumn<QString>("said");
-    QTest::newRow("send-setup, password unreadable")
-        << "send-setup --units metric" << setupWith({{21, 'x'}})
-        << "corvane-cli send-setup: the pump's setup report shows nothing readable for Password: "
-           "give --password; nothing was sent.";
-    QTest::newRow("program, locked")
-        << "program --flow 2000" << setupWith({{17, '1'}})
-        << "corvane-cli program: the pump's setup report locks programming; nothing was sent.";
-    QTest::newRow("program, start/stop in Duration mode")
-        << "program --flow 2000 --start 2031-01-01 08:00 --stop 2031-01-01 09:00"
-        << setupWith({{5, '1'}, {23, '1'}})
-        << "corvane-cli program: the pump's timing is Duration: send-setup --timing start-stop "
-           "first; nothing was sent.";
-}
-
-void TestCliLive::refusedAfterThePoll() {
-    QFETCH(QString, args);
-    QFETCH(QByteArray, setup);
-    QFETCH(QString, said);
-    Pty pty;
-    QVERIFY(pty.master >= 0);
-    QStringList argv = args.split(' ');
-    for (int i = argv.size() - 1; i > 0; --i)
-        if (argv[i].contains(':') && argv[i - 1].contains(QRegularExpression("^\\d{4}-")))
-            argv[i - 1] += ' ' + argv.takeAt(i);
-    const Run r = pty.run(argv + QStringList{"--port", pty.slavePath}, answering(setup));
-    QCOMPARE(r.exitCode, 2);
-    QVERIFY(r.out.isEmpty());
-    QVERIFY2(r.err.endsWith(said.toUtf8() + "\n"), r.err.constData());
-    QVERIFY(r.written.startsWith(kPoll));
-    QCOMPARE(QByteArray(r.written).replace(kPoll, ""), QByteArray());
-}
-
-// "Program Pump" through the real serial code: the program goes in, the
-// pump switches off, and its silence afterwards is no "No Pump Found"; the
-// next status, once it is back on, shows the new target flow.
-void TestCliLive::program_data() {
-    QTest::addColumn<QString>("via");
-    QTest::newRow("pumpsim") << "pumpsim";
-    QTest::newRow("demo") << "demo";
-}
-
-void TestCliLive::program() {
-    QFETCH(QString, via);
-    PumpSim sim;
-    const QStringList pump = pumpArgs(via, sim, {"--power-off-seconds", "1"});
-    QVERIFY(!pump.isEmpty());
-    const Run r = runCli(QStringList{"program", "--flow", "2500", "--lunch", "12:15-12:45"} + pump);
-    QCOMPARE(r.exitCode, 0);
-    QCOMPARE(r.objects.size(), 1);
-    QCOMPARE(r.objects[0]["timing"].toString(), QString("off"));
-    const QJsonArray sent = r.objects[0]["sent"].toArray();
-    QCOMPARE(sent.size(), 13);
-    QCOMPARE(sent[1].toString(), QString("W04 2500"));
-    QCOMPARE(sent[7].toString(), QString("W25 15 12 45 12"));
-    QCOMPARE(sent[12].toString(), QString("POWER_OFF "));
-    QVERIFY2(r.err.endsWith("Turning Pump Off\nProgram Pump is completed\n"), r.err.constData());
-    QVERIFY(!r.err.contains("No Pump Found"));
-    if (via == "pumpsim") {
-        const Run status = runCli(QStringList{"status"} + pump);
-        QCOMPARE(status.exitCode, 0);
-        QCOMPARE(status.objects.value(0)["line"].toString().mid(33, 6), QString("002500"));
-    }
 }
 
 QTEST_GUILESS_MAIN(TestCliLive)

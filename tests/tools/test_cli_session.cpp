@@ -1,7 +1,7 @@
 // corvane-cli's live session in-process, over the recording fake port: the
-// port's refusal in the status bar's words, the first reports and every bound
-// on waiting for them, a sequence with its captions on standard error, the
-// end that lets the last command reach the port, and interruption.
+// first reports and every bound on waiting for them, a sequence with its
+// captions on standard error, the end that lets the last command reach the
+// port, and interruption.
 #include "clioutput.h"
 #include "link/fakeseriallink.h"
 #include "livesession.h"
@@ -57,7 +57,6 @@ struct Rig {
 class TestCliSession : public QObject {
     Q_OBJECT
 private slots:
-    void openFailsInTheStatusBarsWords();
     void firstReports_data();
     void firstReports();
     void sequenceCaptionsOnStandardError();
@@ -65,19 +64,6 @@ private slots:
     void lastCommandReachesThePort();
     void interruptEndsAtOnce();
 };
-
-// A port that does not open: the reason as the status bar words it, exit 3,
-// and nothing written.
-void TestCliSession::openFailsInTheStatusBarsWords() {
-    Rig r;
-    r.fake.missingPorts << 1;
-    QVERIFY(!r.live->open());
-    QCOMPARE(r.errLines(),
-             QStringList{"Com1 (fake1): no such device \u2014 is the adapter plugged in?"});
-    QCOMPARE(r.live->exec(), LiveSession::kExitNoPump);
-    QVERIFY(r.fake.written().isEmpty());
-    QVERIFY(!r.live->session().timer1().isActive());
-}
 
 // The first status and setup reports, in whatever order they come, are
 // handed over once and the run goes on as the caller decides. A pump that
@@ -200,8 +186,8 @@ void TestCliSession::lastCommandReachesThePort() {
     QCOMPARE(r.fake.written(), QByteArray("LOG_INIT\r"));
 }
 
-// SIGINT / SIGTERM end a wait at once (128 + the signal) unless the
-// subcommand takes them as its normal end.
+// SIGINT / SIGTERM end a wait at once (128 + the signal); the subcommands
+// that take them as their normal end are test_cli_live's.
 void TestCliSession::interruptEndsAtOnce() {
     for (const int sig : {SIGTERM, SIGINT}) {
         Rig r;
@@ -212,12 +198,6 @@ void TestCliSession::interruptEndsAtOnce() {
         QVERIFY(!r.live->session().timer1().isActive());
         QVERIFY(!r.errLines().contains("No Pump Found"));
     }
-    Rig watch;
-    QVERIFY(watch.live->open());
-    watch.live->onInterrupt = [&](int) { watch.live->endNow(0); };
-    watch.live->startPolling();
-    QTimer::singleShot(20, [] { std::raise(SIGTERM); });
-    QCOMPARE(watch.live->exec(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestCliSession)
