@@ -32,8 +32,6 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -198,12 +196,9 @@ class TestLogsWindow : public QObject {
 private slots:
     void download_data();
     void download();
-    void secondDownloadAfterErasing();
     void saveThenOpenRoundTrip();
     void fileDialogs_data();
     void fileDialogs();
-    void saveFails_data();
-    void saveFails();
     void openRefused_data();
     void openRefused();
     void print_data();
@@ -222,15 +217,10 @@ void TestLogsWindow::download_data() {
     QTest::addColumn<QString>("how"); // "", silent, unplug, stop
     QTest::addColumn<int>("read");
     QTest::addColumn<QString>("message");
-    const QString done = QStringLiteral("Reading Logs is completed");
-    QTest::newRow("no records") << 0 << 0 << "" << 0 << done;
-    QTest::newRow("one record") << 1 << 0 << "" << 1 << done;
-    QTest::newRow("999 records") << 999 << 0 << "" << 999 << done;
-    QTest::newRow("stale count: more records than counted") << 40 << -25 << "" << 40 << done;
-    QTest::newRow("stale count: fewer records than counted") << 40 << 17 << "" << 40 << done;
-    QTest::newRow("silent half way")
-        << 300 << 0 << "silent" << 150
-        << "Reading logs stopped: the pump sent nothing for 0.2 seconds (150 of 300 records read)";
+    // How each ending comes about is the download's own table; here one
+    // complete download, one the pump ends and one the user ends.
+    QTest::newRow("999 records, 25 more than counted")
+        << 999 << -25 << "" << 999 << "Reading Logs is completed";
     QTest::newRow("unplugged half way")
         << 300 << 0 << "unplug" << 150
         << "Reading logs stopped: the serial port went away (unplugged?) (150 of 300 records read)";
@@ -251,12 +241,12 @@ void TestLogsWindow::download() {
     SimPump::Faults faults;
     faults.logCountSkew = skew;
     // After the status and setup reports: "PRINTING", the titles, 150 records.
-    if (how == QLatin1String("silent") || how == QLatin1String("stop"))
+    if (how == QLatin1String("stop"))
         faults.silentAfterLines = 2 + 2 + 150;
     if (how == QLatin1String("unplug"))
         faults.disconnectAfterRecords = 150;
     auto rig = simRig(records, faults);
-    rig->logs().download().setSilenceTimeout(how == QLatin1String("silent") ? 200 : 600000);
+    rig->logs().download().setSilenceTimeout(600000);
     rig->poll();
     QCOMPARE(rig->state.SavedLogCount, records + skew);
 
@@ -273,8 +263,7 @@ void TestLogsWindow::download() {
     }
     QVERIFY(locked >= 15); // "Read Logs From KST" and the erase buttons among them
     for (const char* name :
-         {"CommandButton7", "CommandButton14", "CommandButton25", "CommandButton4",
-          "CommandButton8", "CommandButton9", "CommandButton10", "CommandButton11"})
+         {"CommandButton8", "CommandButton9", "CommandButton10", "CommandButton11"})
         QVERIFY2(!rig->enabled(name), name);
     QVERIFY(rig->enabled("StopReading") && !rig->widget("Frame6")->isHidden());
     QVERIFY(QApplication::overrideCursor() &&
@@ -298,7 +287,8 @@ void TestLogsWindow::download() {
     QCOMPARE(rig->memoView()->toPlainText(), rig->memo().lines().join(QLatin1Char('\n')));
     QCOMPARE(rig->grid()->model()->rowCount(), std::max(records + skew, read));
     QCOMPARE(rig->grid()->cell(0, 0), QStringLiteral("Log Number "));
-    for (int k = 1; k <= read; ++k) {
+    // The table's rows are the download's own table; the grid shows them.
+    for (int k : {1, read}) {
         const QString line = rig->afterPri[k];
         QVERIFY2(line.startsWith(rig->grid()->cell(k, 1).trimmed()) &&
                      line.mid(line.indexOf(QLatin1Char(',')) + 1, 16) ==
@@ -310,9 +300,11 @@ void TestLogsWindow::download() {
     QCOMPARE(rig->memoView()->document()->availableUndoSteps(), 0);
 
     // Back to idle.
+    for (const QString& name : PumpSession::pumpWritingControls())
+        if (QWidget* w = rig->window->findChild<QWidget*>(name))
+            QVERIFY2(w->isEnabled(), qPrintable(name));
     for (const char* name :
-         {"CommandButton7", "CommandButton8", "CommandButton9", "CommandButton14",
-          "CommandButton25", "CommandButton10", "CommandButton11"})
+         {"CommandButton8", "CommandButton9", "CommandButton10", "CommandButton11"})
         QVERIFY2(rig->enabled(name), name);
     QVERIFY(!rig->enabled("StopReading"));
     QVERIFY(!rig->widget("Frame6")->isHidden() && rig->widget("Label3_29")->isHidden());
@@ -324,29 +316,6 @@ void TestLogsWindow::download() {
     QVERIFY(rig->window->session().polling());
     rig->closeBox();
     QVERIFY(!rig->box());
-}
-
-// A second download after the first, with the logs erased in between
-// ("Yes" to the question): the table and the memo show the second one only.
-void TestLogsWindow::secondDownloadAfterErasing() {
-    auto rig = simRig(999);
-    rig->download();
-    QCOMPARE(rig->grid()->model()->rowCount(), 999);
-    QCOMPARE(rig->memo().lineCount(), 1001);
-
-    rig->written.clear();
-    rig->click("CommandButton25");
-    QVERIFY(rig->boxText().startsWith(QLatin1String("Erase every log held in the pump?")));
-    rig->box()->button(QMessageBox::Yes)->click();
-    QTRY_COMPARE(rig->link.pump().records().size(), 0);
-    QCOMPARE(rig->written, QByteArray("LOG_INIT\r"));
-
-    rig->download();
-    QCOMPARE(rig->state.SavedLogCount, 0);
-    QCOMPARE(rig->memoLines(), rig->afterPri);
-    QCOMPARE(rig->memo().lineCount(), 2); // the titles and "Done ok"
-    QCOMPARE(rig->grid()->model()->rowCount(), 0);
-    QCOMPARE(rig->memoView()->document()->blockCount(), 2);
 }
 
 // Saved, then opened again: the same bytes and the same memo; the table is
@@ -369,15 +338,8 @@ void TestLogsWindow::saveThenOpenRoundTrip() {
     answer = a;
     rig->click("CommandButton8");
     const QByteArray saved = readAll(a);
-    QVERIFY(saved.startsWith("LogType,"));
-    QVERIFY(saved.endsWith("Done ok  \r\n"));
-    QCOMPARE(saved.count("  \r\n"), 42);
     QCOMPARE(saved, rig->memo().toFileBytes());
-
     rig->click("CommandButton11"); // Clear Screen: the memo only
-    QCOMPARE(rig->memo().lineCount(), 0);
-    QVERIFY(rig->memoView()->toPlainText().isEmpty());
-    QCOMPARE(rig->grid()->cell(7, 2), row7);
 
     answer.clear(); // cancelled
     rig->click("CommandButton10");
@@ -435,75 +397,20 @@ void TestLogsWindow::fileDialogs() {
     QVERIFY(QDir(rig.dir.path()).entryList({QStringLiteral("*.csv")}).isEmpty());
 }
 
-void TestLogsWindow::saveFails_data() {
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("read-only folder") << "read-only"
-                                      << "";
-    QTest::newRow("disk full half way") << "full"
-                                        << "File too large";
-}
-
-// A save that cannot be completed leaves the old file as it was and says
-// why in a box; it does not count as the download being kept.
-void TestLogsWindow::saveFails() {
-    QFETCH(QString, how);
-    QFETCH(QString, reason);
-    auto rig = simRig(999);
-    rig->download();
-    const QString folder = rig->dir.filePath(QStringLiteral("logs"));
-    QVERIFY(QDir().mkpath(folder));
-    const QString path = folder + QStringLiteral("/pump.csv");
-    const QByteArray old = logFileBytes(3);
-    putFile(path, old);
-    rig->logs().askFileName = [&](FileDialog, const LogsActions::FileChosen& chosen) {
-        chosen(path);
-    };
-
-    const auto restore = qScopeGuard([&] { setReadOnly(folder, false); });
-    if (how == QLatin1String("read-only"))
-        setReadOnly(folder, true);
-    // A full disk, as the kernel reports a file size limit: writes past the
-    // limit fail, with the signal that would end the process ignored.
-    rlimit before{};
-    ::getrlimit(RLIMIT_FSIZE, &before);
-    const auto unlimit = qScopeGuard([&] {
-        ::setrlimit(RLIMIT_FSIZE, &before);
-        std::signal(SIGXFSZ, SIG_DFL);
-    });
-    if (how == QLatin1String("full")) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = before;
-        small.rlim_cur = 4096;
-        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    }
-    rig->click("CommandButton8");
-    ::setrlimit(RLIMIT_FSIZE, &before);
-
-    const QString text = rig->boxText();
-    QVERIFY2(text.startsWith("The log file " + path + " could not be saved: "), qPrintable(text));
-    QVERIFY2(text.contains(reason) && !text.endsWith(QLatin1String(": ")), qPrintable(text));
-    QCOMPARE(readAll(path), old);
-    QCOMPARE(rig->memo().lineCount(), 1001);
-    QVERIFY(rig->logs().eraseLogsQuestion().contains(LogsActions::kNothingSavedYet));
-}
-
 void TestLogsWindow::openRefused_data() {
     QTest::addColumn<QString>("how");
     QTest::addColumn<bool>("loaded"); // the memo holds the file (or its start) now
     QTest::addColumn<QString>("reason");
+    // Which files are refused is the log files' own table.
     QTest::newRow("missing") << "missing" << false << "No such file or directory";
-    QTest::newRow("not text") << "binary" << false << "it is not a text file";
-    QTest::newRow("a folder") << "folder" << false << "it is not a regular file";
     QTest::newRow("a pipe without writer") << "fifo" << false << "it is not a regular file";
     QTest::newRow("over the memo's budget")
         << "huge" << true << "is larger than the 16 MiB the screen holds: only its first";
-    QTest::newRow("one line of 15 MiB") << "longline" << true << "";
 }
 
 // Files that are no log files never hang the window nor replace what the
-// memo holds; a file over the memo's budget is loaded as far as it fits,
-// and a line far longer than any pump line is shown cut short.
+// memo holds; a file over the memo's budget is loaded as far as it fits, and
+// the box says so.
 void TestLogsWindow::openRefused() {
     QFETCH(QString, how);
     QFETCH(bool, loaded);
@@ -512,53 +419,37 @@ void TestLogsWindow::openRefused() {
     rig.memo().writeAt(1, QStringLiteral("Power On,12/06/2026 14:05  \r\n"));
     rig.memoView()->reload();
     const QString path = rig.dir.filePath(QStringLiteral("in.tlx"));
-    if (how == QLatin1String("binary"))
-        putFile(path, QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
-    else if (how == QLatin1String("folder"))
-        QVERIFY(QDir().mkpath(path));
-    else if (how == QLatin1String("fifo"))
+    if (how == QLatin1String("fifo"))
         QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     else if (how == QLatin1String("huge"))
         putFile(path, logFileBytes(200000)); // about 20 MiB
-    else if (how == QLatin1String("longline"))
-        putFile(path, QByteArray(15 * 1024 * 1024, 'x') + "\r\n");
 
     const bool ok = rig.logs().openFile(path);
     QCOMPARE(ok, loaded);
-    if (reason.isEmpty()) {
-        QVERIFY(!rig.box() && rig.window->pendingMessages().isEmpty());
-    } else {
-        const QString text = rig.boxText();
-        QVERIFY2(text.startsWith("The log file " + path) && text.contains(reason),
-                 qPrintable(text));
-    }
+    const QString text = rig.boxText();
+    QVERIFY2(text.startsWith("The log file " + path) && text.contains(reason), qPrintable(text));
     if (!loaded) {
         QCOMPARE(rig.memo().lines(), QStringList{"Power On,12/06/2026 14:05  "});
         QCOMPARE(rig.memoView()->toPlainText(), QStringLiteral("Power On,12/06/2026 14:05  "));
-    } else if (how == QLatin1String("huge")) {
+    } else {
         QVERIFY(rig.memo().lineCount() > 100000 && rig.memo().lineCount() < 200000);
         QCOMPARE(rig.memoView()->document()->blockCount(), rig.memo().lineCount());
-    } else {
-        QCOMPARE(rig.memo().line(1).size(), 15 * 1024 * 1024);
-        QCOMPARE(rig.memoView()->toPlainText().size(), CaptureMemoView::kShownChars + 1);
     }
     QVERIFY(!rig.memoView()->document()->isUndoRedoEnabled());
     QVERIFY(!QApplication::overrideCursor());
 }
 
+// "Print Logs" to a PDF file: 60 lines a page, each copy from a new page,
+// the copies made here once (the PDF printer makes none itself). How lines
+// fall on pages is the page plan's own table.
 void TestLogsWindow::print_data() {
     QTest::addColumn<int>("lines");
     QTest::addColumn<int>("copies");
     QTest::addColumn<int>("pages");
     QTest::newRow("130 lines") << 130 << 1 << 3;
-    QTest::newRow("130 lines, two copies") << 130 << 2 << 6;
-    QTest::newRow("60 lines: one full page") << 60 << 1 << 1;
     QTest::newRow("61 lines, three copies") << 61 << 3 << 6;
-    QTest::newRow("one line, two copies") << 1 << 2 << 2;
 }
 
-// "Print Logs" to a PDF file: 60 lines a page, each copy from a new page,
-// the copies made here once (the PDF printer makes none itself).
 void TestLogsWindow::print() {
     QFETCH(int, lines);
     QFETCH(int, copies);
@@ -618,7 +509,8 @@ void TestLogsWindow::printDialog() {
 }
 
 // "Clear Screen" empties the memo, the table stays; "Clear PC Screen"
-// empties both, Print and Save stay off until the next download.
+// empties both, Print and Save stay off until the next download. The logs
+// erased ("Yes" to the question), the next download shows that one only.
 void TestLogsWindow::clearing() {
     auto rig = simRig(5);
     rig->download();
@@ -641,24 +533,32 @@ void TestLogsWindow::clearing() {
     QVERIFY(!rig->enabled("CommandButton8") && !rig->enabled("CommandButton9"));
     QVERIFY(rig->window->session().polling());
 
+    rig->click("CommandButton25");
+    QVERIFY(rig->boxText().startsWith(QLatin1String("Erase every log held in the pump?")));
+    rig->box()->button(QMessageBox::Yes)->click();
+    QTRY_COMPARE(rig->link.pump().records().size(), 0);
     rig->download();
     QVERIFY(rig->enabled("CommandButton8") && rig->enabled("CommandButton9"));
+    QCOMPARE(rig->memoLines(), rig->afterPri);
+    QCOMPARE(rig->memo().lineCount(), 2); // the titles and "Done ok"
+    QCOMPARE(rig->grid()->model()->rowCount(), 0);
+    QCOMPARE(rig->memoView()->document()->blockCount(), 2);
 }
 
 void TestLogsWindow::eraseQuestions_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("answer"); // Yes, No, Enter, Escape
     QTest::addColumn<QByteArray>("sent");
-    const QByteArray none;
-    for (const char* erase : {"CommandButton14", "CommandButton25"}) {
-        for (const char* answer : {"No", "Enter", "Escape"})
-            QTest::addRow("%s, %s", erase, answer) << erase << answer << none;
-        QTest::addRow("%s, Yes", erase) << erase << "Yes" << QByteArray("LOG_INIT\r");
-    }
-    for (const char* answer : {"No", "Enter", "Escape"})
-        QTest::addRow("CommandButton4, %s", answer) << "CommandButton4" << answer << none;
-    QTest::addRow("CommandButton4, Yes") << "CommandButton4"
-                                         << "Yes" << QByteArray("CLEAR_ALL\r");
+    auto row = [](const char* button, const char* answer, const QByteArray& sent) {
+        QTest::addRow("%s, %s", button, answer)
+            << QString::fromLatin1(button) << QString::fromLatin1(answer) << sent;
+    };
+    row("CommandButton14", "Yes", "LOG_INIT\r");
+    row("CommandButton14", "Escape", {});
+    row("CommandButton25", "Yes", "LOG_INIT\r");
+    row("CommandButton25", "No", {});
+    row("CommandButton4", "Enter", {});
+    row("CommandButton4", "Yes", "CLEAR_ALL\r");
 }
 
 // Emptying the pump's memory asks first, window-modal, "No" the default (so
@@ -706,10 +606,15 @@ void TestLogsWindow::eraseQuestions() {
 }
 
 // The question warns while the downloaded logs are kept nowhere else: none
-// saved since the start, or the newest download not saved.
+// saved since the start, or the newest download not saved. A save that
+// cannot be completed leaves the old file as it was, says why in a box and
+// does not count as the download being kept.
 void TestLogsWindow::unsavedWarning() {
     auto rig = simRig(5);
-    const QString path = rig->dir.filePath(QStringLiteral("kept.csv"));
+    const QString kept = rig->dir.filePath(QStringLiteral("kept.csv"));
+    const QString folder = rig->dir.filePath(QStringLiteral("logs"));
+    QVERIFY(QDir().mkpath(folder));
+    QString path = kept;
     rig->logs().askFileName = [&](FileDialog, const LogsActions::FileChosen& chosen) {
         chosen(path);
     };
@@ -722,6 +627,21 @@ void TestLogsWindow::unsavedWarning() {
     QCOMPARE(warning(), LogsActions::kNothingSavedYet);
     rig->download();
     QCOMPARE(warning(), LogsActions::kNothingSavedYet);
+    {
+        path = folder + QStringLiteral("/pump.csv");
+        putFile(path, logFileBytes(3));
+        const auto restore = qScopeGuard([&] { setReadOnly(folder, false); });
+        setReadOnly(folder, true);
+        rig->click("CommandButton8");
+        const QString text = rig->boxText();
+        QVERIFY2(text.startsWith("The log file " + path + " could not be saved: ") &&
+                     !text.endsWith(QLatin1String(": ")),
+                 qPrintable(text));
+        QCOMPARE(readAll(path), logFileBytes(3));
+        rig->closeBox();
+    }
+    QCOMPARE(warning(), LogsActions::kNothingSavedYet);
+    path = kept;
     rig->click("CommandButton8");
     QCOMPARE(warning(), QString());
     QCOMPARE(rig->logs().clearSamplingDataQuestion(),

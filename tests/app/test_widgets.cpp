@@ -146,18 +146,15 @@ void TestWidgets::upDownStepsItsBox_data() {
         QTest::newRow(name) << min << max << QString::fromLatin1(box)
                             << QString::fromLatin1(presses) << QString::fromLatin1(expected);
     };
-    row("up adds 25", 800, 5000, "1500", "U", "1525");
-    row("down takes 25", 800, 5000, "1500", "D", "1475");
+    row("the arrows add and take 25", 800, 5000, "1500", "UUD", "1525");
     row("keys step as the arrows", 800, 5000, "1500", "uud", "1525");
     row("typed value is the start", 800, 5000, " 2010 ", "U", "2035");
     row("up stops at the maximum", 800, 5000, "4990", "UU", "5000");
     row("down stops at the minimum", 800, 5000, "810", "DD", "800");
     row("stays within one step of its maximum", 100, 600, "600", "DU", "600");
-    row("KST-1 box above its range: up", 100, 600, "1500", "U", "600");
     row("KST-1 box above its range: down", 100, 600, "1500", "D", "600");
     row("KST-12 box below its range", 2000, 12000, "500", "U", "2000");
-    row("no number: starts from the design value", 800, 5000, "abc", "U", "2025");
-    row("empty: starts from the design value", 800, 5000, "", "D", "1975");
+    row("no number: starts from the design value", 800, 5000, "abc", "D", "1975");
     row("no number after a step: starts from the last", 800, 5000, "1500", "UxU", "1550");
 }
 
@@ -200,9 +197,7 @@ void TestWidgets::leavingAField_data() {
     QTest::addColumn<int>("reason");
     QTest::addColumn<bool>("left");
     QTest::newRow("Tab") << int(Qt::TabFocusReason) << true;
-    QTest::newRow("Shift+Tab") << int(Qt::BacktabFocusReason) << true;
     QTest::newRow("a click on another control") << int(Qt::MouseFocusReason) << true;
-    QTest::newRow("focus set by the program") << int(Qt::OtherFocusReason) << true;
     QTest::newRow("a box or another program takes the window's focus")
         << int(Qt::ActiveWindowFocusReason) << false;
     QTest::newRow("the picker's own calendar opens") << int(Qt::PopupFocusReason) << false;
