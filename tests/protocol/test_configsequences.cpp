@@ -4,6 +4,7 @@
 // is written. How the steps play out on the wire is test_pumpsession.
 #include "protocol/configsequences.h"
 #include "protocol/pumpclock.h"
+#include "support/sampleprogram.h"
 
 #include <QTest>
 
@@ -49,19 +50,6 @@ SetupValues setup(bool on, bool timing, bool startStop, bool metric, const QStri
     return v;
 }
 
-ProgramValues program() {
-    ProgramValues v;
-    v.targetFlow = "2000";
-    v.startDate = "20260131";
-    v.startTime = "08:30:00.00";
-    v.stopDate = "20260201";
-    v.stopTime = "14:45:00.00";
-    v.break1 = {true, "10:00:00.00", "10:15:00.00"};
-    v.lunch = {true, "12:00:00.00", "12:30:00.00"}; // marker start: not set
-    v.break2 = {false, "14:00:00.00", "14:15:00.00"};
-    v.durationText = "08:00";
-    return v;
-}
 AppState flags(const QString& timing, const QString& duration, const QString& kept = "557") {
     AppState s;
     s.TimingFlag = timing;
@@ -176,7 +164,7 @@ private slots:
         QFETCH(QString, timing);
         QFETCH(QString, durationMode);
         QFETCH(QString, middle);
-        const ProgramBuild b = programPump(program(), flags(timing, durationMode));
+        const ProgramBuild b = programPump(sampleProgram(), flags(timing, durationMode));
         QVERIFY2(b.error.isEmpty(), qPrintable(b.error));
         QCOMPARE(render(b.sequence),
                  steps("ui show Frame20; caption Sending Program to Pump; ui show pbar3; bar 0; "
@@ -189,7 +177,7 @@ private slots:
         QCOMPARE(b.sequence.name, "Program Pump");
         QVERIFY(forgetsPumpAfterwards(b.sequence));
         const ProgramBuild kst =
-            programPump(program(), flags(timing, durationMode), ProgramButton::SendToKst);
+            programPump(sampleProgram(), flags(timing, durationMode), ProgramButton::SendToKst);
         QCOMPARE(kst.sequence.name, "Send to KST Pump");
         QVERIFY(!forgetsPumpAfterwards(kst.sequence));
         QCOMPARE(render(kst.sequence), render(b.sequence));
@@ -198,7 +186,7 @@ private slots:
     // Command1: the pickers' five writes and nothing else; no frame, no
     // hourglass of its own, polling held.
     void timingTransferSteps() {
-        const Sequence s = timingTransfer(program());
+        const Sequence s = timingTransfer(sampleProgram());
         QCOMPARE(render(s), steps("write W17 30 08 31 01 26|; write W18 45 14 01 02 26|; "
                                   "write W23 00 10 15 10|; write W24 00 14 15 14|; "
                                   "write W25 255 255 255 255 255|"));
@@ -269,7 +257,7 @@ private slots:
         QFETCH(QString, box);
         QFETCH(QString, argument);
         QCOMPARE(durationArgument(kept, box).value_or(QString()), argument);
-        ProgramValues v = program();
+        ProgramValues v = sampleProgram();
         v.durationText = box;
         const ProgramBuild b = programPump(v, flags("1", "1", kept));
         QCOMPARE(b.error, argument.isEmpty() ? kNoDuration : QString());
@@ -302,7 +290,7 @@ private slots:
         QFETCH(QString, stopTime);
         QFETCH(QString, timing);
         QFETCH(bool, refused);
-        ProgramValues v = program();
+        ProgramValues v = sampleProgram();
         v.stopDate = stopDate;
         v.stopTime = stopTime;
         const ProgramBuild b = programPump(v, flags(timing, "0"));

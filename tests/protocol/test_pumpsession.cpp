@@ -9,6 +9,7 @@
 #include "protocol/configsequences.h"
 #include "protocol/pumpclock.h"
 #include "protocol/pumpsession.h"
+#include "support/sampleprogram.h"
 #include "support/steppingclock.h"
 
 #include <QTest>
@@ -109,20 +110,6 @@ SetupValues setup(bool timing, bool startStop, bool metric, const QString& rate)
     return v;
 }
 
-ProgramValues program() {
-    ProgramValues v;
-    v.targetFlow = "2000";
-    v.startDate = "20260131";
-    v.startTime = "08:30:00.00";
-    v.stopDate = "20260201";
-    v.stopTime = "14:45:00.00";
-    v.break1 = {true, "10:00:00.00", "10:15:00.00"};
-    v.lunch = {true, "12:00:00.00", "12:30:00.00"};
-    v.break2 = {false, "14:00:00.00", "14:15:00.00"};
-    v.durationText = "08:00";
-    return v;
-}
-
 Sequence sample() {
     UiChanges show;
     show.visible.insert(QStringLiteral("Frame21"), true);
@@ -217,7 +204,7 @@ private slots:
     void windowClosedMidway() {
         QFETCH(bool, destroy);
         Rig rig;
-        const ProgramValues v = program();
+        const ProgramValues v = sampleProgram();
         QVERIFY(rig.session->run(programPump(v, rig.state).sequence));
         QVERIFY(rig.waitForWrites(2));
         if (destroy)
@@ -356,7 +343,7 @@ private slots:
         rig.state.DurationModeFlag = durationMode;
         rig.state.runDuration = kept;
         rig.state.LastSerialNumber = rig.state.serialNumber = "00012345";
-        const ProgramValues v = program();
+        const ProgramValues v = sampleProgram();
         const ProgramBuild b = programPump(v, rig.state, ProgramButton(button));
         QVERIFY(b.error.isEmpty());
         QVERIFY(rig.runToEnd(b.sequence));
@@ -379,7 +366,7 @@ private slots:
     void timingTransferOnTheWire() {
         Rig rig;
         rig.session->resumePolling();
-        const ProgramValues v = program();
+        const ProgramValues v = sampleProgram();
         QVERIFY(rig.runToEnd(timingTransfer(v)));
         QCOMPARE(rig.transcript.filter("|"),
                  entries("0 W17 30 08 31 01 26|; 0 W18 45 14 01 02 26|; 0 W23 00 10 15 10|; "
