@@ -115,7 +115,7 @@ ArchiveLocation parse(const QString& text) {
 }
 
 ArchiveLocation resolve(const QString& option, const QString& environment,
-                        const QString& dataFolder) {
+                        const QString& dataFolder, const QString& fileName) {
     if (!option.isEmpty())
         return parse(option);
     if (!environment.isEmpty())
@@ -125,12 +125,13 @@ ArchiveLocation resolve(const QString& option, const QString& environment,
         where.error = QStringLiteral("this system names no data folder for the archive");
         return where;
     }
-    return parse(QDir(dataFolder).filePath(kFileName));
+    return parse(QDir(dataFolder).filePath(fileName));
 }
 
-ArchiveLocation fromEnvironment(const QString& option) {
+ArchiveLocation fromEnvironment(const QString& option, bool demo) {
     return resolve(option, qEnvironmentVariable(kEnvironment),
-                   QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+                   QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
+                   demo ? kDemoFileName : kFileName);
 }
 
 } // namespace ArchiveLocations

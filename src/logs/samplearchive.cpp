@@ -64,6 +64,11 @@ QString sqliteFileProblem(const QString& path) {
     return {};
 }
 
+// Qt binds a null string as SQL NULL; the archive keeps empty text instead.
+QString notNull(const QString& text) {
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
 QString timeText(const QDateTime& at) {
     return at.toUTC().toString(Qt::ISODate);
 }
@@ -171,7 +176,9 @@ ArchiveResult<bool> SampleArchive::openSqlite() {
                                            "(Debian package libqt6sql6-sqlite)"));
     db.setDatabaseName(m_where.path);
     QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs);
-    if (m_mode == Mode::ReadOnly)
+    // A journal left by a writer that was killed is rolled back by the next
+    // connection that may write; a reader that may not would be refused.
+    if (m_mode == Mode::ReadOnly && !QFileInfo::exists(m_where.path + QStringLiteral("-journal")))
         options += QStringLiteral(";QSQLITE_OPEN_READONLY");
     db.setConnectOptions(options);
     if (!db.open())
@@ -303,12 +310,12 @@ ArchiveResult<QList<qint64>> SampleArchive::store(const QList<NewDownload>& down
             why = sqlError(row.lastError().isValid() ? row.lastError() : bytes.lastError());
         for (qsizetype i = 0; prepared && i < downloads.size() && why.isEmpty(); ++i) {
             const NewDownload& d = downloads[i];
-            row.addBindValue(d.pumpSerial);
-            row.addBindValue(d.pumpModel);
+            row.addBindValue(notNull(d.pumpSerial));
+            row.addBindValue(notNull(d.pumpModel));
             row.addBindValue(timeText(d.downloadedAt));
-            row.addBindValue(d.user);
-            row.addBindValue(d.host);
-            row.addBindValue(d.ended);
+            row.addBindValue(notNull(d.user));
+            row.addBindValue(notNull(d.host));
+            row.addBindValue(notNull(d.ended));
             row.addBindValue(d.records);
             row.addBindValue(qint64(d.bytes.size()));
             row.addBindValue(sha256(d.bytes));
@@ -445,7 +452,8 @@ QString userName() {
     for (const char* name : {"USER", "USERNAME", "LOGNAME"})
         if (const QString v = qEnvironmentVariable(name); !v.isEmpty())
             return v;
-    return {};
+    // A service started without them: the name of the home folder.
+    return QDir::home().dirName();
 }
 
 QString hostName() {
