@@ -207,15 +207,15 @@ std::optional<Options> parse(const QStringList& args, QString* error) {
                 optionArgs << args[++i];
         }
     }
-    QList<OptionSpec> specs = {{QStringLiteral("--archive"), true}};
+    QList<OptionSpec> accepted = {{QStringLiteral("--archive"), true}};
     if (o.action == Action::List)
-        specs << OptionSpec{QStringLiteral("--json"), false}
-              << OptionSpec{QStringLiteral("--pump"), true};
+        accepted << OptionSpec{QStringLiteral("--json"), false}
+                 << OptionSpec{QStringLiteral("--pump"), true};
     if (o.action == Action::Show)
-        specs << OptionSpec{QStringLiteral("-o"), true};
+        accepted << OptionSpec{QStringLiteral("-o"), true};
     if (o.action == Action::Import)
-        specs << OptionSpec{QStringLiteral("--pump"), true};
-    const auto parsed = parseArgs(optionArgs, specs, error);
+        accepted << OptionSpec{QStringLiteral("--pump"), true};
+    const auto parsed = parseArgs(optionArgs, accepted, error);
     if (!parsed)
         return std::nullopt;
     o.json = parsed->has(QStringLiteral("--json"));
