@@ -17,8 +17,10 @@ function(corvane_add_test name)
     endif()
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     add_test(NAME ${name} COMMAND ${name})
+    # Downloads a test runs are archived in the build tree, never in the
+    # archive of the user running the tests.
     set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;CORVANE_ARCHIVE=${CMAKE_CURRENT_BINARY_DIR}/${name}-archive.sqlite"
         TIMEOUT 300)
     if(ARG_LABELS)
         set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")

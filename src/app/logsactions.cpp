@@ -5,6 +5,8 @@
 #include "app/logspage.h"
 #include "app/mainwindow.h"
 #include "logs/logfiles.h"
+#include "logs/samplearchive.h"
+#include "protocol/downloadarchiving.h"
 #include "protocol/memorysequences.h"
 #include "protocol/pumpsession.h"
 
@@ -52,8 +54,15 @@ LogsActions::LogsActions(MainWindow& window, LogsPage& page, QObject* parent)
             m_lastDownloadUnsaved = true;
         }
     });
-    connect(&m_download, &LogDownload::started, this, [this] { downloadRunning(true); });
-    connect(&m_download, &LogDownload::finished, this, [this] { downloadRunning(false); });
+    connect(&m_download, &LogDownload::started, this, [this] {
+        m_downloadStartedAt = QDateTime::currentDateTimeUtc();
+        m_lastDownloadArchived = false;
+        downloadRunning(true);
+    });
+    connect(&m_download, &LogDownload::finished, this, [this](LogDownload::Outcome outcome) {
+        downloadRunning(false);
+        keepInArchive(outcome);
+    });
 
     connect(&m_page, &LogsPage::readLogsRequested, this, &LogsActions::readLogs);
     connect(&m_page, &LogsPage::stopReadingRequested, this, &LogsActions::stopReading);
@@ -84,6 +93,25 @@ void LogsActions::downloadRunning(bool on) {
     c.enabled.insert(QStringLiteral("CommandButton10"), !on);
     c.enabled.insert(QStringLiteral("CommandButton11"), !on);
     m_window.apply(c);
+}
+
+void LogsActions::keepInArchive(LogDownload::Outcome outcome) {
+    SampleArchive* archive = m_window.archive();
+    if (!archive)
+        return;
+    const auto stored =
+        archive->store(DownloadArchiving::describe(m_session.state(), m_session.memo(), outcome,
+                                                   m_download.recordsRead(), m_downloadStartedAt));
+    m_lastDownloadArchived = stored.ok();
+    const QString notice =
+        stored.ok() ? QStringLiteral("Download kept in the archive (#%1)").arg(stored.value)
+                    : QStringLiteral("Download not archived: ") + stored.error;
+    // A download cut short keeps its reason in front.
+    const QString before = outcome == LogDownload::Outcome::Completed
+                               ? QString()
+                               : m_window.statusBar()->currentMessage();
+    m_window.statusBar()->showMessage(before.isEmpty() ? notice
+                                                       : before + QStringLiteral(" - ") + notice);
 }
 
 void LogsActions::readLogs() {

@@ -8,6 +8,7 @@
 
 #include "protocol/logdownload.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <functional>
 #include <memory>
@@ -37,6 +38,9 @@ public:
     ~LogsActions() override;
 
     LogDownload& download() { return m_download; }
+    // Whether the newest download is kept in the sample archive (then a
+    // window closed without saving it loses nothing).
+    bool lastDownloadArchived() const { return m_lastDownloadArchived; }
 
     // The file and printer dialogs, opened window-modal; the answer comes to
     // the continuation. Tests put their own answers here.
@@ -69,6 +73,9 @@ public:
 
 private:
     QString unsavedWarning() const;
+    // Stores the download that just ended in the archive; the status bar
+    // says where it went or why not. The memo and the table stay as they are.
+    void keepInArchive(LogDownload::Outcome outcome);
     void downloadRunning(bool on);
     void askFileNameWithDialog(FileDialog which, FileChosen chosen);
     void askPrinterWithDialog(PrinterChosen chosen);
@@ -81,4 +88,6 @@ private:
     bool m_downloadSaved = false;        // some download was saved in this run
     bool m_lastDownloadUnsaved = false;  // the newest download was not saved yet
     bool m_memoIsDownload = false;       // the memo holds the newest download
+    bool m_lastDownloadArchived = false;
+    QDateTime m_downloadStartedAt;
 };

@@ -6,6 +6,7 @@
 #include "config/settingsstore.h"
 #include "link/qtseriallink.h"
 #include "link/tracefile.h"
+#include "logs/samplearchive.h"
 #include "sim/simseriallink.h"
 
 #include <QApplication>
@@ -58,7 +59,14 @@ int main(int argc, char* argv[]) {
     QtSerialLink realPort(iniPath);
     SimSerialLink demoPump;
     SerialLink& serial = demo ? static_cast<SerialLink&>(demoPump) : realPort;
-    MainWindow window(state, serial, {iniPath, demo, QString()});
+    // Every download is kept here; it is opened when the first one ends. A
+    // place that cannot be used is said now and again at each download,
+    // which goes on regardless.
+    SampleArchive archive(ArchiveLocations::fromEnvironment(args.archive, demo));
+    if (!archive.location().usable())
+        QTextStream(stderr) << "corvane: downloads are not archived: " << archive.location().error
+                            << "\n";
+    MainWindow window(state, serial, {iniPath, demo, QString(), nullptr, &archive});
     TraceFile trace;
     if (!tracePath.isEmpty()) {
         QString error;

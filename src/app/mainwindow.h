@@ -35,6 +35,7 @@ class LogsActions;
 class LogsPage;
 class ProgramPage;
 class RunModePage;
+class SampleArchive;
 class SetupPage;
 
 class MainWindow : public QMainWindow {
@@ -46,6 +47,9 @@ public:
         QString placementPath; // window placement file; empty: the per-user store
         // The clock the sequences' pauses are timed on; null: the PC's.
         const WaitClock* waitClock = nullptr;
+        // Where every download that ends is kept (owned by the application);
+        // null: nowhere.
+        SampleArchive* archive = nullptr;
     };
 
     MainWindow(AppState& state, SerialLink& link, Options options, QWidget* parent = nullptr);
@@ -71,6 +75,7 @@ public:
     void askQuestion(const QString& text, std::function<void(bool yes)> answered);
 
     PumpSession& session() { return m_session; }
+    SampleArchive* archive() const { return m_options.archive; }
     // The log buttons' work: download, files, printing, clearing, erasing.
     LogsActions& logsActions() { return *m_logsActions; }
     // Shows a log file in the memo as "Open Log" does, on the Logs page

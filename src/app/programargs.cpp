@@ -20,6 +20,11 @@ ProgramArgs ProgramArgs::parse(const QStringList& args) {
                 out.tracePath = args.at(++i);
             else
                 refuse(QStringLiteral("--trace needs a file name"));
+        } else if (options && arg == QLatin1String("--archive")) {
+            if (i + 1 < args.size() && !args.at(i + 1).isEmpty())
+                out.archive = args.at(++i);
+            else
+                refuse(QStringLiteral("--archive needs a file or a postgresql:// URL"));
         } else if (options && arg.size() > 1 && arg.startsWith(QLatin1Char('-'))) {
             refuse(QStringLiteral("unknown option ") + arg);
         } else if (arg.isEmpty()) {

@@ -1,6 +1,6 @@
-// The `corvane` command line: [--demo] [--trace FILE] [LOGFILE]. LOGFILE is
-// what a file manager's "Open with" passes: the program starts as usual and
-// shows that log file in the memo. "--" ends the options, so a log file
+// The `corvane` command line: [--demo] [--trace FILE] [--archive ARCHIVE]
+// [LOGFILE]. LOGFILE is what a file manager's "Open with" passes: the program
+// starts as usual and shows that log file in the memo. "--" ends the options, so a log file
 // whose name begins with "-" can be named too.
 #pragma once
 
@@ -14,11 +14,15 @@ struct ProgramArgs {
                        "  --trace FILE  append every byte the pump sends to FILE (corvane-cli\n"
                        "                decode reads it) and every byte sent and received,\n"
                        "                time-stamped, to FILE.log\n"
+                       "  --archive ARCHIVE  keep every download in this sample archive: an\n"
+                       "                SQLite file or a postgresql:// URL (else the environment\n"
+                       "                variable CORVANE_ARCHIVE, else Corvane's data folder)\n"
                        "  LOGFILE       show this log file in the Logs page, as Open Log does\n");
 
     bool help = false;
     bool demo = false;
     QString tracePath;
+    QString archive; // --archive; empty: CORVANE_ARCHIVE or the data folder
     QString logFile;
     // Why the arguments cannot be used; empty when they can.
     QString error;

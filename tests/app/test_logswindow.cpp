@@ -1,7 +1,8 @@
 // The Logs page as a technician uses it, through the window's own handlers:
 // downloads from the simulated pump (0, 1 and 999 records, a stale count
 // both ways, a pump falling silent, unplugged, stopped by hand, a second
-// download), saving and opening log files, printing to PDF, clearing, and
+// download; each kept in the sample archive, or the status bar says why
+// not), saving and opening log files, printing to PDF, clearing, and
 // the questions before the pump's memory is emptied. The file and printer
 // dialogs are answered through the actions' seams; one test opens the real
 // ones to check how they are set up.
@@ -12,6 +13,7 @@
 #include "app/mainwindow.h"
 #include "link/fakeseriallink.h"
 #include "logs/logfiles.h"
+#include "logs/samplearchive.h"
 #include "sim/simseriallink.h"
 
 #include <QAbstractButton>
@@ -89,6 +91,7 @@ template <typename Link> struct Rig {
     QTemporaryDir dir;
     AppState state;
     Link link;
+    SampleArchive archive{ArchiveLocations::parse(dir.filePath(QStringLiteral("archive.sqlite")))};
     std::unique_ptr<MainWindow> window;
     QStringList afterPri; // every line the pump sent after its "PRI" line
     bool sawPri = false;
@@ -98,7 +101,7 @@ template <typename Link> struct Rig {
         window = std::make_unique<MainWindow>(
             state, link,
             MainWindow::Options{dir.filePath(QStringLiteral("corvane.INI")), false,
-                                dir.filePath(QStringLiteral("placement.ini"))});
+                                dir.filePath(QStringLiteral("placement.ini")), nullptr, &archive});
         // The tests poll when they need a report: a tick in between would
         // move the pump's line count that its faults are keyed to.
         window->session().stopPolling();
@@ -217,16 +220,22 @@ void TestLogsWindow::download_data() {
     QTest::addColumn<QString>("how"); // "", silent, unplug, stop
     QTest::addColumn<int>("read");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("archived"); // how the archive keeps it; empty: not kept
     // How each ending comes about is the download's own table; here one
     // complete download, one the pump ends and one the user ends.
     QTest::newRow("999 records, 25 more than counted")
-        << 999 << -25 << "" << 999 << "Reading Logs is completed";
+        << 999 << -25 << "" << 999 << "Reading Logs is completed"
+        << "complete";
     QTest::newRow("unplugged half way")
         << 300 << 0 << "unplug" << 150
-        << "Reading logs stopped: the serial port went away (unplugged?) (150 of 300 records read)";
+        << "Reading logs stopped: the serial port went away (unplugged?) (150 of 300 records read)"
+        << "unplugged";
     QTest::newRow("stopped by hand")
         << 300 << 0 << "stop" << 150
-        << "Reading logs stopped: stopped by hand (150 of 300 records read)";
+        << "Reading logs stopped: stopped by hand (150 of 300 records read)"
+        << "stopped";
+    QTest::newRow("the archive file damaged") << 40 << 0 << "" << 40 << "Reading Logs is completed"
+                                              << "";
 }
 
 // Whatever ends it, a download keeps every line captured (memo and table),
@@ -238,6 +247,7 @@ void TestLogsWindow::download() {
     QFETCH(QString, how);
     QFETCH(int, read);
     QFETCH(QString, message);
+    QFETCH(QString, archived);
     SimPump::Faults faults;
     faults.logCountSkew = skew;
     // After the status and setup reports: "PRINTING", the titles, 150 records.
@@ -247,6 +257,9 @@ void TestLogsWindow::download() {
         faults.disconnectAfterRecords = 150;
     auto rig = simRig(records, faults);
     rig->logs().download().setSilenceTimeout(600000);
+    const QString archivePath = rig->archive.location().path;
+    if (archived.isEmpty())
+        putFile(archivePath, logFileBytes(3));
     rig->poll();
     QCOMPARE(rig->state.SavedLogCount, records + skew);
 
@@ -277,8 +290,27 @@ void TestLogsWindow::download() {
     QTRY_VERIFY_WITH_TIMEOUT(!rig->logs().download().running(), 60000);
     QCOMPARE(rig->boxText(), message);
     QCOMPARE(rig->box()->windowModality(), Qt::WindowModal);
+    // Kept in the archive at once, byte for byte what Save would write; or
+    // the status bar says why not, and the damaged file is left alone.
+    const QString notice = rig->window->statusBar()->currentMessage();
+    QCOMPARE(rig->logs().lastDownloadArchived(), !archived.isEmpty());
+    if (archived.isEmpty()) {
+        QVERIFY2(notice.startsWith(QStringLiteral("Download not archived: the archive ")) &&
+                     notice.endsWith(QStringLiteral("it is not an SQLite database; it was left "
+                                                    "as it is")),
+                 qPrintable(notice));
+        QCOMPARE(readAll(archivePath), logFileBytes(3));
+    } else {
+        const auto kept = rig->archive.fetch(1);
+        QVERIFY2(kept.ok(), qPrintable(kept.error));
+        QCOMPARE(kept.value.bytes, rig->memo().toFileBytes());
+        QCOMPARE(kept.value.ended, archived);
+        QCOMPARE(kept.value.records, read);
+        QCOMPARE(kept.value.pumpSerial, rig->state.serialNumber.trimmed());
+        QCOMPARE(notice.endsWith(QStringLiteral("Download kept in the archive (#1)")), true);
+    }
     if (message != QLatin1String("Reading Logs is completed"))
-        QCOMPARE(rig->window->statusBar()->currentMessage(), message);
+        QVERIFY2(notice.startsWith(message + QStringLiteral(" - ")), qPrintable(notice));
 
     // Nothing captured is lost: every line after "PRI" in the memo and in
     // its view, a table row for every record.

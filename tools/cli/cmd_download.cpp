@@ -4,6 +4,7 @@
 #include "clioutput.h"
 #include "livesession.h"
 #include "logs/logfiles.h"
+#include "protocol/downloadarchiving.h"
 #include "protocol/logdownload.h"
 #include "subcommands.h"
 
@@ -18,7 +19,8 @@ namespace DownloadCommand {
 namespace {
 
 const char kHelp[] =
-    "Usage: corvane-cli download [-o FILE] (--port PORT | --demo) [--settings FILE]\n"
+    "Usage: corvane-cli download [-o FILE] [--archive ARCHIVE] (--port PORT | --demo)\n"
+    "                            [--settings FILE]\n"
     "\n"
     "Downloads the pump's history logs as the window's \"Read Logs From KST\" does\n"
     "(one poll first for the log count; \"PRINTLOG\"; the download ends with the\n"
@@ -33,10 +35,15 @@ const char kHelp[] =
     "\"seconds\": S} (to standard error when the log goes to standard output).\n"
     "Progress on standard error: a bar redrawn in place on a terminal, otherwise a\n"
     "line about once a second (\"Reading log 312 of 999\").\n"
+    "Every download that ends, complete or not, is also kept in the sample archive\n"
+    "(see corvane-cli archive --help); where it went, or why it could not be kept,\n"
+    "is said on standard error, and changes neither the file nor the exit status.\n"
     "\n"
     "Options:\n"
     "  -o FILE          where the log file goes; - for standard output. Its folder\n"
     "                   must exist and be writable before anything is sent.\n"
+    "  --archive ARCHIVE  the sample archive: an SQLite file or a postgresql:// URL\n"
+    "                   (else CORVANE_ARCHIVE, else Corvane's data folder)\n"
     "  --port PORT, --demo, --settings FILE\n"
     "                   the pump; see corvane-cli --help\n"
     "\n"
@@ -52,7 +59,8 @@ bool writableFolder(const QString& folder) {
 } // namespace
 
 const Subcommand kSubcommand = {"download",
-                                "download [-o FILE] (--port PORT | --demo) [--settings FILE]",
+                                "download [-o FILE] [--archive ARCHIVE] (--port PORT | --demo) "
+                                "[--settings FILE]",
                                 "download [-o FILE]",
                                 "download the history logs into a log file",
                                 kHelp,
@@ -60,7 +68,8 @@ const Subcommand kSubcommand = {"download",
 
 std::optional<Options> parse(const QStringList& args, QString* error) {
     QList<OptionSpec> specs = pumpOptions();
-    specs << OptionSpec{QStringLiteral("-o"), true};
+    specs << OptionSpec{QStringLiteral("-o"), true}
+          << OptionSpec{QStringLiteral("--archive"), true};
     const auto parsed = parseArgs(args, specs, error);
     if (!parsed)
         return std::nullopt;
@@ -89,7 +98,14 @@ std::optional<Options> parse(const QStringList& args, QString* error) {
         if (!o.output.isEmpty())
             o.output = target.absoluteFilePath();
     }
-    return withPump(o, *parsed, error);
+    auto withArchive = withPump(o, *parsed, error);
+    if (withArchive) {
+        withArchive->archive = ArchiveCommand::location(parsed->value(QStringLiteral("--archive")),
+                                                        withArchive->pump.demo, error);
+        if (!withArchive->archive)
+            return std::nullopt;
+    }
+    return withArchive;
 }
 
 namespace {
@@ -204,6 +220,13 @@ int runOn(const Options& options, LiveSession& live) {
         const bool complete = outcome == LogDownload::Outcome::Completed;
         const double seconds = std::round(double(took.elapsed()) / 100.0) / 10.0;
         const CaptureMemo& memo = session.memo();
+        // Kept first: a log file that cannot be written still leaves it there.
+        if (options.archive)
+            ArchiveCommand::keepDownload(*options.archive,
+                                         DownloadArchiving::describe(live.state(), memo, outcome,
+                                                                     download.recordsRead(),
+                                                                     startedAt),
+                                         out);
         QString file = options.output;
         if (toStdout) {
             out.raw(memo.toFileBytes());

@@ -6,6 +6,7 @@
 
 #include "cliargs.h"
 #include "livesession.h"
+#include "logs/samplearchive.h"
 
 #include <QDateTime>
 #include <QJsonObject>
@@ -17,7 +18,7 @@
 // Exit status of corvane-cli.
 namespace Exit {
 constexpr int kDone = 0;
-constexpr int kFailed = 1; // the result could not be written (a download's log file)
+constexpr int kFailed = 1; // the result could not be written, or the archive not read
 constexpr int kUsage = 2;  // a usage error, or a refused destructive command
 constexpr int kNoPump = 3;
 constexpr int kDownloadShort = 4;
@@ -130,6 +131,8 @@ struct Options {
     PumpChoice pump;
     QString output;    // "-": standard output; empty: corvane-<serial>-<YYYYMMDD-HHMM>.csv here
     int silenceMs = 0; // a silent pump ends the download after this; 0: the window's 10 s
+    // Where the ended download is kept; none: nowhere.
+    std::optional<ArchiveLocation> archive;
 };
 std::optional<Options> parse(const QStringList& args, QString* error);
 int run(const Options& options, Output& out);
@@ -200,3 +203,29 @@ int run(const Options& options, Output& out);
 int runOn(const Options& options, LiveSession& live);
 int main(const QStringList& args, Output& out);
 } // namespace ProgramCommand
+
+// corvane-cli archive list | show | import: the sample archive every download
+// is kept in (see SampleArchive), and the storing of a download that ended.
+namespace ArchiveCommand {
+extern const Subcommand kSubcommand;
+enum class Action { List, Show, Import };
+struct Options {
+    Action action = Action::List;
+    ArchiveLocation archive;
+    bool json = false;
+    std::optional<QString> pump; // list: only this pump's; import: the pump named
+    qint64 id = 0;               // show
+    QString output;              // show: the file; "-" standard output
+    QStringList files;           // import
+};
+// --archive, else CORVANE_ARCHIVE, else the data folder's archive; a
+// `--archive` value that names no usable archive is refused.
+std::optional<ArchiveLocation> location(const QString& option, bool demo, QString* error);
+std::optional<Options> parse(const QStringList& args, QString* error);
+int run(const Options& options, Output& out);
+int main(const QStringList& args, Output& out);
+// Stores an ended download in `where` and says on standard error where it
+// went, or why it was not kept. The download, its file and its exit status
+// stay as they are either way. The id, or 0.
+qint64 keepDownload(const ArchiveLocation& where, const NewDownload& download, Output& out);
+} // namespace ArchiveCommand
