@@ -52,6 +52,16 @@ void TestComEvent::portOptionsAndStatus() {
              QStringLiteral("Com3 (fake3): no such device \u2014 is the adapter plugged in?"));
     w.selectPort(0);
     QCOMPARE(status->text(), QStringLiteral("Com1 (fake1): open"));
+
+    // The demo pump says so in front of the port's status.
+    AppState demoState;
+    FakeSerialLink demoLink;
+    MainWindow demo(demoState, demoLink,
+                    {m_dir.filePath(QStringLiteral("demo.INI")), true,
+                     m_dir.filePath(QStringLiteral("demo-placement.ini"))});
+    demo.selectPort(0);
+    QCOMPARE(demo.findChild<QLabel*>(QStringLiteral("portStatus"))->text(),
+             QStringLiteral("Demo pump \u2014 Com1 (fake1): open"));
 }
 
 // An end-of-file character arrives in the middle of a log download: the box
@@ -96,6 +106,12 @@ void TestComEvent::comEventAfterReceiveInOrder() {
     QTRY_COMPARE(openBoxes(w).size(), 1);
     openBoxes(w).first()->button(QMessageBox::Ok)->click();
     QTRY_VERIFY(openBoxes(w).isEmpty());
+
+    // Boxes asked for one after the other open in that order.
+    w.showMessage(QStringLiteral("first"));
+    w.showMessage(QStringLiteral("second"));
+    QTRY_COMPARE(openBoxes(w).size(), 1);
+    QCOMPARE(openBoxes(w).first()->text(), QStringLiteral("first"));
 }
 
 // SIGTERM (logout) closes the window the normal way: "RUN_CLEAR" goes out.

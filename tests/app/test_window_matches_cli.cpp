@@ -7,15 +7,13 @@
 #include "app/updownbuttons.h"
 #include "link/fakeseriallink.h"
 #include "sim/simpump.h"
+#include "support/programrun.h"
 
 #include <QAbstractButton>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLabel>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -64,16 +62,12 @@ void TestWindowMatchesCli::sameCaptions() {
     pump.write("R99\rZ99\rR99\rZ99\r");
     const QByteArray trace = pump.read();
 
-    QProcess cli;
-    cli.start(QStringLiteral(CORVANE_CLI_PATH), {QStringLiteral("decode")});
-    cli.write(trace);
-    cli.closeWriteChannel();
-    QVERIFY(cli.waitForFinished(20000) && cli.exitCode() == 0);
+    const ProgramRun cli = runProgram(QStringLiteral(CORVANE_CLI_PATH), {"decode"}, trace);
+    QCOMPARE(cli.exitCode, 0);
     // The last text, visibility and date the inspector reports for each element.
     QMap<QString, QVariantMap> last;
-    for (const QByteArray& line : cli.readAllStandardOutput().split('\n')) {
-        const QJsonObject o = QJsonDocument::fromJson(line).object();
-        QVERIFY(line.isEmpty() || !o.isEmpty());
+    for (const QJsonObject& o : cli.objects) {
+        QVERIFY(!o.isEmpty());
         for (const char* member : {"text", "visible", "date", "range"})
             last[member].insert(o.value(member).toObject().toVariantMap());
     }

@@ -10,12 +10,12 @@
 #include <unistd.h>
 
 namespace {
-// Reads from fd until `until` appears, or nothing comes for five seconds.
+// Reads from fd until `until` appears, or nothing comes for half a minute.
 QByteArray readUntil(int fd, const QByteArray& until) {
     QByteArray got;
     char buf[4096];
     ssize_t n = 1;
-    for (pollfd p{fd, POLLIN, 0}; n > 0 && !got.contains(until) && ::poll(&p, 1, 5000) > 0;)
+    for (pollfd p{fd, POLLIN, 0}; n > 0 && !got.contains(until) && ::poll(&p, 1, 30000) > 0;)
         if ((n = ::read(fd, buf, sizeof buf)) > 0)
             got.append(buf, int(n));
     return got;
@@ -34,7 +34,7 @@ void TestPumpSim::answersOnTerminalAndChecksArguments() {
     QProcess sim;
     sim.start(QStringLiteral(CORVANE_PUMPSIM), {"--no-pacing", "--records", "7", "--serial",
                                                 "PTY00042", "--ignore", "W06,G09", "--link", link});
-    QTRY_VERIFY(sim.canReadLine());
+    QTRY_VERIFY_WITH_TIMEOUT(sim.canReadLine(), 60000);
     QCOMPARE(QFileInfo(link).symLinkTarget(), QString::fromLocal8Bit(sim.readLine()).trimmed());
 
     const int fd = ::open(QFile::encodeName(link).constData(), O_RDWR | O_NOCTTY);
@@ -52,13 +52,13 @@ void TestPumpSim::answersOnTerminalAndChecksArguments() {
     ::close(fd);
 
     sim.terminate();
-    QVERIFY(sim.waitForFinished(5000));
+    QVERIFY(sim.waitForFinished(60000));
     QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink()); // link removed
 
     // --help names every option; a bad argument ends with code 2 before any
     // device path is printed.
     sim.start(QStringLiteral(CORVANE_PUMPSIM), {"--help"});
-    QVERIFY(sim.waitForFinished(5000) && sim.exitCode() == 0);
+    QVERIFY(sim.waitForFinished(60000) && sim.exitCode() == 0);
     const QByteArray help = sim.readAllStandardOutput();
     for (const char* option :
          {"--link", "--model", "--serial", "--records", "--no-pacing", "--power-off-seconds",
@@ -70,7 +70,7 @@ void TestPumpSim::answersOnTerminalAndChecksArguments() {
                                     {"--records", "many"},
                                     {"--ignore", "G09,G99"}}) {
         sim.start(QStringLiteral(CORVANE_PUMPSIM), args);
-        QVERIFY(sim.waitForFinished(5000) && sim.exitCode() == 2);
+        QVERIFY(sim.waitForFinished(60000) && sim.exitCode() == 2);
         QVERIFY2(sim.readAllStandardOutput().isEmpty(), qPrintable(args.join(' ')));
     }
 }

@@ -1,32 +1,15 @@
 // The built `corvane-cli decode` on short traces: line ends, skipped lines,
 // kinds, the JSON members and the exit status.
 #include "status/statuslines.h"
+#include "support/programrun.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QTest>
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out, err;
-    QList<QJsonObject> objects; // one per output line, empty when it is not JSON
-};
-
-Run runCli(const QStringList& args, const QByteArray& input) {
-    QProcess p;
-    p.start(CORVANE_CLI_PATH, args);
-    p.write(input);
-    p.closeWriteChannel();
-    const bool done = p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit;
-    Run r{done ? p.exitCode() : -1, p.readAllStandardOutput(), p.readAllStandardError(), {}};
-    for (const QByteArray& line : r.out.split('\n'))
-        if (!line.isEmpty())
-            r.objects << QJsonDocument::fromJson(line).object();
-    return r;
+ProgramRun runCli(const QStringList& args, const QByteArray& input) {
+    return runProgram(CORVANE_CLI_PATH, args, input);
 }
 
 } // namespace
@@ -50,7 +33,7 @@ void TestCliDecode::trace() {
     const QByteArray input = status +
                              "\r\n\r\n\n\rZ99 1 0 0 1 0 0 0 0 1 1 1 0 1\nP01 ab\t1 1\xff\r\t\n" +
                              status + "\rhello\r\nR99 unfinished";
-    const Run r = runCli({"decode", "--metric"}, input);
+    const ProgramRun r = runCli({"decode", "--metric"}, input);
     QCOMPARE(r.exitCode, 0);
     QStringList seen; // kind and line of each object
     for (const QJsonObject& o : r.objects)
@@ -108,7 +91,7 @@ void TestCliDecode::logLines_data() {
 void TestCliDecode::logLines() {
     QFETCH(QByteArray, input);
     QFETCH(QStringList, args);
-    const Run r = runCli(args, input);
+    const ProgramRun r = runCli(args, input);
     QCOMPARE(r.exitCode, 0);
     QStringList got;
     for (const QJsonObject& o : r.objects) {
@@ -133,10 +116,10 @@ void TestCliDecode::logLines() {
 // Exit status 0 whatever the input held, 2 with a usage text for a usage error
 // (the help is test_cli_live's).
 void TestCliDecode::usage() {
-    const Run empty = runCli({"decode"}, {});
+    const ProgramRun empty = runCli({"decode"}, {});
     QVERIFY(empty.exitCode == 0 && empty.out.isEmpty());
     for (const QStringList& args : {QStringList{}, QStringList{"decode", "--imperial"}}) {
-        const Run r = runCli(args, {});
+        const ProgramRun r = runCli(args, {});
         QVERIFY2(r.exitCode == 2 && r.out.isEmpty() && r.err.contains("Usage"),
                  qPrintable(args.join(' ')));
     }

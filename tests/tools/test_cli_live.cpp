@@ -3,13 +3,11 @@
 // file), the demo pump in-process (--demo), and a pseudo-terminal this test
 // holds itself, to see every byte the program writes and to answer as a pump.
 #include "status/statuslines.h"
+#include "support/programrun.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSerialPort>
 #include <QTemporaryDir>
@@ -67,31 +65,10 @@ QByteArray readFile(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(no file)");
 }
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out, err;
-    QList<QJsonObject> objects; // one per output line; empty when not JSON
-    QByteArray written;         // what reached the test's own terminal
-};
-
-void collect(Run& r, QProcess& p) {
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out += p.readAllStandardOutput();
-    r.err += p.readAllStandardError();
-    for (const QByteArray& line : r.out.split('\n'))
-        if (!line.isEmpty())
-            r.objects << QJsonDocument::fromJson(line).object();
-}
+using Run = ProgramRun;
 
 Run runCli(const QStringList& args, const QByteArray& input = {}) {
-    QProcess p;
-    p.start(CORVANE_CLI_PATH, args);
-    p.write(input);
-    p.closeWriteChannel();
-    Run r;
-    if (p.waitForFinished(60000))
-        collect(r, p);
-    return r;
+    return runProgram(CORVANE_CLI_PATH, args, input);
 }
 
 // A pseudo-terminal pair held by the test: the program opens the slave like a
@@ -150,7 +127,7 @@ struct Pty {
             }
             if (done || p.state() == QProcess::NotRunning) {
                 r.written += readNow();
-                collect(r, p);
+                r.collect(p);
                 return r;
             }
         }
@@ -165,11 +142,9 @@ struct PumpSim {
     QProcess process;
     QString link;
 
-    // Unpaced unless `paced` (the line's own 5760 characters a second).
-    bool start(const QString& dir, const QStringList& options, bool paced = false) {
+    bool start(const QString& dir, const QStringList& options) {
         link = QDir(dir).filePath(QStringLiteral("pump-com1"));
-        process.start(CORVANE_PUMPSIM, QStringList{"--link", link} + options +
-                                           (paced ? QStringList{} : QStringList{"--no-pacing"}));
+        process.start(CORVANE_PUMPSIM, QStringList{"--link", link, "--no-pacing"} + options);
         for (QDeadlineTimer end(30000); !end.hasExpired();)
             if (process.canReadLine() || process.waitForReadyRead(100))
                 return QFileInfo(link).isSymLink();
@@ -222,17 +197,10 @@ QStringList kinds(const QList<QJsonObject>& objects) {
     return out;
 }
 
-// Words of a row's command line: PORT stands for the port, and a date keeps
-// its time ("2031-01-01 08:00") in one argument.
+// Words of a row's command line: PORT stands for the port, and "~" for a
+// blank inside a word ("2031-01-01~08:00").
 QStringList argv(const QString& args, const QString& port) {
-    QStringList words;
-    for (const QString& a : QString(args).replace("PORT", port).split(' '))
-        if (!words.isEmpty() && QRegularExpression("^\\d\\d:\\d\\d$").match(a).hasMatch() &&
-            words.last().contains(QRegularExpression("^\\d{4}-")))
-            words.last() += ' ' + a;
-        else
-            words << a;
-    return words;
+    return QString(args).replace("PORT", port).split(' ').replaceInStrings("~", " ");
 }
 
 } // namespace
@@ -271,7 +239,6 @@ private slots:
     void ports();
     void throughTheSerialPort_data();
     void throughTheSerialPort();
-    void downloadInterrupted();
     void sendSetupInterrupted();
 };
 
@@ -346,7 +313,7 @@ void TestCliLive::watch() {
     QVERIFY(watch.waitForFinished(30000));
     QCOMPARE(watch.exitStatus(), QProcess::NormalExit);
     QCOMPARE(watch.exitCode(), 0);
-    collect(r, watch);
+    r.collect(watch);
     QVERIFY(r.objects.size() >= 4);
     for (const QString& kind : kinds(r.objects))
         QVERIFY2(kind == "status" || kind == "setup", qPrintable(kind));
@@ -398,7 +365,7 @@ void TestCliLive::trace() {
     for (const QString& line : received)
         QVERIFY2(line.startsWith("R99 ") || line.startsWith("Z99 "), qPrintable(line));
 
-    const Run raw = runCli({"trace", "--raw", "--seconds", "2", "--port", sim.link});
+    const Run raw = runCli({"trace", "--raw", "--seconds", "5", "--port", sim.link});
     QCOMPARE(raw.exitCode, 0);
     QVERIFY(raw.out.startsWith("R99 ") && raw.out.contains("\r\n")); // the pump's own line ends
     const Run decoded = runCli({"decode"}, raw.out);
@@ -423,9 +390,9 @@ void TestCliLive::refusedBeforeWriting_data() {
     usage("trace --port PORT --seconds 0");
     usage("ports --port PORT");
     usage("download --port PORT -o /nonexistent/logs.csv");
-    usage("set-clock --port PORT --time 2026-02-30 10:00");
+    usage("set-clock --port PORT --time 2026-02-30~10:00");
     usage("send-setup --port PORT --log-rate 59");
-    usage("program --port PORT --flow 2000 --start 2031-01-01 08:00");
+    usage("program --port PORT --flow 2000 --start 2031-01-01~08:00");
     usage("erase-logs --port PORT --yes now");
     usage("clear-sampling-data --port PORT --settings /nonexistent/corvane.INI --yes");
     for (const char* sub : {"erase-logs", "clear-sampling-data"})
@@ -547,10 +514,10 @@ void TestCliLive::ports() {
     QVERIFY(holder.isOpen());
 }
 
-// Each live subcommand once through the real serial code against
-// corvane-pumpsim: its exit status, its one JSON line, its words on standard
-// error and the log file. A download the cable drop cuts short writes what
-// came, with exit 4.
+// A download through the real serial code against corvane-pumpsim: its exit
+// status, its one JSON line, its words on standard error and the log file.
+// A download the cable drop cuts short writes what came, with exit 4. (The
+// other subcommands' runs on the simulated pump are test_cli_commands'.)
 void TestCliLive::throughTheSerialPort_data() {
     QTest::addColumn<QString>("args"); // FILE stands for the row's log file
     QTest::addColumn<QStringList>("simOptions");
@@ -568,23 +535,6 @@ void TestCliLive::throughTheSerialPort_data() {
         << "download -o FILE" << QStringList{"--disconnect-after", "12"} << 4
         << R"(\{"complete":false,"expected":40,"file":"FILE","records":12,"seconds":[0-9.]+\}\n)"
         << "Reading logs stopped: the serial port went away (unplugged?)" << 12;
-    // The minute sent, or the next one if it turned before the report.
-    QTest::newRow("set-clock") << "set-clock --time 2031-05-06 07:08" << QStringList{} << 0
-                               << R"(\{"confirmed":true,"pumpClock":"0[89] 07 06 05 31",)"
-                                  R"("sent":"08 07 06 05 31"\}\n)"
-                               << "Pump clock set to " << -1;
-    QTest::newRow("send-setup") << "send-setup --units metric --timing duration --log-rate 5"
-                                << QStringList{} << 0
-                                << R"(\{"confirmed":true,"mismatches":\[\]\}\n)"
-                                << "\nDone Sending Setup to Pump\nPump confirmed the setup\n"
-                                << -1;
-    // The pump switches off at the end: its silence is no "No Pump Found".
-    QTest::newRow("program") << "program --flow 2500 --lunch 12:15-12:45"
-                             << QStringList{"--power-off-seconds", "1"} << 0
-                             << R"(\{"sent":\["Y05","W04 2500",("[^"]+",){5}"W25 15 12 45 12",)"
-                                R"(("[^"]+",){4}"POWER_OFF "\],"timing":"off"\}\n)"
-                             << "Turning Pump Off\nProgram Pump is completed\n"
-                             << -1;
 }
 
 void TestCliLive::throughTheSerialPort() {
@@ -607,31 +557,6 @@ void TestCliLive::throughTheSerialPort() {
     QVERIFY(!r.err.contains("No Pump Found"));
     if (records >= 0)
         checkLogFile(readFile(file), records, exitCode == 0);
-}
-
-// SIGINT in the middle of a download at the line's pace: it ends at once,
-// writes the records that came and says so with exit 4.
-void TestCliLive::downloadInterrupted() {
-    PumpSim sim;
-    QVERIFY(sim.start(m_dir.path(), {"--records", "999"}, true));
-    const QString path = m_dir.filePath("interrupted.csv");
-    QProcess p;
-    p.start(CORVANE_CLI_PATH, {"download", "-o", path, "--port", sim.link});
-    QByteArray err;
-    QTRY_VERIFY_WITH_TIMEOUT((err += p.readAllStandardError()).contains("Reading log "), 30000);
-    ::kill(pid_t(p.processId()), SIGINT);
-    QVERIFY(p.waitForFinished(30000));
-    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(p.exitCode(), 4);
-    Run r;
-    collect(r, p);
-    r.err.prepend(err);
-    QCOMPARE(r.objects.size(), 1);
-    const int records = r.objects[0]["records"].toInt();
-    QVERIFY2(records >= 1 && records < 999, r.out.constData());
-    QCOMPARE(r.objects[0]["complete"], QJsonValue(false));
-    QVERIFY(r.err.contains("Reading logs stopped: stopped by hand"));
-    checkLogFile(readFile(path), records, false);
 }
 
 // SIGTERM in the middle of the setup sequence: nothing more is written.
