@@ -3,6 +3,7 @@
 // a read error, lost lines, a second program on the same port, a pump that
 // dies or falls silent. Each row asserts the exit status, the words on
 // standard error and what was kept.
+#include "status/statuslines.h"
 #include "support/fulldisk.h"
 
 #include <QDeadlineTimer>
@@ -16,6 +17,11 @@
 #include <QTest>
 
 #include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
 
 namespace {
 
@@ -32,6 +38,56 @@ bool awaitErr(QProcess& p, QByteArray& err, const QByteArray& text) {
     }
     return err.contains(text);
 }
+
+// A pump played by the test on a pseudo-terminal it holds: it answers each
+// poll with its reports and goes away (the master closed, as an unplugged
+// adapter) as soon as `lastWords` arrives.
+struct PtyPump {
+    int master = -1;
+    QString device;
+    QByteArray got;
+    PtyPump() {
+        int slave = -1;
+        char name[128] = {};
+        termios raw{};
+        ::cfmakeraw(&raw);
+        if (::openpty(&master, &slave, name, &raw, nullptr) != 0)
+            return;
+        ::close(slave);
+        ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+        // Not inherited by the program under test: closing it must end the
+        // terminal.
+        ::fcntl(master, F_SETFD, FD_CLOEXEC);
+        device = QString::fromLocal8Bit(name);
+    }
+    ~PtyPump() { unplug(); }
+    void unplug() {
+        if (master >= 0)
+            ::close(master);
+        master = -1;
+    }
+    // Serves until `lastWords` came or `p` ended.
+    void serve(QProcess& p, const QByteArray& lastWords) {
+        const QByteArray poll = "R99\rZ99\r";
+        const QByteArray reports =
+            TestLines::statusLine().toLatin1() + "\r\nZ99 0 0 0 1 0 0 0 0 0 0 1 0 0\r\n";
+        for (QDeadlineTimer end(30000); master >= 0 && !end.hasExpired();) {
+            if (p.waitForFinished(10))
+                return;
+            pollfd pf{master, POLLIN, 0};
+            char buf[512];
+            if (::poll(&pf, 1, 0) <= 0)
+                continue;
+            for (ssize_t n; (n = ::read(master, buf, sizeof buf)) > 0;)
+                got.append(buf, int(n));
+            for (int i; (i = got.indexOf(poll)) >= 0; got.remove(i, poll.size()))
+                [[maybe_unused]] const auto n =
+                    ::write(master, reports.constData(), size_t(reports.size()));
+            if (got.contains(lastWords))
+                unplug();
+        }
+    }
+};
 
 } // namespace
 
@@ -65,6 +121,8 @@ private slots:
         row("second program, the terminal's own name", "second opener", "status --port PORT", "", 3,
             "in use by another program");
         row("pump gone before it answered", "kill", "status --port PORT", "--silent-after 0", 3,
+            "device lost");
+        row("set-clock, unplugged after sending", "unplug after", "set-clock --port PORT", "-", 3,
             "device lost");
         row("pump silent during a download (SIGSTOP)", "stop", "download -o FILE --port PORT",
             "--records 999", 4, "the pump sent nothing for 10 seconds");
@@ -133,6 +191,10 @@ private slots:
             link = device;
         }
 
+        PtyPump ptyPump;
+        if (fault == QLatin1String("unplug after"))
+            link = ptyPump.device;
+
         QProcess p;
         if (fault == QLatin1String("/dev/full"))
             p.setStandardOutputFile(QStringLiteral("/dev/full"));
@@ -154,6 +216,10 @@ private slots:
         if (fault == QLatin1String("stop")) {
             QVERIFY(awaitErr(p, err, "Reading log "));
             ::kill(pid_t(pump.processId()), SIGSTOP);
+        }
+        if (fault == QLatin1String("unplug after")) {
+            ptyPump.serve(p, "W16 ");
+            QVERIFY(ptyPump.got.contains("W16 "));
         }
         QVERIFY(p.waitForFinished(60000));
         err += p.readAllStandardError();
