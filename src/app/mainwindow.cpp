@@ -64,7 +64,7 @@ MainWindow::MainWindow(AppState& state, SerialLink& link, Options options, QWidg
     connect(&m_session, &PumpSession::messageRequested, this, &MainWindow::showMessage);
     connect(&m_session, &PumpSession::messageDismissed, this, &MainWindow::dismissMessage);
     connect(&m_session, &PumpSession::cursorBusy, this, &MainWindow::setBusy);
-    connect(&m_session, &PumpSession::saveSettingsRequested, this, &MainWindow::saveSettings);
+    connect(&m_session, &PumpSession::saveSettingsRequested, this, [this] { saveSettings(); });
     connect(&m_session, &PumpSession::portStatusChanged, this, [this](const QString& text) {
         m_portStatus->setText(m_options.demo ? QStringLiteral("Demo pump \u2014 ") + text : text);
     });
@@ -345,13 +345,39 @@ void MainWindow::setBusy(bool busy) {
             QApplication::restoreOverrideCursor();
 }
 
+void MainWindow::closeUnattended() {
+    m_unattended = true;
+    close();
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // A second close (the box below was answered, or a signal came
+    // meanwhile) finds everything done already.
+    if (m_closing) {
+        event->accept();
+        return;
+    }
     m_closing = true;
     m_session.shutdown();
-    saveSettings();
     // Keep where the user left the window, for the next start.
     m_placement.save(placementFromPixels(normalGeometry(), logicalDpiX()));
-    event->accept();
+    const QString problem = saveSettings();
+    if (problem.isEmpty() || m_unattended) {
+        event->accept();
+        return;
+    }
+    // The port mapping and every choice would be lost without a word: the
+    // user is told where they look, and the window closes once they have
+    // read it.
+    event->ignore();
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Corvane"),
+                                QStringLiteral("Your settings were not saved: ") + problem,
+                                QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("settingsNotSaved"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    connect(box, &QMessageBox::finished, this, &QWidget::close, Qt::QueuedConnection);
+    box->open();
 }
 
 void MainWindow::loadSettings() {
@@ -367,16 +393,17 @@ void MainWindow::loadSettings() {
     m_program->applyStored(s);
 }
 
-void MainWindow::saveSettings() {
+QString MainWindow::saveSettings() {
     QString problem;
     if (SaveSettings(m_options.iniPath,
                      storedSettings(m_setup->values(), m_program->values(), m_state.SelectedPort),
                      &problem))
-        return;
-    if (m_closing)
-        qWarning("corvane: settings not saved: %s", qPrintable(problem));
-    else
+        return QString();
+    // Also for whoever started the program from a terminal or a script.
+    qWarning("corvane: settings not saved: %s", qPrintable(problem));
+    if (!m_closing)
         statusBar()->showMessage(QStringLiteral("Settings not saved: ") + problem);
+    return problem;
 }
 
 bool MainWindow::showLogFile(const QString& path) {

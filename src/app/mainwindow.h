@@ -74,6 +74,11 @@ public:
     // the answer once it is closed.
     void askQuestion(const QString& text, std::function<void(bool yes)> answered);
 
+    // Closes as close() does, but a settings file that cannot be saved is
+    // told on standard error only: nobody may be there to answer a box
+    // (SIGTERM at logout).
+    void closeUnattended();
+
     PumpSession& session() { return m_session; }
     SampleArchive* archive() const { return m_options.archive; }
     // The log buttons' work: download, files, printing, clearing, erasing.
@@ -102,7 +107,9 @@ private:
     void sendClock(const QDateTime& at);
     void formLoad();
     void loadSettings();
-    void saveSettings();
+    // Saves the settings; empty when saved, otherwise why not (also on the
+    // status bar while the window is open).
+    QString saveSettings();
     void showAbout();
     void showNextMessage();
     // The window's element of that objectName, or null.
@@ -136,6 +143,7 @@ private:
     QMessageBox* m_openBox = nullptr;
     QString m_openText;
     bool m_closing = false;
+    bool m_unattended = false; // closing on a signal: no box to answer
 
     // After the session: a download in progress gives the session back first.
     std::unique_ptr<LogsActions> m_logsActions;

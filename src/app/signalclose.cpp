@@ -1,9 +1,8 @@
 #include "app/signalclose.h"
 
+#include "app/mainwindow.h"
 #include "core/terminationsignals.h"
 
-#include <QWidget>
-
-void closeWindowOnTerminationSignals(QWidget* window) {
-    onTerminationSignals(window, [window](int) { window->close(); });
+void closeWindowOnTerminationSignals(MainWindow* window) {
+    onTerminationSignals(window, [window](int) { window->closeUnattended(); });
 }

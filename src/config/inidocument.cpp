@@ -1,9 +1,10 @@
 #include "config/inidocument.h"
 
+#include "core/wholefile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -300,10 +301,11 @@ bool IniDocument::save() {
                       .arg(shown(m_path));
         return false;
     }
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        m_error =
-            QStringLiteral("%1 cannot be written (%2).").arg(shown(m_path), file.errorString());
+    // The old file stays, byte for byte, unless the new one is wholly on
+    // disk: a full disk must not cost the user the port mapping.
+    QString why;
+    if (!WholeFile::replace(m_path, bytes, &why)) {
+        m_error = QStringLiteral("%1 cannot be written (%2).").arg(shown(m_path), why);
         return false;
     }
     m_error.clear();

@@ -84,12 +84,15 @@ void PumpLink::writeDirect(const QString& text) {
 }
 
 bool PumpLink::write(const QString& text) {
-    const QByteArray bytes = text.toLatin1();
-    if (traceHook)
-        traceHook('T', bytes);
+    // The trace shows what reached the port: nothing while it is closed (a
+    // poll each second while the adapter is out), a refused write marked.
     if (!m_link.isOpen())
         return false;
-    if (m_link.write(bytes)) {
+    const QByteArray bytes = text.toLatin1();
+    const bool written = m_link.write(bytes);
+    if (traceHook)
+        traceHook(written ? 'T' : 'F', bytes);
+    if (written) {
         m_failedWrites = 0;
         return true;
     }

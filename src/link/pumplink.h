@@ -40,7 +40,8 @@ public:
     static QString openFailureText(SerialLink::OpenError error, const QString& errorText);
 
     std::function<void(bool busy)> busyHook;
-    // 'T' for bytes written, 'R' for bytes read.
+    // 'T' for bytes written, 'F' for a write the open port refused, 'R' for
+    // bytes read.
     std::function<void(char direction, const QByteArray& bytes)> traceHook;
 
 signals:

@@ -3,7 +3,13 @@
 #include "link/linesettings.h"
 #include "link/portmap.h"
 
+#include <QFileInfo>
 #include <QMetaObject>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <sys/file.h>
+#endif
 
 QtSerialLink::QtSerialLink(QString iniPath, QObject* parent)
     : SerialLink(parent), m_iniPath(std::move(iniPath)) {
@@ -34,7 +40,12 @@ bool QtSerialLink::open(int portNumber, const QString& settings) {
         m_errorText = QStringLiteral("bad line settings");
         return false;
     }
-    m_port.setPortName(deviceName(portNumber));
+    // The device itself, not the name it was reached by: a symbolic link
+    // (/dev/serial/by-id/..., a pump simulator's link) and /dev/ttyUSB0 are
+    // one port, and must be seen as one by every lock on it.
+    const QString named = deviceName(portNumber);
+    const QString real = QFileInfo(named).canonicalFilePath();
+    m_port.setPortName(real.isEmpty() ? named : real);
     if (!m_port.open(QIODevice::ReadWrite)) {
         switch (m_port.error()) {
         case QSerialPort::DeviceNotFoundError:
@@ -63,6 +74,8 @@ bool QtSerialLink::open(int portNumber, const QString& settings) {
         m_port.clearError();
         return false;
     }
+    if (!lockExclusive())
+        return false;
     const bool ok =
         m_port.setBaudRate(s->baud) &&
         m_port.setDataBits(static_cast<QSerialPort::DataBits>(s->dataBits)) &&
@@ -80,6 +93,26 @@ bool QtSerialLink::open(int portNumber, const QString& settings) {
     }
     m_lost = false;
     return true;
+}
+
+bool QtSerialLink::lockExclusive() {
+#ifdef Q_OS_UNIX
+    // Qt's own lock file is named after the name given, and root passes the
+    // terminal's exclusive mode: two programs could share the pump and split
+    // its replies between them. An advisory lock on the open device holds
+    // whoever runs them; it goes with the descriptor when the port closes.
+    if (::flock(int(m_port.handle()), LOCK_EX | LOCK_NB) == 0)
+        return true;
+    const int err = errno;
+    m_port.close();
+    m_port.clearError();
+    m_openError = err == EWOULDBLOCK ? OpenError::Busy : OpenError::Other;
+    m_errorText =
+        err == EWOULDBLOCK ? QStringLiteral("in use by another program") : qt_error_string(err);
+    return false;
+#else
+    return true; // Windows opens a COM port for one program only
+#endif
 }
 
 QByteArray QtSerialLink::readAll() {

@@ -29,6 +29,9 @@ public:
     void setDevice(int portNumber, const QString& device);
 
 private:
+    // Takes the port for this program alone; false (port closed, reason set)
+    // when another program holds it.
+    bool lockExclusive();
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);
 

@@ -27,3 +27,8 @@ void ReplyAssembler::feed(const QByteArray& bytes,
         }
     }
 }
+
+void ReplyAssembler::dropPartialLine() {
+    m_lineBuffer.clear();
+    m_discarding = false;
+}

@@ -17,6 +17,10 @@ public:
     // Calls onLine for each completed line, in order, within this call.
     void feed(const QByteArray& bytes, const std::function<void(const QString&)>& onLine);
 
+    // The device went away: the part of a line it sent is no line, and must
+    // not be glued onto the first line after the reconnect.
+    void dropPartialLine();
+
     const QString& lineBuffer() const { return m_lineBuffer; }
     int droppedOverflows() const { return m_overflows; }
 

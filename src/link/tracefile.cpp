@@ -28,7 +28,9 @@ void TraceFile::record(char direction, const QByteArray& bytes) {
 
 QByteArray TraceFile::stamped(const QByteArray& timeOfDay, char direction,
                               const QByteArray& bytes) {
-    QByteArray out = timeOfDay + (direction == 'T' ? " > " : " < ");
+    QByteArray out = timeOfDay + (direction == 'T'   ? " > "
+                                  : direction == 'F' ? " > (refused by the port) "
+                                                     : " < ");
     for (const char ch : bytes) {
         const auto c = static_cast<unsigned char>(ch);
         if (c == 13)

@@ -13,7 +13,8 @@ class TraceFile {
 public:
     // Opens (appends to) both files; false with the reason when either fails.
     bool open(const QString& path, QString* error = nullptr);
-    // 'T' for bytes written to the pump, 'R' for bytes read from it.
+    // 'T' for bytes written to the pump, 'F' for a write the port refused,
+    // 'R' for bytes read from it.
     void record(char direction, const QByteArray& bytes);
 
     // "20:05:17.123 > R99<CR>Z99<CR>"

@@ -1,10 +1,11 @@
 #include "logs/logfiles.h"
 
+#include "core/wholefile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -72,37 +73,9 @@ DialogFilters qtFilters(const QString& pairs) {
 }
 
 Result save(const CaptureMemo& memo, const QString& path) {
-    const QFileInfo target(path);
-    // A device or pipe under the name would take the bytes straight away
-    // (or block); only a regular file is replaced.
-    if (target.exists() && !target.isFile())
-        return failed("saved", path, QStringLiteral("it is not a regular file"));
-    QSaveFile f(path);
-    // Unbuffered: Qt 6.4's commit() does not notice a write that fails while
-    // it flushes its buffer, and would put a cut-off file in place of the
-    // old one. Written straight through, every failure is seen here.
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return failed("saved", path, f.errorString());
-    const QByteArray bytes = memo.toFileBytes();
-    // A full disk shows as a short write first; the next one says why.
-    for (qint64 done = 0; done < bytes.size();) {
-        const qint64 n = f.write(bytes.constData() + done, bytes.size() - done);
-        if (n <= 0) {
-            const QString why = f.errorString();
-            f.cancelWriting();
-            return failed("saved", path, why);
-        }
-        done += n;
-    }
-    // commit() ignores a failed sync too; a disk that fills up only now
-    // (delayed allocation, a network share) must not pass as saved.
-    if (::fsync(f.handle()) != 0) {
-        const QString why = systemError(errno);
-        f.cancelWriting();
+    QString why;
+    if (!WholeFile::replace(path, memo.toFileBytes(), &why))
         return failed("saved", path, why);
-    }
-    if (!f.commit())
-        return failed("saved", path, f.errorString());
     return {true, {}};
 }
 

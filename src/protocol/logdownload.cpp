@@ -131,6 +131,13 @@ QString LogDownload::stoppedMessage(Outcome outcome, int read, int expected, int
         .arg(expected);
 }
 
+QString LogDownload::shortMessage(int read, int expected) {
+    return QStringLiteral("Only %1 of the %2 records the pump counted arrived: lines were lost "
+                          "on the way. Read the logs again before erasing them from the pump.")
+        .arg(read)
+        .arg(expected);
+}
+
 bool LogDownload::start() {
     if (m_running || !m_session.readyToSend())
         return false;
@@ -261,5 +268,7 @@ void LogDownload::finish(Outcome outcome) {
     m_silence.stop();
     run(endSteps(outcome, m_barMaximum,
                  stoppedMessage(outcome, recordsRead(), m_expected, m_silence.interval())));
+    if (outcome == Outcome::Completed && shortOfCount())
+        emit messageRequested(shortMessage(recordsRead(), m_expected));
     emit finished(outcome);
 }

@@ -74,6 +74,9 @@ public:
     int recordsRead() const { return m_table.table().recordsWritten(); }
     // SavedLogCount when it started.
     int recordsExpected() const { return m_expected; }
+    // Fewer records came than the status report counted: lines were lost on
+    // the way, even if "Done ok" came. (More is a stale count, and normal.)
+    bool shortOfCount() const { return recordsRead() < m_expected; }
     LogTableModel& table() { return m_table; }
     // Tests shorten the wait for a silent pump.
     void setSilenceTimeout(int ms) { m_silence.setInterval(ms); }
@@ -88,6 +91,8 @@ public:
     static QList<DownloadStep> clearPcScreenSteps(int captureCount);
     // "Reading logs stopped: ... (read of expected records read)".
     static QString stoppedMessage(Outcome outcome, int read, int expected, int silenceMs);
+    // Said after "Reading Logs is completed" when the download fell short.
+    static QString shortMessage(int read, int expected);
 
 signals:
     void changed(const UiChanges& changes);

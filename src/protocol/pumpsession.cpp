@@ -21,7 +21,10 @@ PumpSession::PumpSession(AppState& state, SerialLink& link, const WaitClock& clo
     connect(&m_link, &PumpLink::endOfFileReceived, this,
             [this] { emitChanges(ResponseDispatcher::endOfFile()); });
     connect(&m_link, &PumpLink::statusChanged, this, &PumpSession::portStatusChanged);
-    connect(&m_link, &PumpLink::deviceLost, this, &PumpSession::portLost);
+    connect(&m_link, &PumpLink::deviceLost, this, [this] {
+        m_dispatcher.deviceLost();
+        emit portLost();
+    });
 
     m_timer1.setObjectName(QStringLiteral("Timer1"));
     m_timer1.setInterval(1000);

@@ -126,7 +126,8 @@ signals:
     // Whether the pump took a setup or clock it was sent; the text also
     // goes out as a notice and into its label (ReadBack::shown).
     void readBackFinished(const ReadBackResult& result);
-    // Every byte written ('T') and read ('R'), in order.
+    // Every byte written ('T') and read ('R'), in order; a write the open
+    // port refused as 'F'.
     void traced(char direction, const QByteArray& bytes);
 
 private:

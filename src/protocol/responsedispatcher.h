@@ -41,6 +41,9 @@ public:
     // Called after each write into the memo (position written).
     std::function<void(int)> onMemoWrite;
 
+    // The port was lost: the half line received so far is dropped.
+    void deviceLost() { m_assembler.dropPartialLine(); }
+
     const ReplyAssembler& assembler() const { return m_assembler; }
 
 private:

@@ -2,6 +2,7 @@
 // corvane.INI, and where that file lives. (Defaults with no file, and a full
 // save and restart, are checked on the window itself.)
 #include "config/settingsstore.h"
+#include "support/fulldisk.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,8 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
 
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -171,9 +174,10 @@ private slots:
     }
 
     // Files a save leaves as they are: no regular file, one already past the
-    // read limit, and one the save would push past it (then no key at all is
-    // written: the next start would ignore the whole file). Load and save say
-    // why, for the user.
+    // read limit, one the save would push past it (then no key at all is
+    // written: the next start would ignore the whole file), and one on a full
+    // disk (the port mapping must survive a save that cannot be finished).
+    // Load and save say why, for the user.
     void refusedFiles_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<int>("size"); // of a regular file
@@ -188,6 +192,8 @@ private slots:
             << "file" << (1 << 20) + 1 << 0 << tooLarge << tooLarge;
         QTest::newRow("pushed past the read limit")
             << "file" << (1 << 20) - 64 << 2 << QString() << tooLarge;
+        QTest::newRow("on a full disk")
+            << "full disk" << 200 << 2 << QString() << "No space left on device";
     }
     void refusedFiles() {
         QFETCH(QString, kind);
@@ -195,27 +201,38 @@ private slots:
         QFETCH(int, port);
         QFETCH(QString, loadError);
         QFETCH(QString, saveError);
-        const QByteArray native = QFile::encodeName(m_path);
+        std::unique_ptr<FullDisk> disk;
+        QString path = m_path;
+        if (kind == QLatin1String("full disk")) {
+            disk = std::make_unique<FullDisk>(m_dir.filePath(QStringLiteral("disk")));
+            if (!disk->mounted())
+                QSKIP(qPrintable(disk->whyNot()));
+            path = disk->filePath(kSettingsFileName);
+            kind = QStringLiteral("file");
+        }
+        const QByteArray native = QFile::encodeName(path);
         QByteArray bytes = "[Comm Port]\r\nCommPort=2\r\n[Program]\r\n;";
         bytes += QByteArray(qMax(0, size - int(bytes.size()) - 2), 'x') + "\r\n";
         if (kind == QLatin1String("fifo"))
             QVERIFY(mkfifo(native.constData(), 0600) == 0);
         else if (kind == QLatin1String("folder"))
-            QVERIFY(QDir().mkdir(m_path));
+            QVERIFY(QDir().mkdir(path));
         else
-            putFile(m_path, bytes);
+            putFile(path, bytes);
+        if (disk)
+            QVERIFY(disk->fill());
         QString error = QStringLiteral("stale");
-        QCOMPARE(LoadSettings(m_path, &error).commPort, port);
+        QCOMPARE(LoadSettings(path, &error).commPort, port);
         QVERIFY2(loadError.isEmpty() ? error.isEmpty() : error.contains(loadError),
                  qPrintable(error));
         StoredSettings v;
         v.commPort = 4;
-        QVERIFY(!SaveSettings(m_path, v, &error));
+        QVERIFY(!SaveSettings(path, v, &error));
         QVERIFY2(error.contains(saveError), qPrintable(error));
-        QCOMPARE(kindOf(m_path), kind);
+        QCOMPARE(kindOf(path), kind);
         if (kind == QLatin1String("file"))
-            QCOMPARE(fileBytes(m_path), bytes);
-        QCOMPARE(LoadSettings(m_path).commPort, port);
+            QCOMPARE(fileBytes(path), bytes);
+        QCOMPARE(LoadSettings(path).commPort, port);
     }
 
     // Halves go to the even neighbour; anything that is no plain decimal
@@ -233,7 +250,8 @@ private slots:
     }
 
     // The program folder if it takes new files, otherwise a per-user folder,
-    // with a copy of the file shipped in the program folder.
+    // with a copy of the file shipped in the program folder; an installed
+    // file is read-only, its copy must take the user's saves.
     void location_data() {
         QTest::addColumn<QString>("program");
         for (const char* program : {"writable", "read-only", "gone"})
@@ -245,9 +263,11 @@ private slots:
         const QString programFolder = root.filePath(QStringLiteral("bin"));
         const QString userFolder = root.filePath(QStringLiteral("home/.config/Corvane"));
         QVERIFY(QDir().mkpath(programFolder));
-        putFile(QDir(programFolder).filePath(kSettingsFileName), "[Comm Port]\nCom1=/dev/X\n");
+        const QString shipped = QDir(programFolder).filePath(kSettingsFileName);
+        putFile(shipped, "[Comm Port]\nCom1=/dev/X\n");
         const auto restore = qScopeGuard([&] { setReadOnly(programFolder, false); });
         if (program == QLatin1String("read-only")) {
+            QFile::setPermissions(shipped, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
             setReadOnly(programFolder, true);
             QFile probe(QDir(programFolder).filePath(QStringLiteral("probe")));
             if (probe.open(QIODevice::WriteOnly) && probe.remove())
@@ -262,6 +282,9 @@ private slots:
                  QDir(perUser ? userFolder : programFolder).filePath(kSettingsFileName));
         // Choosing leaves nothing behind in the program folder.
         QCOMPARE(QDir(programFolder).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        // The user may save into the copy (root would write a read-only one
+        // all the same, so its mode is what tells).
+        QVERIFY(gone || (QFile::permissions(where.path) & QFile::WriteOwner));
         // A shipped port mapping comes along, and the copy can be saved.
         QVERIFY(SaveSettings(where.path, LoadSettings(where.path)));
         QCOMPARE(fileBytes(where.path).contains("Com1=/dev/X\n"), !gone);

@@ -44,6 +44,31 @@ private slots:
         QCOMPARE(trace, (QList<QByteArray>{"TG03\rG02\r", "RR99 x\r"}));
     }
 
+    // The trace holds what reached the port: nothing while it is closed (the
+    // poll goes on each second while the adapter is out), a refused write
+    // marked as one.
+    void traceOnlyWhatWasWritten_data() {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QByteArray>("traced");
+        QTest::newRow("open") << "open" << QByteArray("TR99\r");
+        QTest::newRow("closed") << "closed" << QByteArray();
+        QTest::newRow("refusing writes") << "refusing" << QByteArray("FR99\r");
+    }
+    void traceOnlyWhatWasWritten() {
+        QFETCH(QString, port);
+        QFETCH(QByteArray, traced);
+        Rig r;
+        if (port == QLatin1String("closed")) {
+            r.fake.missingPorts << 2;
+            r.link.selectPort(1);
+        }
+        r.fake.failWrites = port == QLatin1String("refusing");
+        QByteArray trace;
+        r.link.traceHook = [&](char dir, const QByteArray& b) { trace += dir + b; };
+        r.link.sendToPump(QStringLiteral("R99\r"));
+        QCOMPARE(trace, traced);
+    }
+
     // Nothing modal; the reason in the status text; SelectedPort still
     // recorded; later writes do nothing; only a missing or busy port is
     // tried again.

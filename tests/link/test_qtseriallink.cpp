@@ -11,9 +11,11 @@
 #include <QTest>
 
 #include <ctime>
+#include <fcntl.h>
 #include <optional>
 #include <poll.h>
 #include <pty.h>
+#include <sys/file.h>
 #include <termios.h>
 #include <unistd.h>
 #include <utility>
@@ -90,14 +92,38 @@ private slots:
                 QFile::encodeName(m_device) + "\r\nCom3=/nonexistent/ttyNONE\r\n");
     }
 
-    // A port held by another program is "in use", not a permission problem;
-    // the holder talks both ways, raw: no echo, no CR/LF translation, all 8 bits.
+    // A port held by another program is "in use", not a permission problem,
+    // whatever name either program reached it by (root passes the terminal's
+    // exclusive mode: only a lock on the device itself tells), and it is free
+    // again once the holder lets go. The holder talks both ways, raw: no
+    // echo, no CR/LF translation, all 8 bits.
+    void bothWaysAndHeld_data() {
+        QTest::addColumn<QString>("holder");  // another Corvane, or a program that locks it
+        QTest::addColumn<bool>("byTerminal"); // the second opener names /dev/pts/N, not the link
+        QTest::newRow("Corvane, same link") << "corvane" << false;
+        QTest::newRow("Corvane, the terminal's own name") << "corvane" << true;
+        QTest::newRow("a lock alone") << "flock" << false;
+    }
     void bothWaysAndHeld() {
-        QtSerialLink link(m_ini), second(m_ini);
+        QFETCH(QString, holder);
+        QFETCH(bool, byTerminal);
+        QtSerialLink held(m_ini), link(m_ini);
+        int lockFd = -1;
+        if (holder == QLatin1String("flock")) {
+            lockFd = ::open(QFile::encodeName(m_pty->slavePath).constData(), O_RDWR | O_NOCTTY);
+            QVERIFY(lockFd >= 0 && ::flock(lockFd, LOCK_EX | LOCK_NB) == 0);
+        } else {
+            QVERIFY2(held.open(1, QStringLiteral("57600,N,8,1")), qPrintable(held.lastErrorText()));
+        }
+        if (byTerminal)
+            link.setDevice(1, m_pty->slavePath);
+        QVERIFY(!link.open(1, QStringLiteral("57600,N,8,1")));
+        QCOMPARE(link.lastOpenError(), SerialLink::OpenError::Busy);
+        QCOMPARE(link.lastErrorText(), QStringLiteral("in use by another program"));
+        held.close();
+        if (lockFd >= 0)
+            ::close(lockFd);
         QVERIFY2(link.open(1, QStringLiteral("57600,N,8,1")), qPrintable(link.lastErrorText()));
-        QVERIFY(!second.open(1, QStringLiteral("57600,N,8,1")));
-        QCOMPARE(second.lastOpenError(), SerialLink::OpenError::Busy);
-        QCOMPARE(second.lastErrorText(), QStringLiteral("in use by another program"));
         QVERIFY(link.write("R99\rZ99\r"));
         QCOMPARE(m_pty->take(8), QByteArray("R99\rZ99\r"));
         const QByteArray reply = QByteArray("R99 status\r\n\x01\xfeZ99 setup\r");

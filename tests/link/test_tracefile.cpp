@@ -17,6 +17,8 @@ private slots:
                               << QByteArray("t > R99<CR>Z99<CR>\n");
         QTest::newRow("blank kept")
             << 'T' << QByteArray("POWER_OFF \r") << QByteArray("t > POWER_OFF <CR>\n");
+        QTest::newRow("refused by the port")
+            << 'F' << QByteArray("R99\r") << QByteArray("t > (refused by the port) R99<CR>\n");
         QTest::newRow("controls and high bytes")
             << 'R' << QByteArray("a\n\x1a\t\xff<b") << QByteArray("t < a<LF><1a><09><ff><3c>b\n");
     }

@@ -42,8 +42,21 @@ void Output::endRedraw() {
     put(m_err, "\n");
 }
 
-void Output::put(QIODevice& device, const QByteArray& bytes) {
-    device.write(bytes);
+bool Output::put(QIODevice& device, const QByteArray& bytes) {
+    const bool isOut = &device == &m_out;
+    // After a failure nothing more goes out: a later write that happened to
+    // get through would leave a hole in the middle instead of a cut end.
+    if (isOut && outFailed())
+        return false;
+    bool ok = device.write(bytes) == bytes.size();
     if (auto* file = qobject_cast<QFileDevice*>(&device))
-        file->flush();
+        ok = file->flush() && ok;
+    if (ok || !isOut)
+        return ok; // standard error has nowhere to report its own failure
+    m_outError = device.errorString();
+    if (m_outError.isEmpty())
+        m_outError = QStringLiteral("write failed");
+    if (onOutFailed)
+        onOutFailed();
+    return false;
 }

@@ -3,11 +3,12 @@
 // flushed at once, so a reader at the other end of a pipe sees each line as
 // it happens. On a terminal, standard error may also carry one line that is
 // redrawn in place (a download's progress bar); any other line written to
-// standard error first ends it.
+// standard error first ends it. Every write to standard output is checked.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 class QIODevice;
 class QJsonObject;
@@ -39,11 +40,23 @@ public:
     QIODevice& out() { return m_out; }
     QIODevice& err() { return m_err; }
 
+    // Standard output refused a write (a full disk, a closed pipe, /dev/full):
+    // what was written is not all there, and nothing may say it is. The
+    // first failure's reason; empty while every write went through.
+    bool outFailed() const { return !m_outError.isEmpty(); }
+    QString outError() const { return m_outError; }
+    // Writes and flushes `bytes` to standard output as they are, checked (a
+    // caller that writes many pieces itself); false once output failed.
+    bool putOut(const QByteArray& bytes) { return put(m_out, bytes); }
+    // Called once, on the first failed write to standard output.
+    std::function<void()> onOutFailed;
+
 private:
-    void put(QIODevice& device, const QByteArray& bytes);
+    bool put(QIODevice& device, const QByteArray& bytes);
 
     QIODevice& m_out;
     QIODevice& m_err;
     bool m_errTerminal = false;
     qsizetype m_redrawn = -1; // length of the line being redrawn; -1: none
+    QString m_outError;
 };

@@ -44,7 +44,9 @@ const char kHelp[] =
     "  --metric  start in metric units (millimetres, degrees Celsius)\n"
     "  --help    show this text\n"
     "\n"
-    "Exit status: 0 when the input was read to its end, 2 for a usage error.\n";
+    "Exit status: 0 when the input was read to its end and every line written; 1\n"
+    "when reading the input or writing the output failed (the reason on standard\n"
+    "error); 2 for a usage error.\n";
 
 } // namespace
 
@@ -75,10 +77,15 @@ int main(const QStringList& args, Output& out) {
         out.progress(QStringLiteral("corvane-cli: cannot open standard input"));
         return 1;
     }
-    DecodeCommand::run(in, out.out(), options->metric, QCoreApplication::applicationDirPath());
-    if (auto* file = qobject_cast<QFileDevice*>(&out.out()))
-        file->flush();
-    return Exit::kDone;
+    const QString readError = DecodeCommand::run(
+        in, [&out](const QByteArray& lines) { return out.putOut(lines); }, options->metric,
+        QCoreApplication::applicationDirPath());
+    if (!readError.isEmpty()) {
+        out.progress(QStringLiteral("corvane-cli decode: ") + readError);
+        return Exit::kFailed;
+    }
+    // A failed write to standard output is reported by main().
+    return out.outFailed() ? Exit::kFailed : Exit::kDone;
 }
 
 } // namespace DecodeCommandLine

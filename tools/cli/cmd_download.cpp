@@ -33,6 +33,9 @@ const char kHelp[] =
     "the start; -2, -3 ... added rather than replace an earlier file). Then prints\n"
     "{\"file\": ..., \"records\": N, \"expected\": M, \"complete\": true|false,\n"
     "\"seconds\": S} (to standard error when the log goes to standard output).\n"
+    "When \"Done ok\" came after fewer records than the status report counted\n"
+    "(lines were lost), also \"received\": N, \"short\": true, and complete is\n"
+    "false; more records than counted is a stale count, and complete.\n"
     "Progress on standard error: a bar redrawn in place on a terminal, otherwise a\n"
     "line about once a second (\"Reading log 312 of 999\").\n"
     "Every download that ends, complete or not, is also kept in the sample archive\n"
@@ -47,9 +50,10 @@ const char kHelp[] =
     "  --port PORT, --demo, --settings FILE\n"
     "                   the pump; see corvane-cli --help\n"
     "\n"
-    "Exit status: 0 \"Done ok\" arrived; 1 the log file could not be written; 2\n"
-    "usage error; 3 no pump; 4 the download ended early (what was captured is\n"
-    "still written, and the reason is on standard error).\n";
+    "Exit status: 0 \"Done ok\" arrived with every record counted; 1 the log file\n"
+    "(or standard output) could not be written; 2 usage error; 3 no pump; 4 the\n"
+    "download ended early or short (what was captured is still written, and the\n"
+    "reason is on standard error).\n";
 
 bool writableFolder(const QString& folder) {
     const QFileInfo info(folder);
@@ -217,7 +221,9 @@ int runOn(const Options& options, LiveSession& live) {
         out.progress(text);
     });
     QObject::connect(&download, &LogDownload::finished, &scope, [&](LogDownload::Outcome outcome) {
-        const bool complete = outcome == LogDownload::Outcome::Completed;
+        // "Done ok" with fewer records than counted: lines were lost.
+        const bool isShort = outcome == LogDownload::Outcome::Completed && download.shortOfCount();
+        bool complete = outcome == LogDownload::Outcome::Completed && !isShort;
         const double seconds = std::round(double(took.elapsed()) / 100.0) / 10.0;
         const CaptureMemo& memo = session.memo();
         // Kept first: a log file that cannot be written still leaves it there.
@@ -229,7 +235,9 @@ int runOn(const Options& options, LiveSession& live) {
                                          out);
         QString file = options.output;
         if (toStdout) {
-            out.raw(memo.toFileBytes());
+            // A log cut by a full disk or a closed pipe is not the log: the
+            // run ends with exit 1 (Output's failure ends the session).
+            complete = out.putOut(memo.toFileBytes()) && complete;
         } else {
             if (file.isEmpty())
                 file = unusedPath(QDir::currentPath(), defaultFileName(serial, startedAt));
@@ -244,11 +252,16 @@ int runOn(const Options& options, LiveSession& live) {
             if (!saved.message.isEmpty())
                 out.progress(saved.message);
         }
-        const QJsonObject result{{QStringLiteral("file"), file},
-                                 {QStringLiteral("records"), download.recordsRead()},
-                                 {QStringLiteral("expected"), download.recordsExpected()},
-                                 {QStringLiteral("complete"), complete},
-                                 {QStringLiteral("seconds"), seconds}};
+        QJsonObject result{{QStringLiteral("file"), file},
+                           {QStringLiteral("records"), download.recordsRead()},
+                           {QStringLiteral("expected"), download.recordsExpected()},
+                           {QStringLiteral("complete"), complete},
+                           {QStringLiteral("seconds"), seconds}};
+        // Only then: scripts read the summary of a whole download as it was.
+        if (isShort) {
+            result.insert(QStringLiteral("received"), download.recordsRead());
+            result.insert(QStringLiteral("short"), true);
+        }
         if (toStdout)
             out.jsonToErr(result);
         else

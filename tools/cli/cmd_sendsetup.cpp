@@ -44,7 +44,7 @@ const char kHelp[] =
     "                                    the pump; see corvane-cli --help\n"
     "\n"
     "Exit status: 0 confirmed; 2 usage error (nothing sent); 3 no pump (also when\n"
-    "the port goes away during the sequence); 5 the reports do not show what was\n"
+    "the port goes away during or after the sequence); 5 the reports do not show what was\n"
     "sent (the mismatches named), or no reports came.\n";
 
 // "--password on" and the like: the value among `names`, by its index.
@@ -240,6 +240,9 @@ int runOn(const Options& options, LiveSession& live) {
                          live.end(confirmed ? Exit::kDone : Exit::kNotConfirmed);
                      });
 
+    // The port lost during or after the sequence: no read-back can confirm
+    // the setup, and no answer is no refusal by the pump.
+    live.onPortLost = [&live] { live.end(Exit::kNoPump); };
     live.awaitReports([&](const LineResult& status, const LineResult& setup) {
         QString missing;
         const SetupValues values =

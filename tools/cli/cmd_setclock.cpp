@@ -31,8 +31,8 @@ const char kHelp[] =
     "  --port PORT, --demo, --settings FILE\n"
     "                   the pump; see corvane-cli --help\n"
     "\n"
-    "Exit status: 0 confirmed; 2 usage error; 3 no pump; 5 the pump's clock does\n"
-    "not show what was sent.\n";
+    "Exit status: 0 confirmed; 2 usage error; 3 no pump (also when the port goes\n"
+    "away after sending); 5 the pump's clock does not show what was sent.\n";
 
 } // namespace
 
@@ -89,6 +89,9 @@ int runOn(const Options& options, LiveSession& live) {
                                    {QStringLiteral("confirmed"), confirmed}});
                          live.end(confirmed ? Exit::kDone : Exit::kNotConfirmed);
                      });
+    // The port lost after sending: nothing can confirm the clock, and no
+    // answer from the pump is no "the pump refused it" either.
+    live.onPortLost = [&live] { live.end(Exit::kNoPump); };
     // One poll first: nothing is sent unless a pump answers. Polling goes on,
     // and the read-back takes the first status report asked for afterwards.
     live.awaitReports([&](const LineResult&, const LineResult&) {

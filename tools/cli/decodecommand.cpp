@@ -6,6 +6,7 @@
 #include <QIODevice>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <utility>
 
 namespace DecodeCommand {
 
@@ -77,7 +78,8 @@ QByteArray LineEnds::translate(const QByteArray& chunk) {
     return out;
 }
 
-void run(QIODevice& in, QIODevice& out, bool metric, const QString& programFolder) {
+QString run(QIODevice& in, const std::function<bool(const QByteArray&)>& write, bool metric,
+            const QString& programFolder) {
     // A freshly started window with no settings file, with the log capture
     // switched on as if "PRI" had just come, so a saved log file decodes row by row.
     AppState state;
@@ -89,14 +91,25 @@ void run(QIODevice& in, QIODevice& out, bool metric, const QString& programFolde
     ResponseDispatcher dispatcher(state, memo);
     LineEnds lineEnds;
 
-    const auto print = [&out](const LineResult& r) {
-        out.write(QJsonDocument(toJson(r)).toJson(QJsonDocument::Compact));
-        out.write("\n", 1);
+    QByteArray printed;
+    const auto print = [&printed](const LineResult& r) {
+        printed += QJsonDocument(toJson(r)).toJson(QJsonDocument::Compact);
+        printed += '\n';
     };
-    // Blocking reads: an empty chunk is the end of the input (or a read error).
+    // Blocking reads: 0 is the end of the input, -1 a read error.
     constexpr qint64 kChunk = 64 * 1024;
-    for (QByteArray chunk = in.read(kChunk); !chunk.isEmpty(); chunk = in.read(kChunk))
-        dispatcher.receive(lineEnds.translate(chunk), print);
+    QByteArray chunk(kChunk, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = in.read(chunk.data(), kChunk);
+        if (n < 0)
+            return QStringLiteral("cannot read the input: %1").arg(in.errorString());
+        if (n == 0)
+            return QString();
+        dispatcher.receive(lineEnds.translate(QByteArray::fromRawData(chunk.constData(), n)),
+                           print);
+        if (!printed.isEmpty() && !write(std::exchange(printed, QByteArray())))
+            return QString();
+    }
 }
 
 } // namespace DecodeCommand

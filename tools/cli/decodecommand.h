@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QJsonObject>
+#include <functional>
 
 class QIODevice;
 
@@ -27,8 +28,12 @@ private:
     bool m_printable = false; // the current line has a printable character
 };
 
-// Reads `in` to its end in bounded chunks and writes one JSON line per input
-// line to `out`. `metric` starts with metric units, as a pump set to them would.
-void run(QIODevice& in, QIODevice& out, bool metric, const QString& programFolder);
+// Reads `in` to its end in bounded chunks and hands the JSON lines of each
+// chunk (one per input line) to `write`. `metric` starts with metric units,
+// as a pump set to them would. Stops early when `write` returns false, and
+// when reading fails: then the reason is returned (a read error is no end of
+// the input). Empty otherwise.
+QString run(QIODevice& in, const std::function<bool(const QByteArray&)>& write, bool metric,
+            const QString& programFolder);
 
 } // namespace DecodeCommand

@@ -43,6 +43,7 @@ LiveSession::~LiveSession() {
     // Nothing the session still says may reach a sink that is going away.
     if (m_session)
         m_session->disconnect(this);
+    m_out.onOutFailed = nullptr;
 }
 
 void LiveSession::setUp() {
@@ -68,6 +69,20 @@ void LiveSession::setUp() {
                 }
             });
     connect(s, &PumpSession::lineHandled, this, &LiveSession::handleLine);
+    // The port went away (the status line "device lost" is on standard
+    // error already). Before the first reports nothing was done: the run
+    // ends at once rather than at the poll's "No Pump Found" some seconds
+    // on. Later the subcommand decides; most wait for the pump to come back.
+    connect(s, &PumpSession::portLost, this, [this] {
+        if (m_ending)
+            return;
+        if (onPortLost)
+            onPortLost();
+        else if (m_ready)
+            endNow(kExitNoPump);
+    });
+    // Standard output takes no more: whatever comes next cannot reach it.
+    m_out.onOutFailed = [this] { endNow(kExitOutputFailed); };
     connect(s, &PumpSession::traced, this, [this](char direction, const QByteArray& bytes) {
         if (m_ending)
             return;

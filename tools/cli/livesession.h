@@ -35,6 +35,8 @@ public:
     // Exit status: no pump (the port does not open, or no status report in
     // answer to the poll's missing-pump check).
     static constexpr int kExitNoPump = 3;
+    // Exit status: standard output refused a write.
+    static constexpr int kExitOutputFailed = 1;
     // The first status and setup reports must have come within this time of
     // the first poll; the poll's own check ("No Pump Found") comes before.
     static constexpr int kReportBoundMs = 7000;
@@ -81,6 +83,10 @@ public:
     // ("No Pump Found"); by default the run ends with kExitNoPump.
     std::function<void(int signalNumber)> onInterrupt;
     std::function<void()> onNoPump;
+    // What a lost port does once the first reports are in (before them the
+    // run ends with kExitNoPump); by default nothing: the session tries to
+    // open it again each second.
+    std::function<void()> onPortLost;
     // The bound of awaitReports (tests shorten it).
     int reportBoundMs = kReportBoundMs;
 

@@ -44,8 +44,9 @@ QString overview() {
         "\n"
         "Exit status:\n"
         "  0  done\n"
-        "  1  the result could not be written (a download's log file), or the\n"
-        "     archive could not be read (archive)\n"
+        "  1  the result could not be written (a download's log file, standard\n"
+        "     output), the input could not be read (decode), or the archive could\n"
+        "     not be read (archive)\n"
         "  2  usage error, or a destructive command refused (nothing was sent)\n"
         "  3  no pump: the port cannot be opened, or no status report came in answer\n"
         "     to the polls (about 7 s, the window's \"No Pump Found\" check)\n"
@@ -55,20 +56,8 @@ QString overview() {
     return text;
 }
 
-} // namespace
-
-int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    // The window's name: the per-user settings folder is the window's too.
-    QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
-
-    QFile out;
-    QFile err;
-    if (!out.open(stdout, QIODevice::WriteOnly) || !err.open(stderr, QIODevice::WriteOnly)) {
-        std::fputs("corvane-cli: cannot open standard output or error\n", stderr);
-        return 1;
-    }
-    Output output(out, err);
+// Everything after the standard streams are open; the exit status.
+int run(Output& output) {
 #ifdef Q_OS_WIN
     output.setErrIsTerminal(_isatty(_fileno(stderr)) != 0);
 #else
@@ -97,4 +86,28 @@ int main(int argc, char* argv[]) {
         return Exit::kDone;
     }
     return sub->main(rest, output);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    // The window's name: the per-user settings folder is the window's too.
+    QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
+
+    QFile out;
+    QFile err;
+    if (!out.open(stdout, QIODevice::WriteOnly) || !err.open(stderr, QIODevice::WriteOnly)) {
+        std::fputs("corvane-cli: cannot open standard output or error\n", stderr);
+        return 1;
+    }
+    Output output(out, err);
+    const int code = run(output);
+    // Output that did not reach its destination is no success, whatever the
+    // subcommand made of it (an end by signal keeps its own status).
+    if (!output.outFailed())
+        return code;
+    output.progress(QStringLiteral("corvane-cli: cannot write standard output: ") +
+                    output.outError());
+    return code >= 128 ? code : Exit::kFailed;
 }
