@@ -50,7 +50,8 @@ QString overview() {
         "  2  usage error, or a destructive command refused (nothing was sent)\n"
         "  3  no pump: the port cannot be opened, or no status report came in answer\n"
         "     to the polls (about 7 s, the window's \"No Pump Found\" check)\n"
-        "  4  a download ended early (what was captured is still written)\n"
+        "  4  a download ended early or brought fewer records than the pump counted\n"
+        "     (what was captured is still written)\n"
         "  5  the pump did not confirm what was written\n"
         "  128+N  ended by signal N before it was done\n");
     return text;
