@@ -242,9 +242,9 @@ void PumpSession::menuExit() {
 }
 
 void PumpSession::forgetPump() {
-    ClearPumpStatus(m_state);
+    clearPumpStatus(m_state);
     setPresence(Presence::NoPump);
-    emitChanges(ShowNoPump(m_state));
+    emitChanges(showNoPump(m_state));
 }
 
 void PumpSession::shutdown() {
@@ -327,7 +327,7 @@ void PumpSession::onReceived(const QByteArray& bytes) {
         }
         emit lineHandled(r);
         if (r.kind == LineResult::Kind::Status)
-            emitChanges(PumpClock::driftShown(r.line, pcClock()));
+            emitChanges(PumpClock::driftShown(parseStatusReport(r.line), pcClock()));
         m_readBack.lineHandled(r);
     });
 }
