@@ -2,6 +2,7 @@
 
 #include "core/pickertext.h"
 #include "protocol/commands.h"
+#include "status/pumpreports.h"
 
 namespace PumpClock {
 

@@ -4,11 +4,12 @@
 #pragma once
 
 #include "core/uichanges.h"
-#include "status/pumpreports.h"
 
 #include <QDateTime>
 #include <QStringList>
 #include <optional>
+
+class StatusReport;
 
 namespace PumpClock {
 

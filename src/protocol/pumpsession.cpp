@@ -3,6 +3,7 @@
 #include "protocol/commands.h"
 #include "protocol/configsequences.h"
 #include "protocol/pumpclock.h"
+#include "status/pumpreports.h"
 
 #include <QLoggingCategory>
 

@@ -2,6 +2,7 @@
 
 #include "protocol/pumpclock.h"
 #include "status/numberformat.h"
+#include "status/pumpreports.h"
 
 namespace {
 
@@ -9,18 +10,18 @@ const QString kUnreadable = QStringLiteral("nothing readable");
 
 const QString kLogRate = QStringLiteral("Log rate");
 
-const SetupSwitch* switchFor(const QString& setting) {
-    for (const SetupSwitch& s : kSetupSwitches)
-        if (setting == QLatin1String(s.setting))
-            return &s;
-    return nullptr;
+std::optional<Switch> switchFor(const QString& setting) {
+    for (int i = 0; i < int(Switch::Count); ++i)
+        if (setting == QLatin1String(setupSwitch(Switch(i)).setting))
+            return Switch(i);
+    return std::nullopt;
 }
 
-QString reportedSwitch(const SetupSwitch& s, const SetupReport& setup) {
-    const auto on = setup.isOn(Switch(&s - kSetupSwitches.data()));
+QString reportedSwitch(Switch s, const SetupReport& setup) {
+    const auto on = setup.isOn(s);
     if (!on)
         return kUnreadable;
-    return QLatin1String(*on ? s.onText : s.offText);
+    return QLatin1String(*on ? setupSwitch(s).onText : setupSwitch(s).offText);
 }
 
 } // namespace
@@ -45,7 +46,8 @@ QList<ReadBackItem> ReadBack::setupSent(const QStringList& writes) {
                 continue;
             }
             // A switch is known by the first code of its write.
-            for (const SetupSwitch& s : kSetupSwitches) {
+            for (int i = 0; i < int(Switch::Count); ++i) {
+                const SetupSwitch& s = setupSwitch(Switch(i));
                 const bool on = command == QLatin1String(s.onCodes[0]);
                 if (on || command == QLatin1String(s.offCodes[0]))
                     out.append({QLatin1String(s.setting), QLatin1String(on ? s.onText : s.offText),
@@ -67,7 +69,7 @@ ReadBackResult ReadBack::compareSetup(const QList<ReadBackItem>& sent, const Set
             const auto sentRate = NumberFormat::parseNumber(item.sent);
             item.reported = reported ? QString::number(*reported) : kUnreadable;
             item.matches = reported && sentRate && *reported == *sentRate;
-        } else if (const SetupSwitch* s = switchFor(item.setting)) {
+        } else if (const auto s = switchFor(item.setting)) {
             item.reported = reportedSwitch(*s, setup);
             item.matches = item.reported == item.sent;
         }

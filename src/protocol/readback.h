@@ -11,7 +11,6 @@
 
 #include "core/uichanges.h"
 #include "protocol/responsedispatcher.h"
-#include "status/pumpreports.h"
 
 #include <QDateTime>
 #include <QList>
@@ -19,6 +18,9 @@
 #include <QStringList>
 #include <QTimer>
 #include <optional>
+
+class SetupReport;
+class StatusReport;
 
 struct ReadBackItem {
     QString setting;  // "Password"

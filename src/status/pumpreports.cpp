@@ -6,6 +6,86 @@
 
 namespace {
 
+// The status report ("R99"): at least 231 characters.
+// clang-format off
+constexpr std::array<ReportField, int(StatusField::Count)> kStatusLayout = {{
+    {"board_hours", 5, 4},          {"board_minutes", 10, 2},
+    {"motor_hours", 13, 4},         {"motor_minutes", 18, 2},
+    {"barometric_inhg", 21, 5},     {"differential_inh2o", 27, 5},
+    {"target_flow_ccmin", 34, 6},   {"flow_ccmin", 40, 6},
+    {"stp_flow_ccmin", 47, 6},      {"volume_l", 54, 8},
+    {"stp_volume_l", 63, 8},        {"model_code", 72, 2},
+    {"clock_minute", 75, 2},        {"clock_hour", 78, 2},
+    {"clock_day", 81, 2},           {"clock_month", 84, 2},
+    {"clock_year", 87, 2},          {"sample_hours", 90, 3},
+    {"sample_minutes", 94, 2},      {"battery_pct", 97, 3},
+    {"temperature_f", 101, 3},      {"log_rate_min", 105, 2},
+    {"firmware", 108, 4},           {"log_count", 113, 3},
+    {"serial", 117, 8},             {"battery_left_hours", 126, 2},
+    {"battery_left_minutes", 129, 2}, {"avg_temperature_f", 132, 3},
+    {"log_used_pct", 136, 3},       {"calibration_minute", 140, 2},
+    {"calibration_hour", 143, 2},   {"calibration_day", 146, 2},
+    {"calibration_month", 149, 2},  {"calibration_year", 152, 2},
+    {"calibration_flow_ccmin", 155, 6}, {"run_start_minute", 162, 2},
+    {"run_start_hour", 165, 2},     {"run_start_day", 168, 2},
+    {"run_start_month", 171, 2},    {"run_start_year", 174, 2},
+    {"run_stop_minute", 177, 2},    {"run_stop_hour", 180, 2},
+    {"run_stop_day", 183, 2},       {"run_stop_month", 186, 2},
+    {"run_stop_year", 189, 2},      {"break1_start_minute", 192, 2},
+    {"break1_start_hour", 195, 2},  {"break1_stop_minute", 198, 2},
+    {"break1_stop_hour", 201, 2},   {"break2_start_minute", 204, 2},
+    {"break2_start_hour", 207, 2},  {"break2_stop_minute", 210, 2},
+    {"break2_stop_hour", 213, 2},   {"lunch_start_minute", 216, 2},
+    {"lunch_start_hour", 219, 2},   {"lunch_stop_minute", 222, 2},
+    {"lunch_stop_hour", 225, 2},    {"run_state", 228, 4},
+}};
+// clang-format on
+
+// The setup report ("Z99").
+constexpr std::array<ReportField, int(SetupField::Count)> kSetupLayout = {{
+    {"timing", 5, 1},
+    {"units", 7, 1},
+    {"flow_fault", 11, 1},
+    {"program_lock", 17, 1},
+    {"password", 21, 1},
+    {"timing_mode", 23, 1},
+    {"start_screens", 25, 1},
+    {"flow_control", 29, 1},
+}};
+
+// The pump-state line ("P01").
+// clang-format off
+constexpr std::array<ReportField, int(PumpStateField::Count)> kPumpStateLayout = {{
+    {"password", 7, 1},           {"flow_fault", 9, 1},
+    {"target_flow_ccmin", 33, 6}, {"run_start_minute", 40, 2},
+    {"run_start_hour", 43, 2},    {"run_start_day", 46, 2},
+    {"run_start_month", 49, 2},   {"run_start_year", 52, 2},
+    {"run_stop_minute", 55, 2},   {"run_stop_hour", 58, 2},
+    {"run_stop_day", 61, 2},      {"run_stop_month", 64, 2},
+    {"run_stop_year", 67, 2},     {"duration_hours", 70, 3},
+    {"duration_minutes", 74, 2},  {"start_screens", 79, 1},
+    {"flow_control", 81, 1},
+}};
+// clang-format on
+
+// In the order "Send Setup To Pump" writes them.
+// clang-format off
+constexpr std::array<SetupSwitch, int(Switch::Count)> kSetupSwitches = {{
+    {"Flow mode", {"G13", nullptr}, {"Y13", nullptr}, "S.T.P.", "Volumetric",
+     SetupField::FlowControl, '0', false},
+    {"Password", {"G09", nullptr}, {"Y09", nullptr}, "On", "Off", SetupField::Password, '1', true},
+    {"Flow fault", {"G04", nullptr}, {"Y04", nullptr}, "Activated", "Deactivated",
+     SetupField::FlowFault, '1', true},
+    {"Start-up screens", {"G11", nullptr}, {"Y11", nullptr}, "On", "Off",
+     SetupField::StartScreens, '1', true},
+    {"Timing", {"G01", nullptr}, {"Y01", nullptr}, "Activated", "Deactivated",
+     SetupField::Timing, '1', true},
+    {"Timing mode", {"G10", nullptr}, {"Y10", nullptr}, "Duration", "Start/Stop",
+     SetupField::TimingMode, '1', true},
+    {"Units", {"G03", "G02"}, {"Y02", "Y03"}, "English", "Metric", SetupField::Units, '0', true},
+}};
+// clang-format on
+
 // Fields follow one another without overlapping: a typing slip in a table
 // that makes two fields share characters does not build.
 template <std::size_t N> constexpr bool inOrder(const std::array<ReportField, N>& layout) {
@@ -54,6 +134,19 @@ bool hasDate(StatusTime group) {
 }
 
 } // namespace
+
+const ReportField& reportField(StatusField field) {
+    return kStatusLayout[std::size_t(field)];
+}
+const ReportField& reportField(SetupField field) {
+    return kSetupLayout[std::size_t(field)];
+}
+const ReportField& reportField(PumpStateField field) {
+    return kPumpStateLayout[std::size_t(field)];
+}
+const SetupSwitch& setupSwitch(Switch s) {
+    return kSetupSwitches[std::size_t(s)];
+}
 
 std::optional<bool> switchShows(Switch s, const QString& flag) {
     const auto d = flagDigit(flag);

@@ -1,6 +1,7 @@
 // The pump's three fixed-column reports as values: the status report ("R99"),
 // the setup report ("Z99") and the pump-state line ("P01"). Each report's
-// layout is one table of named fields (1-based position, width) below; the
+// layout is one table of named fields (1-based position, width), kept in
+// pumpreports.cpp with the switch table of "Send Setup To Pump"; the
 // decoders, the pump clock, the read-back and corvane-cli all read a field
 // through these values, so a layout change is made in one table.
 //
@@ -22,6 +23,14 @@ struct ReportField {
     int position;     // counted from 1, the first character of the reply code
     int width;
 };
+
+// Each report's layout, one field at a time (the tables are in pumpreports.cpp).
+enum class StatusField;
+enum class SetupField;
+enum class PumpStateField;
+const ReportField& reportField(StatusField field);
+const ReportField& reportField(SetupField field);
+const ReportField& reportField(PumpStateField field);
 
 // ---------------------------------------------------------------- status report
 
@@ -89,40 +98,6 @@ enum class StatusField {
     Count
 };
 
-// clang-format off
-inline constexpr std::array<ReportField, int(StatusField::Count)> kStatusLayout = {{
-    {"board_hours", 5, 4},          {"board_minutes", 10, 2},
-    {"motor_hours", 13, 4},         {"motor_minutes", 18, 2},
-    {"barometric_inhg", 21, 5},     {"differential_inh2o", 27, 5},
-    {"target_flow_ccmin", 34, 6},   {"flow_ccmin", 40, 6},
-    {"stp_flow_ccmin", 47, 6},      {"volume_l", 54, 8},
-    {"stp_volume_l", 63, 8},        {"model_code", 72, 2},
-    {"clock_minute", 75, 2},        {"clock_hour", 78, 2},
-    {"clock_day", 81, 2},           {"clock_month", 84, 2},
-    {"clock_year", 87, 2},          {"sample_hours", 90, 3},
-    {"sample_minutes", 94, 2},      {"battery_pct", 97, 3},
-    {"temperature_f", 101, 3},      {"log_rate_min", 105, 2},
-    {"firmware", 108, 4},           {"log_count", 113, 3},
-    {"serial", 117, 8},             {"battery_left_hours", 126, 2},
-    {"battery_left_minutes", 129, 2}, {"avg_temperature_f", 132, 3},
-    {"log_used_pct", 136, 3},       {"calibration_minute", 140, 2},
-    {"calibration_hour", 143, 2},   {"calibration_day", 146, 2},
-    {"calibration_month", 149, 2},  {"calibration_year", 152, 2},
-    {"calibration_flow_ccmin", 155, 6}, {"run_start_minute", 162, 2},
-    {"run_start_hour", 165, 2},     {"run_start_day", 168, 2},
-    {"run_start_month", 171, 2},    {"run_start_year", 174, 2},
-    {"run_stop_minute", 177, 2},    {"run_stop_hour", 180, 2},
-    {"run_stop_day", 183, 2},       {"run_stop_month", 186, 2},
-    {"run_stop_year", 189, 2},      {"break1_start_minute", 192, 2},
-    {"break1_start_hour", 195, 2},  {"break1_stop_minute", 198, 2},
-    {"break1_stop_hour", 201, 2},   {"break2_start_minute", 204, 2},
-    {"break2_start_hour", 207, 2},  {"break2_stop_minute", 210, 2},
-    {"break2_stop_hour", 213, 2},   {"lunch_start_minute", 216, 2},
-    {"lunch_start_hour", 219, 2},   {"lunch_stop_minute", 222, 2},
-    {"lunch_stop_hour", 225, 2},    {"run_state", 228, 4},
-}};
-// clang-format on
-
 // The time groups of the status report, each named by its minute field.
 enum class StatusTime {
     Clock = int(StatusField::ClockMinute),
@@ -139,9 +114,6 @@ enum class StatusTime {
 
 class StatusReport {
 public:
-    // A complete report reaches the end of its last field.
-    static constexpr int kLength = kStatusLayout.back().position + kStatusLayout.back().width - 1;
-
     StatusReport() = default;
     explicit StatusReport(QStringView line) : m_line(line.toString()) {}
 
@@ -193,17 +165,6 @@ enum class SetupField {
     Count
 };
 
-inline constexpr std::array<ReportField, int(SetupField::Count)> kSetupLayout = {{
-    {"timing", 5, 1},
-    {"units", 7, 1},
-    {"flow_fault", 11, 1},
-    {"program_lock", 17, 1},
-    {"password", 21, 1},
-    {"timing_mode", 23, 1},
-    {"start_screens", 25, 1},
-    {"flow_control", 29, 1},
-}};
-
 // One setting of "Send Setup To Pump": the "G" write switches it on (or
 // picks the first choice), the "Y" write off, and the setup report shows it
 // as one digit. Units go out as two commands in one write.
@@ -221,26 +182,7 @@ struct SetupSwitch {
 enum class Switch { FlowMode, Password, FlowFault, StartScreens, Timing, TimingMode, Units, Count };
 
 // In the order "Send Setup To Pump" writes them.
-// clang-format off
-inline constexpr std::array<SetupSwitch, int(Switch::Count)> kSetupSwitches = {{
-    {"Flow mode", {"G13", nullptr}, {"Y13", nullptr}, "S.T.P.", "Volumetric",
-     SetupField::FlowControl, '0', false},
-    {"Password", {"G09", nullptr}, {"Y09", nullptr}, "On", "Off", SetupField::Password, '1', true},
-    {"Flow fault", {"G04", nullptr}, {"Y04", nullptr}, "Activated", "Deactivated",
-     SetupField::FlowFault, '1', true},
-    {"Start-up screens", {"G11", nullptr}, {"Y11", nullptr}, "On", "Off",
-     SetupField::StartScreens, '1', true},
-    {"Timing", {"G01", nullptr}, {"Y01", nullptr}, "Activated", "Deactivated",
-     SetupField::Timing, '1', true},
-    {"Timing mode", {"G10", nullptr}, {"Y10", nullptr}, "Duration", "Start/Stop",
-     SetupField::TimingMode, '1', true},
-    {"Units", {"G03", "G02"}, {"Y02", "Y03"}, "English", "Metric", SetupField::Units, '0', true},
-}};
-// clang-format on
-
-inline const SetupSwitch& setupSwitch(Switch s) {
-    return kSetupSwitches[std::size_t(s)];
-}
+const SetupSwitch& setupSwitch(Switch s);
 
 // Whether a flag character shows the switch's "G" choice; nullopt when it is
 // not a digit (a blank, a letter, nothing past the end of the line).
@@ -289,20 +231,6 @@ enum class PumpStateField {
     FlowControl,
     Count
 };
-
-// clang-format off
-inline constexpr std::array<ReportField, int(PumpStateField::Count)> kPumpStateLayout = {{
-    {"password", 7, 1},           {"flow_fault", 9, 1},
-    {"target_flow_ccmin", 33, 6}, {"run_start_minute", 40, 2},
-    {"run_start_hour", 43, 2},    {"run_start_day", 46, 2},
-    {"run_start_month", 49, 2},   {"run_start_year", 52, 2},
-    {"run_stop_minute", 55, 2},   {"run_stop_hour", 58, 2},
-    {"run_stop_day", 61, 2},      {"run_stop_month", 64, 2},
-    {"run_stop_year", 67, 2},     {"duration_hours", 70, 3},
-    {"duration_minutes", 74, 2},  {"start_screens", 79, 1},
-    {"flow_control", 81, 1},
-}};
-// clang-format on
 
 enum class PumpStateTime {
     RunStart = int(PumpStateField::RunStartMinute),

@@ -5,6 +5,7 @@
 #include "protocol/configsequences.h"
 #include "protocol/pumpclock.h"
 #include "protocol/readback.h"
+#include "status/pumpreports.h"
 #include "status/statuslines.h"
 
 #include <QSignalSpy>

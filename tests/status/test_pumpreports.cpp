@@ -19,24 +19,23 @@ private slots:
 // Every field cut from a line whose fields are all told apart by their text.
 void TestPumpReports::layouts() {
     const StatusReport status(TestLines::statusLine());
-    QCOMPARE(int(TestLines::kStatusFields.size()), int(kStatusLayout.size()));
-    for (int i = 0; i < int(kStatusLayout.size()); ++i)
+    QCOMPARE(int(TestLines::kStatusFields.size()), int(StatusField::Count));
+    for (int i = 0; i < int(StatusField::Count); ++i)
         QCOMPARE(status.text(StatusField(i)), std::get<2>(TestLines::kStatusFields[i]));
-    QCOMPARE(StatusReport::kLength, 231);
 
     // Each position holds its own letter: "a" at 4, "b" at 5, ...
     QString z = "Z99";
     for (char c = 'a'; c <= 'z'; ++c)
         z += c;
     QString read;
-    for (int i = 0; i < int(kSetupLayout.size()); ++i)
+    for (int i = 0; i < int(SetupField::Count); ++i)
         read += SetupReport(z).text(SetupField(i));
     QCOMPARE(read, "bdhnrtvz"); // 5, 7, 11, 17, 21, 23, 25, 29
 
     const PumpStateReport p("P01   2 3" + QString(23, ' ') +
                             "002500 30 08 05 12 26 45 16 07 11 27 012 34 x 4 5");
     QStringList fields;
-    for (int i = 0; i < int(kPumpStateLayout.size()); ++i)
+    for (int i = 0; i < int(PumpStateField::Count); ++i)
         fields << p.text(PumpStateField(i));
     QCOMPARE(fields.join(' '), "2 3 002500 30 08 05 12 26 45 16 07 11 27 012 34 4 5");
 }

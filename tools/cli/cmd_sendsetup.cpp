@@ -6,6 +6,7 @@
 #include "livesession.h"
 #include "protocol/configsequences.h"
 #include "protocol/readback.h"
+#include "status/pumpreports.h"
 #include "subcommands.h"
 
 #include <QJsonArray>
