@@ -27,11 +27,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         state.UnitsFlag = metric ? 1 : 0;
         switch (which) {
         case 0:
-            return decodeStatusReport(line, state, now);
+            return Decode::statusReport(parseStatusReport(line), state, now);
         case 1:
-            return decodeSetupReport(line, state);
+            return Decode::setupReport(parseSetupReport(line), state);
         default:
-            return pumpStatSub(line, state);
+            return Decode::pumpStateReport(parsePumpStateReport(line), state);
         }
     };
     AppState state;

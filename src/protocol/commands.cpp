@@ -1,12 +1,11 @@
 #include "protocol/commands.h"
 
+#include "status/pumpreports.h"
+
 namespace Commands {
 
 namespace {
 const QChar kCr(13);
-QString pair(bool first, const char* on, const char* off) {
-    return compose(QLatin1String(first ? on : off));
-}
 } // namespace
 
 QString compose(const QString& code, const QString& argument) {
@@ -16,18 +15,27 @@ QString compose(const QString& code, const QString& argument) {
 QString statusRequest() {
     return compose(QStringLiteral("R99")) + compose(QStringLiteral("Z99"));
 }
+QString setupSwitch(Switch s, bool on) {
+    const SetupSwitch& sw = ::setupSwitch(s);
+    QString write;
+    for (const char* code : on ? sw.onCodes : sw.offCodes)
+        if (code)
+            write += compose(QLatin1String(code));
+    return write;
+}
+
 QString englishUnits() {
-    return compose(QStringLiteral("G03")) + compose(QStringLiteral("G02"));
+    return setupSwitch(Switch::Units, true);
 }
 QString metricUnits() {
-    return compose(QStringLiteral("Y02")) + compose(QStringLiteral("Y03"));
+    return setupSwitch(Switch::Units, false);
 }
 
 QString timing(bool on) {
-    return pair(on, "G01", "Y01");
+    return setupSwitch(Switch::Timing, on);
 }
 QString flowFault(bool on) {
-    return pair(on, "G04", "Y04");
+    return setupSwitch(Switch::FlowFault, on);
 }
 QString flowMode() {
     return compose(QStringLiteral("Y05"));
@@ -45,19 +53,19 @@ QString programDone() {
     return compose(QStringLiteral("G07"));
 }
 QString password(bool on) {
-    return pair(on, "G09", "Y09");
+    return setupSwitch(Switch::Password, on);
 }
 QString durationMode(bool duration) {
-    return pair(duration, "G10", "Y10");
+    return setupSwitch(Switch::TimingMode, duration);
 }
 QString startScreens(bool on) {
-    return pair(on, "G11", "Y11");
+    return setupSwitch(Switch::StartScreens, on);
 }
 QString timesInUse(bool inUse) {
-    return pair(inUse, "G12", "Y12");
+    return compose(inUse ? QStringLiteral("G12") : QStringLiteral("Y12"));
 }
 QString stpFlow(bool stp) {
-    return pair(stp, "G13", "Y13");
+    return setupSwitch(Switch::FlowMode, stp);
 }
 QString setClock(const QString& clock) {
     return compose(QStringLiteral("W16 "), clock);

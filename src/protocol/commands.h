@@ -5,6 +5,8 @@
 
 #include <QString>
 
+enum class Switch;
+
 namespace Commands {
 
 // Argument values the pump reads as "not in use".
@@ -16,6 +18,10 @@ QString compose(const QString& code, const QString& argument = QString());
 
 // Status and setup request, always one write: "R99" CR "Z99" CR.
 QString statusRequest();
+
+// One setting of "Send Setup To Pump", from the switch table of
+// status/pumpreports.h: its "G" write when `on`, else its "Y" write.
+QString setupSwitch(Switch s, bool on);
 
 // Units go out as one write of two commands.
 QString englishUnits(); // "G03" CR "G02" CR

@@ -48,7 +48,7 @@ UiChanges PollCycle::noPumpBoxClosed() {
         return {};
     m_boxOpen = false;
     m_state.PollTickCount = 0;
-    UiChanges c = ShowNoPump(m_state);
+    UiChanges c = showNoPump(m_state);
     c.merge(indicators(QString()));
     return c;
 }
@@ -62,16 +62,16 @@ UiChanges PollCycle::pumpReturned() {
 }
 
 PollStep PollCycle::refreshDisplay(bool timerRunning) {
-    PollStep step = RequestStatus();
+    PollStep step = requestStatus();
     step.startTimer = !timerRunning;
     return step;
 }
 
 PollStep PollCycle::refreshPumpData() {
-    return RequestStatus();
+    return requestStatus();
 }
 
-PollStep RequestStatus() {
+PollStep requestStatus() {
     PollStep step;
     step.ran = true;
     step.before.text.insert(QStringLiteral("Label6"), kUpdatingDisplay);
@@ -80,7 +80,7 @@ PollStep RequestStatus() {
     return step;
 }
 
-UiChanges ShowNoPump(AppState& state) {
+UiChanges showNoPump(AppState& state) {
     UiChanges c;
     for (const char* name : {"Label3_0", "Label3_21", "Frame7", "frmTimingR_1", "Frame_RUNUP",
                              "Frame_STPVOL", "Frame_Rundown", "Frame2"})
@@ -91,7 +91,7 @@ UiChanges ShowNoPump(AppState& state) {
     return c;
 }
 
-void ClearPumpStatus(AppState& state) {
+void clearPumpStatus(AppState& state) {
     // The status decoder works from each line afresh; the serial number is
     // the one value of the last report it leaves in the shared state.
     state.serialNumber.clear();

@@ -67,14 +67,14 @@ private:
 };
 
 // Asks the pump once for its status and setup reports, with Label6 showing
-// "Updating Display" during the write.
-PollStep RequestStatus();
+// "Updating Display" during the write. (RequestStatus)
+PollStep requestStatus();
 
 // The main window's no-pump state: the serial-number captions and the frames
 // of pump data hidden, the model captions saying no pump is attached. (The
-// page control's start-up setting is the window's to apply.)
-UiChanges ShowNoPump(AppState& state);
+// page control's start-up setting is the window's to apply.) (ShowNoPump)
+UiChanges showNoPump(AppState& state);
 
 // Forgets what the last status report left behind, so nothing stale is taken
-// for a fresh answer.
-void ClearPumpStatus(AppState& state);
+// for a fresh answer. (ClearPumpStatus)
+void clearPumpStatus(AppState& state);

@@ -2,6 +2,7 @@
 
 #include "core/pickertext.h"
 #include "protocol/commands.h"
+#include "status/pumpreports.h"
 
 namespace PumpClock {
 
@@ -9,17 +10,6 @@ namespace {
 
 QString two(int n) {
     return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
-}
-
-// A two-character report field as a number, blanks around allowed.
-std::optional<int> field(const QString& line, int position) {
-    const QString t = line.mid(position - 1, 2).trimmed();
-    if (t.isEmpty())
-        return std::nullopt;
-    for (const QChar ch : t)
-        if (ch < QLatin1Char('0') || ch > QLatin1Char('9'))
-            return std::nullopt;
-    return t.toInt();
 }
 
 // Wall-clock fields compared as such: no time zone, no summer-time gap.
@@ -45,18 +35,6 @@ UiChanges pcTimeShown(const QDateTime& now) {
     c.date.insert(QStringLiteral("fpDateTime4_1"), PickerText::pcDate(now.date()));
     c.time.insert(QStringLiteral("fpDateTime4_1"), PickerText::pcTime(now.time()));
     return c;
-}
-
-std::optional<QDateTime> reported(const QString& line) {
-    const auto minute = field(line, 75), hour = field(line, 78), day = field(line, 81),
-               month = field(line, 84), year = field(line, 87);
-    if (!minute || !hour || !day || !month || !year)
-        return std::nullopt;
-    const QDate d(2000 + *year, *month, *day);
-    const QTime t(*hour, *minute);
-    if (!d.isValid() || !t.isValid())
-        return std::nullopt;
-    return wallClock(d, t);
 }
 
 QString shownText(const QDateTime& at) {
@@ -85,9 +63,9 @@ QString driftText(qint64 minutes) {
            side;
 }
 
-UiChanges driftShown(const QString& statusLine, const QDateTime& pcNow) {
+UiChanges driftShown(const StatusReport& status, const QDateTime& pcNow) {
     UiChanges c;
-    const auto pump = reported(statusLine);
+    const auto pump = status.clock();
     c.text.insert(kDriftLabel, pump ? driftText(driftMinutes(*pump, pcNow)) : QString());
     return c;
 }

@@ -1,6 +1,6 @@
 // The pump's clock: the "W16 " argument and its command pair, the PC time
 // shown on the clock frame before it is sent, the pump clock a status report
-// carries, and how far that clock is from the PC's.
+// carries (StatusReport::clock), and how far that clock is from the PC's.
 #pragma once
 
 #include "core/uichanges.h"
@@ -8,6 +8,8 @@
 #include <QDateTime>
 #include <QStringList>
 #include <optional>
+
+class StatusReport;
 
 namespace PumpClock {
 
@@ -23,9 +25,6 @@ QStringList texts(const QDateTime& at);
 // before they are sent.
 UiChanges pcTimeShown(const QDateTime& now);
 
-// The pump clock of a status report, to the minute; nullopt when a field is
-// not a number or the date does not exist.
-std::optional<QDateTime> reported(const QString& statusLine);
 // "HH:MM DD/MM/YYYY", as the clock results show it.
 QString shownText(const QDateTime& at);
 
@@ -35,7 +34,8 @@ qint64 driftMinutes(const QDateTime& pump, const QDateTime& pc);
 // "3 min behind the PC", "2 min ahead of the PC", "in step with the PC";
 // a day or more is said in whole days ("12 days behind the PC").
 QString driftText(qint64 minutes);
-// lblClockDrift for a status report; empty text when its clock is unreadable.
-UiChanges driftShown(const QString& statusLine, const QDateTime& pcNow);
+// lblClockDrift for a status report; empty text when its clock is unreadable
+// (StatusReport::clock).
+UiChanges driftShown(const StatusReport& status, const QDateTime& pcNow);
 
 } // namespace PumpClock

@@ -3,6 +3,7 @@
 #include "protocol/commands.h"
 #include "protocol/configsequences.h"
 #include "protocol/pumpclock.h"
+#include "status/pumpreports.h"
 
 #include <QLoggingCategory>
 
@@ -245,9 +246,9 @@ void PumpSession::menuExit() {
 }
 
 void PumpSession::forgetPump() {
-    ClearPumpStatus(m_state);
+    clearPumpStatus(m_state);
     setPresence(Presence::NoPump);
-    emitChanges(ShowNoPump(m_state));
+    emitChanges(showNoPump(m_state));
 }
 
 void PumpSession::shutdown() {
@@ -330,7 +331,7 @@ void PumpSession::onReceived(const QByteArray& bytes) {
         }
         emit lineHandled(r);
         if (r.kind == LineResult::Kind::Status)
-            emitChanges(PumpClock::driftShown(r.line, pcClock()));
+            emitChanges(PumpClock::driftShown(parseStatusReport(r.line), pcClock()));
         m_readBack.lineHandled(r);
     });
 }

@@ -2,52 +2,26 @@
 
 #include "protocol/pumpclock.h"
 #include "status/numberformat.h"
+#include "status/pumpreports.h"
 
 namespace {
 
 const QString kUnreadable = QStringLiteral("nothing readable");
 
-// One "G"/"Y" pair of the setup and where the setup report shows it: the
-// report's character `digit` at `position` means `digitIsG` ? the "G" choice
-// : the "Y" choice; any other digit the other one.
-struct SetupSwitch {
-    const char* g;
-    const char* y;
-    const char* setting;
-    const char* gText;
-    const char* yText;
-    int position;
-    char digit;
-    bool digitIsG;
-};
-
-// In the order Send Setup writes them. Units go out as "G03" "G02" /
-// "Y02" "Y03"; the report shows them once, at position 7.
-const SetupSwitch kSwitches[] = {
-    {"G13", "Y13", "Flow mode", "S.T.P.", "Volumetric", 29, '0', false},
-    {"G09", "Y09", "Password", "On", "Off", 21, '1', true},
-    {"G04", "Y04", "Flow fault", "Activated", "Deactivated", 11, '1', true},
-    {"G11", "Y11", "Start-up screens", "On", "Off", 25, '1', true},
-    {"G01", "Y01", "Timing", "Activated", "Deactivated", 5, '1', true},
-    {"G10", "Y10", "Timing mode", "Duration", "Start/Stop", 23, '1', true},
-    {"G02", "Y02", "Units", "English", "Metric", 7, '0', true},
-};
 const QString kLogRate = QStringLiteral("Log rate");
-constexpr int kLogRatePosition = 105;
 
-const SetupSwitch* switchFor(const QString& setting) {
-    for (const SetupSwitch& s : kSwitches)
-        if (setting == QLatin1String(s.setting))
-            return &s;
-    return nullptr;
+std::optional<Switch> switchFor(const QString& setting) {
+    for (int i = 0; i < int(Switch::Count); ++i)
+        if (setting == QLatin1String(setupSwitch(Switch(i)).setting))
+            return Switch(i);
+    return std::nullopt;
 }
 
-QString reportedSwitch(const SetupSwitch& s, const QString& setupLine) {
-    const QChar ch = s.position <= setupLine.size() ? setupLine.at(s.position - 1) : QChar();
-    if (ch < QLatin1Char('0') || ch > QLatin1Char('9'))
+QString reportedSwitch(Switch s, const SetupReport& setup) {
+    const auto on = setup.isOn(s);
+    if (!on)
         return kUnreadable;
-    const bool g = (ch == QLatin1Char(s.digit)) == s.digitIsG;
-    return QLatin1String(g ? s.gText : s.yText);
+    return QLatin1String(*on ? setupSwitch(s).onText : setupSwitch(s).offText);
 }
 
 } // namespace
@@ -71,32 +45,32 @@ QList<ReadBackItem> ReadBack::setupSent(const QStringList& writes) {
                 out.append({kLogRate, command.mid(4), QString(), false});
                 continue;
             }
-            for (const SetupSwitch& s : kSwitches) {
-                if (command == QLatin1String(s.g) || command == QLatin1String(s.y)) {
-                    const bool g = command == QLatin1String(s.g);
-                    out.append({QLatin1String(s.setting), QLatin1String(g ? s.gText : s.yText),
+            // A switch is known by the first code of its write.
+            for (int i = 0; i < int(Switch::Count); ++i) {
+                const SetupSwitch& s = setupSwitch(Switch(i));
+                const bool on = command == QLatin1String(s.onCodes[0]);
+                if (on || command == QLatin1String(s.offCodes[0]))
+                    out.append({QLatin1String(s.setting), QLatin1String(on ? s.onText : s.offText),
                                 QString(), false});
-                }
             }
         }
     }
     return out;
 }
 
-ReadBackResult ReadBack::compareSetup(const QList<ReadBackItem>& sent, const QString& setupLine,
-                                      const QString& statusLine) {
+ReadBackResult ReadBack::compareSetup(const QList<ReadBackItem>& sent, const SetupReport& setup,
+                                      const StatusReport& status) {
     ReadBackResult r;
     r.subject = ReadBackResult::Subject::Setup;
     QStringList missed;
     for (ReadBackItem item : sent) {
         if (item.setting == kLogRate) {
-            const auto reported =
-                NumberFormat::parseNumber(statusLine.mid(kLogRatePosition - 1, 2));
+            const auto reported = status.logRate();
             const auto sentRate = NumberFormat::parseNumber(item.sent);
             item.reported = reported ? QString::number(*reported) : kUnreadable;
             item.matches = reported && sentRate && *reported == *sentRate;
-        } else if (const SetupSwitch* s = switchFor(item.setting)) {
-            item.reported = reportedSwitch(*s, setupLine);
+        } else if (const auto s = switchFor(item.setting)) {
+            item.reported = reportedSwitch(*s, setup);
             item.matches = item.reported == item.sent;
         }
         if (!item.matches)
@@ -138,12 +112,12 @@ std::optional<QDateTime> ReadBack::clockSent(const QStringList& texts) {
     return std::nullopt;
 }
 
-ReadBackResult ReadBack::compareClock(QDateTime sent, const QString& statusLine) {
+ReadBackResult ReadBack::compareClock(QDateTime sent, const StatusReport& status) {
     ReadBackResult r;
     r.subject = ReadBackResult::Subject::Clock;
     // Both as wall-clock minutes, as the pump keeps them.
     sent = QDateTime(sent.date(), QTime(sent.time().hour(), sent.time().minute()), Qt::UTC);
-    const auto pump = PumpClock::reported(statusLine);
+    const auto pump = status.clock();
     ReadBackItem item{QStringLiteral("Pump clock"), PumpClock::shownText(sent),
                       pump ? PumpClock::shownText(*pump) : kUnreadable, false};
     // The pump's minute may have turned over before it answered.
@@ -220,9 +194,10 @@ void ReadBack::lineHandled(const LineResult& line) {
             w->setupLine = line.line;
     }
     if (m_clock.armed && !m_clock.statusLine.isEmpty())
-        finish(m_clock, compareClock(m_clockSent, m_clock.statusLine));
+        finish(m_clock, compareClock(m_clockSent, parseStatusReport(m_clock.statusLine)));
     if (m_setup.armed && !m_setup.statusLine.isEmpty() && !m_setup.setupLine.isEmpty())
-        finish(m_setup, compareSetup(m_setupSent, m_setup.setupLine, m_setup.statusLine));
+        finish(m_setup, compareSetup(m_setupSent, parseSetupReport(m_setup.setupLine),
+                                     parseStatusReport(m_setup.statusLine)));
 }
 
 void ReadBack::cancel() {

@@ -19,6 +19,9 @@
 #include <QTimer>
 #include <optional>
 
+class SetupReport;
+class StatusReport;
+
 struct ReadBackItem {
     QString setting;  // "Password"
     QString sent;     // "On"
@@ -51,12 +54,12 @@ public:
     // What a setup sequence's writes told the pump, setting by setting
     // (reported still empty).
     static QList<ReadBackItem> setupSent(const QStringList& writes);
-    // The sent settings against a setup report ("Z99") and a status report ("R99").
-    static ReadBackResult compareSetup(const QList<ReadBackItem>& sent, const QString& setupLine,
-                                       const QString& statusLine);
+    // The sent settings against a setup report and a status report (log rate).
+    static ReadBackResult compareSetup(const QList<ReadBackItem>& sent, const SetupReport& setup,
+                                       const StatusReport& status);
     // The argument of a "W16 " among the texts, as a date and time.
     static std::optional<QDateTime> clockSent(const QStringList& texts);
-    static ReadBackResult compareClock(QDateTime sent, const QString& statusLine);
+    static ReadBackResult compareClock(QDateTime sent, const StatusReport& status);
     static ReadBackResult noReply(ReadBackResult::Subject subject);
     // The result in its label.
     static UiChanges shown(const ReadBackResult& result);
@@ -76,6 +79,7 @@ public:
 
     // How long a reply may take after polling resumes or the clock is sent.
     void setTimeoutMs(int ms) { m_timeoutMs = ms; }
+    int timeoutMs() const { return m_timeoutMs; }
 
 signals:
     void finished(const ReadBackResult& result);

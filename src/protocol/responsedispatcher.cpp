@@ -58,14 +58,14 @@ LineResult ResponseDispatcher::handleLine(const QString& line) {
         m_state.CaptureMode = false;
     } else if (code == QLatin1String("R99")) {
         result.kind = LineResult::Kind::Status;
-        result.changes.merge(decodeStatusReport(line, m_state));
+        result.changes.merge(Decode::statusReport(parseStatusReport(line), m_state));
     } else if (code == QLatin1String("Z99")) {
         result.kind = LineResult::Kind::Setup;
-        result.changes.merge(decodeSetupReport(line, m_state));
+        result.changes.merge(Decode::setupReport(parseSetupReport(line), m_state));
     } else if (code == QLatin1String("P01")) {
         result.kind = LineResult::Kind::State;
         m_state.PumpStateLine = line;
-        result.changes.merge(pumpStatSub(line, m_state));
+        result.changes.merge(Decode::pumpStateReport(parsePumpStateReport(line), m_state));
     }
     return result;
 }

@@ -1,33 +1,15 @@
 #include "status/setupdecoder.h"
 
-#include "status/numberformat.h"
-
 namespace {
 
 const QString kBlue = QStringLiteral("#0000c0");
 const QString kGreen = QStringLiteral("#008000");
 
-// One report line read flag by flag. The pump program compares each flag
-// character with a number, so a character that is not a digit (a blank, a
-// letter, or nothing past the end of the line) stops the decode of the line
-// at that step; what was done before it stands.
-class FlagLine {
-public:
-    explicit FlagLine(const QString& line) : m_line(line) {}
-
-    QString at(int position) const { return m_line.mid(position - 1, 1); }
-    QString field(int position, int width) const { return m_line.mid(position - 1, width); }
-    // The flag's digit, or -1 when it is not a digit.
-    static int digit(const QString& flag) {
-        if (flag.size() != 1 || flag[0] < QLatin1Char('0') || flag[0] > QLatin1Char('9'))
-            return -1;
-        return flag[0].digitValue();
-    }
-
-private:
-    QString m_line;
-};
-
+// The pump program compares each flag character with a number, so a
+// character that is not a digit (a blank, a letter, or nothing past the end
+// of the line) stops the decode of the line at that step; what was done
+// before it stands. Which digit shows which choice is the switch table's
+// (switchShows).
 struct Writer {
     UiChanges c;
     void text(const char* name, const QString& caption) {
@@ -39,31 +21,29 @@ struct Writer {
     }
 };
 
-QString flowFaultCaption(int d) {
-    return d == 1 ? QStringLiteral("Flow Fault is: Activated       ")
-                  : QStringLiteral("Flow Fault is: Deactivated");
+QString flowFaultCaption(bool on) {
+    return on ? QStringLiteral("Flow Fault is: Activated       ")
+              : QStringLiteral("Flow Fault is: Deactivated");
 }
-QString passwordCaption(int d) {
-    return d == 1 ? QStringLiteral("Password is: On") : QStringLiteral("Password is: Off");
+QString passwordCaption(bool on) {
+    return on ? QStringLiteral("Password is: On") : QStringLiteral("Password is: Off");
 }
-QString startScreensCaption(int d) {
-    return d == 1 ? QStringLiteral("Startup Display Screens Are: On")
-                  : QStringLiteral("Startup Display Screens Are: Off");
+QString startScreensCaption(bool on) {
+    return on ? QStringLiteral("Startup Display Screens Are: On")
+              : QStringLiteral("Startup Display Screens Are: Off");
 }
-QString flowModeCaption(int d) {
-    return d == 0 ? QStringLiteral("Flow Mode is: Volumetric")
-                  : QStringLiteral("Flow Mode is: S.T.P.     ");
+QString flowModeCaption(bool stp) {
+    return stp ? QStringLiteral("Flow Mode is: S.T.P.     ")
+               : QStringLiteral("Flow Mode is: Volumetric");
 }
 
-void decodeSetup(const QString& text, AppState& state, Writer& w) {
-    const FlagLine line(text);
-
+void decodeSetup(const SetupReport& r, AppState& state, Writer& w) {
     // Timing routines.
-    w.flag("TimingFlag", state.TimingFlag, line.at(5));
-    const int timing = FlagLine::digit(state.TimingFlag);
-    if (timing < 0)
+    w.flag("TimingFlag", state.TimingFlag, r.text(SetupField::Timing));
+    const auto timing = r.isOn(Switch::Timing);
+    if (!timing)
         return;
-    if (timing == 1) {
+    if (*timing) {
         w.text("Label1_6", QStringLiteral("Timing Routines are: Activated    "));
         w.c.visible.insert(QStringLiteral("Label_COUNTDOWNFLAG"), true);
         w.text("Label47", QStringLiteral("Timing Routines are: Activated"));
@@ -78,47 +58,47 @@ void decodeSetup(const QString& text, AppState& state, Writer& w) {
 
     // Units: UnitsFlag holds a number, so a character that is not a digit
     // cannot be stored and the decode stops before it.
-    const QString unitsChar = line.at(7);
-    const int units = FlagLine::digit(unitsChar);
-    if (units < 0)
+    const auto units = r.digit(SetupField::Units);
+    if (!units)
         return;
-    state.UnitsFlag = units;
-    w.c.values.insert(QStringLiteral("UnitsFlag"), unitsChar);
-    const QString unitsCaption = units == 0 ? QStringLiteral("Unit Of Measurement: English")
-                                            : QStringLiteral("Unit Of Measurement: Metric  ");
+    state.UnitsFlag = *units;
+    w.c.values.insert(QStringLiteral("UnitsFlag"), r.text(SetupField::Units));
+    const QString unitsCaption = r.isOn(Switch::Units).value()
+                                     ? QStringLiteral("Unit Of Measurement: English")
+                                     : QStringLiteral("Unit Of Measurement: Metric  ");
     w.text("Label1_4", unitsCaption);
     w.text("Label48", unitsCaption);
 
     // Flow fault.
-    w.flag("FlowFaultFlag", state.FlowFaultFlag, line.at(11));
-    const int fault = FlagLine::digit(state.FlowFaultFlag);
-    if (fault < 0)
+    w.flag("FlowFaultFlag", state.FlowFaultFlag, r.text(SetupField::FlowFault));
+    const auto fault = r.isOn(Switch::FlowFault);
+    if (!fault)
         return;
-    w.text("Label1_5", flowFaultCaption(fault));
-    w.text("Label45", flowFaultCaption(fault));
+    w.text("Label1_5", flowFaultCaption(*fault));
+    w.text("Label45", flowFaultCaption(*fault));
 
     // Programming lock.
-    const int lock = FlagLine::digit(line.at(17));
-    if (lock < 0)
+    const auto lock = r.digit(SetupField::ProgramLock);
+    if (!lock)
         return;
-    w.c.enabled.insert(QStringLiteral("CommandButton29"), lock != 1);
+    w.c.enabled.insert(QStringLiteral("CommandButton29"), *lock != 1);
 
     // Keypad password.
-    w.flag("PasswordFlag", state.PasswordFlag, line.at(21));
-    const int password = FlagLine::digit(state.PasswordFlag);
-    if (password < 0)
+    w.flag("PasswordFlag", state.PasswordFlag, r.text(SetupField::Password));
+    const auto password = r.isOn(Switch::Password);
+    if (!password)
         return;
-    w.text("Label1_3", passwordCaption(password));
-    w.text("Label44", passwordCaption(password));
+    w.text("Label1_3", passwordCaption(*password));
+    w.text("Label44", passwordCaption(*password));
 
     // Timing mode: the character is kept, but only looked at while the
     // timing routines are active.
-    w.flag("DurationModeFlag", state.DurationModeFlag, line.at(23));
-    if (timing == 1) {
-        const int mode = FlagLine::digit(state.DurationModeFlag);
-        if (mode < 0)
+    w.flag("DurationModeFlag", state.DurationModeFlag, r.text(SetupField::TimingMode));
+    if (*timing) {
+        const auto duration = r.isOn(Switch::TimingMode);
+        if (!duration)
             return;
-        if (mode == 1) {
+        if (*duration) {
             w.text("Label_COUNTDOWNFLAG", QStringLiteral("Duration"));
             w.text("Label15", QStringLiteral("Duration"));
             for (const char* name :
@@ -134,33 +114,29 @@ void decodeSetup(const QString& text, AppState& state, Writer& w) {
     }
 
     // Start-up display screens.
-    w.flag("StartScreensFlag", state.StartScreensFlag, line.at(25));
-    const int screens = FlagLine::digit(state.StartScreensFlag);
-    if (screens < 0)
+    w.flag("StartScreensFlag", state.StartScreensFlag, r.text(SetupField::StartScreens));
+    const auto screens = r.isOn(Switch::StartScreens);
+    if (!screens)
         return;
-    w.text("Label1_2", startScreensCaption(screens));
-    w.text("Label46", startScreensCaption(screens));
+    w.text("Label1_2", startScreensCaption(*screens));
+    w.text("Label46", startScreensCaption(*screens));
 
     // Flow control: the caption of the flow being controlled is shown in blue.
-    const int flowMode = FlagLine::digit(line.at(29));
-    if (flowMode < 0)
+    const auto stp = r.isOn(Switch::FlowMode);
+    if (!stp)
         return;
-    w.text("Label3_17", flowModeCaption(flowMode));
-    w.text("Label43", flowModeCaption(flowMode));
-    const bool volumetric = flowMode == 0;
+    w.text("Label3_17", flowModeCaption(*stp));
+    w.text("Label43", flowModeCaption(*stp));
+    const bool volumetric = !*stp;
     w.c.color.insert(QStringLiteral("Label3_6"), volumetric ? kBlue : kGreen);
     w.c.color.insert(QStringLiteral("Label3_7"), volumetric ? kGreen : kBlue);
 }
 
-void decodePumpState(const QString& text, AppState& state, Writer& w) {
-    const FlagLine line(text);
-    using NumberFormat::pumpDate;
-    using NumberFormat::pumpTime;
+void decodePumpState(const PumpStateReport& r, AppState& state, Writer& w) {
+    w.flag("currentFlowSetting", state.currentFlowSetting, r.text(PumpStateField::FlowSetting));
 
-    w.flag("currentFlowSetting", state.currentFlowSetting, line.field(33, 6));
-
-    w.flag("runStartTime", state.runStartTime, pumpTime(line.field(43, 2), line.field(40, 2)));
-    const auto startDate = pumpDate(line.field(46, 2), line.field(49, 2), line.field(52, 2));
+    w.flag("runStartTime", state.runStartTime, r.timeText(PumpStateTime::RunStart));
+    const auto startDate = r.dateText(PumpStateTime::RunStart);
     if (!startDate)
         return;
     w.flag("runStartDate", state.runStartDate, *startDate);
@@ -169,50 +145,53 @@ void decodePumpState(const QString& text, AppState& state, Writer& w) {
         w.c.time.insert(QLatin1String(name), state.runStartTime);
     }
 
-    w.flag("runStopTime", state.runStopTime, pumpTime(line.field(58, 2), line.field(55, 2)));
-    const auto stopDate = pumpDate(line.field(61, 2), line.field(64, 2), line.field(67, 2));
+    w.flag("runStopTime", state.runStopTime, r.timeText(PumpStateTime::RunStop));
+    const auto stopDate = r.dateText(PumpStateTime::RunStop);
     if (!stopDate)
         return;
     w.flag("runStopDate", state.runStopDate, *stopDate);
 
-    w.flag("FlowFaultFlag", state.FlowFaultFlag, line.at(9));
-    const int fault = FlagLine::digit(state.FlowFaultFlag);
-    if (fault < 0)
+    w.flag("FlowFaultFlag", state.FlowFaultFlag, r.text(PumpStateField::FlowFault));
+    const auto fault = switchShows(Switch::FlowFault, state.FlowFaultFlag);
+    if (!fault)
         return;
-    w.text("Label45", flowFaultCaption(fault));
+    w.text("Label45", flowFaultCaption(*fault));
 
-    w.flag("PasswordFlag", state.PasswordFlag, line.at(7));
-    const int password = FlagLine::digit(state.PasswordFlag);
-    if (password < 0)
+    w.flag("PasswordFlag", state.PasswordFlag, r.text(PumpStateField::Password));
+    const auto password = switchShows(Switch::Password, state.PasswordFlag);
+    if (!password)
         return;
-    w.text("Label44", passwordCaption(password));
+    w.text("Label44", passwordCaption(*password));
 
-    w.flag("StartScreensFlag", state.StartScreensFlag, line.at(79));
-    const int screens = FlagLine::digit(state.StartScreensFlag);
-    if (screens < 0)
+    w.flag("StartScreensFlag", state.StartScreensFlag, r.text(PumpStateField::StartScreens));
+    const auto screens = switchShows(Switch::StartScreens, state.StartScreensFlag);
+    if (!screens)
         return;
-    w.text("Label46", startScreensCaption(screens));
+    w.text("Label46", startScreensCaption(*screens));
 
     // Only the "Setup Pump" caption; the flow captions keep their colours.
-    const int flowMode = FlagLine::digit(line.at(81));
-    if (flowMode < 0)
+    const auto stp = switchShows(Switch::FlowMode, r.text(PumpStateField::FlowControl));
+    if (!stp)
         return;
-    w.text("Label43", flowModeCaption(flowMode));
+    w.text("Label43", flowModeCaption(*stp));
 
-    w.flag("runDuration", state.runDuration,
-           line.field(70, 3) + QLatin1Char(':') + line.field(74, 2));
+    w.flag("runDuration", state.runDuration, r.durationText());
 }
 
 } // namespace
 
-UiChanges decodeSetupReport(const QString& line, AppState& state) {
+namespace Decode {
+
+UiChanges setupReport(const SetupReport& report, AppState& state) {
     Writer w;
-    decodeSetup(line, state, w);
+    decodeSetup(report, state, w);
     return w.c;
 }
 
-UiChanges pumpStatSub(const QString& line, AppState& state) {
+UiChanges pumpStateReport(const PumpStateReport& report, AppState& state) {
     Writer w;
-    decodePumpState(line, state, w);
+    decodePumpState(report, state, w);
     return w.c;
 }
+
+} // namespace Decode

@@ -4,8 +4,13 @@
 
 #include "core/appstate.h"
 #include "core/uichanges.h"
+#include "status/pumpreports.h"
+
+namespace Decode {
 
 // A "Z99" line.
-UiChanges decodeSetupReport(const QString& line, AppState& state);
-// A "P01" line (the dispatcher keeps a copy in PumpStateLine).
-UiChanges pumpStatSub(const QString& line, AppState& state);
+UiChanges setupReport(const SetupReport& report, AppState& state);
+// A "P01" line (PUMP_STAT_SUB; the dispatcher keeps a copy in PumpStateLine).
+UiChanges pumpStateReport(const PumpStateReport& report, AppState& state);
+
+} // namespace Decode

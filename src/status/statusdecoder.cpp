@@ -4,29 +4,18 @@
 #include "status/modeltable.h"
 #include "status/numberformat.h"
 
-#include <cmath>
-
 using namespace NumberFormat;
 
 namespace {
 
 class StatusDecode {
 public:
-    StatusDecode(const QString& line, AppState& state, const QDateTime& now)
-        : m_state(state), m_now(now), m_line(line) {}
+    StatusDecode(const StatusReport& report, AppState& state, const QDateTime& now)
+        : m_state(state), m_now(now), m_r(report) {}
     UiChanges run();
 
 private:
-    // Fields are taken by 1-based position and width alone; past the end of a
-    // short line a field reads as empty (or as what is left of it).
-    QString field(int position, int width) const { return m_line.mid(position - 1, width); }
-    QString time(int minutePosition) const {
-        return pumpTime(field(minutePosition + 3, 2), field(minutePosition, 2));
-    }
-    std::optional<QString> date(int dayPosition) const {
-        return pumpDate(field(dayPosition, 2), field(dayPosition + 3, 2),
-                        field(dayPosition + 6, 2));
-    }
+    QString field(StatusField f) const { return m_r.text(f); }
     void text(const QString& name, const QString& caption) { m_c.text.insert(name, caption); }
     // A caption that cannot be built keeps its previous text.
     void textIf(const QString& name, const std::optional<QString>& caption) {
@@ -56,25 +45,27 @@ private:
     void calibration();
     void identity();
     void programmedTimes();
-    void breakPair(int startMinute, int stopMinute, const char* startPicker, const char* stopPicker,
-                   const char* label, const char* caption, const char* notActivated);
+    void breakPair(StatusTime start, StatusTime stop, const char* startPicker,
+                   const char* stopPicker, const char* label, const char* caption,
+                   const char* notActivated);
     void runState();
 
     AppState& m_state;
     const QDateTime m_now;
-    const QString& m_line;
+    const StatusReport& m_r;
     UiChanges m_c;
 };
 
 UiChanges StatusDecode::run() {
-    runTimes();                                    // 1, 2
-    pressures();                                   // 3, 4
-    flowsAndVolumes();                             // 5, 6
-    ModelTable::apply(m_state, field(72, 2), m_c); // 7
-    pumpClock();                                   // 8
+    runTimes();                                       // 1, 2
+    pressures();                                      // 3, 4
+    flowsAndVolumes();                                // 5, 6
+    ModelTable::apply(m_state, m_r.modelCode(), m_c); // 7
+    pumpClock();                                      // 8
     // 9
-    text(QStringLiteral("Label3_12"), QLatin1String("Sample Run Time:") + field(90, 3) +
-                                          QLatin1String("h ") + field(94, 2) + QLatin1String("m"));
+    text(QStringLiteral("Label3_12"), QLatin1String("Sample Run Time:") +
+                                          field(StatusField::SampleHours) + QLatin1String("h ") +
+                                          field(StatusField::SampleMinutes) + QLatin1String("m"));
     batteryAndTemperature(); // 10, 11
     logs();                  // 12, 13
     calibration();           // 14, 15
@@ -86,15 +77,16 @@ UiChanges StatusDecode::run() {
 
 void StatusDecode::runTimes() {
     text(QStringLiteral("Label3_27"), QLatin1String("Total hours on Circuit Board: ") +
-                                          field(5, 4) + QLatin1String("h ") + field(10, 2) +
-                                          QLatin1String("m"));
-    text(QStringLiteral("Label3_2"), QLatin1String("Total hours on Motor: ") + field(13, 4) +
-                                         QLatin1String("h ") + field(18, 2) + QLatin1String("m"));
+                                          field(StatusField::BoardHours) + QLatin1String("h ") +
+                                          field(StatusField::BoardMinutes) + QLatin1String("m"));
+    text(QStringLiteral("Label3_2"), QLatin1String("Total hours on Motor: ") +
+                                         field(StatusField::MotorHours) + QLatin1String("h ") +
+                                         field(StatusField::MotorMinutes) + QLatin1String("m"));
 }
 
 void StatusDecode::pressures() {
-    const QString bp = field(21, 5);
-    const QString dp = field(27, 5);
+    const QString bp = field(StatusField::BarometricPressure);
+    const QString dp = field(StatusField::DifferentialPressure);
     if (metric()) {
         textIf(QStringLiteral("Label3_3"),
                join("Current BP: ", barometricMillimetres(bp), " mm of Mercury"));
@@ -109,18 +101,23 @@ void StatusDecode::pressures() {
 }
 
 void StatusDecode::flowsAndVolumes() {
-    textIf(QStringLiteral("Label3_5"), join("Current Flow Setting: ", flowText(field(34, 6)), ""));
-    textIf(QStringLiteral("Label3_6"), join("Volumetric Flow: ", flowText(field(40, 6)), ""));
-    textIf(QStringLiteral("Label3_7"), join("S.T.P. Flow: ", flowText(field(47, 6)), ""));
-    text(QStringLiteral("Label3_9"),
-         QLatin1String("S.T.P. Cumulative Volume: ") + field(63, 8) + QLatin1String(" L"));
-    text(QStringLiteral("Label3_8"),
-         QLatin1String("Cumulative Volume: ") + field(54, 8) + QLatin1String(" L"));
+    textIf(QStringLiteral("Label3_5"),
+           join("Current Flow Setting: ", flowText(field(StatusField::FlowSetting)), ""));
+    textIf(QStringLiteral("Label3_6"),
+           join("Volumetric Flow: ", flowText(field(StatusField::VolumetricFlow)), ""));
+    textIf(QStringLiteral("Label3_7"),
+           join("S.T.P. Flow: ", flowText(field(StatusField::StpFlow)), ""));
+    text(QStringLiteral("Label3_9"), QLatin1String("S.T.P. Cumulative Volume: ") +
+                                         field(StatusField::StpCumulativeVolume) +
+                                         QLatin1String(" L"));
+    text(QStringLiteral("Label3_8"), QLatin1String("Cumulative Volume: ") +
+                                         field(StatusField::CumulativeVolume) +
+                                         QLatin1String(" L"));
 }
 
 void StatusDecode::pumpClock() {
-    const auto clockDate = date(81);
-    const QString clockTime = time(75);
+    const auto clockDate = m_r.dateText(StatusTime::Clock);
+    const QString clockTime = m_r.timeText(StatusTime::Clock);
     picker("fpDateTime3", clockDate, clockTime);
     picker("fpDateTime4_0", clockDate, clockTime);
     const QString pcDate = PickerText::pcDate(m_now.date());
@@ -130,12 +127,12 @@ void StatusDecode::pumpClock() {
 }
 
 void StatusDecode::batteryAndTemperature() {
-    const QString battery =
-        QLatin1String("Battery Capacity: ") + wholeNumberField(field(97, 3)) + QLatin1String("%");
+    const QString battery = QLatin1String("Battery Capacity: ") +
+                            wholeNumberField(field(StatusField::Battery)) + QLatin1String("%");
     text(QStringLiteral("Label3_13"), battery);
     text(QStringLiteral("Label3_1"), battery);
 
-    const QString temp = field(101, 3);
+    const QString temp = field(StatusField::Temperature);
     const auto caption = metric()
                              ? join("Current Temp: ", celsiusText(temp), "C")
                              : std::optional<QString>(QLatin1String("Current Temp: ") +
@@ -145,10 +142,10 @@ void StatusDecode::batteryAndTemperature() {
 }
 
 void StatusDecode::logs() {
-    const QString rate = field(105, 2);
+    const QString rate = field(StatusField::LogRate);
     // The choice of wording needs the number; a rate that is not one leaves
     // both captions as they were.
-    if (const auto n = parseNumber(rate)) {
+    if (const auto n = m_r.logRate()) {
         if (*n == 1) {
             text(QStringLiteral("Label1_1"),
                  QLatin1String("History Report Logging Rate: ") + rate + QLatin1String(" per/min"));
@@ -162,11 +159,11 @@ void StatusDecode::logs() {
         }
     }
 
-    const QString count = field(113, 3);
+    const QString count = field(StatusField::LogCount);
     m_state.logCount = count;
     m_c.values.insert(QStringLiteral("logCount"), count);
-    if (const auto n = parseNumber(count))
-        m_state.SavedLogCount = static_cast<int>(std::round(*n));
+    if (const auto n = m_r.logCount())
+        m_state.SavedLogCount = *n;
     const QString caption = QLatin1String("Total Logs Saved are: ") + count;
     text(QStringLiteral("Label3_11"), caption);
     text(QStringLiteral("Label3_16"), caption);
@@ -174,18 +171,19 @@ void StatusDecode::logs() {
 }
 
 void StatusDecode::calibration() {
-    const auto flow = join("Last Calibration Flow Rate was: ", flowText(field(155, 6)), "");
+    const auto flow =
+        join("Last Calibration Flow Rate was: ", flowText(field(StatusField::CalibrationFlow)), "");
     textIf(QStringLiteral("Label16"), flow);
     textIf(QStringLiteral("Label_califlow"), flow);
 
-    const auto calDate = date(146);
-    const QString calTime = time(140);
+    const auto calDate = m_r.dateText(StatusTime::Calibration);
+    const QString calTime = m_r.timeText(StatusTime::Calibration);
     picker("cali_Time_box", calDate, calTime);
     picker("fpDateTime5", calDate, calTime);
 }
 
 void StatusDecode::identity() {
-    const QString serial = field(117, 8);
+    const QString serial = m_r.serial();
     m_state.serialNumber = serial;
     m_state.LastSerialNumber = serial;
     m_c.values.insert(QStringLiteral("serialNumber"), serial);
@@ -200,15 +198,16 @@ void StatusDecode::identity() {
     for (const char* name : {"Frame7", "frmTimingR_1", "Frame3", "Frame_STPVOL"})
         visible(name, true);
 
-    const QString firmware = QLatin1String("Pump Firmware Version is ") + field(108, 4);
+    const QString firmware =
+        QLatin1String("Pump Firmware Version is ") + field(StatusField::Firmware);
     text(QStringLiteral("Label3_15"), firmware);
     text(QStringLiteral("Label3_23"), firmware);
 
-    text(QStringLiteral("Label_battlife"), QLatin1String("Current Battery Time Left: ") +
-                                               field(126, 2) + QLatin1String("h ") + field(129, 2) +
-                                               QLatin1String("m"));
+    text(QStringLiteral("Label_battlife"),
+         QLatin1String("Current Battery Time Left: ") + field(StatusField::BatteryHours) +
+             QLatin1String("h ") + field(StatusField::BatteryMinutes) + QLatin1String("m"));
 
-    const QString avg = field(132, 3);
+    const QString avg = field(StatusField::AverageTemperature);
     textIf(QStringLiteral("Label3_18"),
            metric() ? join("Avg Temp: ", celsiusText(avg), "C")
                     : std::optional<QString>(QLatin1String("Avg Temp: ") + wholeNumberField(avg) +
@@ -217,51 +216,52 @@ void StatusDecode::identity() {
         text(QStringLiteral("Label3_18"), QStringLiteral("Avg Temp:n/a "));
 
     text(QStringLiteral("Label3_28"), QLatin1String("Log Capacity Used: ") +
-                                          wholeNumberField(field(136, 3)) + QLatin1String("%"));
+                                          wholeNumberField(field(StatusField::LogCapacityUsed)) +
+                                          QLatin1String("%"));
 }
 
 void StatusDecode::programmedTimes() {
     // A start or stop whose time reads 55:55 is not activated.
     struct Run {
-        int minute;
+        StatusTime group;
         const char* picker;
         const char* label;
         const char* on;
         const char* off;
     };
     const Run runs[] = {
-        {162, "fpDateTimeRunstart", "Label7", "Current Start Time ",
+        {StatusTime::RunStart, "fpDateTimeRunstart", "Label7", "Current Start Time ",
          "Current Start Time      not activated"},
-        {177, "fpDateTimeRunstop", "Label8", "Current Stop Time",
+        {StatusTime::RunStop, "fpDateTimeRunstop", "Label8", "Current Stop Time",
          "Current Stop Time      not activated"},
     };
     for (const Run& r : runs) {
-        const QString t = time(r.minute);
+        const QString t = m_r.timeText(r.group);
         if (t == QLatin1String("55:55")) {
             picker(r.picker, QStringLiteral("20030101"), QStringLiteral("00:00"));
             text(QLatin1String(r.label), QLatin1String(r.off));
             visible(r.picker, false);
         } else {
-            picker(r.picker, date(r.minute + 6), t);
+            picker(r.picker, m_r.dateText(r.group), t);
             text(QLatin1String(r.label), QLatin1String(r.on));
             visible(r.picker, true);
         }
     }
     // The line holds first break, second break, lunch; they are shown in the
     // order first break, lunch, second break.
-    breakPair(192, 198, "DBREAK1START", "DBREAK1STOP", "Label3_32", "Break1 Start/Stop",
-              "Break1 Start/Stop       not activated");
-    breakPair(216, 222, "DLUNCHSTART", "DLUNCHSTOP", "Label3_33", "Lunch Start/Stop",
-              "Lunch Start/Stop         not activated");
-    breakPair(204, 210, "DBREAK2START", "DBREAK2STOP", "Label3_34", "Break2 Start/Stop",
-              "Break2 Start/Stop       not activated");
+    breakPair(StatusTime::Break1Start, StatusTime::Break1Stop, "DBREAK1START", "DBREAK1STOP",
+              "Label3_32", "Break1 Start/Stop", "Break1 Start/Stop       not activated");
+    breakPair(StatusTime::LunchStart, StatusTime::LunchStop, "DLUNCHSTART", "DLUNCHSTOP",
+              "Label3_33", "Lunch Start/Stop", "Lunch Start/Stop         not activated");
+    breakPair(StatusTime::Break2Start, StatusTime::Break2Stop, "DBREAK2START", "DBREAK2STOP",
+              "Label3_34", "Break2 Start/Stop", "Break2 Start/Stop       not activated");
 }
 
-void StatusDecode::breakPair(int startMinute, int stopMinute, const char* startPicker,
+void StatusDecode::breakPair(StatusTime startGroup, StatusTime stopGroup, const char* startPicker,
                              const char* stopPicker, const char* label, const char* caption,
                              const char* notActivated) {
     // Only the start time of a pair says whether the break is in use.
-    const QString start = time(startMinute);
+    const QString start = m_r.timeText(startGroup);
     if (start == QLatin1String("55:55")) {
         const QString cleared = QStringLiteral("12:00:00.00");
         m_c.time.insert(QLatin1String(startPicker), cleared);
@@ -271,7 +271,7 @@ void StatusDecode::breakPair(int startMinute, int stopMinute, const char* startP
         visible(startPicker, false);
     } else {
         m_c.time.insert(QLatin1String(startPicker), start);
-        m_c.time.insert(QLatin1String(stopPicker), time(stopMinute));
+        m_c.time.insert(QLatin1String(stopPicker), m_r.timeText(stopGroup));
         text(QLatin1String(label), QLatin1String(caption));
         visible(startPicker, true);
         visible(stopPicker, true);
@@ -279,14 +279,10 @@ void StatusDecode::breakPair(int startMinute, int stopMinute, const char* startP
 }
 
 void StatusDecode::runState() {
-    const auto code = parseNumber(field(228, 4));
+    const auto code = m_r.runState();
     if (!code)
         return;
-    // A 16-bit whole number, rounded with ties to even as the pump program reads it.
-    const double n = std::nearbyint(*code);
-    if (n < -32768 || n > 32767)
-        return;
-    const bool running = n > 400;
+    const bool running = *code > 400;
     for (const char* name : {"Frame2", "Frame_RUNUP", "Frame_Rundown"})
         visible(name, running);
     visible("Label27", !running);
@@ -298,6 +294,10 @@ void StatusDecode::runState() {
 
 } // namespace
 
-UiChanges decodeStatusReport(const QString& line, AppState& state, const QDateTime& now) {
-    return StatusDecode(line, state, now).run();
+namespace Decode {
+
+UiChanges statusReport(const StatusReport& report, AppState& state, const QDateTime& now) {
+    return StatusDecode(report, state, now).run();
 }
+
+} // namespace Decode

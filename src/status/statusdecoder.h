@@ -5,9 +5,14 @@
 
 #include "core/appstate.h"
 #include "core/uichanges.h"
+#include "status/pumpreports.h"
 
 #include <QDateTime>
 
-// `now` is the computer's clock shown beside the pump's clock.
-UiChanges decodeStatusReport(const QString& line, AppState& state,
-                             const QDateTime& now = QDateTime::currentDateTime());
+namespace Decode {
+
+// DecodeStatusReport. `now` is the computer's clock shown beside the pump's clock.
+UiChanges statusReport(const StatusReport& report, AppState& state,
+                       const QDateTime& now = QDateTime::currentDateTime());
+
+} // namespace Decode

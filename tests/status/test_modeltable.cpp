@@ -55,7 +55,8 @@ void TestModelTable::sequence() {
     UiChanges c;
     for (const QString& code : codes) {
         const QString line = TestLines::statusLine({"type=" + code.leftJustified(2)});
-        c = decodeStatusReport(code.size() < 2 ? line.left(71 + code.size()) : line, state);
+        c = Decode::statusReport(
+            parseStatusReport(code.size() < 2 ? line.left(71 + code.size()) : line), state);
     }
     const QString dir = folder.endsWith('/') ? folder : folder + '/';
     const QString path = file.isEmpty() ? "" : QDir::toNativeSeparators(dir + file);

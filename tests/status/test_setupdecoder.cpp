@@ -114,8 +114,9 @@ void TestSetupDecoder::lines() {
     QFETCH(QStringList, expected);
     AppState state;
     state.UnitsFlag = 3;
-    const UiChanges c =
-        line.startsWith("Z99") ? decodeSetupReport(line, state) : pumpStatSub(line, state);
+    const UiChanges c = line.startsWith("Z99")
+                            ? Decode::setupReport(parseSetupReport(line), state)
+                            : Decode::pumpStateReport(parsePumpStateReport(line), state);
     TestLines::expectChanges(c, expected);
     // The values reported are the ones kept for the send steps; UnitsFlag is
     // kept only when it was read.

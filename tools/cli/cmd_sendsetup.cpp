@@ -6,6 +6,7 @@
 #include "livesession.h"
 #include "protocol/configsequences.h"
 #include "protocol/readback.h"
+#include "status/pumpreports.h"
 #include "subcommands.h"
 
 #include <QJsonArray>
@@ -56,44 +57,33 @@ std::optional<int> choice(const ParsedArgs& args, const QString& option, const Q
     return i < 0 ? std::nullopt : std::optional<int>(i);
 }
 
-// The pump's present setup, setting by setting in the read-back's words
-// ("Password" -> "On"), read from the first reports exactly as the read-back
-// will read them after the send: a value kept is the value it then expects.
-QMap<QString, QString> presentSetup(const QString& setupLine, const QString& statusLine) {
-    SetupValues probe;
-    probe.timing = true; // so that the timing mode is read too
-    probe.logRate = QStringLiteral("15");
-    const auto sent = ReadBack::setupSent(ConfigSequences::sendSetup(probe).writes());
-    QMap<QString, QString> present;
-    for (const ReadBackItem& item : ReadBack::compareSetup(sent, setupLine, statusLine).items)
-        present.insert(item.setting, item.reported);
-    return present;
-}
-
-// One on/off setting: the option when given, otherwise what the pump
-// reports (`yes` means true, `no` false); the option to ask for when the
-// report says neither.
+// One on/off setting: the option when given, otherwise what the pump's
+// setup report shows (the switch's "G" choice is true); the option to ask for
+// when the report shows neither.
 struct Kept {
     std::optional<bool> value;
     QString missing;
 };
-Kept keep(const std::optional<bool>& given, const QMap<QString, QString>& present,
-          const char* setting, const char* yes, const char* no, const char* option) {
+Kept keep(const std::optional<bool>& given, const SetupReport& present, Switch s,
+          const char* option) {
     if (given)
         return {given, {}};
-    const QString reported = present.value(QLatin1String(setting));
-    if (reported == QLatin1String(yes))
-        return {true, {}};
-    if (reported == QLatin1String(no))
-        return {false, {}};
+    if (const auto on = present.isOn(s))
+        return {*on, {}};
     return {std::nullopt, QStringLiteral("the pump's setup report shows nothing readable for %1: "
                                          "give %2")
-                              .arg(QLatin1String(setting), QLatin1String(option))};
+                              .arg(QLatin1String(setupSwitch(s).setting), QLatin1String(option))};
 }
 
-// The values the page would hold: the options, the pump's own for the rest.
+std::optional<bool> inverted(const std::optional<bool>& v) {
+    return v ? std::optional<bool>(!*v) : std::nullopt;
+}
+
+// The values the page would hold: the options, the pump's own for the rest,
+// read from its reports as the read-back will read them after the send.
 // Empty `error`: complete.
-SetupValues setupValues(const Options& o, const QMap<QString, QString>& present, QString* error) {
+SetupValues setupValues(const Options& o, const SetupReport& present, const StatusReport& status,
+                        QString* error) {
     SetupValues v;
     QStringList missing;
     auto take = [&](bool& into, const Kept& k) {
@@ -102,43 +92,45 @@ SetupValues setupValues(const Options& o, const QMap<QString, QString>& present,
         else
             missing << k.missing;
     };
-    const std::optional<bool> volumetric =
-        o.stpFlow ? std::optional<bool>(!*o.stpFlow) : std::nullopt;
-    take(v.volumetric,
-         keep(volumetric, present, "Flow mode", "Volumetric", "S.T.P.", "--flow-mode"));
-    take(v.password, keep(o.password, present, "Password", "On", "Off", "--password"));
-    take(v.flowFault,
-         keep(o.flowFault, present, "Flow fault", "Activated", "Deactivated", "--flow-fault"));
-    take(v.startScreens, keep(o.screens, present, "Start-up screens", "On", "Off", "--screens"));
-    take(v.metric, keep(o.metric, present, "Units", "Metric", "English", "--units"));
+    // The switches' "G" choices: S.T.P. flow, English units, Duration mode.
+    bool stp = false, english = false;
+    take(stp, keep(o.stpFlow, present, Switch::FlowMode, "--flow-mode"));
+    v.volumetric = !stp;
+    take(v.password, keep(o.password, present, Switch::Password, "--password"));
+    take(v.flowFault, keep(o.flowFault, present, Switch::FlowFault, "--flow-fault"));
+    take(v.startScreens, keep(o.screens, present, Switch::StartScreens, "--screens"));
+    take(english, keep(inverted(o.metric), present, Switch::Units, "--units"));
+    v.metric = !english;
 
     if (o.timing) {
         v.timing = *o.timing != Timing::Off;
         v.startStop = *o.timing == Timing::StartStop;
     } else {
         bool timing = false;
-        const Kept on =
-            keep(std::nullopt, present, "Timing", "Activated", "Deactivated", "--timing");
+        const Kept on = keep(std::nullopt, present, Switch::Timing, "--timing");
         take(timing, on);
         v.timing = timing;
-        if (on.value && timing)
-            take(v.startStop,
-                 keep(std::nullopt, present, "Timing mode", "Start/Stop", "Duration", "--timing"));
+        bool duration = false;
+        if (on.value && timing) {
+            take(duration, keep(std::nullopt, present, Switch::TimingMode, "--timing"));
+            v.startStop = !duration;
+        }
     }
 
     if (o.logRate) {
         v.logRate = QString::number(*o.logRate);
     } else {
-        const QString reported = present.value(QStringLiteral("Log rate"));
+        const auto rate = status.logRate();
+        const QString reported = rate ? QString::number(*rate) : QString();
         bool number = false;
-        const int rate = reported.toInt(&number);
+        const int whole = reported.toInt(&number);
         if (!number)
             missing << QStringLiteral("the pump's status report shows nothing readable for its "
                                       "log rate: give --log-rate");
         else if (ConfigSequences::logRateSent(reported) != reported)
             missing << QStringLiteral("the pump reports a log rate of %1 minutes, which the setup "
                                       "would send as %2: give --log-rate")
-                           .arg(rate)
+                           .arg(whole)
                            .arg(ConfigSequences::logRateSent(reported));
         else
             v.logRate = reported;
@@ -245,8 +237,8 @@ int runOn(const Options& options, LiveSession& live) {
     live.onPortLost = [&live] { live.end(Exit::kNoPump); };
     live.awaitReports([&](const LineResult& status, const LineResult& setup) {
         QString missing;
-        const SetupValues values =
-            setupValues(options, presentSetup(setup.line, status.line), &missing);
+        const SetupValues values = setupValues(options, parseSetupReport(setup.line),
+                                               parseStatusReport(status.line), &missing);
         if (!missing.isEmpty()) {
             out.progress(
                 QStringLiteral("corvane-cli send-setup: %1; nothing was sent.").arg(missing));
