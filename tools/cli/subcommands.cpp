@@ -7,7 +7,7 @@ const QList<Subcommand>& subcommands() {
         DecodeCommandLine::kSubcommand, StatusCommand::kSubcommand,   TraceCommand::kSubcommand,
         PortsCommand::kSubcommand,      DownloadCommand::kSubcommand, SetClockCommand::kSubcommand,
         SendSetupCommand::kSubcommand,  ProgramCommand::kSubcommand,  EraseCommand::kLogs,
-        EraseCommand::kSamplingData,
+        EraseCommand::kSamplingData,    RunsCommand::kSubcommand,     ExportCommand::kSubcommand,
     };
     return all;
 }

@@ -200,3 +200,14 @@ int run(const Options& options, Output& out);
 int runOn(const Options& options, LiveSession& live);
 int main(const QStringList& args, Output& out);
 } // namespace ProgramCommand
+
+// Offline: a saved log file's sampling runs, and its records as CSV.
+namespace RunsCommand {
+extern const Subcommand kSubcommand;
+int main(const QStringList& args, Output& out);
+} // namespace RunsCommand
+
+namespace ExportCommand {
+extern const Subcommand kSubcommand;
+int main(const QStringList& args, Output& out);
+} // namespace ExportCommand
