@@ -9,6 +9,16 @@ namespace {
 
 using Name = LogField::Name;
 
+// A date as a run shows it: trimmed, and without the separator that follows
+// it in a "Start Sampling" record (its date field is one character wider
+// than the date, and the pump prints the next comma there).
+QString dateOf(const LogRecord& r) {
+    QString d = r.date.trimmed();
+    if (d.endsWith(QLatin1Char(',')))
+        d.chop(1);
+    return d.trimmed();
+}
+
 bool isSample(const LogRecord& r) {
     return r.is("Run Upda") || r.is("User Hol") || r.is("No Flow,") || r.is("Pump Pro") ||
            r.is("5% Shut ") || r.is("Filter O");
@@ -95,7 +105,7 @@ QList<RunSummary> splitRuns(const QList<LogRecord>& records, const QString& sour
     const auto close = [&](RunSummary::End end, const LogRecord* by) {
         open->s.end = end;
         if (by)
-            open->s.stop = by->date.trimmed();
+            open->s.stop = dateOf(*by);
         runs.append(open->s);
         open.reset();
     };
@@ -107,7 +117,7 @@ QList<RunSummary> splitRuns(const QList<LogRecord>& records, const QString& sour
             awaitingPost = -1;
             open.emplace();
             open->s.run = int(runs.size()) + 1;
-            open->s.start = r.date.trimmed();
+            open->s.start = dateOf(r);
             open->s.records = 1;
             open->s.sourceSha256 = sourceSha256;
             if (calSeen)
@@ -135,7 +145,7 @@ QList<RunSummary> splitRuns(const QList<LogRecord>& records, const QString& sour
         if (isHold(r))
             ++open->s.holds;
         if (isFault(r))
-            open->s.faults.append({r.title.trimmed(), r.date.trimmed()});
+            open->s.faults.append({r.title.trimmed(), dateOf(r)});
         if (const auto end = closer(r)) {
             close(*end, &r);
             awaitingPost = runs.size() - 1;

@@ -13,7 +13,7 @@
 namespace {
 
 const QByteArray kHistory = "LogType,Date/Time  \r\n"
-                            "Start Sampling,12/06/2026 08:00   \r\n"
+                            "Start Sampling,12/06/2026 08:00,  \r\n"
                             "Run Update,12/06/2026 08:10,=85,072,29.92,05.02,00010,002000,"
                             "0020.000,00019.500  \r\n"
                             "Stop Sampling,12/06/2026 08:11  \r\n"
