@@ -229,7 +229,5 @@ LogLineResult decodeLogLine(const QString& line, int captureCount, AppState& sta
     r.record = recordOf(line, *type);
     r.record.row = captureCount - 1;
     r.cells = logCells(r.record, state.UnitsFlag != 0);
-    r.changes.logRow = r.record.row;
-    r.changes.cells = r.cells;
     return r;
 }
