@@ -77,6 +77,8 @@ public:
     // Tests shorten the wait for a silent pump.
     void setSilenceTimeout(int ms) { m_silence.setInterval(ms); }
     int silenceTimeout() const { return m_silence.interval(); }
+    // Tests see whether a line started the wait anew.
+    QTimer& silenceTimer() { return m_silence; }
 
     // The steps as data.
     static QList<DownloadStep> startSteps(int savedLogCount);
