@@ -25,7 +25,8 @@ void decode(const uint8_t* data, size_t size) {
         QString::fromLatin1(reinterpret_cast<const char*>(data + 3), qsizetype(size - 3));
     const LogLineResult r = decodeLogLine(line, count, state);
     const bool record = r.kind == LogLineResult::Kind::Record;
-    if ((record ? r.row != count - 1 : r.row != -1) || r.cells != r.changes.cells)
+    if ((record ? r.record.row != count - 1 : r.record.row != -1) ||
+        (record && r.cells != logCells(r.record, state.UnitsFlag != 0)))
         std::abort();
     if (state.CaptureMode != (r.kind != LogLineResult::Kind::End))
         std::abort();
@@ -35,9 +36,9 @@ void decode(const uint8_t* data, size_t size) {
             std::abort();
     LogTable table;
     table.resize(3);
-    const LogTable::Write w = table.setRow(r.row, r.cells);
-    if (record && r.row >= 1 && r.row < LogTable::kMaxRows &&
-        (w == LogTable::Write::Refused || table.cell(r.row, 1) != r.cells.value(1)))
+    const LogTable::Write w = table.setRow(r.record.row, r.cells);
+    if (record && r.record.row >= 1 && r.record.row < LogTable::kMaxRows &&
+        (w == LogTable::Write::Refused || table.cell(r.record.row, 1) != r.cells.value(1)))
         std::abort();
     if (table.rowCount() > LogTable::kMaxRows)
         std::abort();

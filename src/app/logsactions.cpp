@@ -249,9 +249,9 @@ void LogsActions::askPrinterWithDialog(PrinterChosen chosen) {
 int LogsActions::printOn(QPrinter& printer) {
     const CaptureMemo& memo = m_session.memo();
     // Where the printing system makes the copies itself (CUPS), one copy is
-    // sent and it repeats it; otherwise (a PDF file) each copy is printed
-    // here. Never both: two copies must not come out as four.
-    const int copies = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
+    // sent and it repeats it; otherwise (a PDF file) each copy is printed here.
+    const int copies =
+        LogPrint::copiesPrintedHere(printer.supportsMultipleCopies(), printer.copyCount());
     const QList<LogPrint::Page> pages = LogPrint::pages(memo.lineCount(), copies);
     if (pages.isEmpty())
         return 0;
@@ -275,9 +275,8 @@ int LogsActions::printOn(QPrinter& printer) {
     painter.setFont(font);
     const QFontMetricsF metrics(painter.font(), painter.device());
     const QSizeF area = printer.pageRect(QPrinter::DevicePixel).size();
-    // Sixty lines always fill one page: the lines move closer together on
-    // paper too short for sixty at the font's own spacing.
-    const qreal pitch = std::min(metrics.lineSpacing(), area.height() / LogPrint::kLinesPerPage);
+    // Sixty lines always fit one page.
+    const qreal pitch = LogPrint::linePitch(metrics.lineSpacing(), area.height());
     // A line wider than the paper is narrowed, not cut off: every character
     // of the record stays on paper.
     qreal widest = 0;

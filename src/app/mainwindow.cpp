@@ -235,8 +235,8 @@ void MainWindow::apply(const UiChanges& c) {
         if (auto* b = qobject_cast<QProgressBar*>(w))
             b->setValue(std::min(v, b->maximum()));
     });
-    // A captured line's row (logRow, cells) reaches Grid1 through the log
-    // table model of the download, not from here.
+    // A captured record (LineResult::record, cells) reaches Grid1 through
+    // the log table model of the download, not from here.
     for (const QString& m : c.messages)
         showMessage(m);
 }

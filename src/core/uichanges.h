@@ -28,10 +28,6 @@ struct UiChanges {
     // Shared values written, by name, as text.
     QMap<QString, QString> values;
 
-    // A captured log line that wrote a table row.
-    int logRow = -1;
-    QMap<int, QString> cells; // column 1..10 -> text
-
     // Message boxes to show once the current receive handling has returned.
     QStringList messages;
 
@@ -39,7 +35,7 @@ struct UiChanges {
         return text.isEmpty() && visible.isEmpty() && enabled.isEmpty() && checked.isEmpty() &&
                tooltip.isEmpty() && color.isEmpty() && date.isEmpty() && time.isEmpty() &&
                !flowRange && bars.isEmpty() && barMaxima.isEmpty() && values.isEmpty() &&
-               logRow < 0 && cells.isEmpty() && messages.isEmpty();
+               messages.isEmpty();
     }
 
     // Later writes win, as they would on the window.
@@ -61,9 +57,6 @@ struct UiChanges {
         into(bars, o.bars);
         into(barMaxima, o.barMaxima);
         into(values, o.values);
-        if (o.logRow >= 0)
-            logRow = o.logRow;
-        into(cells, o.cells);
         messages += o.messages;
     }
 };

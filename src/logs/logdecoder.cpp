@@ -7,17 +7,13 @@
 
 namespace {
 
-// How a field cut from the line is shown.
-enum class Show {
-    AsIs,         // the characters as they stand
-    Battery,      // whole number, "%"
-    Temperature,  // whole number, "F"; metric: Celsius, "C"
-    Barometric,   // as they stand, " ''"; metric: millimetres, " mm"
-    Differential, // as they stand, "''"; metric: millimetres, "mm"
-    Flow,         // flow text: "####" below 5000, else litres "##0.00"
-};
+using Name = LogField::Name;
+using Show = LogField::Shown;
 
+// A field's place in the line: what it holds, where it goes in the table and
+// how it is shown there.
 struct Field {
+    Name name;
     int column;
     int start; // 1-based
     int length;
@@ -40,10 +36,14 @@ struct LogType {
 // The full set of sampling fields; each stands one separator after the
 // previous one, so the battery's position fixes the rest.
 std::vector<Field> fullRecord(int battery, Show dp = Show::Differential) {
-    return {{3, battery, 3, Show::Battery},        {4, battery + 4, 3, Show::Temperature},
-            {5, battery + 8, 5, Show::Barometric}, {6, battery + 14, 5, dp},
-            {7, battery + 20, 5, Show::AsIs},      {8, battery + 26, 6, Show::Flow},
-            {9, battery + 33, 8, Show::AsIs},      {10, battery + 42, 9, Show::AsIs}};
+    return {{Name::Battery, 3, battery, 3, Show::Battery},
+            {Name::Temperature, 4, battery + 4, 3, Show::Temperature},
+            {Name::Bp, 5, battery + 8, 5, Show::Barometric},
+            {Name::Dp, 6, battery + 14, 5, dp},
+            {Name::Elapsed, 7, battery + 20, 5, Show::AsIs},
+            {Name::Flow, 8, battery + 26, 6, Show::Flow},
+            {Name::Volume, 9, battery + 33, 8, Show::AsIs},
+            {Name::StpVolume, 10, battery + 42, 9, Show::AsIs}};
 }
 
 // The kinds in the order they are tested; the first match decides.
@@ -56,14 +56,14 @@ const std::vector<LogType>& logTypes() {
         {"Power On", Role::Record, 8, "", 10, 16, {}},
         {"Power Of", Role::Record, 9, "", 11, 16, {}},
         {"Clear Da", Role::Record, 10, "", 12, 16, {}},
-        {"Calibrat", Role::Record, 11, "", 13, 16, {{8, 30, 6, Show::AsIs}}},
+        {"Calibrat", Role::Record, 11, "", 13, 16, {{Name::Flow, 8, 30, 6, Show::AsIs}}},
         {"Start Sa", Role::Record, 14, "", 16, 17, {}},
         {"User Hol", Role::Record, 9, "", 11, 16, fullRecord(28)},
         {"No Flow,", Role::Record, 7, "", 9, 16, fullRecord(26)},
         {"Change T", Role::Record, 11, "", 13, 16, {}},
         {"Change F", Role::Record, 11, "", 13, 16, {}},
         {"Change D", Role::Record, 11, "", 13, 16, {}},
-        {"Change R", Role::Record, 11, "", 13, 16, {{8, 30, 6, Show::AsIs}}},
+        {"Change R", Role::Record, 11, "", 13, 16, {{Name::Flow, 8, 30, 6, Show::AsIs}}},
         {"Pump Pro", Role::Record, 12, "", 14, 16, fullRecord(31)},
         {"Event En", Role::Record, 9, "", 11, 16, {}},
         {"Break1 B", Role::Record, 12, "", 14, 16, {}},
@@ -77,15 +77,16 @@ const std::vector<LogType>& logTypes() {
          "",
          24,
          16,
-         {{3, 41, 6, Show::AsIs, "Serial Number:"}, {4, 48, 6, Show::Flow, " Flow "}}},
+         {{Name::Other, 3, 41, 6, Show::AsIs, "Serial Number:"},
+          {Name::Flow, 4, 48, 6, Show::Flow, " Flow "}}},
         {"Verify C",
          Role::Record,
          16,
          "",
          18,
          16,
-         {{3, 35, 6, Show::AsIs}, {8, 42, 6, Show::Flow}}},
-        {"Verify F", Role::Record, 11, "", 13, 16, {{8, 30, 6, Show::Flow}}},
+         {{Name::Other, 3, 35, 6, Show::AsIs}, {Name::Flow, 8, 42, 6, Show::Flow}}},
+        {"Verify F", Role::Record, 11, "", 13, 16, {{Name::Flow, 8, 30, 6, Show::Flow}}},
         {"5% Shut ", Role::Record, 12, "     ", 14, 16, fullRecord(31)},
         {"Filter O", Role::Record, 10, "", 12, 16, fullRecord(29, Show::AsIs)},
         {"Program ",
@@ -94,7 +95,8 @@ const std::vector<LogType>& logTypes() {
          "",
          19,
          16,
-         {{3, 36, 6, Show::AsIs, "Serial Number:"}, {4, 43, 6, Show::AsIs}}},
+         {{Name::Other, 3, 36, 6, Show::AsIs, "Serial Number:"},
+          {Name::Other, 4, 43, 6, Show::AsIs}}},
         {"Done ok", Role::End, 0, "", 0, 0, {}},
     };
     return table;
@@ -111,16 +113,18 @@ QString flowText(double v) {
 // A numeric field that holds no number (garbled, blank, cut short) is shown
 // as its characters stand, without a unit: a unit would claim a value the
 // pump never sent.
-QString shown(QStringView text, Show show, bool metric) {
+QString shown(const LogField& field, bool metric) {
+    const QString& text = field.text;
+    const Show show = field.shown;
     if (show == Show::AsIs)
-        return text.toString();
+        return text;
     if (!metric && show == Show::Barometric)
-        return text.toString() + QLatin1String(" ''");
+        return text + QLatin1String(" ''");
     if (!metric && show == Show::Differential)
-        return text.toString() + QLatin1String("''");
-    const auto v = NumberText::parse(text);
+        return text + QLatin1String("''");
+    const auto& v = field.number;
     if (!v)
-        return text.toString();
+        return text;
     switch (show) {
     case Show::Battery:
         return NumberText::whole(*v) + QLatin1Char('%');
@@ -139,14 +143,67 @@ QString shown(QStringView text, Show show, bool metric) {
     case Show::AsIs:
         break;
     }
-    return text.toString();
+    return text;
 }
 
 QStringView cut(const QString& line, int start, int length) {
     return QStringView(line).mid(std::min<qsizetype>(start - 1, line.size()), length);
 }
 
+const LogType* findType(const QString& line) {
+    // "Done ok" is seven characters: only the line that is exactly that has
+    // it as its first eight.
+    const QStringView key = QStringView(line).left(8);
+    for (const LogType& t : logTypes())
+        if (key == QLatin1String(t.key))
+            return &t;
+    return nullptr;
+}
+
+LogRecord recordOf(const QString& line, const LogType& type) {
+    LogRecord r;
+    r.key = QLatin1String(type.key);
+    r.title = line.left(type.titleShown) + QLatin1String(type.titlePad);
+    r.date = cut(line, type.dateAt, type.dateLength).toString();
+    r.full = type.fields.size() == 8;
+    r.fields.reserve(qsizetype(type.fields.size()));
+    for (const Field& f : type.fields) {
+        LogField field;
+        field.name = f.name;
+        field.shown = f.show;
+        field.column = f.column;
+        field.prefix = f.prefix;
+        field.text = cut(line, f.start, f.length).toString();
+        field.number = NumberText::parse(field.text);
+        r.fields.append(std::move(field));
+    }
+    return r;
+}
+
 } // namespace
+
+std::optional<double> LogRecord::number(LogField::Name name) const {
+    for (const LogField& f : fields)
+        if (f.name == name)
+            return f.number;
+    return std::nullopt;
+}
+
+std::optional<LogRecord> decodeLogRecord(const QString& line) {
+    const LogType* type = findType(line);
+    if (!type || type->role != Role::Record)
+        return std::nullopt;
+    return recordOf(line, *type);
+}
+
+QMap<int, QString> logCells(const LogRecord& record, bool metric) {
+    QMap<int, QString> cells;
+    cells.insert(1, record.title);
+    cells.insert(2, record.date);
+    for (const LogField& f : record.fields)
+        cells.insert(f.column, QLatin1String(f.prefix) + shown(f, metric));
+    return cells;
+}
 
 LogLineResult decodeLogLine(const QString& line, int captureCount, AppState& state) {
     LogLineResult r;
@@ -154,15 +211,7 @@ LogLineResult decodeLogLine(const QString& line, int captureCount, AppState& sta
                           QStringLiteral("Reading Log Number : ") + QString::number(captureCount));
     r.changes.bars.insert(QStringLiteral("PBar1"), captureCount);
 
-    // "Done ok" is seven characters: only the line that is exactly that has
-    // it as its first eight.
-    const QStringView key = QStringView(line).left(8);
-    const LogType* type = nullptr;
-    for (const LogType& t : logTypes())
-        if (key == QLatin1String(t.key)) {
-            type = &t;
-            break;
-        }
+    const LogType* type = findType(line);
     if (!type)
         return r;
     switch (type->role) {
@@ -176,16 +225,9 @@ LogLineResult decodeLogLine(const QString& line, int captureCount, AppState& sta
     case Role::Record:
         break;
     }
-
-    const bool metric = state.UnitsFlag != 0;
     r.kind = LogLineResult::Kind::Record;
-    r.row = captureCount - 1;
-    r.cells.insert(1, line.left(type->titleShown) + QLatin1String(type->titlePad));
-    r.cells.insert(2, cut(line, type->dateAt, type->dateLength).toString());
-    for (const Field& f : type->fields)
-        r.cells.insert(f.column, QLatin1String(f.prefix) +
-                                     shown(cut(line, f.start, f.length), f.show, metric));
-    r.changes.logRow = r.row;
-    r.changes.cells = r.cells;
+    r.record = recordOf(line, *type);
+    r.record.row = captureCount - 1;
+    r.cells = logCells(r.record, state.UnitsFlag != 0);
     return r;
 }

@@ -126,6 +126,14 @@ Result load(CaptureMemo& memo, const QString& path) {
 
 namespace LogPrint {
 
+int copiesPrintedHere(bool systemMakesCopies, int copyCount) {
+    return systemMakesCopies ? 1 : std::max(1, copyCount);
+}
+
+double linePitch(double lineSpacing, double pageHeight) {
+    return std::min(lineSpacing, pageHeight / kLinesPerPage);
+}
+
 QList<Page> pages(int lineCount, int copies) {
     QList<Page> out;
     if (lineCount <= 0)

@@ -66,4 +66,12 @@ struct Page {
 // gives no pages (never a blank sheet).
 QList<Page> pages(int lineCount, int copies);
 
+// The copies to print here: one where the printing system repeats what it
+// is sent (CUPS makes the copies itself; two must not come out as four),
+// otherwise as many as asked, at least one.
+int copiesPrintedHere(bool systemMakesCopies, int copyCount);
+// The distance from one printed line to the next: the font's own spacing,
+// closer on paper too short for 60 lines of it, so a page never runs off.
+double linePitch(double lineSpacing, double pageHeight);
+
 } // namespace LogPrint

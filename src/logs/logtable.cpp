@@ -29,14 +29,6 @@ void LogTable::clear() {
     m_recordsWritten = 0;
 }
 
-void LogTable::clearRecords() {
-    for (qsizetype r = 1; r < m_rows.size(); ++r)
-        for (int c = 1; c < kColumns; ++c)
-            m_rows[r][c].clear();
-    m_written.fill(false);
-    m_recordsWritten = 0;
-}
-
 void LogTable::resize(int rows) {
     rows = std::clamp(rows, 1, kMaxRows);
     m_rows.resize(rows);

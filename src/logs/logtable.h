@@ -33,8 +33,6 @@ public:
 
     // Every cell's text empty, titles included; the size stays.
     void clear();
-    // Every record cell empty (rows 1.., columns 1..10): the titles stay.
-    void clearRecords();
     // `rows` rows including the title row (at least 1, at most kMaxRows).
     void resize(int rows);
     // Column titles before ";" (a leading "<": left-aligned), row titles after it.

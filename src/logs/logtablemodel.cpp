@@ -63,9 +63,3 @@ LogTable::Write LogTableModel::setRow(int row, const QMap<int, QString>& cells) 
         emit dataChanged(index(row - 1, 0), index(row - 1, columnCount() - 1));
     return w;
 }
-
-void LogTableModel::clearRecords() {
-    m_table.clearRecords();
-    if (rowCount() > 0)
-        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
-}

@@ -33,8 +33,6 @@ public:
     void applyFormat(const QString& format);
     // One decoded record (grid row, columns 1..10).
     LogTable::Write setRow(int row, const QMap<int, QString>& cells);
-    // "Clear PC Screen": the records go, the titles and rows stay.
-    void clearRecords();
 
 private:
     LogTable m_table;

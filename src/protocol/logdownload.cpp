@@ -29,8 +29,7 @@ UiChanges printAndSave(bool on) {
 bool DownloadStep::operator==(const DownloadStep& o) const {
     const auto same = [](const UiChanges& a, const UiChanges& b) {
         return a.text == b.text && a.visible == b.visible && a.enabled == b.enabled &&
-               a.bars == b.bars && a.barMaxima == b.barMaxima && a.messages == b.messages &&
-               a.logRow == b.logRow && a.cells == b.cells;
+               a.bars == b.bars && a.barMaxima == b.barMaxima && a.messages == b.messages;
     };
     return kind == o.kind && text == o.text && value == o.value && same(ui, o.ui);
 }
@@ -105,7 +104,7 @@ QList<DownloadStep> LogDownload::endSteps(Outcome outcome, int barMaximum, const
 QList<DownloadStep> LogDownload::clearPcScreenSteps(int captureCount) {
     UiChanges bar;
     bar.barMaxima.insert(QStringLiteral("PBar1"), captureCount + 10);
-    return {ui(bar), step(K::ClearRecords), step(K::ClearMemo), ui(printAndSave(false)),
+    return {ui(bar), step(K::ClearTable), step(K::ClearMemo), ui(printAndSave(false)),
             step(K::PollingOn)};
 }
 
@@ -193,9 +192,6 @@ void LogDownload::run(const QList<DownloadStep>& steps) {
         case K::Format:
             m_table.applyFormat(s.text);
             break;
-        case K::ClearRecords:
-            m_table.clearRecords();
-            break;
         case K::ClearMemo:
             m_session.memo().clear();
             emit memoReplaced();
@@ -239,10 +235,10 @@ void LogDownload::onLine(const LineResult& r) {
         run({step(K::ClearMemo)});
     }
 
-    const int position = r.changes.bars.value(QStringLiteral("PBar1"), -1);
-    if (r.kind == LineResult::Kind::Log && r.changes.logRow >= 0) {
-        const int row = r.changes.logRow;
-        if (m_table.setRow(row, r.changes.cells) == LogTable::Write::Grown) {
+    const int position = r.captured;
+    if (r.kind == LineResult::Kind::Log) {
+        const int row = r.record.row;
+        if (m_table.setRow(row, r.cells) == LogTable::Write::Grown) {
             // More records than the count said: the bar grows with the table,
             // so "Done ok" after the last of them still fills it exactly.
             m_barMaximum = std::max(m_barMaximum, row + 2);

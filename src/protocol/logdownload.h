@@ -28,10 +28,9 @@ struct DownloadStep {
         PollingOn,    // Timer1 on (once the session is no longer busy)
         Busy,         // value 1: the session busy (pump-writing controls off); 0: idle
         Ui,           // window changes
-        ClearTable,   // every cell of Grid1 empty
+        ClearTable,   // every cell of Grid1 empty, titles included
         SizeTable,    // Grid1 to value rows (11 columns)
         Format,       // Grid1's format string := text
-        ClearRecords, // the records empty, titles kept
         ClearMemo,    // fpMemo1 empty
         BusyCursor,   // the hourglass for the whole application
         NormalCursor, // the normal pointer back
@@ -81,6 +80,8 @@ public:
     // Tests shorten the wait for a silent pump.
     void setSilenceTimeout(int ms) { m_silence.setInterval(ms); }
     int silenceTimeout() const { return m_silence.interval(); }
+    // Tests see whether a line started the wait anew.
+    QTimer& silenceTimer() { return m_silence; }
 
     // The steps as data.
     static QList<DownloadStep> startSteps(int savedLogCount);

@@ -30,9 +30,12 @@ LineResult ResponseDispatcher::handleLine(const QString& line) {
             // Writing into the memo decodes the line at once, with LastLine
             // and CaptureCount as they stand now.
             LogLineResult log = decodeLogLine(line, position, m_state);
+            result.captured = position;
             switch (log.kind) {
             case LogLineResult::Kind::Record:
                 result.kind = LineResult::Kind::Log;
+                result.record = std::move(log.record);
+                result.cells = std::move(log.cells);
                 break;
             case LogLineResult::Kind::Title:
                 result.kind = LineResult::Kind::LogTitle;

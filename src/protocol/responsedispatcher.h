@@ -10,6 +10,7 @@
 #include "core/appstate.h"
 #include "core/uichanges.h"
 #include "link/replyassembler.h"
+#include "logs/logdecoder.h"
 
 #include <functional>
 
@@ -20,6 +21,12 @@ struct LineResult {
     QString line;
     Kind kind = Kind::Other;
     UiChanges changes;
+    // A captured line: its position in the memo (the CaptureCount it was
+    // decoded with), -1 otherwise. A record (Kind::Log) also brings the
+    // record and its table cells.
+    int captured = -1;
+    LogRecord record;
+    QMap<int, QString> cells;
 };
 
 class ResponseDispatcher {

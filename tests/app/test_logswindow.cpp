@@ -561,7 +561,7 @@ void TestLogsWindow::clearing() {
     QCOMPARE(rig->grid()->model()->rowCount(), 5);
     for (int c = 1; c <= 10; ++c)
         QVERIFY(rig->grid()->cell(5, c).isEmpty());
-    QCOMPARE(rig->grid()->cell(5, 0), QStringLiteral("5 "));
+    QCOMPARE(rig->grid()->cell(5, 0), QString()); // titles too
     QVERIFY(!rig->enabled("CommandButton8") && !rig->enabled("CommandButton9"));
     QVERIFY(rig->window->session().polling());
 

@@ -75,6 +75,8 @@ private slots:
     void filters();
     void pages_data();
     void pages();
+    void linePitch_data();
+    void linePitch();
 };
 
 // The file's content replaces the memo's text; saved, the file holds exactly
@@ -293,6 +295,7 @@ void TestLogFiles::pages_data() {
     QTest::newRow("one line over") << 61 << 1 << "0:0+60 0:60+1";
     QTest::newRow("each copy on a page of its own") << 1 << 3 << "0:0+1 1:0+1 2:0+1";
     QTest::newRow("no copies asked: one") << 5 << 0 << "0:0+5";
+    QTest::newRow("the printing system makes the 2 copies: one sent") << 5 << -2 << "0:0+5";
     QTest::newRow("nothing to print") << 0 << 2 << "";
 }
 
@@ -300,9 +303,27 @@ void TestLogFiles::pages() {
     QFETCH(int, lines);
     QFETCH(int, copies);
     QStringList got;
-    for (const LogPrint::Page& p : LogPrint::pages(lines, copies))
+    // A negative count: that many copies, made by the printing system.
+    const int here = LogPrint::copiesPrintedHere(copies < 0, std::abs(copies));
+    for (const LogPrint::Page& p : LogPrint::pages(lines, here))
         got << QStringLiteral("%1:%2+%3").arg(p.copy).arg(p.first).arg(p.count);
     QTEST(got.join(' '), "pages");
+}
+
+// Sixty lines a page whatever the paper: the font's spacing where it fits,
+// closer where it does not.
+void TestLogFiles::linePitch_data() {
+    QTest::addColumn<double>("spacing");
+    QTest::addColumn<double>("height");
+    QTest::addColumn<double>("pitch");
+    QTest::newRow("tall page: the font's spacing") << 20.0 << 6000.0 << 20.0;
+    QTest::newRow("short page: sixty lines still fit") << 20.0 << 600.0 << 10.0;
+}
+
+void TestLogFiles::linePitch() {
+    QFETCH(double, spacing);
+    QFETCH(double, height);
+    QTEST(LogPrint::linePitch(spacing, height), "pitch");
 }
 
 QTEST_GUILESS_MAIN(TestLogFiles)

@@ -116,6 +116,7 @@ class TestLogDownload : public QObject {
 private slots:
     void stepsAsData();
     void startInOrder();
+    void silenceRestarts();
     void refused();
     void simulatedPump_data();
     void simulatedPump();
@@ -398,11 +399,37 @@ void TestLogDownload::clearing() {
     QCOMPARE(rig.session.memo().lineCount(), 0);
     QCOMPARE(rig.download.table().rowCount(), 2);
     QCOMPARE(rig.download.table().index(0, 0).data().toString(), QString());
-    QCOMPARE(rig.download.table().headerData(0, Qt::Vertical).toString(), QStringLiteral("1 "));
+    // Every cell empty, the titles too; the next download writes them again.
+    QCOMPARE(rig.download.table().headerData(0, Qt::Vertical).toString(), QString());
+    QCOMPARE(rig.download.table().headerData(1, Qt::Horizontal).toString(), QString());
     QVERIFY(!rig.screen.enabled["CommandButton8"] && !rig.screen.enabled["CommandButton9"]);
     QCOMPARE(rig.screen.barMax, rig.state.CaptureCount + 10);
     QVERIFY(rig.session.polling());
     QCOMPARE(replaced.size(), 3);
+}
+
+// Ten seconds of silence end a download, counted again from every line of
+// the printout (the "PRI" line and each captured line), not from the first
+// only; a line before the printout does not count. No clock is waited for:
+// the timer is stopped before each line and must be running after it.
+void TestLogDownload::silenceRestarts() {
+    Rig<FakeSerialLink> rig;
+    rig.state.SavedLogCount = 2;
+    QCOMPARE(rig.download.silenceTimeout(), 10000);
+    QTimer* silence = &rig.download.silenceTimer();
+    QVERIFY(rig.download.start());
+    const auto restarted = [&](const QByteArray& line) {
+        silence->stop();
+        rig.link.receive(line);
+        return silence->isActive();
+    };
+    QVERIFY(!restarted("ok \r"));
+    QVERIFY(restarted("PRI\r"));
+    QVERIFY(restarted("LogType,\r"));
+    QVERIFY(restarted("Power On,12/06/2026 14:05\r"));
+    QVERIFY(restarted("Power Off,12/06/2026 14:06\r"));
+    QVERIFY(rig.download.running());
+    rig.download.stop();
 }
 
 // Erasing: exactly the command, and "Program Pump" locked before "CLEAR_ALL".

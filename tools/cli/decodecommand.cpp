@@ -45,10 +45,10 @@ QJsonObject toJson(const LineResult& result) {
         o.insert(QStringLiteral("range"), range);
     }
     insertMap(o, "values", mapObject(c.values));
-    if (c.logRow >= 0) {
-        o.insert(QStringLiteral("row"), c.logRow);
+    if (result.kind == LineResult::Kind::Log) {
+        o.insert(QStringLiteral("row"), result.record.row);
         QJsonObject cells;
-        for (auto it = c.cells.cbegin(); it != c.cells.cend(); ++it)
+        for (auto it = result.cells.cbegin(); it != result.cells.cend(); ++it)
             cells.insert(QString::number(it.key()), it.value());
         insertMap(o, "cells", cells);
     }

@@ -25,7 +25,7 @@ QString overview() {
                     .arg(QLatin1String(sub.brief), QLatin1String(sub.summary));
     text += QStringLiteral(
         "\n"
-        "The pump (every subcommand but decode and ports):\n"
+        "The pump (every subcommand but decode, ports, runs and export):\n"
         "  --port PORT      Com1, Com2, Com3 or Com4 (any case), mapped to a device as\n"
         "                   Corvane's window maps them (corvane.INI, section\n"
         "                   [Comm Port], keys Com1..Com4), or a device path\n"

@@ -7,7 +7,8 @@ const QList<Subcommand>& subcommands() {
         DecodeCommandLine::kSubcommand, StatusCommand::kSubcommand,   TraceCommand::kSubcommand,
         PortsCommand::kSubcommand,      DownloadCommand::kSubcommand, SetClockCommand::kSubcommand,
         SendSetupCommand::kSubcommand,  ProgramCommand::kSubcommand,  EraseCommand::kLogs,
-        EraseCommand::kSamplingData,    ArchiveCommand::kSubcommand,
+        EraseCommand::kSamplingData,    ArchiveCommand::kSubcommand,  RunsCommand::kSubcommand,
+        ExportCommand::kSubcommand,
     };
     return all;
 }

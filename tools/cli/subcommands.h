@@ -229,3 +229,13 @@ int main(const QStringList& args, Output& out);
 // stay as they are either way. The id, or 0.
 qint64 keepDownload(const ArchiveLocation& where, const NewDownload& download, Output& out);
 } // namespace ArchiveCommand
+// Offline: a saved log file's sampling runs, and its records as CSV.
+namespace RunsCommand {
+extern const Subcommand kSubcommand;
+int main(const QStringList& args, Output& out);
+} // namespace RunsCommand
+
+namespace ExportCommand {
+extern const Subcommand kSubcommand;
+int main(const QStringList& args, Output& out);
+} // namespace ExportCommand
