@@ -88,6 +88,10 @@ MainWindow::~MainWindow() {
     // closing) may reach it.
     for (QObject* o : findChildren<QObject*>())
         o->disconnect(this);
+    // A download cut by the close gives the session back as it is destroyed;
+    // what the session says then must not reach this half-destroyed window.
+    m_session.disconnect(this);
+    setBusy(false);
     if (m_flowBox)
         m_flowBox->removeEventFilter(this);
 }

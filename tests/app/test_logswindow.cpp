@@ -211,6 +211,7 @@ private slots:
     void eraseQuestions_data();
     void eraseQuestions();
     void unsavedWarning();
+    void closedMidDownload();
     void logFileAtStart();
 };
 
@@ -641,6 +642,22 @@ void TestLogsWindow::eraseQuestions() {
 // saved since the start, or the newest download not saved. A save that
 // cannot be completed leaves the old file as it was, says why in a box and
 // does not count as the download being kept.
+// The window closed while a download runs: the download gives the session
+// back as it goes, and nothing of that reaches the half-destroyed window
+// (under the address sanitizer a use after free fails this test).
+void TestLogsWindow::closedMidDownload() {
+    SimPump::Faults faults;
+    faults.silentAfterLines = 2 + 2 + 150;
+    auto rig = simRig(300, faults);
+    rig->logs().download().setSilenceTimeout(600000);
+    rig->poll();
+    rig->readLogs();
+    QTRY_COMPARE_WITH_TIMEOUT(rig->logs().download().recordsRead(), 150, 20000);
+    QVERIFY(QApplication::overrideCursor());
+    rig->window.reset();
+    QVERIFY(!QApplication::overrideCursor());
+}
+
 void TestLogsWindow::unsavedWarning() {
     auto rig = simRig(5);
     const QString kept = rig->dir.filePath(QStringLiteral("kept.csv"));

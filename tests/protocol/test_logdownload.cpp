@@ -66,6 +66,12 @@ template <typename Link> struct Rig {
         });
         session.selectPort(0);
     }
+    // A download still running gives the session back as it is destroyed:
+    // nothing of that may reach the screen, which goes first.
+    ~Rig() {
+        session.disconnect();
+        download.disconnect();
+    }
 
     // The memo lines without their two blanks.
     QStringList memo() {
