@@ -108,8 +108,14 @@ QString dateTimeArgument(const QString& date, const QString& time) {
            QLatin1Char(' ') + date.mid(4, 2) + QLatin1Char(' ') + date.mid(2, 2);
 }
 
+QString pauseAtNoon(const QString& pauseName) {
+    return QStringLiteral("%1: a pause cannot begin at 12:00, which the pump program takes for "
+                          "no pause; begin it at 11:59 or 12:01")
+        .arg(pauseName);
+}
+
 QString pauseArgument(const PauseValues& pause) {
-    if (pause.start == EditorRules::kEmptyPause)
+    if (!pause.ticked || pause.start == EditorRules::kEmptyPause)
         return Commands::kDateTimeNotInUse;
     return pause.start.mid(3, 2) + QLatin1Char(' ') + pause.start.left(2) + QLatin1Char(' ') +
            pause.stop.mid(3, 2) + QLatin1Char(' ') + pause.stop.left(2);
@@ -136,6 +142,21 @@ ProgramBuild programPump(const ProgramValues& v, const AppState& state, ProgramB
 
     const bool startStop = timingActive(state) && !durationMode(state);
     const bool duration = timingActive(state) && durationMode(state);
+
+    // A flow never entered (the box's 0) or beyond the model's pump would
+    // be sent as it stands.
+    if (!EditorRules::flowLeft(v.targetFlow, state.FlowMin, state.FlowMax).messages.isEmpty()) {
+        out.error = EditorRules::kFlowOutOfRange;
+        return out;
+    }
+    const std::pair<const char*, const PauseValues*> pauses[] = {
+        {"Break1", &v.break1}, {"Lunch", &v.lunch}, {"Break2", &v.break2}};
+    for (const auto& [name, pause] : pauses) {
+        if (pause->ticked && pause->start == EditorRules::kEmptyPause) {
+            out.error = pauseAtNoon(QLatin1String(name));
+            return out;
+        }
+    }
 
     const QString start = dateTimeArgument(v.startDate, v.startTime);
     const QString stop = dateTimeArgument(v.stopDate, v.stopTime);

@@ -39,9 +39,12 @@ Sequence sendSetup(const SetupValues& values);
 
 // "mm hh DD MM YY" from a picker's date "YYYYMMDD" and time "HH:MM:SS.hh".
 QString dateTimeArgument(const QString& date, const QString& time);
-// "mm hh mm hh" (start, stop), or five fields of 255 when the start picker
-// holds the empty-pause marker 12:00:00.00. The check box is not consulted.
+// "mm hh mm hh" (start, stop), or five fields of 255 when the pause's box is
+// unticked or its start picker holds the empty-pause marker 12:00:00.00.
 QString pauseArgument(const PauseValues& pause);
+// A ticked pause beginning at 12:00 would go out as no pause: the box to
+// show instead of sending ("Break1", "Lunch", "Break2" name the pause).
+QString pauseAtNoon(const QString& pauseName);
 // The "W19 " argument in Duration mode: the kept value (AppState::runDuration)
 // when it is a decimal pump duration or hours:minutes (converted, so "08:00"
 // or a pump-state line's "008:00" go out as 2048), else the box's text
@@ -66,7 +69,11 @@ struct ProgramBuild {
 // then Start". The duration is sent in Duration mode (both flags "1"),
 // refused with kNoDuration when there is none; otherwise the kept duration
 // becomes "255 255" when that step runs (the Ui step's runDuration value,
-// which PumpSession writes into AppState).
+// which PumpSession writes into AppState). A target flow outside the
+// attached model's limits (AppState::FlowMin/FlowMax) is refused with
+// EditorRules::kFlowOutOfRange, a ticked pause at 12:00 with pauseAtNoon:
+// the editor's checks run on leaving a box, which a click on the button
+// does not always do.
 ProgramBuild programPump(const ProgramValues& values, const AppState& state,
                          ProgramButton button = ProgramButton::ProgramPump);
 
