@@ -21,6 +21,10 @@ inline const QString kTimingTransfer = QStringLiteral("Command1");
 
 inline const QString kSetupDone = QStringLiteral("Done Sending Setup to Pump");
 inline const QString kProgramDone = QStringLiteral("Program Pump is completed");
+// Asked before "Program Pump" / "Send to KST Pump" reach a pump in RUN mode
+// (PumpSession::pumpSampling); No sends nothing.
+inline const QString kProgramWhileSampling =
+    QStringLiteral("The pump is sampling now. Programming it ends this sample. Program it anyway?");
 // Duration mode with neither a kept duration nor a box text in hours:minutes.
 inline const QString kNoDuration = QStringLiteral("Duration must be Hours:Mins");
 
