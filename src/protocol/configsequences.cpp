@@ -126,11 +126,16 @@ std::optional<QString> durationArgument(const QString& kept, const QString& boxT
     bool allDigits = !kept.isEmpty() && kept.size() <= 5;
     for (const QChar ch : kept)
         allDigits = allDigits && ch >= QLatin1Char('0') && ch <= QLatin1Char('9');
-    if (allDigits && kept.toInt() < 255 * 256 && kept.toInt() % 256 < 60)
+    // A run of no length is a duration never entered: the pump would stop
+    // as soon as it starts.
+    if (allDigits && kept.toInt() > 0 && kept.toInt() < 255 * 256 && kept.toInt() % 256 < 60)
         return kept;
-    if (const auto converted = EditorRules::pumpDuration(kept))
-        return converted;
-    return EditorRules::pumpDuration(boxText);
+    for (const QString& text : {kept, boxText}) {
+        const auto converted = EditorRules::pumpDuration(text);
+        if (converted && converted->toInt() > 0)
+            return converted;
+    }
+    return std::nullopt;
 }
 
 ProgramBuild programPump(const ProgramValues& v, const AppState& state, ProgramButton button) {

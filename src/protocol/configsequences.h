@@ -52,7 +52,7 @@ QString pauseAtNoon(const QString& pauseName);
 // The "W19 " argument in Duration mode: the kept value (AppState::runDuration)
 // when it is a decimal pump duration or hours:minutes (converted, so "08:00"
 // or a pump-state line's "008:00" go out as 2048), else the box's text
-// converted; nullopt when neither is a duration.
+// converted; nullopt when neither is a duration longer than 00:00.
 std::optional<QString> durationArgument(const QString& kept, const QString& boxText);
 
 enum class ProgramButton {

@@ -249,6 +249,8 @@ private slots:
         row("pump's 255:55 falls back to box", "255:55", "08:00", "2048");
         row("nothing kept", "", "02:00", "512");
         row("neither", "", "", "");
+        row("00:00 kept and in the box", "00:00", "00:00", "");
+        row("0 kept falls back to box", "0", "00:30", "30");
         row("malformed both", "ab", "0_:__", "");
         row("decimal with 60 minutes is no duration", "572", "", "");
     }
