@@ -154,6 +154,16 @@ void MainWindow::runProgram(ConfigSequences::ProgramButton button) {
         showMessage(build.error);
         return;
     }
+    // The sequence ends with "POWER_OFF ": a pump taking a sample would
+    // lose it. Its last report decides; the technician has the last word.
+    if (m_session.pumpSampling()) {
+        askQuestion(ConfigSequences::kProgramWhileSampling,
+                    [this, sequence = build.sequence](bool yes) {
+                        if (yes)
+                            m_session.run(sequence);
+                    });
+        return;
+    }
     m_session.run(build.sequence);
 }
 

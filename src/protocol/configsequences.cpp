@@ -108,8 +108,14 @@ QString dateTimeArgument(const QString& date, const QString& time) {
            QLatin1Char(' ') + date.mid(4, 2) + QLatin1Char(' ') + date.mid(2, 2);
 }
 
+QString pauseAtNoon(const QString& pauseName) {
+    return QStringLiteral("%1: a pause cannot begin at 12:00, which the pump program takes for "
+                          "no pause; begin it at 11:59 or 12:01")
+        .arg(pauseName);
+}
+
 QString pauseArgument(const PauseValues& pause) {
-    if (pause.start == EditorRules::kEmptyPause)
+    if (!pause.ticked || pause.start == EditorRules::kEmptyPause)
         return Commands::kDateTimeNotInUse;
     return pause.start.mid(3, 2) + QLatin1Char(' ') + pause.start.left(2) + QLatin1Char(' ') +
            pause.stop.mid(3, 2) + QLatin1Char(' ') + pause.stop.left(2);
@@ -120,11 +126,16 @@ std::optional<QString> durationArgument(const QString& kept, const QString& boxT
     bool allDigits = !kept.isEmpty() && kept.size() <= 5;
     for (const QChar ch : kept)
         allDigits = allDigits && ch >= QLatin1Char('0') && ch <= QLatin1Char('9');
-    if (allDigits && kept.toInt() < 255 * 256 && kept.toInt() % 256 < 60)
+    // A run of no length is a duration never entered: the pump would stop
+    // as soon as it starts.
+    if (allDigits && kept.toInt() > 0 && kept.toInt() < 255 * 256 && kept.toInt() % 256 < 60)
         return kept;
-    if (const auto converted = EditorRules::pumpDuration(kept))
-        return converted;
-    return EditorRules::pumpDuration(boxText);
+    for (const QString& text : {kept, boxText}) {
+        const auto converted = EditorRules::pumpDuration(text);
+        if (converted && converted->toInt() > 0)
+            return converted;
+    }
+    return std::nullopt;
 }
 
 ProgramBuild programPump(const ProgramValues& v, const AppState& state, ProgramButton button) {
@@ -136,6 +147,21 @@ ProgramBuild programPump(const ProgramValues& v, const AppState& state, ProgramB
 
     const bool startStop = timingActive(state) && !durationMode(state);
     const bool duration = timingActive(state) && durationMode(state);
+
+    // A flow never entered (the box's 0) or beyond the model's pump would
+    // be sent as it stands.
+    if (!EditorRules::flowLeft(v.targetFlow, state.FlowMin, state.FlowMax).messages.isEmpty()) {
+        out.error = EditorRules::kFlowOutOfRange;
+        return out;
+    }
+    const std::pair<const char*, const PauseValues*> pauses[] = {
+        {"Break1", &v.break1}, {"Lunch", &v.lunch}, {"Break2", &v.break2}};
+    for (const auto& [name, pause] : pauses) {
+        if (pause->ticked && pause->start == EditorRules::kEmptyPause) {
+            out.error = pauseAtNoon(QLatin1String(name));
+            return out;
+        }
+    }
 
     const QString start = dateTimeArgument(v.startDate, v.startTime);
     const QString stop = dateTimeArgument(v.stopDate, v.stopTime);

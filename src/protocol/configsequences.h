@@ -21,6 +21,10 @@ inline const QString kTimingTransfer = QStringLiteral("Command1");
 
 inline const QString kSetupDone = QStringLiteral("Done Sending Setup to Pump");
 inline const QString kProgramDone = QStringLiteral("Program Pump is completed");
+// Asked before "Program Pump" / "Send to KST Pump" reach a pump in RUN mode
+// (PumpSession::pumpSampling); No sends nothing.
+inline const QString kProgramWhileSampling =
+    QStringLiteral("The pump is sampling now. Programming it ends this sample. Program it anyway?");
 // Duration mode with neither a kept duration nor a box text in hours:minutes.
 inline const QString kNoDuration = QStringLiteral("Duration must be Hours:Mins");
 
@@ -39,13 +43,16 @@ Sequence sendSetup(const SetupValues& values);
 
 // "mm hh DD MM YY" from a picker's date "YYYYMMDD" and time "HH:MM:SS.hh".
 QString dateTimeArgument(const QString& date, const QString& time);
-// "mm hh mm hh" (start, stop), or five fields of 255 when the start picker
-// holds the empty-pause marker 12:00:00.00. The check box is not consulted.
+// "mm hh mm hh" (start, stop), or five fields of 255 when the pause's box is
+// unticked or its start picker holds the empty-pause marker 12:00:00.00.
 QString pauseArgument(const PauseValues& pause);
+// A ticked pause beginning at 12:00 would go out as no pause: the box to
+// show instead of sending ("Break1", "Lunch", "Break2" name the pause).
+QString pauseAtNoon(const QString& pauseName);
 // The "W19 " argument in Duration mode: the kept value (AppState::runDuration)
 // when it is a decimal pump duration or hours:minutes (converted, so "08:00"
 // or a pump-state line's "008:00" go out as 2048), else the box's text
-// converted; nullopt when neither is a duration.
+// converted; nullopt when neither is a duration longer than 00:00.
 std::optional<QString> durationArgument(const QString& kept, const QString& boxText);
 
 enum class ProgramButton {
@@ -66,7 +73,11 @@ struct ProgramBuild {
 // then Start". The duration is sent in Duration mode (both flags "1"),
 // refused with kNoDuration when there is none; otherwise the kept duration
 // becomes "255 255" when that step runs (the Ui step's runDuration value,
-// which PumpSession writes into AppState).
+// which PumpSession writes into AppState). A target flow outside the
+// attached model's limits (AppState::FlowMin/FlowMax) is refused with
+// EditorRules::kFlowOutOfRange, a ticked pause at 12:00 with pauseAtNoon:
+// the editor's checks run on leaving a box, which a click on the button
+// does not always do.
 ProgramBuild programPump(const ProgramValues& values, const AppState& state,
                          ProgramButton button = ProgramButton::ProgramPump);
 

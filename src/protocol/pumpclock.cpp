@@ -38,15 +38,20 @@ UiChanges pcTimeShown(const QDateTime& now) {
 }
 
 QString shownText(const QDateTime& at) {
+    // Month first, as the date pickers beside the clock results show dates.
     return two(at.time().hour()) + QLatin1Char(':') + two(at.time().minute()) + QLatin1Char(' ') +
-           two(at.date().day()) + QLatin1Char('/') + two(at.date().month()) + QLatin1Char('/') +
+           two(at.date().month()) + QLatin1Char('/') + two(at.date().day()) + QLatin1Char('/') +
            QString::number(at.date().year());
 }
 
 qint64 driftMinutes(const QDateTime& pump, const QDateTime& pc) {
     const QDateTime a = wallClock(pump.date(), pump.time());
     const QDateTime b = wallClock(pc.date(), pc.time());
-    return b.secsTo(a) / 60;
+    const qint64 minutes = b.secsTo(a) / 60;
+    // A clock set drops the PC's seconds, so a pump set in step shows the
+    // PC's previous minute for up to a minute: under a minute behind is
+    // more than its whole-minute clock can tell.
+    return minutes == -1 ? 0 : minutes;
 }
 
 QString driftText(qint64 minutes) {

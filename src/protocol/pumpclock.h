@@ -25,11 +25,13 @@ QStringList texts(const QDateTime& at);
 // before they are sent.
 UiChanges pcTimeShown(const QDateTime& now);
 
-// "HH:MM DD/MM/YYYY", as the clock results show it.
+// "HH:MM MM/DD/YYYY", as the clock results show it: the date pickers' order.
 QString shownText(const QDateTime& at);
 
 // Whole minutes the pump clock is ahead of the PC clock (negative: behind).
-// The pump shows no seconds, so the PC clock counts from its own minute.
+// The pump shows no seconds, so the PC clock counts from its own minute; the
+// PC's minute and the one before it are both in step (0), as a pump just set
+// shows the minute it was set in until its own minute ends.
 qint64 driftMinutes(const QDateTime& pump, const QDateTime& pc);
 // "3 min behind the PC", "2 min ahead of the PC", "in step with the PC";
 // a day or more is said in whole days ("12 days behind the PC").

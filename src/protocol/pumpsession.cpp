@@ -10,6 +10,11 @@
 // Every byte on the line, for support: QT_LOGGING_RULES="corvane.wire.debug=true".
 Q_LOGGING_CATEGORY(lcWire, "corvane.wire", QtWarningMsg)
 
+namespace {
+// A status report's run state above this: the pump is in RUN mode, sampling.
+constexpr int kRunModeAbove = 400;
+} // namespace
+
 PumpSession::PumpSession(AppState& state, SerialLink& link, const WaitClock& clock, QObject* parent)
     : QObject(parent), m_state(state), m_link(state, link), m_dispatcher(state, m_memo),
       m_poll(state), m_runner(state, clock) {
@@ -246,6 +251,7 @@ void PumpSession::menuExit() {
 }
 
 void PumpSession::forgetPump() {
+    m_sampling = false;
     clearPumpStatus(m_state);
     setPresence(Presence::NoPump);
     emitChanges(showNoPump(m_state));
@@ -322,6 +328,10 @@ void PumpSession::emitChanges(UiChanges c) {
 void PumpSession::onReceived(const QByteArray& bytes) {
     m_dispatcher.receive(bytes, [this](const LineResult& r) {
         emitChanges(r.changes);
+        if (r.kind == LineResult::Kind::Status) {
+            const auto runState = parseStatusReport(r.line).runState();
+            m_sampling = runState && *runState > kRunModeAbove;
+        }
         if (r.kind == LineResult::Kind::Status && !m_state.LastSerialNumber.isEmpty()) {
             setPresence(Presence::Attached);
             if (m_poll.noPumpBoxOpen()) {

@@ -79,6 +79,10 @@ public:
     // with the one each write shows.
     void holdCursor(bool on);
 
+    // The last status report put the pump in RUN mode (run state above
+    // 400): programming it now would end the sample it is taking.
+    bool pumpSampling() const { return m_sampling; }
+
     bool busy() const { return m_runner.isRunning() || m_busyOther; }
     Presence presence() const { return m_presence; }
     // Marks the session busy for work that is not a sequence (a download).
@@ -148,6 +152,7 @@ private:
     QTimer m_timer1;
     Presence m_presence = Presence::NoPump;
     bool m_busyOther = false;
+    bool m_sampling = false;
     bool m_resumeWhenIdle = false;
     bool m_shutDown = false;
     int m_cursorDepth = 0;

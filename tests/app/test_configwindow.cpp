@@ -10,6 +10,7 @@
 #include "app/programpage.h"
 #include "app/setuppage.h"
 #include "link/fakeseriallink.h"
+#include "protocol/configsequences.h"
 #include "sim/simseriallink.h"
 #include "support/steppingclock.h"
 
@@ -215,6 +216,8 @@ private slots:
     void lockedWhileASequenceRuns();
     void programRefused_data();
     void programRefused();
+    void programWhileSampling_data();
+    void programWhileSampling();
     void timingTransferButton();
     void clockSends_data();
     void clockSends();
@@ -412,6 +415,7 @@ void TestConfigWindow::lockedWhileASequenceRuns() {
     QFETCH(QString, bar);
     QFETCH(QString, box);
     Rig r;
+    r.find<QLineEdit>("Txt_target_flow")->setText("2000");
     r.window->selectPort(0);
     QVERIFY(r.showOn(r.pageOf(button) ? r.pageOf(button) : r.window->setupPage()));
     // Every control that writes to the pump (refresh, port options, clock,
@@ -469,6 +473,7 @@ void TestConfigWindow::programRefused() {
     QFETCH(QString, durationMode);
     QFETCH(QString, box);
     Rig r;
+    r.find<QLineEdit>("Txt_target_flow")->setText("2000");
     r.window->selectPort(0);
     r.state.TimingFlag = "1";
     r.state.DurationModeFlag = durationMode;
@@ -483,6 +488,45 @@ void TestConfigWindow::programRefused() {
     QCOMPARE(r.fake().written(), QByteArray());
     QVERIFY(!r.window->session().busy());
     QVERIFY(r.find("Frame20")->isHidden());
+}
+
+void TestConfigWindow::programWhileSampling_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QByteArray>("runState");
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("Send to KST Pump, pump in RUN mode: asked, No sends nothing")
+        << "CommandButton13" << QByteArray("0500") << true;
+    QTest::newRow("Program Pump, run state 401: asked")
+        << "CommandButton29" << QByteArray("0401") << true;
+    QTest::newRow("Program Pump, run state 400: not sampling, sent")
+        << "CommandButton29" << QByteArray("0400") << false;
+}
+
+// The last status report decides whether the question comes; the box's
+// default answer (Enter, Escape, closing it) is No.
+void TestConfigWindow::programWhileSampling() {
+    QFETCH(QString, button);
+    QFETCH(QByteArray, runState);
+    QFETCH(bool, asked);
+    Rig r;
+    r.window->selectPort(0);
+    QByteArray status = statusOf("21");
+    status.replace(227, 4, runState);
+    r.fake().receive(status);
+    QTRY_VERIFY_WITH_TIMEOUT(r.window->session().presence() == PumpSession::Presence::Attached,
+                             kLong);
+    r.fake().events.clear();
+    r.type("Txt_target_flow", "2000");
+    r.click(button);
+    if (asked) {
+        QTRY_VERIFY_WITH_TIMEOUT(r.boxOpen(ConfigSequences::kProgramWhileSampling), kLong);
+        QCOMPARE(r.closeBoxes(), QStringList{ConfigSequences::kProgramWhileSampling});
+        QCOMPARE(r.writes(), 0);
+        QVERIFY(!r.window->session().busy());
+    } else {
+        QVERIFY(QTest::qWaitFor([&] { return r.writes() >= 1; }, kLong));
+        QVERIFY(!r.boxOpen(ConfigSequences::kProgramWhileSampling));
+    }
 }
 
 // Command1, inside the progress frame, sends the timing values alone,
@@ -501,7 +545,7 @@ void TestConfigWindow::timingTransferButton() {
     r.find<QAbstractButton>("Command1")->click();
     QTRY_VERIFY_WITH_TIMEOUT(!r.window->session().busy(), kLong);
     QCOMPARE(r.fake().written(), QByteArray("W17 30 08 31 01 26\rW18 45 14 01 02 26\r"
-                                            "W23 00 10 15 10\rW24 255 255 255 255 255\r"
+                                            "W23 255 255 255 255 255\rW24 255 255 255 255 255\r"
                                             "W25 255 255 255 255 255\r"));
     QVERIFY(r.closeBoxes().isEmpty());
     QVERIFY(r.window->session().timer1().isActive());
@@ -560,6 +604,7 @@ void TestConfigWindow::clockSends() {
 // No port: nothing is sent and the status bar says why, instead of a box.
 void TestConfigWindow::portNotOpen() {
     Rig r(std::make_unique<FakeSerialLink>(), "[Comm Port]\r\nCommPort=1\r\n");
+    r.find<QLineEdit>("Txt_target_flow")->setText("2000");
     r.fake().missingPorts = {1};
     r.window->selectPort(0);
     for (const char* button : {"CommandButton_systime", "CommandButton29", "CommandButton3"}) {
@@ -587,6 +632,7 @@ void TestConfigWindow::closedInTheMiddle() {
     QFETCH(QString, button);
     QFETCH(bool, atTheBox);
     Rig r;
+    r.find<QLineEdit>("Txt_target_flow")->setText("2000");
     r.window->selectPort(0);
     QVERIFY(r.showOn(r.window->setupPage()));
     r.click(button);

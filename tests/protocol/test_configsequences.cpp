@@ -143,7 +143,7 @@ private slots:
         QTest::addColumn<QString>("durationMode");
         QTest::addColumn<QString>("middle"); // from bar 50 to the G07 caption
         // Break2's box unticked with its times set; the lunch start the marker.
-        const QString pauses = "write W23 00 10 15 10|; write W24 00 14 15 14|; "
+        const QString pauses = "write W23 00 10 15 10|; write W24 255 255 255 255 255|; "
                                "write W25 255 255 255 255 255|; write G12|; ";
         const QString notInUse = "direct W17 255 255 255 255 255|; "
                                  "direct W18 255 255 255 255 255|; direct Y12|; bar 75; ";
@@ -188,7 +188,7 @@ private slots:
     void timingTransferSteps() {
         const Sequence s = timingTransfer(sampleProgram());
         QCOMPARE(render(s), steps("write W17 30 08 31 01 26|; write W18 45 14 01 02 26|; "
-                                  "write W23 00 10 15 10|; write W24 00 14 15 14|; "
+                                  "write W23 00 10 15 10|; write W24 255 255 255 255 255|; "
                                   "write W25 255 255 255 255 255|"));
         QVERIFY(s.frame.isEmpty() && s.holdsPolling && !s.busyCursor);
         QVERIFY(!forgetsPumpAfterwards(s));
@@ -220,7 +220,7 @@ private slots:
         QTest::newRow("marker start, ticked")
             << PauseValues{true, "12:00:00.00", "12:30:00.00"} << "255 255 255 255 255";
         QTest::newRow("unticked, times set")
-            << PauseValues{false, "14:00:00.00", "14:15:00.00"} << "00 14 15 14";
+            << PauseValues{false, "14:00:00.00", "14:15:00.00"} << "255 255 255 255 255";
         QTest::newRow("untouched") << PauseValues{} << "255 255 255 255 255";
         QTest::newRow("12:00 stop is a time")
             << PauseValues{true, "11:45:00.00", "12:00:00.00"} << "45 11 00 12";
@@ -249,6 +249,8 @@ private slots:
         row("pump's 255:55 falls back to box", "255:55", "08:00", "2048");
         row("nothing kept", "", "02:00", "512");
         row("neither", "", "", "");
+        row("00:00 kept and in the box", "00:00", "00:00", "");
+        row("0 kept falls back to box", "0", "00:30", "30");
         row("malformed both", "ab", "0_:__", "");
         row("decimal with 60 minutes is no duration", "572", "", "");
     }
@@ -296,6 +298,35 @@ private slots:
         const ProgramBuild b = programPump(v, flags(timing, "0"));
         QCOMPARE(b.error, refused ? QString("Stop Time must be greater then Start") : QString());
         QCOMPARE(b.sequence.steps.isEmpty(), refused);
+    }
+
+    // Values the editor would have corrected on leaving a box are checked
+    // again on the click: refused, nothing sent. The default model takes
+    // 800 to 5000 cc/min.
+    void valuesRefusedOnSending_data() {
+        QTest::addColumn<QString>("flow");
+        QTest::addColumn<PauseValues>("break2");
+        QTest::addColumn<QString>("error");
+        const PauseValues off{false, "14:00:00.00", "14:15:00.00"};
+        QTest::newRow("flow never entered") << "0" << off << "Flow Rate is Out of Range";
+        QTest::newRow("flow empty") << "" << off << "Flow Rate is Out of Range";
+        QTest::newRow("flow above the model") << "5001" << off << "Flow Rate is Out of Range";
+        QTest::newRow("flow at the limit") << "5000" << off << "";
+        QTest::newRow("ticked pause at 12:00")
+            << "2000" << PauseValues{true, "12:00:00.00", "12:30:00.00"} << pauseAtNoon("Break2");
+        QTest::newRow("unticked pause at 12:00")
+            << "2000" << PauseValues{false, "12:00:00.00", "12:30:00.00"} << "";
+    }
+    void valuesRefusedOnSending() {
+        QFETCH(QString, flow);
+        QFETCH(PauseValues, break2);
+        QFETCH(QString, error);
+        ProgramValues v = sampleProgram();
+        v.targetFlow = flow;
+        v.break2 = break2;
+        const ProgramBuild b = programPump(v, flags("0", "0"));
+        QCOMPARE(b.error, error);
+        QCOMPARE(b.sequence.steps.isEmpty(), !error.isEmpty());
     }
 
     // The clock pair, and the PC time shown in fpDateTime4_1 before it goes.

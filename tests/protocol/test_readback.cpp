@@ -137,7 +137,7 @@ private slots:
                                         << notTaken + "pump reports 14:07 03/03/2007";
         QTest::newRow("next minute is next year")
             << at(2008, 12, 31, 23, 59) << clock("00", "00", "01", "01", "09")
-            << "Pump clock set to 23:59 31/12/2008";
+            << "Pump clock set to 23:59 12/31/2008";
         QTest::newRow("garbled") << sent << clock("05", "1x", "03", "03", "07")
                                  << notTaken + "pump reports nothing readable";
     }
@@ -161,6 +161,8 @@ private slots:
         // The pump reports 14:05 on 6 December 2026.
         QTest::newRow("same minute, seconds on")
             << at(2026, 12, 6, 14, 5, 59) << "in step with the PC";
+        QTest::newRow("the PC a minute on: seconds a clock set dropped")
+            << at(2026, 12, 6, 14, 6, 40) << "in step with the PC";
         QTest::newRow("3 behind") << at(2026, 12, 6, 14, 8, 10) << "3 min behind the PC";
         QTest::newRow("2 ahead") << at(2026, 12, 6, 14, 3) << "2 min ahead of the PC";
         QTest::newRow("just under a day") << at(2026, 12, 7, 14, 4) << "1439 min behind the PC";

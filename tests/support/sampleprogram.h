@@ -1,5 +1,5 @@
-// The run the program-page tests send: Start/Stop over a night, Break1 and
-// Lunch on (Lunch's start is the "not set" marker time), Break2 off.
+// The run the program-page tests send: Start/Stop over a night, Break1 on,
+// Lunch off (its start the "not set" marker time), Break2 off with times kept.
 #pragma once
 
 #include "core/pagevalues.h"
@@ -12,7 +12,7 @@ inline ProgramValues sampleProgram() {
     v.stopDate = "20260201";
     v.stopTime = "14:45:00.00";
     v.break1 = {true, "10:00:00.00", "10:15:00.00"};
-    v.lunch = {true, "12:00:00.00", "12:30:00.00"};
+    v.lunch = {false, "12:00:00.00", "12:30:00.00"};
     v.break2 = {false, "14:00:00.00", "14:15:00.00"};
     v.durationText = "08:00";
     return v;

@@ -141,6 +141,8 @@ private slots:
     void programWrites();
     void programRefused_data();
     void programRefused();
+    void programSamplingPump_data();
+    void programSamplingPump();
 };
 
 // The file is the pump's printout with two blanks and CR LF a line, also
@@ -590,6 +592,33 @@ void TestCliCommands::programRefused() {
     QVERIFY2(rig.errText().endsWith("corvane-cli program: " + said + "; nothing was sent.\n"),
              qPrintable(rig.errText()));
     QVERIFY(!rig.link.pump().state().off);
+}
+
+// A pump in RUN mode would lose the sample it is taking: refused after the
+// poll unless --force is given. The simulated pump also locks programming
+// while it runs, which --force does not lift.
+void TestCliCommands::programSamplingPump_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("refused as sampling")
+        << QStringList{"--flow", "2000"}
+        << "the pump is sampling now (RUN mode) and programming it ends this sample; add "
+           "--force to program it anyway";
+    QTest::newRow("--force: the setup's lock still holds")
+        << QStringList{"--flow", "2000", "--force"} << "the pump's setup report locks programming";
+}
+
+void TestCliCommands::programSamplingPump() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, said);
+    SimPumpOptions running;
+    running.running = true;
+    Rig rig(running);
+    QCOMPARE(runIn(rig, parsed(&ProgramCommand::parse, args), &ProgramCommand::runOn),
+             Exit::kUsage);
+    QVERIFY(rig.writes.isEmpty());
+    QVERIFY2(rig.errText().endsWith("corvane-cli program: " + said + "; nothing was sent.\n"),
+             qPrintable(rig.errText()));
 }
 
 QTEST_GUILESS_MAIN(TestCliCommands)

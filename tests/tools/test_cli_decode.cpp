@@ -4,6 +4,7 @@
 #include "support/programrun.h"
 
 #include <QJsonArray>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -114,10 +115,16 @@ void TestCliDecode::logLines() {
 }
 
 // Exit status 0 whatever the input held, 2 with a usage text for a usage error
-// (the help is test_cli_live's).
+// (the help is test_cli_live's); --version one line, exit status 0.
 void TestCliDecode::usage() {
     const ProgramRun empty = runCli({"decode"}, {});
     QVERIFY(empty.exitCode == 0 && empty.out.isEmpty());
+    const ProgramRun version = runCli({"--version"}, {});
+    QCOMPARE(version.exitCode, 0);
+    QVERIFY2(QRegularExpression("^corvane-cli \\d+\\.\\d+\\.\\d+\\n$")
+                 .match(QString::fromUtf8(version.out))
+                 .hasMatch(),
+             version.out.constData());
     for (const QStringList& args : {QStringList{}, QStringList{"decode", "--imperial"}}) {
         const ProgramRun r = runCli(args, {});
         QVERIFY2(r.exitCode == 2 && r.out.isEmpty() && r.err.contains("Usage"),

@@ -262,7 +262,8 @@ void TestCliLive::help() {
 }
 
 // `status` prints the first status and setup reports as `decode` prints the
-// same two lines, member for member (but for the PC's own clock).
+// same two lines, member for member (but for the PC's own clock), and the
+// status report's named values.
 void TestCliLive::statusMatchesDecode_data() {
     QTest::addColumn<QString>("via");
     QTest::addColumn<QStringList>("simOptions");
@@ -288,8 +289,12 @@ void TestCliLive::statusMatchesDecode() {
     const Run decoded = runCli({"decode"}, lines);
     QCOMPARE(decoded.exitCode, 0);
     QCOMPARE(decoded.objects.size(), 2);
-    const QJsonObject live = withoutPcClock(status.objects[0]);
+    QJsonObject live = withoutPcClock(status.objects[0]);
     QVERIFY(!live.isEmpty());
+    // Beside decode's members, the report's values by name.
+    const QJsonObject fields = live.take("fields").toObject();
+    QCOMPARE(fields.value("run_state").toInt() > 400, via == "Com2");
+    QCOMPARE(fields.value("serial").toString(), status.objects[0]["line"].toString().mid(116, 8));
     QCOMPARE(live, withoutPcClock(withoutCaptureCaption(decoded.objects[0])));
     QCOMPARE(status.objects[1], withoutCaptureCaption(decoded.objects[1]));
     if (via == "Com2") // the model and run state came through

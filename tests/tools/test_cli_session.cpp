@@ -1,8 +1,9 @@
 // corvane-cli's live session in-process, over the recording fake port: the
 // first reports and every bound on waiting for them, a sequence with its
 // captions on standard error, the end that lets the last command reach the
-// port, and interruption.
+// port, and interruption; the named values `status` prints for a report.
 #include "clioutput.h"
+#include "decodecommand.h"
 #include "link/fakeseriallink.h"
 #include "livesession.h"
 #include "protocol/commands.h"
@@ -10,6 +11,7 @@
 #include "support/steppingclock.h"
 
 #include <QBuffer>
+#include <QJsonObject>
 #include <QTest>
 #include <QTimer>
 #include <csignal>
@@ -63,6 +65,8 @@ private slots:
     void lastCommandReachesThePort_data();
     void lastCommandReachesThePort();
     void interruptEndsAtOnce();
+    void statusFields_data();
+    void statusFields();
 };
 
 // The first status and setup reports, in whatever order they come, are
@@ -200,6 +204,35 @@ void TestCliSession::interruptEndsAtOnce() {
         QVERIFY(!r.live->session().timer1().isActive());
         QVERIFY(!r.errLines().contains("No Pump Found"));
     }
+}
+
+// Numbers as numbers, identities as texts with their zeros, a field the
+// line does not reach as null.
+void TestCliSession::statusFields_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QJsonValue>("value");
+    const QString line = TestLines::statusLine({"runState=0500"});
+    QTest::newRow("serial keeps its zeros") << line << "serial" << QJsonValue("00012345");
+    QTest::newRow("model from its code") << line << "model" << QJsonValue("NORDA KST-5 Pump");
+    QTest::newRow("battery") << line << "battery_pct" << QJsonValue(85);
+    QTest::newRow("pressure with decimals") << line << "barometric_inhg" << QJsonValue(30.1);
+    QTest::newRow("flow") << line << "flow_ccmin" << QJsonValue(2010);
+    QTest::newRow("run state") << line << "run_state" << QJsonValue(500);
+    QTest::newRow("pump clock") << line << "pump_clock" << QJsonValue("2026-12-06T14:05");
+    QTest::newRow("short line") << line.left(120) << "serial" << QJsonValue("0001");
+    QTest::newRow("past the end") << line.left(120) << "run_state" << QJsonValue();
+    QTest::newRow("clock not a date")
+        << TestLines::statusLine({"clockMonth=13"}) << "pump_clock" << QJsonValue();
+}
+
+void TestCliSession::statusFields() {
+    QFETCH(QString, line);
+    QFETCH(QString, name);
+    QFETCH(QJsonValue, value);
+    const QJsonObject fields = DecodeCommand::statusFields(line);
+    QVERIFY2(fields.contains(name), qPrintable(name));
+    QCOMPARE(fields.value(name), value);
 }
 
 QTEST_GUILESS_MAIN(TestCliSession)

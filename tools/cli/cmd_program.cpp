@@ -21,7 +21,8 @@ const char kHelp[] =
     "Usage: corvane-cli program --flow CC_PER_MIN\n"
     "           [--start \"YYYY-MM-DD HH:MM\" --stop \"YYYY-MM-DD HH:MM\"]\n"
     "           [--duration HH:MM] [--break1 HH:MM-HH:MM] [--lunch HH:MM-HH:MM]\n"
-    "           [--break2 HH:MM-HH:MM] (--port PORT | --demo) [--settings FILE]\n"
+    "           [--break2 HH:MM-HH:MM] [--force] (--port PORT | --demo)\n"
+    "           [--settings FILE]\n"
     "\n"
     "Reads the pump's timing setup (one poll) and programs a sampling run as the\n"
     "window's \"Program Pump\" does (same commands, same pauses; its captions on\n"
@@ -31,7 +32,9 @@ const char kHelp[] =
     "would not send (--start/--stop in Duration mode, --duration in Start/Stop\n"
     "mode, either with timing off) are refused, naming the setup to send first;\n"
     "so is a run without the times its mode needs, and a pump whose setup locks\n"
-    "programming. Once done it prints {\"timing\": \"off|start-stop|duration\",\n"
+    "programming. A pump whose status report shows it in RUN mode (sampling) is\n"
+    "refused too, since programming it ends the sample, unless --force is given.\n"
+    "Once done it prints {\"timing\": \"off|start-stop|duration\",\n"
     "\"sent\": [the commands written]}. The pump is then off (\"POWER_OFF \") and\n"
     "silent, which is expected. Unlike the window, it does not save the settings\n"
     "into corvane.INI.\n"
@@ -46,6 +49,7 @@ const char kHelp[] =
     "                               the pauses, begin to end (equal times are\n"
     "                               allowed). A pause cannot begin at 12:00: the\n"
     "                               window reads that time as no pause.\n"
+    "  --force                      program a pump that is sampling all the same\n"
     "  --port PORT, --demo, --settings FILE\n"
     "                               the pump; see corvane-cli --help\n"
     "\n"
@@ -165,7 +169,7 @@ const Subcommand kSubcommand = {
     "program",
     "program --flow CC_PER_MIN [--start \"YYYY-MM-DD HH:MM\" --stop \"YYYY-MM-DD HH:MM\"]\n"
     "           [--duration HH:MM] [--break1 HH:MM-HH:MM] [--lunch HH:MM-HH:MM]\n"
-    "           [--break2 HH:MM-HH:MM] (--port PORT | --demo) [--settings FILE]",
+    "           [--break2 HH:MM-HH:MM] [--force] (--port PORT | --demo) [--settings FILE]",
     "program --flow CC_PER_MIN [TIMES]",
     "program a sampling run as the window does",
     kHelp,
@@ -176,6 +180,7 @@ std::optional<Options> parse(const QStringList& args, QString* error) {
     for (const char* name :
          {"--flow", "--start", "--stop", "--duration", "--break1", "--lunch", "--break2"})
         specs << OptionSpec{QLatin1String(name), true};
+    specs << OptionSpec{QStringLiteral("--force"), false};
     const auto parsed = parseArgs(args, specs, error);
     if (!parsed)
         return std::nullopt;
@@ -191,6 +196,7 @@ std::optional<Options> parse(const QStringList& args, QString* error) {
         return std::nullopt;
     }
     o.flow = *flow;
+    o.force = parsed->has(QStringLiteral("--force"));
 
     const bool start = parsed->has(QStringLiteral("--start"));
     const bool stop = parsed->has(QStringLiteral("--stop"));
@@ -254,6 +260,12 @@ int runOn(const Options& options, LiveSession& live) {
 
     live.awaitReports([&](const LineResult& status, const LineResult& setup) {
         const AppState& state = live.state();
+        // "POWER_OFF " at the end would stop the sample the pump is taking.
+        if (live.session().pumpSampling() && !options.force) {
+            refuse(QStringLiteral("the pump is sampling now (RUN mode) and programming it ends "
+                                  "this sample; add --force to program it anyway"));
+            return;
+        }
         // The model's limits, as the status report set the flow spinner's.
         const auto range =
             status.changes.flowRange.value_or(std::make_pair(state.FlowMin, state.FlowMax));

@@ -80,7 +80,7 @@ int runOn(const Options& options, LiveSession& live) {
                          QJsonValue pumpClock; // null: no reply, or nothing readable
                          if (!r.items.isEmpty()) {
                              const QDateTime at = QDateTime::fromString(
-                                 r.items.first().reported, QStringLiteral("HH:mm dd/MM/yyyy"));
+                                 r.items.first().reported, QStringLiteral("HH:mm MM/dd/yyyy"));
                              if (at.isValid())
                                  pumpClock = PumpClock::argument(at);
                          }

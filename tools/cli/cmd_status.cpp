@@ -16,7 +16,11 @@ const char kHelp[] =
     "once and then one a second) and prints the first status report and the first\n"
     "setup report it answers with, each as the JSON object `corvane-cli decode`\n"
     "prints for that line (same members; decoding starts from a fresh state, as a\n"
-    "window just started).\n"
+    "window just started). A status report's object also has \"fields\": its values\n"
+    "by name (\"serial\", \"model\", \"battery_pct\", \"flow_ccmin\",\n"
+    "\"target_flow_ccmin\", \"temperature_f\", \"barometric_inhg\", \"log_count\",\n"
+    "\"run_state\" above 400 while the pump samples, \"pump_clock\", ...), numbers as\n"
+    "JSON numbers.\n"
     "\n"
     "Options:\n"
     "  --watch          go on printing every status and setup report, until\n"
@@ -28,6 +32,14 @@ const char kHelp[] =
     "reason, as the window's status bar words it, on standard error), no status\n"
     "report in answer to the polls (\"No Pump Found\", about 7 s; with --watch also\n"
     "a pump that falls silent later), or no setup report within 7 s.\n";
+
+// What decode prints for the line; a status report also its named values.
+QJsonObject printed(const LineResult& r) {
+    QJsonObject o = DecodeCommand::toJson(r);
+    if (r.kind == LineResult::Kind::Status)
+        o.insert(QStringLiteral("fields"), DecodeCommand::statusFields(r.line));
+    return o;
+}
 
 } // namespace
 
@@ -57,12 +69,12 @@ int run(const Options& options, Output& out) {
         live.onInterrupt = [&live](int) { live.endNow(Exit::kDone); };
         live.onLine([&out](const LineResult& r) {
             if (r.kind == LineResult::Kind::Status || r.kind == LineResult::Kind::Setup)
-                out.json(DecodeCommand::toJson(r));
+                out.json(printed(r));
         });
         live.startPolling();
     } else {
         live.awaitReports([&](const LineResult& status, const LineResult& setup) {
-            out.json(DecodeCommand::toJson(status));
+            out.json(printed(status));
             out.json(DecodeCommand::toJson(setup));
             live.end(Exit::kDone);
         });

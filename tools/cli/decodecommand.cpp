@@ -1,4 +1,6 @@
 #include "decodecommand.h"
+#include "status/modeltable.h"
+#include "status/pumpreports.h"
 
 #include "core/appstate.h"
 #include "logs/capturememo.h"
@@ -25,6 +27,37 @@ void insertMap(QJsonObject& o, const char* name, const QJsonObject& member) {
 }
 
 } // namespace
+
+QJsonObject statusFields(const QString& line) {
+    const StatusReport report = parseStatusReport(line);
+    QJsonObject o;
+    for (int i = 0; i < int(StatusField::Count); ++i) {
+        const auto field = StatusField(i);
+        const QString name = QLatin1String(reportField(field).name);
+        const QString text = report.text(field).trimmed();
+        const bool alwaysText = field == StatusField::Serial || field == StatusField::PumpType ||
+                                field == StatusField::Firmware;
+        bool isNumber = false;
+        const double number = text.toDouble(&isNumber);
+        if (report.text(field).isEmpty())
+            o.insert(name, QJsonValue::Null);
+        else if (isNumber && !alwaysText)
+            o.insert(name, number);
+        else
+            o.insert(name, text);
+    }
+    const PumpModel* model = ModelTable::find(report.modelCode());
+    // The caption without its "Model: " lead ("NORDA KST-5 Pump").
+    const QString caption = model ? QString::fromLatin1(model->caption) : QString();
+    o.insert(QStringLiteral("model"),
+             model ? QJsonValue(caption.mid(caption.indexOf(QLatin1Char(':')) + 1).trimmed())
+                   : QJsonValue::Null);
+    const auto clock = report.clock();
+    o.insert(QStringLiteral("pump_clock"),
+             clock ? QJsonValue(clock->toString(QStringLiteral("yyyy-MM-ddTHH:mm")))
+                   : QJsonValue::Null);
+    return o;
+}
 
 QJsonObject toJson(const LineResult& result) {
     const UiChanges& c = result.changes;

@@ -16,6 +16,15 @@ namespace DecodeCommand {
 // One handled line as the JSON object printed for it; empty members are left out.
 QJsonObject toJson(const LineResult& result);
 
+// A status report's named values, one member per field of its layout (the
+// names the report's field table gives): a JSON number where the field reads
+// as one, else its text without the padding blanks (the serial number, the
+// model code and the firmware always as text, leading zeros kept); a field
+// past the end of a short line is null. Beside them "model" (the model's
+// caption, null when the code is unknown) and "pump_clock" ("YYYY-MM-DDTHH:MM",
+// null when the clock fields are no date).
+QJsonObject statusFields(const QString& line);
+
 // Turns any mix of CR, LF and CR LF line ends into one CR per line and leaves
 // out lines with nothing printable in them, so that they are neither decoded
 // nor counted by a running log capture. Keeps its state between chunks.

@@ -18,6 +18,7 @@ namespace {
 QString overview() {
     QString text = QStringLiteral("Usage: corvane-cli SUBCOMMAND [OPTIONS]\n"
                                   "       corvane-cli SUBCOMMAND --help\n"
+                                  "       corvane-cli --version\n"
                                   "\n"
                                   "Subcommands:\n");
     for (const Subcommand& sub : subcommands())
@@ -73,6 +74,14 @@ int run(Output& output) {
     const QString& name = args.first();
     if (name == QLatin1String("--help") || name == QLatin1String("-h")) {
         output.raw(overview().toUtf8());
+        return Exit::kDone;
+    }
+    if (name == QLatin1String("--version")) {
+        output.raw(QStringLiteral("corvane-cli %1.%2.%3\n")
+                       .arg(CORVANE_VERSION_MAJOR)
+                       .arg(CORVANE_VERSION_MINOR)
+                       .arg(CORVANE_VERSION_PATCH)
+                       .toUtf8());
         return Exit::kDone;
     }
     const Subcommand* sub = findSubcommand(name);

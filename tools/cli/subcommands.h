@@ -197,6 +197,7 @@ struct Options {
     std::optional<QDateTime> start, stop;
     std::optional<Duration> duration;
     std::optional<Pause> break1, lunch, break2;
+    bool force = false; // program a pump that is sampling (RUN mode) all the same
 };
 std::optional<Options> parse(const QStringList& args, QString* error);
 int run(const Options& options, Output& out);
