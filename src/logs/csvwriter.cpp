@@ -11,7 +11,11 @@ QString cell(const QString& text) {
         const bool formula = first == QLatin1Char('=') || first == QLatin1Char('+') ||
                              first == QLatin1Char('-') || first == QLatin1Char('@') ||
                              first == QLatin1Char('\t') || first == QLatin1Char('\r');
-        if (formula && !(t == t.trimmed() && NumberText::parse(t)))
+        // A negative number stays a number for the spreadsheet; anything
+        // else that a spreadsheet would run is written as text.
+        const bool negativeNumber =
+            first == QLatin1Char('-') && t == t.trimmed() && NumberText::parse(t);
+        if (formula && !negativeNumber)
             t.prepend(QLatin1Char('\''));
     }
     const bool quote = t.contains(QLatin1Char(',')) || t.contains(QLatin1Char('"')) ||

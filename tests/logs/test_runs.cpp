@@ -257,6 +257,8 @@ void TestRuns::csvCells_data() {
                          << "'\tx";
     QTest::newRow("negative number kept") << "-5.5"
                                           << "-5.5";
+    QTest::newRow("plus number as text") << "+5"
+                                         << "'+5";
     QTest::newRow("non-ASCII as it is") << "25 \u00b0C"
                                         << "25 \u00b0C";
 }

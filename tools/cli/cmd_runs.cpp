@@ -171,7 +171,7 @@ const char kHelp[] =
     "temperature_f, bp_inhg, dp_inh2o, elapsed_min, flow_ccmin, volume_l,\n"
     "stp_volume_l (the fields as the pump printed them; empty where a record has\n"
     "no such field or it holds no number). A cell beginning with = + - @ (other\n"
-    "than a plain number) is written with a leading apostrophe, so a spreadsheet\n"
+    "than a negative number) is written with a leading apostrophe, so a spreadsheet\n"
     "never runs it as a formula.\n"
     "\n"
     "Options:\n"
