@@ -15,6 +15,7 @@
 #include "logs/logfiles.h"
 #include "logs/samplearchive.h"
 #include "sim/simseriallink.h"
+#include "support/testfiles.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -41,17 +42,6 @@ namespace {
 
 using FileDialog = LogsActions::FileDialog;
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void putFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), qint64(bytes.size()));
-}
-
 // A log file of `lines` pump lines as Corvane writes them.
 QByteArray logFileBytes(int lines) {
     QByteArray out = "LogType,Date/Time,Battery,Temp,BP,DP,Elapsed,Flow,Volume,STP Volume  \r\n";
@@ -66,7 +56,7 @@ QByteArray logFileBytes(int lines) {
 // Pages of a PDF file: its page objects, not the page tree.
 int pdfPages(const QString& path) {
     static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?![a-zA-Z])"));
-    return int(QString::fromLatin1(readAll(path)).count(page));
+    return int(QString::fromLatin1(fileBytes(path)).count(page));
 }
 
 // Makes a folder refuse new files; root ignores file modes, so the folder is
@@ -300,7 +290,7 @@ void TestLogsWindow::download() {
                      notice.endsWith(QStringLiteral("it is not an SQLite database; it was left "
                                                     "as it is")),
                  qPrintable(notice));
-        QCOMPARE(readAll(archivePath), logFileBytes(3));
+        QCOMPARE(fileBytes(archivePath), logFileBytes(3));
     } else {
         const auto kept = rig->archive.fetch(1);
         QVERIFY2(kept.ok(), qPrintable(kept.error));
@@ -370,7 +360,7 @@ void TestLogsWindow::saveThenOpenRoundTrip() {
 
     answer = a;
     rig->click("CommandButton8");
-    const QByteArray saved = readAll(a);
+    const QByteArray saved = fileBytes(a);
     QCOMPARE(saved, rig->memo().toFileBytes());
     rig->click("CommandButton11"); // Clear Screen: the memo only
 
@@ -386,7 +376,7 @@ void TestLogsWindow::saveThenOpenRoundTrip() {
 
     answer = b;
     rig->click("CommandButton8");
-    QCOMPARE(readAll(b), saved);
+    QCOMPARE(fileBytes(b), saved);
     answer.clear();
     rig->click("CommandButton8");
     QCOMPARE(asked, (QList<FileDialog>{FileDialog::Save, FileDialog::Open, FileDialog::Open,
@@ -686,7 +676,7 @@ void TestLogsWindow::unsavedWarning() {
         QVERIFY2(text.startsWith("The log file " + path + " could not be saved: ") &&
                      !text.endsWith(QLatin1String(": ")),
                  qPrintable(text));
-        QCOMPARE(readAll(path), logFileBytes(3));
+        QCOMPARE(fileBytes(path), logFileBytes(3));
         rig->closeBox();
     }
     QCOMPARE(warning(), LogsActions::kNothingSavedYet);

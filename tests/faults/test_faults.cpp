@@ -5,6 +5,7 @@
 // standard error and what was kept.
 #include "status/statuslines.h"
 #include "support/fulldisk.h"
+#include "support/testfiles.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -24,11 +25,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(no file)");
-}
 
 // Waits until `p` has written `text` to standard error (kept in `err`).
 bool awaitErr(QProcess& p, QByteArray& err, const QByteArray& text) {

@@ -3,6 +3,7 @@
 // read (pipes, devices, binary files, files past the memo's budget), the
 // dialogs' filters in Qt's form, and the printout's pages.
 #include "logs/logfiles.h"
+#include "support/testfiles.h"
 
 #include <QFile>
 #include <QProcess>
@@ -16,16 +17,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(unreadable)");
-}
-
-void putFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size());
-}
 
 // A memo as a download leaves it: the pump's lines with two blanks each.
 CaptureMemo downloaded(int records) {
@@ -112,7 +103,7 @@ void TestLogFiles::roundTrip() {
     QCOMPARE(m.lines(), lines);
     const LogFiles::Result saved = LogFiles::save(m, path);
     QVERIFY2(saved.ok && saved.message.isEmpty(), qPrintable(saved.message));
-    QCOMPARE(readAll(path),
+    QCOMPARE(fileBytes(path),
              lines.isEmpty() ? QByteArray() : lines.join("\r\n").toLatin1() + "\r\n");
 }
 
@@ -174,7 +165,7 @@ void TestLogFiles::saveFails() {
     const QString why = r.message.section(QStringLiteral(": "), -1);
     QVERIFY2(!why.isEmpty() && !why.contains(QLatin1String("Unknown")), qPrintable(why));
     if (how == QLatin1String("read-only") || how.startsWith(QLatin1String("full")))
-        QCOMPARE(readAll(path), old);
+        QCOMPARE(fileBytes(path), old);
     // No temporary file is left behind either.
     QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
                                     QDir::NoDotAndDotDot),

@@ -7,6 +7,7 @@
 // taken from (--archive, CORVANE_ARCHIVE, the data folder, a URL) last.
 #include "logs/samplearchive.h"
 #include "support/postgresserver.h"
+#include "support/testfiles.h"
 
 #include <QFile>
 #include <QProcess>
@@ -45,16 +46,6 @@ NewDownload download(const QString& serial, const QDateTime& at, const QByteArra
             ended,
             7,
             bytes};
-}
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(unreadable)");
-}
-
-void putFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size());
 }
 
 // A second connection of the test's own, beside the archive's.
@@ -250,7 +241,7 @@ void TestSampleArchive::behaviours() {
             QVERIFY(raw.exec("UPDATE schema_version SET version = 2"));
         }
         const bool sqlite = backend == QLatin1String("sqlite");
-        const QByteArray before = sqlite ? readAll(where.path) : QByteArray();
+        const QByteArray before = sqlite ? fileBytes(where.path) : QByteArray();
         SampleArchive newer(where);
         const auto r = newer.store(download("B", kAt, "2"));
         QVERIFY2(r.error.contains("made by a newer Corvane (archive version 2"),
@@ -259,7 +250,7 @@ void TestSampleArchive::behaviours() {
         RawDatabase raw(where);
         QCOMPARE(raw.value("SELECT COUNT(*) FROM downloads").toInt(), 1);
         if (sqlite)
-            QCOMPARE(readAll(where.path), before);
+            QCOMPARE(fileBytes(where.path), before);
     } else if (behaviour == QLatin1String("damaged bytes")) {
         const qint64 id = archive.store(download("A", kAt, logFile(5))).value;
         {
@@ -336,7 +327,7 @@ void TestSampleArchive::sqliteRefused() {
             for (int i = 0; i < 20; ++i)
                 QVERIFY(good.store(download("A", kAt, logFile(30, i))).ok());
         }
-        QByteArray bytes = readAll(where.path);
+        QByteArray bytes = fileBytes(where.path);
         if (file == QLatin1String("header"))
             bytes.truncate(60);
         if (file == QLatin1String("cut"))
@@ -345,7 +336,7 @@ void TestSampleArchive::sqliteRefused() {
             bytes.replace(4096, bytes.size() - 4096, QByteArray(bytes.size() - 4096, '\x5a'));
         putFile(where.path, bytes);
     }
-    const QByteArray before = QFileInfo(where.path).isFile() ? readAll(where.path) : QByteArray();
+    const QByteArray before = QFileInfo(where.path).isFile() ? fileBytes(where.path) : QByteArray();
 
     SampleArchive archive(where);
     const auto stored = archive.store(download("B", kAt, logFile(2)));
@@ -354,7 +345,7 @@ void TestSampleArchive::sqliteRefused() {
     QVERIFY(!archive.list(0, 5).ok());
     QVERIFY(!SampleArchive(where, SampleArchive::Mode::ReadOnly).count().ok());
     if (QFileInfo(where.path).isFile())
-        QCOMPARE(readAll(where.path), before);
+        QCOMPARE(fileBytes(where.path), before);
     QVERIFY(!QFile::exists(where.path + QStringLiteral("-journal")));
 }
 
@@ -400,7 +391,7 @@ void TestSampleArchive::sqliteFailsThenRecovers() {
         tight.rlim_cur = QFileInfo(where.path).size();
         QVERIFY(setrlimit(RLIMIT_FSIZE, &tight) == 0);
     }
-    const QByteArray before = readAll(where.path);
+    const QByteArray before = fileBytes(where.path);
 
     const auto failed = archive.store(download("B", kAt, logFile(999)));
     QVERIFY2(!failed.ok() && failed.error.contains(reason), qPrintable(failed.error));
@@ -411,7 +402,7 @@ void TestSampleArchive::sqliteFailsThenRecovers() {
         setReadOnly(m_dir.filePath("ro"), false);
     else
         QVERIFY(setrlimit(RLIMIT_FSIZE, &old) == 0);
-    QCOMPARE(readAll(where.path), before);
+    QCOMPARE(fileBytes(where.path), before);
     const auto again = archive.store(download("C", kAt, logFile(999)));
     QVERIFY2(again.ok(), qPrintable(again.error));
     QCOMPARE(archive.fetch(again.value).value.bytes, logFile(999));

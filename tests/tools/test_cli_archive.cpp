@@ -4,6 +4,8 @@
 // import killed with SIGKILL in the middle of its write: the archive then
 // opens whole, each import in it all or not at all.
 #include "logs/samplearchive.h"
+#include "support/programrun.h"
+#include "support/testfiles.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -28,30 +30,10 @@ QByteArray logFile(int records) {
     return out + "Done ok  \r\n";
 }
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
-}
-
-void putFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size());
-}
-
-struct Run {
-    int exitCode = -1;
-    QByteArray out, err;
-};
+using Run = ProgramRun;
 
 Run runCli(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(CORVANE_CLI_PATH), args);
-    Run r;
-    if (p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit)
-        r.exitCode = p.exitCode();
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return runProgram(QStringLiteral(CORVANE_CLI_PATH), args);
 }
 
 } // namespace
@@ -132,7 +114,7 @@ void TestCliArchive::commands() {
     } else if (archive == QLatin1String("damaged")) {
         putFile(path, logFile(2));
     }
-    const QByteArray before = readAll(path);
+    const QByteArray before = fileBytes(path);
     QStringList argv = args.split(QLatin1Char(' '));
     // The folder first: its own random name may end in "D".
     argv.replaceInStrings(QStringLiteral("D/"), dir.path() + QLatin1Char('/'));
@@ -146,11 +128,11 @@ void TestCliArchive::commands() {
     QVERIFY2(r.err.contains(QString(err).replace(QStringLiteral("D/"), dir.path() + '/').toUtf8()),
              r.err.constData());
     if (archive == QLatin1String("damaged"))
-        QCOMPARE(readAll(path), before);
+        QCOMPARE(fileBytes(path), before);
     if (args.contains(QLatin1String("show 1 -o D/out.csv")))
-        QCOMPARE(readAll(dir.filePath(QStringLiteral("out.csv"))), logFile(3));
+        QCOMPARE(fileBytes(dir.filePath(QStringLiteral("out.csv"))), logFile(3));
     if (args.startsWith(QLatin1String("download")) && exitCode == 0)
-        QVERIFY(readAll(dir.filePath(QStringLiteral("out.csv"))).endsWith("Done ok  \r\n"));
+        QVERIFY(fileBytes(dir.filePath(QStringLiteral("out.csv"))).endsWith("Done ok  \r\n"));
     if (args.contains(QLatin1String("none.csv")))
         QVERIFY(!QFile::exists(path) ||
                 SampleArchive(ArchiveLocations::parse(path)).count().value == 0);

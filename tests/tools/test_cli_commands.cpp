@@ -11,6 +11,7 @@
 #include "sim/simseriallink.h"
 #include "subcommands.h"
 #include "support/steppingclock.h"
+#include "support/testfiles.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -100,11 +101,6 @@ QByteArray printedLogFile(const SimPump& pump) {
     for (qsizetype i = 1; i < lines.size(); ++i)
         file += lines[i] + "  \r\n";
     return file;
-}
-
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(no file)");
 }
 
 // Writes written as "A|B C|D": each ends with CR.

@@ -4,6 +4,7 @@
 // holds itself, to see every byte the program writes and to answer as a pump.
 #include "status/statuslines.h"
 #include "support/programrun.h"
+#include "support/testfiles.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -58,11 +59,6 @@ void checkLogFile(const QByteArray& file, int records, bool complete) {
         QVERIFY2(line.endsWith("  \r"), line.constData());
     QVERIFY(lines[0].startsWith("LogType,"));
     QCOMPARE(lines[lines.size() - 2] == "Done ok  \r", complete);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(no file)");
 }
 
 using Run = ProgramRun;
@@ -561,7 +557,7 @@ void TestCliLive::throughTheSerialPort() {
     QVERIFY2(r.err.contains(said.toUtf8()), r.err.constData());
     QVERIFY(!r.err.contains("No Pump Found"));
     if (records >= 0)
-        checkLogFile(readFile(file), records, exitCode == 0);
+        checkLogFile(fileBytes(file), records, exitCode == 0);
 }
 
 // SIGTERM in the middle of the setup sequence: nothing more is written.
