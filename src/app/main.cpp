@@ -47,7 +47,8 @@ int main(int argc, char* argv[]) {
     AppState state;
     state.ProgramFolder = QApplication::applicationDirPath();
     // corvane.INI beside the program, or in the user's configuration folder
-    // when the program's folder cannot be written (an installed program).
+    // when the program's folder is a system one (installed, owned by root, or
+    // run as root) or cannot be written.
     QString iniPath =
         settingsFilePath(state.ProgramFolder,
                          QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))

@@ -8,6 +8,10 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace {
 
 const QString kCommPortSection = QStringLiteral("Comm Port");
@@ -171,16 +175,64 @@ bool SaveSettings(const QString& path, const StoredSettings& v, QString* error) 
     return saved;
 }
 
+ProgramFolderFacts programFolderFacts(const QString& programFolder) {
+    ProgramFolderFacts facts;
+    const QFileInfo info(programFolder);
+    // /usr/local/bin reached through a link in the user's folder is still /usr.
+    facts.path = info.canonicalFilePath();
+    if (facts.path.isEmpty())
+        facts.path = info.absoluteFilePath();
+#ifdef Q_OS_UNIX
+    facts.ownedByRoot = info.exists() && info.ownerId() == 0;
+    facts.runAsRoot = ::geteuid() == 0;
+#endif
+    return facts;
+}
+
+bool isSystemFolder(const ProgramFolderFacts& facts) {
+    if (facts.ownedByRoot || facts.runAsRoot)
+        return true;
+    const QString path = QDir::cleanPath(facts.path);
+    if (path == QLatin1String("/"))
+        return true;
+    // The folder itself or one inside it; "/usrdata" is not under "/usr".
+    auto under = [&path](const QString& top, Qt::CaseSensitivity cs) {
+        return path.compare(top, cs) == 0 || path.startsWith(top + QLatin1Char('/'), cs);
+    };
+    for (const char* top : {"/usr", "/opt", "/bin", "/sbin", "/lib", "/lib32", "/lib64", "/libx32",
+                            "/snap", "/app", "/nix"})
+        if (under(QLatin1String(top), Qt::CaseSensitive))
+            return true;
+    // "C:/Program Files", "D:/program files (x86)", "C:/Windows/...".
+    const bool drive = path.size() >= 3 && path[0].unicode() < 128 && path[0].isLetter() &&
+                       path[1] == QLatin1Char(':') && path[2] == QLatin1Char('/');
+    if (drive) {
+        const QString onDrive = path.left(3);
+        for (const char* top : {"Program Files", "Program Files (x86)", "Windows"})
+            if (under(onDrive + QLatin1String(top), Qt::CaseInsensitive))
+                return true;
+    }
+    return false;
+}
+
 SettingsLocation settingsFilePath(const QString& programFolder, const QString& userConfigFolder) {
+    return settingsFilePath(programFolder, userConfigFolder,
+                            isSystemFolder(programFolderFacts(programFolder)));
+}
+
+SettingsLocation settingsFilePath(const QString& programFolder, const QString& userConfigFolder,
+                                  bool systemFolder) {
     const QString inProgram =
         programFolder.isEmpty() ? QString() : QDir(programFolder).filePath(kSettingsFileName);
-    if (!inProgram.isEmpty() && folderWritable(programFolder))
+    // A system folder is not even probed: nothing is created there.
+    if (!systemFolder && !inProgram.isEmpty() && folderWritable(programFolder))
         return {inProgram, false};
 
     const bool shipped = !inProgram.isEmpty() && QFileInfo(inProgram).isFile();
     if (userConfigFolder.isEmpty() || !QDir().mkpath(userConfigFolder)) {
-        // Nowhere to write: read what the program folder holds, if anything.
-        if (shipped)
+        // Nowhere to write: read what the program's own folder holds, if
+        // anything; a system folder's file only when no other place is known.
+        if (shipped && (!systemFolder || userConfigFolder.isEmpty()))
             return {inProgram, false};
         return {userConfigFolder.isEmpty() ? inProgram
                                            : QDir(userConfigFolder).filePath(kSettingsFileName),

@@ -75,15 +75,36 @@ std::optional<bool> storedBoolean(const QString& text);
 // "YYYYMMDD HH:MM:SS.hh", as "Strt_dttm" and "Stop_dttm" store a picker.
 QString storedDateTime(const QDate& date, const QTime& time);
 
-// Where corvane.INI lives. The program's folder, as always, when the file can
-// be replaced there (the folder is writable). An installed program's folder
-// often is not; then the per-user configuration folder is used (created if
-// need be), seeded once with a copy of the program folder's file if there is
-// one, so a port mapping shipped with the program is kept.
+// Where corvane.INI lives. The program's folder, as always, when it is the
+// user's own folder and the file can be replaced there (the folder is
+// writable): a copy kept on a stick or in a folder of the user's carries its
+// settings along. A system folder is never used, writable or not: settings
+// written there by root would be shared by every user and left behind by the
+// package manager. Then, and when the folder cannot be written, the per-user
+// configuration folder is used (created if need be), seeded once with a copy
+// of the program folder's file if there is one, so a port mapping shipped
+// with the program is kept.
 struct SettingsLocation {
     QString path;
     bool perUser = false;
 };
 SettingsLocation settingsFilePath(const QString& programFolder, const QString& userConfigFolder);
+// The same, with the program folder's kind already known.
+SettingsLocation settingsFilePath(const QString& programFolder, const QString& userConfigFolder,
+                                  bool systemFolder);
+
+// What tells a system folder: where it is (symbolic links resolved) and who
+// owns it, and who runs the program.
+struct ProgramFolderFacts {
+    QString path;
+    bool ownedByRoot = false;
+    bool runAsRoot = false;
+};
+ProgramFolderFacts programFolderFacts(const QString& programFolder);
+// True for a folder under /usr, /opt, /bin, /sbin, /lib*, /snap, /app, /nix,
+// the root folder itself, Windows' "Program Files" folders and its own
+// folder (any drive, any letter case), for one owned by root, and for any
+// folder when the program runs as root.
+bool isSystemFolder(const ProgramFolderFacts& facts);
 
 inline const QString kSettingsFileName = QStringLiteral("corvane.INI");

@@ -276,7 +276,7 @@ private slots:
         const bool gone = program == QLatin1String("gone"),
                    perUser = program != QLatin1String("writable");
         const SettingsLocation where =
-            settingsFilePath(gone ? root.filePath("gone") : programFolder, userFolder);
+            settingsFilePath(gone ? root.filePath("gone") : programFolder, userFolder, false);
         QCOMPARE(where.perUser, perUser);
         QCOMPARE(where.path,
                  QDir(perUser ? userFolder : programFolder).filePath(kSettingsFileName));

@@ -111,7 +111,8 @@ void LiveSession::setUp() {
 
 QString LiveSession::windowSettingsPath() {
     // As the window finds corvane.INI: beside the program, or in the user's
-    // configuration folder when the program's folder cannot be written.
+    // configuration folder when the program's folder is a system one or
+    // cannot be written.
     return settingsFilePath(QCoreApplication::applicationDirPath(),
                             QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
         .path;
