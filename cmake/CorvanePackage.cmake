@@ -11,7 +11,10 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Companion program for personal air-sampli
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
-set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # corvane_VERSION_ARCH.deb
+# Packaged from Corvane's own sources as Debian revision 1, so the Debian
+# changelog is changelog.Debian.gz (dist/changelog names the same version).
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # corvane_VERSION-1_ARCH.deb
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Corvane developers <corvane@example.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
