@@ -3,7 +3,6 @@
 #include "config/settingsstore.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -12,57 +11,36 @@
 class TestSettingsFolder : public QObject {
     Q_OBJECT
 private slots:
+    // "folder|flags": o, the folder is root's; r, run as root; then 1 for a
+    // system folder, 0 for the user's.
     void systemFolder_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<bool>("ownedByRoot");
-        QTest::addColumn<bool>("runAsRoot");
-        QTest::addColumn<bool>("system");
-        QTest::newRow("user's build folder")
-            << "/home/ana/corvane/build" << false << false << false;
-        QTest::newRow("user's folder owned by root")
-            << "/home/ana/corvane" << true << false << true;
-        QTest::newRow("user's folder, run as root") << "/home/ana/corvane" << false << true << true;
-        QTest::newRow("/usr/bin") << "/usr/bin" << false << false << true;
-        QTest::newRow("/usr/local/bin") << "/usr/local/bin" << false << false << true;
-        QTest::newRow("/opt itself") << "/opt" << false << false << true;
-        QTest::newRow("root folder") << "/" << false << false << true;
-        QTest::newRow("name only begins like /opt") << "/optics/corvane" << false << false << false;
-        QTest::newRow("opt inside a home") << "/home/ana/opt/corvane" << false << false << false;
-        QTest::newRow("climbs back into /usr")
-            << "/home/ana/../../usr/bin" << false << false << true;
-        QTest::newRow("upper-case /USR is another folder") << "/USR/bin" << false << false << false;
-        QTest::newRow("Program Files") << "C:/Program Files/Corvane" << false << false << true;
-        QTest::newRow("program files (x86), lower case")
-            << "d:/program files (x86)/Corvane" << false << false << true;
-        QTest::newRow("Windows folder") << "C:/WINDOWS/System32" << false << false << true;
-        QTest::newRow("name only begins like Program Files")
-            << "C:/Program Files Tools/Corvane" << false << false << false;
-        QTest::newRow("folder on a stick") << "E:/Corvane" << false << false << false;
+        QTest::addColumn<QString>("row");
+        for (const char* row :
+             {"/home/ana/build|0", "/home/ana|o1", "/home/ana|r1", "/usr/local/bin|1", "/opt|1",
+              "/|1", "/optics/x|0", "/home/ana/opt/x|0", "/home/ana/../../usr/bin|1", "/USR/bin|0",
+              "C:/Program Files/x|1", "d:/program files (x86)/x|1", "C:/WINDOWS/System32|1",
+              "C:/Program Files Tools/x|0", "E:/Corvane|0"})
+            QTest::newRow(row) << QString::fromLatin1(row);
     }
     void systemFolder() {
-        QFETCH(QString, path);
-        QFETCH(bool, ownedByRoot);
-        QFETCH(bool, runAsRoot);
-        QFETCH(bool, system);
-        QCOMPARE(isSystemFolder({path, ownedByRoot, runAsRoot}), system);
+        QFETCH(QString, row);
+        const QString flags = row.section('|', 1);
+        QCOMPARE(isSystemFolder({row.section('|', 0, 0), flags.contains('o'), flags.contains('r')}),
+                 flags.endsWith('1'));
     }
 
-    // A system folder that root could write into is neither used nor probed;
-    // the facts follow a link to the real folder and say who runs.
+    // A system folder root could write into is neither used nor probed; the
+    // facts follow a link to the real folder and say who runs.
     void systemFolderUntouched() {
         QTemporaryDir root;
-        const QString real = root.filePath(QStringLiteral("real"));
-        const QString link = root.filePath(QStringLiteral("link"));
-        QVERIFY(QDir().mkpath(real) && QFile::link(real, link));
-        const ProgramFolderFacts facts = programFolderFacts(link);
+        const QString real = root.filePath("real"), user = root.filePath("config/Corvane");
+        QVERIFY(QDir().mkpath(real) && QFile::link(real, root.filePath("link")));
+        const ProgramFolderFacts facts = programFolderFacts(root.filePath("link"));
         QCOMPARE(facts.path, QFileInfo(real).canonicalFilePath());
         QCOMPARE(facts.runAsRoot, ::geteuid() == 0);
-
-        const QString user = root.filePath(QStringLiteral("config/Corvane"));
         const SettingsLocation where = settingsFilePath(real, user, true);
-        QVERIFY(where.perUser);
         QCOMPARE(where.path, QDir(user).filePath(kSettingsFileName));
-        QVERIFY(SaveSettings(where.path, StoredSettings{}));
+        QVERIFY(where.perUser && SaveSettings(where.path, StoredSettings{}));
         QCOMPARE(QDir(real).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 };
