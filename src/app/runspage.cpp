@@ -144,9 +144,12 @@ RunsPage::RunsPage(QWidget* parent) : QWidget(parent) {
     m_chart->legend()->setAlignment(Qt::AlignTop);
     m_minutes = new QValueAxis;
     m_minutes->setTitleText(QStringLiteral("Elapsed minutes"));
+    m_minutes->setLabelFormat(QStringLiteral("%g"));
     m_flowAxis = new QValueAxis;
     m_flowAxis->setTitleText(QStringLiteral("Flow (cc/min)"));
+    m_flowAxis->setLabelFormat(QStringLiteral("%g"));
     m_otherAxis = new QValueAxis;
+    m_otherAxis->setLabelFormat(QStringLiteral("%g"));
     m_chart->addAxis(m_minutes, Qt::AlignBottom);
     m_chart->addAxis(m_flowAxis, Qt::AlignLeft);
     m_chart->addAxis(m_otherAxis, Qt::AlignRight);
