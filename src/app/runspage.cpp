@@ -295,7 +295,7 @@ bool RunsPage::showFile(const QString& path) {
                                             : file.errorString()));
         return false;
     }
-    showLog(file.read(kMaxFileBytes), name);
+    showLog(file.read(kMaxFileBytes), QFileInfo(path).fileName());
     return true;
 }
 
