@@ -58,7 +58,10 @@ Page build(const SampleReportInput& in) {
     p.identity << (in.pumpSerial.trimmed().isEmpty() && in.pumpModel.trimmed().isEmpty()
                        ? QStringLiteral("Pump: not known")
                        : QStringLiteral("Pump: %1, serial number %2")
-                             .arg(known(in.pumpModel), known(in.pumpSerial)));
+                             .arg(in.pumpModel.trimmed().isEmpty()
+                                      ? QStringLiteral("model not known")
+                                      : in.pumpModel.trimmed(),
+                                  known(in.pumpSerial)));
     p.identity << QStringLiteral("Log: ") + (in.source.isEmpty() ? kNone : in.source);
     p.sha = QStringLiteral("Log SHA-256: ") +
             (in.run.sourceSha256.isEmpty() ? kNone : in.run.sourceSha256);
