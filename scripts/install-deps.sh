@@ -7,9 +7,9 @@
 # scripts/check-package.sh).
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build pkg-config
-      qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
+      qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
       libqt6sql6-sqlite libqt6sql6-psql postgresql e2fsprogs
-      xvfb xauth clang libclang-rt-14-dev clang-format ccache
+      xvfb xauth clang libclang-rt-14-dev clang-format ccache poppler-utils
       help2man
       dpkg-dev file lintian desktop-file-utils shared-mime-info)
 missing=()

@@ -1,9 +1,11 @@
 #include "app/logsactions.h"
 
+#include "app/archivedialog.h"
 #include "app/capturememoview.h"
 #include "app/loggrid.h"
 #include "app/logspage.h"
 #include "app/mainwindow.h"
+#include "app/runspage.h"
 #include "logs/logfiles.h"
 #include "logs/samplearchive.h"
 #include "protocol/downloadarchiving.h"
@@ -62,7 +64,12 @@ LogsActions::LogsActions(MainWindow& window, LogsPage& page, QObject* parent)
     connect(&m_download, &LogDownload::finished, this, [this](LogDownload::Outcome outcome) {
         downloadRunning(false);
         keepInArchive(outcome);
+        showDownloadRuns(outcome);
     });
+    if (RunsPage* runs = m_window.runsPage()) {
+        runs->setArchiveAvailable(m_window.archive() != nullptr);
+        connect(runs, &RunsPage::archiveRequested, this, &LogsActions::showArchive);
+    }
 
     connect(&m_page, &LogsPage::readLogsRequested, this, &LogsActions::readLogs);
     connect(&m_page, &LogsPage::stopReadingRequested, this, &LogsActions::stopReading);
@@ -112,6 +119,61 @@ void LogsActions::keepInArchive(LogDownload::Outcome outcome) {
                                : m_window.statusBar()->currentMessage();
     m_window.statusBar()->showMessage(before.isEmpty() ? notice
                                                        : before + QStringLiteral(" - ") + notice);
+}
+
+void LogsActions::showDownloadRuns(LogDownload::Outcome outcome) {
+    RunsPage* runs = m_window.runsPage();
+    if (!runs)
+        return;
+    // The bytes the archive keeps, so the runs' SHA-256 is the archived one.
+    const NewDownload d =
+        DownloadArchiving::describe(m_session.state(), m_session.memo(), outcome,
+                                    m_download.recordsRead(), m_downloadStartedAt);
+    runs->showLog(
+        d.bytes,
+        QStringLiteral("Download of %1")
+            .arg(d.downloadedAt.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"))),
+        d.pumpSerial, d.pumpModel);
+}
+
+void LogsActions::showArchive() {
+    SampleArchive* archive = m_window.archive();
+    if (!archive)
+        return;
+    if (!m_archiveDialog) {
+        m_archiveDialog = new ArchiveDialog(*archive, &m_window);
+        m_archiveDialog->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_archiveDialog, &ArchiveDialog::openRequested, this, &LogsActions::openArchived);
+    }
+    m_archiveDialog->show();
+    m_archiveDialog->raise();
+    m_archiveDialog->activateWindow();
+}
+
+ArchiveDialog* LogsActions::archiveDialog() const {
+    return m_archiveDialog;
+}
+
+bool LogsActions::openArchived(const ArchivedDownload& download) {
+    if (m_download.running()) {
+        m_window.statusBar()->showMessage(
+            QStringLiteral("An archived download can be opened once reading logs has ended"),
+            kNoticeMs);
+        return false;
+    }
+    const bool whole = m_session.memo().setFromFileBytes(download.bytes);
+    m_memoIsDownload = false;
+    m_page.memoView()->reload();
+    if (RunsPage* runs = m_window.runsPage())
+        runs->showLog(download.bytes, QStringLiteral("Archived download #%1").arg(download.id),
+                      download.pumpSerial, download.pumpModel);
+    m_window.statusBar()->showMessage(
+        QStringLiteral("Archived download #%1 opened (%2 lines%3)")
+            .arg(download.id)
+            .arg(m_session.memo().lineCount())
+            .arg(whole ? QString() : QStringLiteral(", the rest left out: the log screen is full")),
+        kNoticeMs);
+    return true;
 }
 
 void LogsActions::readLogs() {
@@ -186,6 +248,8 @@ bool LogsActions::openFile(const QString& path) {
     }
     m_memoIsDownload = false;
     m_page.memoView()->reload();
+    if (RunsPage* runs = m_window.runsPage())
+        runs->showFile(path);
     // Loaded, but not all of it: say what was left out.
     if (!r.message.isEmpty())
         m_window.showMessage(r.message);

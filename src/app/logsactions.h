@@ -10,9 +10,12 @@
 
 #include <QDateTime>
 #include <QObject>
+#include <QPointer>
 #include <functional>
 #include <memory>
 
+class ArchiveDialog;
+struct ArchivedDownload;
 class LogsPage;
 class MainWindow;
 class PumpSession;
@@ -66,6 +69,14 @@ public:
     // page. The pages printed, or -1 when printing failed (told in a box).
     int printOn(QPrinter& printer);
 
+    // "Archive..." on the Sampling Runs page: the archive's downloads, opened
+    // once (a second click brings it to the front).
+    void showArchive();
+    ArchiveDialog* archiveDialog() const;
+    // An archived download into the memo (Grid1 unchanged) and the Sampling
+    // Runs page, as Open Log does with a file.
+    bool openArchived(const ArchivedDownload& download);
+
     // The questions before the pump's memory is emptied, with the warning
     // when the downloaded logs are kept nowhere else.
     QString eraseLogsQuestion() const;
@@ -76,6 +87,8 @@ private:
     // Stores the download that just ended in the archive; the status bar
     // says where it went or why not. The memo and the table stay as they are.
     void keepInArchive(LogDownload::Outcome outcome);
+    // The runs of the download that just ended to the Sampling Runs page.
+    void showDownloadRuns(LogDownload::Outcome outcome);
     void downloadRunning(bool on);
     void askFileNameWithDialog(FileDialog which, FileChosen chosen);
     void askPrinterWithDialog(PrinterChosen chosen);
@@ -90,4 +103,5 @@ private:
     bool m_memoIsDownload = false;       // the memo holds the newest download
     bool m_lastDownloadArchived = false;
     QDateTime m_downloadStartedAt;
+    QPointer<ArchiveDialog> m_archiveDialog;
 };

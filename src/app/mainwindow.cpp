@@ -8,6 +8,7 @@
 #include "app/logspage.h"
 #include "app/programpage.h"
 #include "app/runmodepage.h"
+#include "app/runspage.h"
 #include "app/setuppage.h"
 #include "app/updownbuttons.h"
 #include "config/settingsstore.h"
@@ -117,6 +118,9 @@ void MainWindow::buildWindow() {
         const int i = m_tabs->addTab(p.page, QString::fromLatin1(p.caption));
         m_tabs->setTabToolTip(i, QString::fromLatin1(p.title));
     }
+    // After the pump's pages: the runs of the latest download or opened log.
+    m_runs = new RunsPage;
+    m_tabs->addTab(m_runs, QStringLiteral("Sampling Runs"));
 
     // Buttons of the window itself, outside the pages.
     auto* central = new QWidget(this);

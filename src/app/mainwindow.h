@@ -35,6 +35,7 @@ class LogsActions;
 class LogsPage;
 class ProgramPage;
 class RunModePage;
+class RunsPage;
 class SampleArchive;
 class SetupPage;
 
@@ -91,6 +92,7 @@ public:
     LogsPage* logsPage() const { return m_logs; }
     CommunicationPage* communicationPage() const { return m_communication; }
     ProgramPage* programPage() const { return m_program; }
+    RunsPage* runsPage() const { return m_runs; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -130,6 +132,7 @@ private:
     LogsPage* m_logs = nullptr;
     CommunicationPage* m_communication = nullptr;
     ProgramPage* m_program = nullptr;
+    RunsPage* m_runs = nullptr;
     QLabel* m_portStatus = nullptr;
     QLineEdit* m_flowBox = nullptr; // Txt_target_flow: its range check runs on leaving it
     QPointer<AboutDialog> m_about;

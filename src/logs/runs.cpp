@@ -3,6 +3,7 @@
 #include "core/numbertext.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -102,8 +103,11 @@ QList<RunSummary> splitRuns(const QList<LogRecord>& records, const QString& sour
     // The run just closed waits for its check after.
     qsizetype awaitingPost = -1;
 
+    qsizetype index = -1;
     const auto close = [&](RunSummary::End end, const LogRecord* by) {
         open->s.end = end;
+        // A run ended by another start ends on the record before it.
+        open->s.lastRecord = by ? index : index - 1;
         if (by)
             open->s.stop = dateOf(*by);
         runs.append(open->s);
@@ -111,6 +115,7 @@ QList<RunSummary> splitRuns(const QList<LogRecord>& records, const QString& sour
     };
 
     for (const LogRecord& r : records) {
+        ++index;
         if (r.is("Start Sa")) {
             if (open)
                 close(RunSummary::End::Restarted, nullptr);
@@ -120,6 +125,7 @@ QList<RunSummary> splitRuns(const QList<LogRecord>& records, const QString& sour
             open->s.start = dateOf(r);
             open->s.records = 1;
             open->s.sourceSha256 = sourceSha256;
+            open->s.firstRecord = index;
             if (calSeen)
                 open->s.preCalFlowCcMin = lastCal;
             calSeen = false;
@@ -153,11 +159,27 @@ QList<RunSummary> splitRuns(const QList<LogRecord>& records, const QString& sour
             lastCal.reset();
         }
     }
-    if (open)
+    if (open) {
+        index = records.size();
         close(RunSummary::End::Open, nullptr);
+    }
     for (RunSummary& s : runs)
         finishFigures(s);
     return runs;
+}
+
+QList<RunSample> runSamples(const QList<LogRecord>& records, const RunSummary& run) {
+    QList<RunSample> samples;
+    const qsizetype last = std::min(run.lastRecord, records.size() - 1);
+    for (qsizetype i = std::max<qsizetype>(run.firstRecord, 0); i <= last; ++i) {
+        const LogRecord& r = records.at(i);
+        const auto minutes = r.number(Name::Elapsed);
+        if (!isSample(r) || !minutes)
+            continue;
+        samples.append({*minutes, r.number(Name::Flow), r.number(Name::Battery),
+                        r.number(Name::Temperature), r.number(Name::Bp), r.number(Name::Dp)});
+    }
+    return samples;
 }
 
 namespace RunFormat {
@@ -282,6 +304,30 @@ const QStringList& keys() {
         QStringLiteral("source_sha256"),
     };
     return k;
+}
+
+QString flowCheckWords(const RunSummary& s) {
+    const QString verdict = QString::fromLatin1(checkName(s.flowCheck));
+    if (s.flowCheck == RunSummary::FlowCheck::Unknown) {
+        QString why;
+        if (!s.preCalFlowCcMin && !s.postCalFlowCcMin)
+            why = QStringLiteral("no flow check before or after the run");
+        else if (!s.preCalFlowCcMin)
+            why = QStringLiteral("no flow check before the run");
+        else if (!s.postCalFlowCcMin)
+            why = QStringLiteral("no flow check after the run");
+        else
+            why = QStringLiteral("the flow checked before the run reads 0 cc/min");
+        return verdict + QStringLiteral(": ") + why;
+    }
+    const double d = s.calDifferencePct.value_or(0);
+    const QString pct =
+        d == 0 ? QStringLiteral("0.0")
+               : (d > 0 ? QStringLiteral("+") : QString()) + QString::number(d, 'f', 1);
+    return QStringLiteral("%1: post %2 vs pre %3 cc/min, %4 %%5")
+        .arg(verdict, number(*s.postCalFlowCcMin), number(*s.preCalFlowCcMin), pct,
+             s.flowCheck == RunSummary::FlowCheck::Fail ? QStringLiteral(" (more than 5 %)")
+                                                        : QString());
 }
 
 QString number(double value) {

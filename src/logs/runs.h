@@ -43,11 +43,31 @@ struct RunSummary {
     FlowCheck flowCheck = FlowCheck::Unknown;
     std::optional<double> calibratedVolumeL;
     QString sourceSha256;
+    // Where the run stands in the records it was cut from: the indexes of
+    // its first ("Start Sampling") and last record.
+    qsizetype firstRecord = 0;
+    qsizetype lastRecord = 0;
+};
+
+// One point of a run's chart: a sampling record that carries the elapsed
+// minutes, with the readings it holds (each missing where the pump printed
+// none or no number).
+struct RunSample {
+    double elapsedMin = 0;
+    std::optional<double> flowCcMin;
+    std::optional<double> batteryPct;
+    std::optional<double> temperatureF;
+    std::optional<double> bpInHg;
+    std::optional<double> dpInH2O;
 };
 
 // The runs in `records` (in the order the pump printed them), each stamped
 // with `sourceSha256`, the hash of the bytes the records came from.
 QList<RunSummary> splitRuns(const QList<LogRecord>& records, const QString& sourceSha256 = {});
+
+// The chart points of `run`, taken from the same `records` splitRuns cut it
+// from, in the pump's order; the same records its figures are read from.
+QList<RunSample> runSamples(const QList<LogRecord>& records, const RunSummary& run);
 
 namespace RunFormat {
 // The members, in the order JSON and CSV give them.
@@ -58,6 +78,10 @@ QByteArray jsonLine(const RunSummary& run);
 // The CSV cells of a run, in keys() order; missing values empty, faults as
 // "kind at" joined by "; ".
 QStringList csvCells(const RunSummary& run);
+// The flow check in words for the technician: the verdict, then the two
+// flows and their difference ("pass: post 2010 vs pre 2000 cc/min, +0.5 %")
+// or why it cannot be judged ("unknown: no flow check after the run").
+QString flowCheckWords(const RunSummary& run);
 // A number as JSON and CSV write it: shortest text that reads back the same.
 QString number(double value);
 // `value` rounded to `decimals` places, halves away from zero, taken as the

@@ -111,7 +111,8 @@ void TestMainWindow::pagesAndTheirTexts() {
     const QStringList captions = {"Setup Pump", "Run Mode", "Logs", "Pump Communication",
                                   "Program Pump"};
     const QStringList titles = {"PROGRAM KST", "Real Time", "Read Logs", "PC/Pump Setup", ""};
-    QCOMPARE(tabs->count(), 5);
+    QCOMPARE(tabs->count(), 6); // the pump's five pages, then the runs
+    QCOMPARE(tabs->tabText(5), QStringLiteral("Sampling Runs"));
     for (int i = 0; i < 5; ++i) {
         QCOMPARE(tabs->tabText(i), captions[i]);
         QCOMPARE(tabs->tabToolTip(i), titles[i]);

@@ -1,15 +1,19 @@
-// corvane-cli runs and export: a saved log file (or a download's file) read
+// corvane-cli runs, export and report: a saved log file (or a download's file) read
 // offline -- the sampling runs it holds, one summary each, and its records as
-// a spreadsheet-safe CSV. Nothing talks to a pump.
+// a spreadsheet-safe CSV, and one run's PDF sample report. Nothing talks to a
+// pump.
+#include "app/samplereport.h"
 #include "clioutput.h"
 #include "logs/csvwriter.h"
 #include "logs/logrecords.h"
 #include "logs/runs.h"
+#include "logs/samplearchive.h"
 #include "subcommands.h"
 
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QSaveFile>
 
 namespace {
@@ -241,3 +245,109 @@ const Subcommand kSubcommand = {"export",
                                 &main};
 
 } // namespace ExportCommand
+
+namespace ReportCommand {
+
+namespace {
+
+const char kHelp[] = "Usage: corvane-cli report FILE --run N -o OUT.pdf [--pump SERIAL]\n"
+                     "\n"
+                     "Writes the sample report of sampling run N of a saved log file (or a\n"
+                     "download's file) as a one-page A4 PDF, the same page the window's \"Sample\n"
+                     "Report...\" prints: the pump, the run's summary, its flow check in words, a\n"
+                     "chart of flow and battery against elapsed minutes, the SHA-256 of FILE,\n"
+                     "Corvane's version and the print date, and lines for \"Sampled by\" and\n"
+                     "\"Checked by\". Runs are numbered as `corvane-cli runs FILE` prints them.\n"
+                     "\n"
+                     "Options:\n"
+                     "  --run N         the run, from 1 (required)\n"
+                     "  -o OUT          the PDF to write, replaced only once complete (required)\n"
+                     "  --pump SERIAL   the pump's serial number, printed as the pump (a log file\n"
+                     "                  does not name its pump)\n"
+                     "\n"
+                     "Exit status: 0 written, 1 FILE could not be read or OUT written, 2 usage\n"
+                     "error (a run FILE does not hold included).\n";
+
+struct Options {
+    QString file;
+    int run = 0;
+    QString output;
+    QString pump;
+};
+
+std::optional<Options> parse(const QStringList& given, QString* error) {
+    QStringList args = given;
+    const QStringList valued = {QStringLiteral("--run"), QStringLiteral("-o"),
+                                QStringLiteral("--pump")};
+    const auto file = takeFile(args, valued, error);
+    if (!file)
+        return std::nullopt;
+    const auto parsed = parseArgs(args,
+                                  {{QStringLiteral("--run"), true},
+                                   {QStringLiteral("-o"), true},
+                                   {QStringLiteral("--pump"), true}},
+                                  error);
+    if (!parsed)
+        return std::nullopt;
+    Options o{*file, 0, parsed->value(QStringLiteral("-o")),
+              parsed->value(QStringLiteral("--pump"))};
+    bool number = false;
+    o.run = parsed->value(QStringLiteral("--run")).toInt(&number);
+    if (!parsed->has(QStringLiteral("--run")) || !number || o.run < 1) {
+        *error = QStringLiteral("--run wants a run number from 1");
+        return std::nullopt;
+    }
+    if (o.output.isEmpty()) {
+        *error = QStringLiteral("-o wants the PDF's file name");
+        return std::nullopt;
+    }
+    return o;
+}
+
+int run(const Options& o, Output& out) {
+    // Fonts and painting need a GUI application (main() makes one for this
+    // command); without it Qt would abort.
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        out.progress(QStringLiteral("corvane-cli: report: no graphics available"));
+        return Exit::kFailed;
+    }
+    const auto bytes = readLogFile(o.file, out);
+    if (!bytes)
+        return Exit::kFailed;
+    const QList<LogRecord> records = LogRecords::fromFileBytes(*bytes);
+    const QList<RunSummary> runs = splitRuns(records, SampleArchive::sha256(*bytes));
+    if (o.run > runs.size()) {
+        out.progress(QStringLiteral("corvane-cli: report: %1 holds %2 sampling runs, not run %3")
+                         .arg(o.file)
+                         .arg(runs.size())
+                         .arg(o.run));
+        return Exit::kUsage;
+    }
+    SampleReportInput input;
+    input.run = runs.at(o.run - 1);
+    input.samples = runSamples(records, input.run);
+    input.pumpSerial = o.pump;
+    input.source = QFileInfo(o.file).fileName();
+    input.printedAt = QDateTime::currentDateTime();
+    const QString error = SampleReport::writePdf(input, o.output);
+    if (!error.isEmpty()) {
+        out.progress(QStringLiteral("corvane-cli: %1: %2").arg(o.output, error));
+        return Exit::kFailed;
+    }
+    return Exit::kDone;
+}
+
+} // namespace
+
+int main(const QStringList& args, Output& out) {
+    return parseThenRun<Options>(args, out, kSubcommand, &parse, &run);
+}
+
+const Subcommand kSubcommand = {"report",
+                                "report FILE --run N -o OUT.pdf [--pump SERIAL]",
+                                "report FILE --run N -o OUT.pdf [--pump SERIAL]",
+                                "the PDF sample report of one run of a log file",
+                                kHelp,
+                                &main};
+
+} // namespace ReportCommand

@@ -6,7 +6,9 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <cstdio>
+#include <memory>
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
@@ -26,7 +28,7 @@ QString overview() {
                     .arg(QLatin1String(sub.brief), QLatin1String(sub.summary));
     text += QStringLiteral(
         "\n"
-        "The pump (every subcommand but decode, ports, runs and export):\n"
+        "The pump (every subcommand but decode, ports, runs, export and report):\n"
         "  --port PORT      Com1, Com2, Com3 or Com4 (any case), mapped to a device as\n"
         "                   Corvane's window maps them (corvane.INI, section\n"
         "                   [Comm Port], keys Com1..Com4), or a device path\n"
@@ -101,7 +103,13 @@ int run(Output& output) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+    // Only "report" paints (fonts, a PDF); it needs no display, so it gets a
+    // GUI application on the offscreen platform and the rest stay as they are.
+    const bool paints = argc > 1 && qstrcmp(argv[1], "report") == 0;
+    if (paints)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app(paints ? new QGuiApplication(argc, argv)
+                                                 : new QCoreApplication(argc, argv));
     // The window's name: the per-user settings folder is the window's too.
     QCoreApplication::setApplicationName(QStringLiteral("Corvane"));
 

@@ -8,7 +8,7 @@ const QList<Subcommand>& subcommands() {
         PortsCommand::kSubcommand,      DownloadCommand::kSubcommand, SetClockCommand::kSubcommand,
         SendSetupCommand::kSubcommand,  ProgramCommand::kSubcommand,  EraseCommand::kLogs,
         EraseCommand::kSamplingData,    ArchiveCommand::kSubcommand,  RunsCommand::kSubcommand,
-        ExportCommand::kSubcommand,
+        ExportCommand::kSubcommand,     ReportCommand::kSubcommand,
     };
     return all;
 }

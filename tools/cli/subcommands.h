@@ -240,3 +240,9 @@ namespace ExportCommand {
 extern const Subcommand kSubcommand;
 int main(const QStringList& args, Output& out);
 } // namespace ExportCommand
+
+// Offline: the PDF sample report of one run of a log file.
+namespace ReportCommand {
+extern const Subcommand kSubcommand;
+int main(const QStringList& args, Output& out);
+} // namespace ReportCommand

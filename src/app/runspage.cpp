@@ -1,0 +1,461 @@
+#include "app/runspage.h"
+
+#include "logs/csvwriter.h"
+#include "logs/logrecords.h"
+#include "logs/samplearchive.h"
+
+#include <QAbstractTableModel>
+#include <QCheckBox>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QSplitter>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <QtCharts/QChart>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
+#include <cmath>
+
+namespace {
+
+// A pump holds at most 999 entries; a file far larger is no pump's history
+// (the same bound corvane-cli keeps).
+constexpr qint64 kMaxFileBytes = 32 * 1024 * 1024;
+
+QString figure(const std::optional<double>& v) {
+    return v ? RunFormat::number(*v) : QString();
+}
+
+} // namespace
+
+// The runs as table rows: the figures a technician scans for first.
+class RunTableModel : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void setRuns(const QList<RunSummary>* runs) {
+        beginResetModel();
+        m_runs = runs;
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() || !m_runs ? 0 : int(m_runs->size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : int(headers().size());
+    }
+    QVariant headerData(int section, Qt::Orientation o, int role) const override {
+        if (o == Qt::Horizontal && role == Qt::DisplayRole)
+            return headers().value(section);
+        return {};
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!m_runs || !index.isValid() || index.row() >= m_runs->size())
+            return {};
+        const RunSummary& r = m_runs->at(index.row());
+        if (role == Qt::TextAlignmentRole)
+            return index.column() == 1 || index.column() == 2 || index.column() == 9
+                       ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
+                       : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        if (role != Qt::DisplayRole)
+            return {};
+        switch (index.column()) {
+        case 0:
+            return r.run;
+        case 1:
+            return r.start;
+        case 2:
+            return r.stop.value_or(QString());
+        case 3:
+            return figure(r.samplingMinutes);
+        case 4:
+            return figure(r.volumeL);
+        case 5:
+            return figure(r.averageFlowCcMin);
+        case 6:
+            return r.holds;
+        case 7:
+            return int(r.faults.size());
+        case 8:
+            return figure(r.calDifferencePct);
+        case 9:
+            return RunFormat::flowCheckWords(r).section(QLatin1Char(':'), 0, 0);
+        }
+        return {};
+    }
+
+private:
+    static const QStringList& headers() {
+        static const QStringList h = {QStringLiteral("Run"),
+                                      QStringLiteral("Start"),
+                                      QStringLiteral("Stop"),
+                                      QStringLiteral("Minutes"),
+                                      QStringLiteral("Volume (L)"),
+                                      QStringLiteral("Avg flow (cc/min)"),
+                                      QStringLiteral("Holds"),
+                                      QStringLiteral("Faults"),
+                                      QStringLiteral("Check diff (%)"),
+                                      QStringLiteral("Flow check")};
+        return h;
+    }
+    const QList<RunSummary>* m_runs = nullptr;
+};
+
+RunsPage::RunsPage(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("RunsPage"));
+    m_model = new RunTableModel(this);
+    m_model->setRuns(&m_runs);
+
+    m_source = new QLabel(this);
+    m_source->setObjectName(QStringLiteral("RunsSource"));
+    m_table = new QTableView(this);
+    m_table->setObjectName(QStringLiteral("RunsTable"));
+    m_table->setModel(m_model);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &RunsPage::runSelected);
+
+    m_check = new QLabel(this);
+    m_check->setObjectName(QStringLiteral("FlowCheck"));
+    QFont bold = m_check->font();
+    bold.setBold(true);
+    m_check->setFont(bold);
+    m_check->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_events = new QListWidget(this);
+    m_events->setObjectName(QStringLiteral("RunEvents"));
+
+    m_chart = new QChart;
+    m_chart->legend()->setAlignment(Qt::AlignTop);
+    m_minutes = new QValueAxis;
+    m_minutes->setTitleText(QStringLiteral("Elapsed minutes"));
+    m_minutes->setLabelFormat(QStringLiteral("%g"));
+    m_flowAxis = new QValueAxis;
+    m_flowAxis->setTitleText(QStringLiteral("Flow (cc/min)"));
+    m_flowAxis->setLabelFormat(QStringLiteral("%g"));
+    m_otherAxis = new QValueAxis;
+    m_otherAxis->setLabelFormat(QStringLiteral("%g"));
+    m_chart->addAxis(m_minutes, Qt::AlignBottom);
+    m_chart->addAxis(m_flowAxis, Qt::AlignLeft);
+    m_chart->addAxis(m_otherAxis, Qt::AlignRight);
+    const struct {
+        const char* name;
+        const char* box;
+        bool shown;
+    } kinds[kSeriesCount] = {{"Flow (cc/min)", "ShowFlow", true},
+                             {"Battery (%)", "ShowBattery", true},
+                             {"Temperature (F)", "ShowTemperature", false},
+                             {"Barometric pressure (inHg)", "ShowBp", false},
+                             {"Differential pressure (inH2O)", "ShowDp", false}};
+    auto* boxes = new QHBoxLayout;
+    boxes->addWidget(new QLabel(QStringLiteral("Show:"), this));
+    for (int i = 0; i < kSeriesCount; ++i) {
+        m_series[i] = new QLineSeries;
+        m_series[i]->setName(QString::fromLatin1(kinds[i].name));
+        m_chart->addSeries(m_series[i]);
+        m_series[i]->attachAxis(m_minutes);
+        m_series[i]->attachAxis(i == Flow ? m_flowAxis : m_otherAxis);
+        m_shown[i] = new QCheckBox(QString::fromLatin1(kinds[i].name), this);
+        m_shown[i]->setObjectName(QLatin1String(kinds[i].box));
+        m_shown[i]->setChecked(kinds[i].shown);
+        connect(m_shown[i], &QCheckBox::toggled, this, &RunsPage::updateChart);
+        boxes->addWidget(m_shown[i]);
+    }
+    boxes->addStretch(1);
+    auto* chartView = new QChartView(m_chart, this);
+    chartView->setObjectName(QStringLiteral("RunChart"));
+    chartView->setRenderHint(QPainter::Antialiasing);
+    chartView->setMinimumHeight(220);
+
+    auto* report = new QPushButton(QStringLiteral("Sample Report..."), this);
+    report->setObjectName(QStringLiteral("SampleReport"));
+    report->setToolTip(QStringLiteral("Print the selected run's sample report, or save it as PDF"));
+    auto* csv = new QPushButton(QStringLiteral("Export CSV..."), this);
+    csv->setObjectName(QStringLiteral("ExportRunsCsv"));
+    csv->setToolTip(QStringLiteral("Save the runs' summaries as CSV for a spreadsheet"));
+    auto* archive = new QPushButton(QStringLiteral("Archive..."), this);
+    archive->setObjectName(QStringLiteral("OpenArchive"));
+    archive->setToolTip(QStringLiteral("Every download kept by Corvane, by pump and date"));
+    m_report = report;
+    m_csv = csv;
+    m_archive = archive;
+    connect(report, &QPushButton::clicked, this, &RunsPage::sampleReport);
+    connect(csv, &QPushButton::clicked, this, &RunsPage::exportCsv);
+    connect(archive, &QPushButton::clicked, this, &RunsPage::archiveRequested);
+    m_notice = new QLabel(this);
+    m_notice->setObjectName(QStringLiteral("RunsNotice"));
+    m_notice->setWordWrap(true);
+
+    auto* details = new QWidget(this);
+    auto* detailsLayout = new QVBoxLayout(details);
+    detailsLayout->setContentsMargins(0, 0, 0, 0);
+    detailsLayout->addWidget(m_check);
+    detailsLayout->addLayout(boxes);
+    auto* lower = new QHBoxLayout;
+    lower->addWidget(chartView, 3);
+    auto* eventsBox = new QVBoxLayout;
+    eventsBox->addWidget(new QLabel(QStringLiteral("Holds and faults:"), this));
+    eventsBox->addWidget(m_events, 1);
+    lower->addLayout(eventsBox, 1);
+    detailsLayout->addLayout(lower, 1);
+    auto* split = new QSplitter(Qt::Vertical, this);
+    split->addWidget(m_table);
+    split->addWidget(details);
+    split->setStretchFactor(1, 2);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(report);
+    buttons->addWidget(csv);
+    buttons->addStretch(1);
+    buttons->addWidget(archive);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_source);
+    layout->addWidget(split, 1);
+    layout->addWidget(m_notice);
+    layout->addLayout(buttons);
+
+    askCsvFile = [this](FileChosen chosen) {
+        auto* dialog = new QFileDialog(this, QStringLiteral("Export runs as CSV"));
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setNameFilters(
+            {QStringLiteral("CSV files (*.csv)"), QStringLiteral("All files (*)")});
+        dialog->setDefaultSuffix(QStringLiteral("csv"));
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->setWindowModality(Qt::WindowModal);
+        connect(dialog, &QDialog::finished, this, [dialog, chosen](int result) {
+            chosen(result == QDialog::Accepted ? dialog->selectedFiles().value(0) : QString());
+        });
+        dialog->open();
+    };
+    askPrinter = [this](PrinterChosen chosen) {
+        if (!m_printer)
+            m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        auto* dialog = new QPrintDialog(m_printer.get(), this);
+        dialog->setWindowTitle(QStringLiteral("Sample Report"));
+        // "Print to File" writes the PDF.
+        dialog->setOptions(QAbstractPrintDialog::PrintToFile |
+                           QAbstractPrintDialog::PrintShowPageSize);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->setWindowModality(Qt::WindowModal);
+        QPrinter* printer = m_printer.get();
+        connect(dialog, &QDialog::finished, this, [printer, chosen](int result) {
+            chosen(result == QDialog::Accepted ? printer : nullptr);
+        });
+        dialog->open();
+    };
+
+    showLog({}, {});
+}
+
+RunsPage::~RunsPage() = default;
+
+void RunsPage::showLog(const QByteArray& bytes, const QString& source, const QString& pumpSerial,
+                       const QString& pumpModel) {
+    m_records = LogRecords::fromFileBytes(bytes);
+    m_runs = splitRuns(m_records, bytes.isEmpty() ? QString() : SampleArchive::sha256(bytes));
+    m_sourceName = source;
+    m_pumpSerial = pumpSerial;
+    m_pumpModel = pumpModel;
+    m_model->setRuns(&m_runs);
+    if (source.isEmpty())
+        m_source->setText(
+            QStringLiteral("No log yet: read the pump's logs, open a log file or an archived "
+                           "download."));
+    else
+        m_source->setText(QStringLiteral("%1: %2 sampling run(s)").arg(source).arg(m_runs.size()));
+    m_notice->clear();
+    // The newest run is the one most often wanted.
+    selectRun(int(m_runs.size()) - 1);
+    if (m_runs.isEmpty())
+        runSelected();
+}
+
+bool RunsPage::showFile(const QString& path) {
+    QFile file(path);
+    const QString name = QDir::toNativeSeparators(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileBytes) {
+        showLog({}, {});
+        notice(QStringLiteral("The runs of %1 cannot be shown: %2")
+                   .arg(name, file.isOpen() ? QStringLiteral("the file is too large")
+                                            : file.errorString()));
+        return false;
+    }
+    showLog(file.read(kMaxFileBytes), QFileInfo(path).fileName());
+    return true;
+}
+
+void RunsPage::setArchiveAvailable(bool available) {
+    m_archiveAvailable = available;
+    updateButtons();
+}
+
+int RunsPage::selectedRun() const {
+    const QModelIndex i = m_table->selectionModel()->currentIndex();
+    return i.isValid() && i.row() < m_runs.size() ? i.row() : -1;
+}
+
+void RunsPage::selectRun(int index) {
+    if (index < 0 || index >= m_runs.size())
+        return;
+    m_table->selectionModel()->setCurrentIndex(
+        m_model->index(index, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void RunsPage::runSelected() {
+    const int i = selectedRun();
+    m_events->clear();
+    if (i < 0) {
+        m_samples.clear();
+        m_check->clear();
+    } else {
+        const RunSummary& r = m_runs.at(i);
+        m_samples = runSamples(m_records, r);
+        m_check->setText(QStringLiteral("Flow check ") + RunFormat::flowCheckWords(r));
+        const char* colour = r.flowCheck == RunSummary::FlowCheck::Pass   ? "#1b6e2a"
+                             : r.flowCheck == RunSummary::FlowCheck::Fail ? "#b3261e"
+                                                                          : "#5f5f5f";
+        m_check->setStyleSheet(QStringLiteral("color: %1").arg(QLatin1String(colour)));
+        m_events->addItem(QStringLiteral("Holds: %1").arg(r.holds));
+        if (r.faults.isEmpty())
+            m_events->addItem(QStringLiteral("No faults"));
+        for (const RunFault& f : r.faults)
+            m_events->addItem(f.kind + QStringLiteral(" at ") + f.at);
+    }
+    updateChart();
+    updateButtons();
+}
+
+void RunsPage::updateChart() {
+    std::array<QList<QPointF>, kSeriesCount> points;
+    for (const RunSample& s : m_samples) {
+        const std::optional<double> values[kSeriesCount] = {s.flowCcMin, s.batteryPct,
+                                                            s.temperatureF, s.bpInHg, s.dpInH2O};
+        for (int k = 0; k < kSeriesCount; ++k)
+            if (values[k] && std::isfinite(*values[k]) && std::isfinite(s.elapsedMin))
+                points[k] << QPointF(s.elapsedMin, *values[k]);
+    }
+    // Each axis spans what its shown series hold; an empty or flat one gets
+    // room around its value.
+    struct Span {
+        double lo = INFINITY, hi = -INFINITY;
+        void take(double v) {
+            lo = std::min(lo, v);
+            hi = std::max(hi, v);
+        }
+        void apply(QValueAxis* axis, double floor) const {
+            const double l = std::isfinite(lo) ? lo : floor;
+            const double h = std::isfinite(hi) ? hi : floor + 1;
+            const double pad = h - l > 0 ? 0 : std::max(std::fabs(l) * 0.05, 1.0);
+            axis->setRange(l - pad, h + pad);
+            axis->applyNiceNumbers();
+        }
+    } minutes, flow, other;
+    QStringList otherNames;
+    for (int k = 0; k < kSeriesCount; ++k) {
+        const bool shown = m_shown[k]->isChecked();
+        m_series[k]->replace(shown ? points[k] : QList<QPointF>());
+        m_series[k]->setVisible(shown);
+        if (!shown)
+            continue;
+        if (k != Flow)
+            otherNames << m_series[k]->name();
+        for (const QPointF& p : points[k]) {
+            minutes.take(p.x());
+            (k == Flow ? flow : other).take(p.y());
+        }
+    }
+    minutes.lo = 0;
+    minutes.apply(m_minutes, 0);
+    flow.apply(m_flowAxis, 0);
+    other.apply(m_otherAxis, 0);
+    m_otherAxis->setTitleText(otherNames.join(QStringLiteral(", ")));
+    m_otherAxis->setVisible(!otherNames.isEmpty());
+    m_flowAxis->setVisible(m_shown[Flow]->isChecked());
+    m_chart->setTitle(selectedRun() < 0 ? QString()
+                                        : QStringLiteral("Run %1").arg(selectedRun() + 1));
+}
+
+void RunsPage::updateButtons() {
+    m_report->setEnabled(selectedRun() >= 0);
+    m_csv->setEnabled(!m_runs.isEmpty());
+    m_archive->setEnabled(m_archiveAvailable);
+}
+
+void RunsPage::notice(const QString& text) {
+    m_notice->setText(text);
+}
+
+SampleReportInput RunsPage::reportInput() const {
+    SampleReportInput in;
+    const int i = selectedRun();
+    if (i < 0)
+        return in;
+    in.run = m_runs.at(i);
+    in.samples = m_samples;
+    in.pumpSerial = m_pumpSerial;
+    in.pumpModel = m_pumpModel;
+    in.source = m_sourceName;
+    in.printedAt = QDateTime::currentDateTime();
+    return in;
+}
+
+bool RunsPage::exportCsvTo(const QString& path) {
+    QByteArray text = Csv::row(RunFormat::keys());
+    for (const RunSummary& r : m_runs)
+        text += Csv::row(RunFormat::csvCells(r));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        notice(QStringLiteral("The runs could not be saved to %1: %2")
+                   .arg(QDir::toNativeSeparators(path), file.errorString()));
+        return false;
+    }
+    notice(QStringLiteral("%1 run(s) saved to %2")
+               .arg(m_runs.size())
+               .arg(QDir::toNativeSeparators(path)));
+    return true;
+}
+
+bool RunsPage::printReportOn(QPrinter& printer) {
+    const QString where = printer.outputFileName().isEmpty()
+                              ? printer.printerName()
+                              : QDir::toNativeSeparators(printer.outputFileName());
+    if (selectedRun() < 0 || !SampleReport::paint(printer, reportInput()) ||
+        printer.printerState() == QPrinter::Error) {
+        notice(QStringLiteral("The sample report could not be printed on %1").arg(where));
+        return false;
+    }
+    notice(
+        QStringLiteral("Sample report of run %1 printed on %2").arg(selectedRun() + 1).arg(where));
+    return true;
+}
+
+void RunsPage::sampleReport() {
+    QPointer<RunsPage> self(this);
+    askPrinter([self](QPrinter* printer) {
+        if (self && printer)
+            self->printReportOn(*printer);
+    });
+}
+
+void RunsPage::exportCsv() {
+    QPointer<RunsPage> self(this);
+    askCsvFile([self](const QString& path) {
+        if (self && !path.isEmpty())
+            self->exportCsvTo(path);
+    });
+}

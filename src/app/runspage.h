@@ -1,0 +1,108 @@
+// The "Sampling Runs" page: the runs of the latest download, of an opened log
+// file or of an archived download, one row each; the selected run's chart
+// (flow and battery against elapsed minutes, temperature and pressures on
+// request), its holds and faults, and its flow check in words. From here the
+// selected run's sample report is printed or written as a PDF, the runs are
+// exported as CSV, and the archive is opened. The runs, their figures and
+// chart points come from the core (splitRuns, runSamples); this page only
+// shows them. Nothing here talks to the pump.
+#pragma once
+
+#include "app/samplereport.h"
+#include "logs/logdecoder.h"
+#include "logs/runs.h"
+
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAbstractButton;
+class QChart;
+class QCheckBox;
+class QLabel;
+class QLineSeries;
+class QListWidget;
+class QPrinter;
+class QTableView;
+class QValueAxis;
+class RunTableModel;
+
+class RunsPage : public QWidget {
+    Q_OBJECT
+public:
+    // The readings the chart can show, in the order of its check boxes.
+    enum Series { Flow, Battery, Temperature, Bp, Dp, kSeriesCount };
+
+    using FileChosen = std::function<void(const QString& path)>;
+    using PrinterChosen = std::function<void(QPrinter* printer)>;
+
+    explicit RunsPage(QWidget* parent = nullptr);
+    ~RunsPage() override;
+
+    // Shows the runs in a log's bytes; `source` names the log on the page and
+    // in the report, the pump's serial number and model where known.
+    void showLog(const QByteArray& bytes, const QString& source, const QString& pumpSerial = {},
+                 const QString& pumpModel = {});
+    // The runs of the file at `path`; false (and the page says why) when it
+    // cannot be read.
+    bool showFile(const QString& path);
+    // Whether "Archive..." has an archive to open.
+    void setArchiveAvailable(bool available);
+
+    const QList<RunSummary>& runs() const { return m_runs; }
+    // The selected run's index in runs(), or -1.
+    int selectedRun() const;
+    void selectRun(int index);
+    QLineSeries* series(Series which) const { return m_series[which]; }
+    // The selected run's report as the PDF or the printer gets it.
+    SampleReportInput reportInput() const;
+
+    // The runs' summaries as CSV (the columns `corvane-cli runs --csv`
+    // writes); a failure is shown on the page.
+    bool exportCsvTo(const QString& path);
+    // The selected run's report on `printer` (paper or a PDF file).
+    bool printReportOn(QPrinter& printer);
+
+    // The file and printer dialogs, window-modal; the answer comes to the
+    // continuation (a cancelled dialog: empty path, null printer). Tests put
+    // their own answers here.
+    std::function<void(FileChosen)> askCsvFile;
+    std::function<void(PrinterChosen)> askPrinter;
+
+signals:
+    void archiveRequested();
+
+private:
+    void runSelected();
+    void updateChart();
+    void updateButtons();
+    void notice(const QString& text);
+    void sampleReport();
+    void exportCsv();
+
+    RunTableModel* m_model = nullptr;
+    QTableView* m_table = nullptr;
+    QLabel* m_source = nullptr;
+    QLabel* m_check = nullptr;
+    QLabel* m_notice = nullptr;
+    QListWidget* m_events = nullptr;
+    QChart* m_chart = nullptr;
+    QValueAxis* m_minutes = nullptr;
+    QValueAxis* m_flowAxis = nullptr;
+    QValueAxis* m_otherAxis = nullptr;
+    std::array<QLineSeries*, kSeriesCount> m_series{};
+    std::array<QCheckBox*, kSeriesCount> m_shown{};
+    QAbstractButton* m_report = nullptr;
+    QAbstractButton* m_csv = nullptr;
+    QAbstractButton* m_archive = nullptr;
+    std::unique_ptr<QPrinter> m_printer; // keeps the user's printer between reports
+
+    QList<LogRecord> m_records;
+    QList<RunSummary> m_runs;
+    QList<RunSample> m_samples; // of the selected run
+    QString m_sourceName;
+    QString m_pumpSerial;
+    QString m_pumpModel;
+    bool m_archiveAvailable = false;
+};

@@ -1,0 +1,175 @@
+// The Sampling Runs page and the Archive dialog wired into the window: a log
+// file opened fills the page, a selected run fills the chart and the flow
+// check, the buttons follow; the archive list comes in pages, deletes only
+// after Yes, and opens a download into the memo and the page. What a run
+// holds is test_runs'; the report's text is test_cli_report's.
+#include "app/archivedialog.h"
+#include "app/logsactions.h"
+#include "app/mainwindow.h"
+#include "app/runspage.h"
+#include "link/fakeseriallink.h"
+#include "logs/samplearchive.h"
+#include "support/testfiles.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtCharts/QLineSeries>
+
+namespace {
+
+QByteArray update(const char* time, const char* elapsed, const char* flow) {
+    return QByteArray("Run Update,12/06/2026 ") + time + ",090,072,29.92,05.02," + elapsed + "," +
+           flow + ",0020.000,00019.500  \r\n";
+}
+
+// Run 1: checked at 2000 and 2010 cc/min, three points; run 2: no check after.
+const QByteArray kHistory = "LogType,Date/Time  \r\n"
+                            "Calibration,12/06/2026 07:50,002000  \r\n"
+                            "Start Sampling,12/06/2026 08:00,  \r\n" +
+                            update("08:10", "00010", "002000") +
+                            update("08:20", "00020", "002010") +
+                            update("08:30", "00030", "001990") +
+                            "Stop Sampling,12/06/2026 08:31  \r\n"
+                            "Calibration,12/06/2026 08:40,002010  \r\n"
+                            "Start Sampling,12/06/2026 09:00,  \r\n" +
+                            update("09:10", "00010", "002000") +
+                            "Stop Sampling,12/06/2026 09:11  \r\n"
+                            "Done ok  \r\n";
+
+} // namespace
+
+class TestRunsWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void openedFileFillsThePage();
+    void archiveListPagesDeletesAndOpens();
+
+private:
+    bool enabled(const char* name) const {
+        auto* b = m_window->findChild<QAbstractButton*>(QLatin1String(name));
+        return b && b->isEnabled();
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    AppState m_state;
+    FakeSerialLink m_link;
+    std::unique_ptr<SampleArchive> m_archive;
+    std::unique_ptr<MainWindow> m_window;
+};
+
+void TestRunsWindow::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_archive = std::make_unique<SampleArchive>(
+        ArchiveLocations::parse(m_dir->filePath(QStringLiteral("archive.sqlite"))));
+    m_window = std::make_unique<MainWindow>(
+        m_state, m_link,
+        MainWindow::Options{m_dir->filePath(QStringLiteral("corvane.INI")), false,
+                            m_dir->filePath(QStringLiteral("placement.ini")), nullptr,
+                            m_archive.get()});
+    m_window->session().stopPolling();
+}
+
+void TestRunsWindow::cleanup() {
+    m_window.reset();
+    m_archive.reset();
+    m_dir.reset();
+}
+
+void TestRunsWindow::openedFileFillsThePage() {
+    RunsPage* page = m_window->runsPage();
+    QVERIFY(page);
+    // Nothing to report or export yet; the archive is there to open.
+    QVERIFY(!enabled("SampleReport") && !enabled("ExportRunsCsv") && enabled("OpenArchive"));
+
+    const QString path = m_dir->filePath(QStringLiteral("history.csv"));
+    putFile(path, kHistory);
+    QVERIFY(m_window->showLogFile(path));
+    QCOMPARE(page->runs().size(), 2);
+    QCOMPARE(page->selectedRun(), 1); // the newest
+    QCOMPARE(page->findChild<QLabel*>(QStringLiteral("FlowCheck"))->text(),
+             QStringLiteral("Flow check unknown: no flow check after the run"));
+
+    page->selectRun(0);
+    QCOMPARE(page->findChild<QLabel*>(QStringLiteral("FlowCheck"))->text(),
+             QStringLiteral("Flow check pass: post 2010 vs pre 2000 cc/min, +0.5 %"));
+    QLineSeries* flow = page->series(RunsPage::Flow);
+    QCOMPARE(flow->points(), (QList<QPointF>{{10, 2000}, {20, 2010}, {30, 1990}}));
+    QCOMPARE(page->series(RunsPage::Battery)->count(), 3);
+    QCOMPARE(page->series(RunsPage::Temperature)->count(), 0); // not asked for
+    page->findChild<QCheckBox*>(QStringLiteral("ShowTemperature"))->setChecked(true);
+    QCOMPARE(page->series(RunsPage::Temperature)->count(), 3);
+    page->findChild<QCheckBox*>(QStringLiteral("ShowFlow"))->setChecked(false);
+    QCOMPARE(flow->count(), 0);
+    QVERIFY(enabled("SampleReport") && enabled("ExportRunsCsv"));
+
+    // The report of the selected run, through the printer dialog's seam.
+    const QString pdf = m_dir->filePath(QStringLiteral("report.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    page->askPrinter = [&printer](RunsPage::PrinterChosen chosen) { chosen(&printer); };
+    m_window->findChild<QAbstractButton*>(QStringLiteral("SampleReport"))->click();
+    QVERIFY(fileBytes(pdf).startsWith("%PDF"));
+    QCOMPARE(page->reportInput().run.run, 1);
+
+    // A file with no run leaves nothing to report or export.
+    putFile(path, "LogType,Date/Time  \r\nDone ok  \r\n");
+    QVERIFY(m_window->showLogFile(path));
+    QVERIFY(page->runs().isEmpty());
+    QVERIFY(!enabled("SampleReport") && !enabled("ExportRunsCsv"));
+}
+
+void TestRunsWindow::archiveListPagesDeletesAndOpens() {
+    const int total = ArchiveListModel::kPageRows * 2 + 50;
+    QList<NewDownload> downloads;
+    for (int i = 0; i < total; ++i)
+        downloads.append({QStringLiteral("KST%1").arg(i % 3), QStringLiteral("KST-5"),
+                          QDateTime(QDate(2026, 1, 1), QTime(8, 0), Qt::UTC).addSecs(i * 60),
+                          QStringLiteral("tech"), QStringLiteral("lab"), ArchiveEnding::kComplete,
+                          9, kHistory + QByteArray::number(i)});
+    QVERIFY(m_archive->store(downloads).ok());
+
+    m_window->logsActions().showArchive();
+    ArchiveDialog* dialog = m_window->logsActions().archiveDialog();
+    QVERIFY(dialog);
+    ArchiveListModel& model = dialog->model();
+    QCOMPARE(model.rowCount(), ArchiveListModel::kPageRows);
+    for (const int rows : {ArchiveListModel::kPageRows * 2, total}) {
+        QVERIFY(model.canFetchMore({}));
+        model.fetchMore({});
+        QCOMPARE(model.rowCount(), rows);
+    }
+    QVERIFY(!model.canFetchMore({}));
+    QCOMPARE(model.at(0)->id, qint64(total)); // newest first
+
+    // Deleted only on Yes; the row then holds the next download.
+    dialog->selectRow(0);
+    bool answer = false;
+    dialog->askQuestion = [&answer](const QString&, std::function<void(bool)> answered) {
+        answered(answer);
+    };
+    dialog->deleteSelected();
+    QCOMPARE(m_archive->count().value, qint64(total));
+    answer = true;
+    dialog->deleteSelected();
+    QCOMPARE(m_archive->count().value, qint64(total - 1));
+    QVERIFY(!m_archive->fetch(total).ok());
+    QCOMPARE(model.at(0)->id, qint64(total - 1));
+
+    // Opened into the memo and the page, as Open Log would.
+    QVERIFY(dialog->openSelected());
+    const CaptureMemo& memo = m_window->session().memo();
+    QCOMPARE(memo.line(memo.lineCount()), QString::number(total - 2)); // its own last line
+    QCOMPARE(m_window->runsPage()->runs().size(), 2);
+    QCOMPARE(m_window->runsPage()->reportInput().pumpSerial,
+             QStringLiteral("KST%1").arg((total - 2) % 3));
+}
+
+QTEST_MAIN(TestRunsWindow)
+#include "test_runswindow.moc"
