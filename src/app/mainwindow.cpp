@@ -12,6 +12,7 @@
 #include "app/setuppage.h"
 #include "app/updownbuttons.h"
 #include "config/settingsstore.h"
+#include "protocol/pollcycle.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -52,6 +53,20 @@ void setChecked(QAbstractButton* b, bool on) {
     if (groupExclusive)
         group->setExclusive(true);
 }
+// A message box is as wide as its text, and "No Pump Found" is short: the
+// window manager's title bar (icon, three buttons) then leaves too little
+// room and cuts "Corvane" down to a few letters. The text is given a width
+// that leaves the title room beside those buttons.
+void keepTitleReadable(QMessageBox* box) {
+    if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+        const QFontMetrics fm(box->font());
+        // Three title-bar buttons, an icon and the frame: some six squares
+        // of two lines' height.
+        const int decorations = 6 * 2 * fm.height();
+        label->setMinimumWidth(fm.horizontalAdvance(box->windowTitle()) + decorations);
+    }
+}
+
 // Keeps a menu item enabled exactly when the button it presses is.
 class EnabledMirror : public QObject {
 public:
@@ -183,6 +198,17 @@ void MainWindow::buildWindow() {
     updatePortTips();
     PickerNames::apply(this);
     addKeys();
+    // What the window hides when no pump is attached keeps its place, so
+    // closing "No Pump Found" (or a pump coming back) moves nothing under
+    // the mouse, such as the port options below "Current Pump Data".
+    AppState scratch;
+    const UiChanges noPump = showNoPump(scratch);
+    for (auto it = noPump.visible.cbegin(); it != noPump.visible.cend(); ++it)
+        if (auto* w = findChild<QWidget*>(it.key())) {
+            QSizePolicy policy = w->sizePolicy();
+            policy.setRetainSizeWhenHidden(true);
+            w->setSizePolicy(policy);
+        }
 }
 
 void MainWindow::addLogsMenuItems(QMenu* file) {
@@ -402,6 +428,7 @@ void MainWindow::showNextMessage() {
     }
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
+    keepTitleReadable(box);
     m_openBox = box;
     connect(box, &QMessageBox::finished, this,
             [this, box, closed = std::move(m.closed), answered = std::move(m.answered)] {

@@ -2,10 +2,12 @@
 // date-time picker has its own accessible name, the focus is back on "Read
 // Logs From KST" after a download, the save dialog's suggestion and ".csv",
 // and closing with a download kept nowhere else.
+#include "app/communicationpage.h"
 #include "app/datetimepicker.h"
 #include "app/logsactions.h"
 #include "app/logspage.h"
 #include "app/mainwindow.h"
+#include "link/fakeseriallink.h"
 #include "logs/logfiles.h"
 #include "logs/samplearchive.h"
 #include "sim/simseriallink.h"
@@ -88,6 +90,7 @@ private slots:
     void saveAndOpen();
     void closing_data();
     void closing();
+    void noPumpFound();
 };
 
 void TestEveryday::menuItems_data() {
@@ -263,6 +266,41 @@ void TestEveryday::closing() {
     QCOMPARE(rig.window->isVisible(), !closes);
     QCOMPARE(written.count("RUN_CLEAR"), closes ? 2 : 0);
     QCOMPARE(QFile::exists(rig.answer), fileSaved);
+}
+
+// The box leaves its title room beside the title bar's buttons, and closing
+// it hides the pump's details without moving the port options below them.
+void TestEveryday::noPumpFound() {
+    QTemporaryDir dir;
+    AppState state;
+    FakeSerialLink link;
+    MainWindow window(state, link,
+                      {dir.filePath(QStringLiteral("corvane.INI")), false,
+                       dir.filePath(QStringLiteral("placement.ini"))});
+    window.session().stopPolling();
+    window.show();
+    auto* com2 = window.findChild<QWidget*>(QStringLiteral("Option7_1"));
+    QVERIFY(com2 && com2->isVisible());
+    // Layouts settle through posted requests, one nesting level a round.
+    const auto settle = [] {
+        for (int round = 0; round < 5; ++round)
+            QApplication::processEvents();
+    };
+    settle();
+    const QPoint before = com2->mapTo(&window, QPoint());
+    for (int tick = 0; tick < 7; ++tick)
+        window.session().pollTick();
+    QMessageBox* box = nullptr;
+    QTRY_VERIFY((box = window.findChild<QMessageBox*>()) && box->isVisible());
+    QCOMPARE(box->text(), QStringLiteral("No Pump Found"));
+    const QFontMetrics fm(box->font());
+    // Three title-bar buttons and an icon: some eight lines' height.
+    QVERIFY2(box->width() >= fm.horizontalAdvance(box->windowTitle()) + 8 * fm.height(),
+             qPrintable(QString::number(box->width())));
+    window.acceptMessage();
+    QTRY_VERIFY(!window.findChild<QWidget*>(QStringLiteral("Label3_21"))->isVisible());
+    settle();
+    QCOMPARE(com2->mapTo(&window, QPoint()), before);
 }
 
 QTEST_MAIN(TestEveryday)
