@@ -22,6 +22,7 @@
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QStatusBar>
 
@@ -52,6 +53,7 @@ LogsActions::LogsActions(MainWindow& window, LogsPage& page, QObject* parent)
         m_page.memoView()->reload();
         // The pump's printout replaced the memo: a download nobody saved yet.
         if (m_download.running()) {
+            m_openedFile.clear();
             m_memoIsDownload = true;
             m_lastDownloadUnsaved = true;
         }
@@ -62,9 +64,23 @@ LogsActions::LogsActions(MainWindow& window, LogsPage& page, QObject* parent)
         downloadRunning(true);
     });
     connect(&m_download, &LogDownload::finished, this, [this](LogDownload::Outcome outcome) {
+        m_downloadSerial = m_session.state().serialNumber;
         downloadRunning(false);
         keepInArchive(outcome);
         showDownloadRuns(outcome);
+        // While reading, "Read Logs From KST" was disabled and the focus
+        // moved on along the page, onto "Clear PC Screen": one Enter or Space
+        // there would wipe the fresh download. Give it back to the button
+        // that started the download once that is enabled again.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                QWidget* focus = m_window.focusWidget();
+                QWidget* read = m_page.readLogsButton();
+                if (read->isEnabled() && (!focus || m_page.isAncestorOf(focus)))
+                    read->setFocus(Qt::OtherFocusReason);
+            },
+            Qt::QueuedConnection);
     });
     if (RunsPage* runs = m_window.runsPage()) {
         runs->setArchiveAvailable(m_window.archive() != nullptr);
@@ -110,6 +126,7 @@ void LogsActions::keepInArchive(LogDownload::Outcome outcome) {
         archive->store(DownloadArchiving::describe(m_session.state(), m_session.memo(), outcome,
                                                    m_download.recordsRead(), m_downloadStartedAt));
     m_lastDownloadArchived = stored.ok();
+    m_lastArchiveId = stored.ok() ? stored.value : 0;
     const QString notice =
         stored.ok() ? QStringLiteral("Download kept in the archive (#%1)").arg(stored.value)
                     : QStringLiteral("Download not archived: ") + stored.error;
@@ -190,28 +207,65 @@ void LogsActions::clearScreen() {
         return;
     m_download.clearScreen();
     m_memoIsDownload = false;
+    m_openedFile.clear();
 }
 
 void LogsActions::clearPcScreen() {
     m_download.clearPcScreen();
     m_memoIsDownload = false;
+    m_openedFile.clear();
 }
 
 // ---- files ----
 
+LogsActions::OnClose LogsActions::onClose() const {
+    if (!m_lastDownloadUnsaved || !m_memoIsDownload || m_session.memo().lineCount() == 0)
+        return OnClose::NothingLost;
+    return m_lastDownloadArchived ? OnClose::Archived : OnClose::Unsaved;
+}
+
+QString LogsActions::suggestedPath(FileDialog which) const {
+    QString folder = m_session.state().LogFolder;
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    if (which == FileDialog::Open)
+        return folder;
+    QString name;
+    if (!m_openedFile.isEmpty())
+        name = QFileInfo(m_openedFile).fileName();
+    else
+        name = LogFiles::suggestedName(m_memoIsDownload ? m_downloadSerial
+                                                        : m_session.state().serialNumber,
+                                       QDate::currentDate());
+    return QDir(folder).filePath(name);
+}
+
 void LogsActions::saveLogs() {
+    saveLogsThen({});
+}
+
+void LogsActions::saveLogsThen(std::function<void(bool saved)> done) {
     QPointer<LogsActions> self(this);
-    askFileName(FileDialog::Save, [self](const QString& path) {
-        if (self && !path.isEmpty())
-            self->saveTo(path);
+    askFileName(FileDialog::Save, [self, done = std::move(done)](const QString& chosen) {
+        bool saved = false;
+        if (self && !chosen.isEmpty()) {
+            // A name typed without a suffix is saved as a .csv log file.
+            const QString path = LogFiles::withDefaultSuffix(chosen);
+            self->m_session.state().LogFolder = QFileInfo(path).absolutePath();
+            saved = self->saveTo(path);
+        }
+        if (done)
+            done(saved);
     });
 }
 
 void LogsActions::openLog() {
     QPointer<LogsActions> self(this);
     askFileName(FileDialog::Open, [self](const QString& path) {
-        if (self && !path.isEmpty())
-            self->openFile(path);
+        if (!self || path.isEmpty())
+            return;
+        self->m_session.state().LogFolder = QFileInfo(path).absolutePath();
+        self->openFile(path);
     });
 }
 
@@ -247,9 +301,16 @@ bool LogsActions::openFile(const QString& path) {
         return false;
     }
     m_memoIsDownload = false;
+    m_openedFile = path;
     m_page.memoView()->reload();
     if (RunsPage* runs = m_window.runsPage())
         runs->showFile(path);
+    // What is on screen now is the file: saving and printing act on it,
+    // also after "Clear PC Screen" had switched them off.
+    UiChanges c;
+    c.enabled.insert(QStringLiteral("CommandButton8"), true);
+    c.enabled.insert(QStringLiteral("CommandButton9"), true);
+    m_window.apply(c);
     // Loaded, but not all of it: say what was left out.
     if (!r.message.isEmpty())
         m_window.showMessage(r.message);
@@ -267,8 +328,27 @@ void LogsActions::askFileNameWithDialog(FileDialog which, FileChosen chosen) {
     auto* dialog = new QFileDialog(&m_window, LogFiles::kDialogTitle);
     dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog->setNameFilters(filters.filters);
-    dialog->selectNameFilter(filters.selected);
+    QStringList names = filters.filters;
+    QString selected = filters.selected;
+    if (!save) {
+        // Corvane saves .csv files and has always opened .tlx ones: offered
+        // together first, so a file just saved shows up when opening.
+        names << LogFiles::kBothLogFilesFilter;
+        selected = LogFiles::kBothLogFilesFilter;
+    }
+    dialog->setNameFilters(names);
+    dialog->selectNameFilter(selected);
+    // Starts in the folder used last, offering a name when saving; a name
+    // typed without a suffix gets ".csv" before the dialog checks whether
+    // it replaces a file.
+    const QString start = suggestedPath(which);
+    if (save) {
+        dialog->setDirectory(QFileInfo(start).absolutePath());
+        dialog->selectFile(QFileInfo(start).fileName());
+        dialog->setDefaultSuffix(QStringLiteral("csv"));
+    } else {
+        dialog->setDirectory(start);
+    }
     // Replacing an existing file is confirmed in the dialog, as it is by
     // default; DontConfirmOverwrite stays off.
     dialog->setAttribute(Qt::WA_DeleteOnClose);

@@ -40,7 +40,17 @@ public:
     LogsActions(MainWindow& window, LogsPage& page, QObject* parent = nullptr);
     ~LogsActions() override;
 
+    // What closing the window would lose of the newest download.
+    enum class OnClose {
+        NothingLost, // saved to a file, cleared away, or there was none
+        Archived,    // not saved to a file, but kept in the sample archive
+        Unsaved,     // on screen only: the pump's logs exist nowhere else
+    };
+
     LogDownload& download() { return m_download; }
+    OnClose onClose() const;
+    // The archive's number for the newest download (when it was archived).
+    qint64 lastArchiveId() const { return m_lastArchiveId; }
     // Whether the newest download is kept in the sample archive (then a
     // window closed without saving it loses nothing).
     bool lastDownloadArchived() const { return m_lastDownloadArchived; }
@@ -50,15 +60,23 @@ public:
     std::function<void(FileDialog, FileChosen)> askFileName;
     std::function<void(PrinterChosen)> askPrinter;
 
-    void readLogs();          // CommandButton7
-    void stopReading();       // "Stop Reading" on Frame6
-    void saveLogs();          // CommandButton8
+    void readLogs();    // CommandButton7
+    void stopReading(); // "Stop Reading" on Frame6
+    void saveLogs();    // CommandButton8
+    // "Save Logs" with a continuation: `done` runs with whether a file was
+    // written (false when the dialog was cancelled or the save failed).
+    void saveLogsThen(std::function<void(bool saved)> done);
     void openLog();           // CommandButton10
     void printLogs();         // CommandButton9
     void clearScreen();       // CommandButton11
     void clearPcScreen();     // CommandButton28
     void eraseLogs();         // CommandButton14, CommandButton25
     void clearSamplingData(); // CommandButton4
+
+    // Where the file dialog starts: the folder used last and, for saving,
+    // the name offered (the opened file's own name, otherwise
+    // "pump-SERIAL-YYYYMMDD.csv" for today).
+    QString suggestedPath(FileDialog which) const;
 
     // The memo to `path`; a failure is told in a box.
     bool saveTo(const QString& path);
@@ -102,6 +120,9 @@ private:
     bool m_lastDownloadUnsaved = false;  // the newest download was not saved yet
     bool m_memoIsDownload = false;       // the memo holds the newest download
     bool m_lastDownloadArchived = false;
+    qint64 m_lastArchiveId = 0;
+    QString m_downloadSerial; // the pump the newest download came from
+    QString m_openedFile;     // the log file the memo holds, if it holds one
     QDateTime m_downloadStartedAt;
     QPointer<ArchiveDialog> m_archiveDialog;
 };

@@ -39,3 +39,7 @@ QGroupBox* LogsPage::progressFrame() const {
 QPushButton* LogsPage::stopButton() const {
     return m_ui->StopReading;
 }
+
+QPushButton* LogsPage::readLogsButton() const {
+    return m_ui->CommandButton7;
+}

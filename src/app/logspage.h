@@ -28,6 +28,7 @@ public:
     QGroupBox* progressFrame() const;
     // On Frame6: ends a running download by hand.
     QPushButton* stopButton() const;
+    QPushButton* readLogsButton() const; // CommandButton7
 
 signals:
     void readLogsRequested();      // CommandButton7 "Read Logs From KST"

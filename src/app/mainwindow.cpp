@@ -6,12 +6,14 @@
 #include "app/datetimepicker.h"
 #include "app/logsactions.h"
 #include "app/logspage.h"
+#include "app/pickernames.h"
 #include "app/programpage.h"
 #include "app/runmodepage.h"
 #include "app/runspage.h"
 #include "app/setuppage.h"
 #include "app/updownbuttons.h"
 #include "config/settingsstore.h"
+#include "protocol/pollcycle.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -22,9 +24,11 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -50,6 +54,39 @@ void setChecked(QAbstractButton* b, bool on) {
     if (groupExclusive)
         group->setExclusive(true);
 }
+// A message box is as wide as its text, and "No Pump Found" is short: the
+// window manager's title bar (icon, three buttons) then leaves too little
+// room and cuts "Corvane" down to a few letters. The text is given a width
+// that leaves the title room beside those buttons.
+void keepTitleReadable(QMessageBox* box) {
+    if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+        const QFontMetrics fm(box->font());
+        // Three title-bar buttons, an icon and the frame: some six squares
+        // of two lines' height.
+        const int decorations = 6 * 2 * fm.height();
+        label->setMinimumWidth(fm.horizontalAdvance(box->windowTitle()) + decorations);
+    }
+}
+
+// Keeps a menu item enabled exactly when the button it presses is.
+class EnabledMirror : public QObject {
+public:
+    EnabledMirror(QWidget* button, QAction* action)
+        : QObject(action), m_button(button), m_action(action) {
+        button->installEventFilter(this);
+        action->setEnabled(button->isEnabled());
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_button && event->type() == QEvent::EnabledChange)
+            m_action->setEnabled(m_button->isEnabled());
+        return false;
+    }
+
+private:
+    QPointer<QWidget> m_button;
+    QAction* m_action;
+};
+
 } // namespace
 
 MainWindow::MainWindow(AppState& state, SerialLink& link, Options options, QWidget* parent)
@@ -140,10 +177,13 @@ void MainWindow::buildWindow() {
     setCentralWidget(central);
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    addLogsMenuItems(file);
     QAction* exit = file->addAction(QStringLiteral("E&xit"));
     exit->setObjectName(QStringLiteral("Menu_exit"));
     connect(exit, &QAction::triggered, this, [this] {
-        m_session.menuExit();
+        // "RUN_CLEAR" goes out as the window closes, just before the
+        // closing one, and not at all when the close is called off.
+        m_exitChosen = true;
         close();
     });
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -160,6 +200,67 @@ void MainWindow::buildWindow() {
     connect(m_communication, &CommunicationPage::refreshPumpDataRequested, this,
             [this] { m_session.refreshPumpData(); });
     updatePortTips();
+    PickerNames::apply(this);
+    addKeys();
+    // What the window hides when no pump is attached keeps its place, so
+    // closing "No Pump Found" (or a pump coming back) moves nothing under
+    // the mouse, such as the port options below "Current Pump Data".
+    AppState scratch;
+    const UiChanges noPump = showNoPump(scratch);
+    for (auto it = noPump.visible.cbegin(); it != noPump.visible.cend(); ++it)
+        if (auto* w = findChild<QWidget*>(it.key())) {
+            QSizePolicy policy = w->sizePolicy();
+            policy.setRetainSizeWhenHidden(true);
+            w->setSizePolicy(policy);
+        }
+}
+
+void MainWindow::addLogsMenuItems(QMenu* file) {
+    const struct {
+        const char* name;
+        const char* caption;
+        QKeyCombination key;
+        const char* button;
+    } items[] = {{"menuOpenLog", "&Open Log...", Qt::CTRL | Qt::Key_O, "CommandButton10"},
+                 {"menuSaveLogs", "&Save Logs...", Qt::CTRL | Qt::Key_S, "CommandButton8"},
+                 {"menuPrintLogs", "&Print Logs...", Qt::CTRL | Qt::Key_P, "CommandButton9"}};
+    for (const auto& item : items) {
+        auto* button = m_logs->findChild<QAbstractButton*>(QLatin1String(item.button));
+        if (!button)
+            continue;
+        QAction* action = file->addAction(QString::fromLatin1(item.caption));
+        action->setObjectName(QString::fromLatin1(item.name));
+        action->setShortcut(QKeySequence(item.key));
+        // The button's own click: the same checks, dialogs and enabling.
+        connect(action, &QAction::triggered, button, &QAbstractButton::click);
+        new EnabledMirror(button, action);
+    }
+    file->addSeparator();
+}
+
+void MainWindow::addKeys() {
+    // An "&" in a caption would change the text the pages have always shown
+    // (and that tests and users read), so the keys are given without one:
+    // Alt+1 to Alt+5 bring a page to the front, and Alt with a letter
+    // presses a main button while its page is shown.
+    for (int i = 0; i < m_tabs->count(); ++i) {
+        auto* key = new QShortcut(QKeySequence(Qt::ALT | Qt::Key(Qt::Key_1 + i)), this);
+        key->setObjectName(QStringLiteral("pageKey%1").arg(i + 1));
+        connect(key, &QShortcut::activated, this, [this, i] { m_tabs->setCurrentIndex(i); });
+    }
+    const struct {
+        const char* button;
+        QKeyCombination key;
+    } buttons[] = {{"CommandButton7", Qt::ALT | Qt::Key_R},  // Read Logs From KST
+                   {"CommandButton16", Qt::ALT | Qt::Key_R}, // Refresh Display
+                   {"CommandButton2", Qt::ALT | Qt::Key_R},  // Refresh Current Pump Data
+                   {"CommandButton_systime", Qt::ALT | Qt::Key_S},
+                   {"CommandButton29", Qt::ALT | Qt::Key_P}};
+    // One letter on several pages is safe: a button's key works only while
+    // the button is shown, and one page is shown at a time.
+    for (const auto& b : buttons)
+        if (auto* button = findChild<QAbstractButton*>(QLatin1String(b.button)))
+            button->setShortcut(QKeySequence(b.key));
 }
 
 void MainWindow::showAbout() {
@@ -267,6 +368,7 @@ void MainWindow::formLoad() {
             where.moveTopLeft(primary->availableGeometry().topLeft());
     setGeometry(where);
     m_session.memo().clear();
+    m_state.LogFolder = m_placement.logFolder();
     // Without a stored port the technician starts by choosing one;
     // otherwise the live view of the pump comes first.
     m_tabs->setCurrentIndex(m_state.SelectedPort == 0 && !m_options.demo ? 3 : 1);
@@ -330,6 +432,7 @@ void MainWindow::showNextMessage() {
     }
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
+    keepTitleReadable(box);
     m_openBox = box;
     connect(box, &QMessageBox::finished, this,
             [this, box, closed = std::move(m.closed), answered = std::move(m.answered)] {
@@ -365,9 +468,26 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
+    if (m_closeQuestion) {
+        event->ignore();
+        return;
+    }
+    if (!m_unattended && !m_closeAgreed && m_logsActions) {
+        const LogsActions::OnClose lost = m_logsActions->onClose();
+        if (lost != LogsActions::OnClose::NothingLost) {
+            event->ignore();
+            askBeforeClosing(int(lost));
+            return;
+        }
+    }
     m_closing = true;
+    if (m_exitChosen)
+        m_session.menuExit();
     m_session.shutdown();
-    // Keep where the user left the window, for the next start.
+    // Keep where the user left the window, and the log folder, for the
+    // next start.
+    if (!m_state.LogFolder.isEmpty())
+        m_placement.setLogFolder(m_state.LogFolder);
     m_placement.save(placementFromPixels(normalGeometry(), logicalDpiX()));
     const QString problem = saveSettings();
     if (problem.isEmpty() || m_unattended) {
@@ -385,6 +505,56 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
     connect(box, &QMessageBox::finished, this, &QWidget::close, Qt::QueuedConnection);
+    box->open();
+}
+
+void MainWindow::askBeforeClosing(int lostValue) {
+    const auto lost = LogsActions::OnClose(lostValue);
+    const bool archived = lost == LogsActions::OnClose::Archived;
+    const QString text =
+        archived ? QStringLiteral("The last download was not saved to a file. It is kept in "
+                                  "Corvane's archive (#%1).")
+                       .arg(m_logsActions->lastArchiveId())
+                 : QStringLiteral("The last download was not saved to a file and is not in the "
+                                  "archive: the pump's newest logs exist nowhere else.\n\n"
+                                  "Save them before Corvane closes?");
+    auto* box = new QMessageBox(
+        archived ? QMessageBox::Information : QMessageBox::Warning, QStringLiteral("Corvane"), text,
+        archived ? QMessageBox::Ok : QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+        this);
+    box->setObjectName(QStringLiteral("unsavedDownload"));
+    if (!archived) {
+        box->setDefaultButton(QMessageBox::Save);
+        box->setEscapeButton(QMessageBox::Cancel);
+    }
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    m_closeQuestion = box;
+    const auto closeNow = [this] {
+        m_closeAgreed = true;
+        QMetaObject::invokeMethod(
+            this, [this] { close(); }, Qt::QueuedConnection);
+    };
+    connect(box, &QMessageBox::finished, this, [this, box, archived, closeNow] {
+        const QMessageBox::StandardButton answer = box->standardButton(box->clickedButton());
+        if (archived || answer == QMessageBox::Discard) {
+            closeNow();
+        } else if (answer == QMessageBox::Save) {
+            // Closes once the file is written; a cancelled or failed save
+            // keeps the window (a failure is told in its box).
+            QPointer<MainWindow> self(this);
+            m_logsActions->saveLogsThen([self, closeNow](bool saved) {
+                if (!self)
+                    return;
+                if (saved)
+                    closeNow();
+                else
+                    self->m_exitChosen = false;
+            });
+        } else {
+            m_exitChosen = false; // Cancel (or Escape): the window stays
+        }
+    });
     box->open();
 }
 

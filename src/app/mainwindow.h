@@ -24,6 +24,7 @@
 class QDateTime;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QMessageBox;
 class QTabWidget;
 class AboutDialog;
@@ -113,6 +114,13 @@ private:
     // status bar while the window is open).
     QString saveSettings();
     void showAbout();
+    // File menu items that press a Logs page button (Open, Save, Print).
+    void addLogsMenuItems(QMenu* file);
+    // Shortcuts for the pages and the main buttons, leaving captions as they are.
+    void addKeys();
+    // The close question when the newest download is kept nowhere else, or
+    // the note that it is in the archive; the window closes once answered.
+    void askBeforeClosing(int lost);
     void showNextMessage();
     // The window's element of that objectName, or null.
     QWidget* element(const QString& name);
@@ -146,6 +154,9 @@ private:
     QMessageBox* m_openBox = nullptr;
     QString m_openText;
     bool m_closing = false;
+    bool m_closeAgreed = false; // the unsaved download was saved, discarded or is archived
+    bool m_exitChosen = false;  // the close comes from File > Exit
+    QPointer<QMessageBox> m_closeQuestion;
     bool m_unattended = false; // closing on a signal: no box to answer
 
     // After the session: a download in progress gives the session back first.

@@ -17,6 +17,7 @@ const QString kLeft = QStringLiteral("MainLeft");
 const QString kTop = QStringLiteral("MainTop");
 const QString kWidth = QStringLiteral("MainWidth");
 const QString kHeight = QStringLiteral("MainHeight");
+const QString kLogFolder = QStringLiteral("LogFolder");
 
 double usableDpi(double dpi) {
     return std::isfinite(dpi) && dpi > 0 ? dpi : kFallbackDpi;
@@ -75,6 +76,14 @@ bool WindowPlacementStore::save(const WindowPlacement& p) {
     m_settings->endGroup();
     m_settings->sync();
     return m_settings->status() == QSettings::NoError;
+}
+
+QString WindowPlacementStore::logFolder() const {
+    return m_settings->value(kGroup + QLatin1Char('/') + kLogFolder).toString();
+}
+
+void WindowPlacementStore::setLogFolder(const QString& folder) {
+    m_settings->setValue(kGroup + QLatin1Char('/') + kLogFolder, folder);
 }
 
 int twipsToPixels(int twips, double logicalDpi) {

@@ -35,6 +35,11 @@ public:
     WindowPlacement load() const;
     bool save(const WindowPlacement& placement);
 
+    // The folder the log file dialogs start in ("LogFolder" in the same
+    // group); empty when none was kept. Saved with the placement.
+    QString logFolder() const;
+    void setLogFolder(const QString& folder);
+
 private:
     std::unique_ptr<QSettings> m_settings;
 };

@@ -51,6 +51,9 @@ struct AppState {
     int FlowMin = 800;
     int FlowMax = 5000;
 
+    // Folder of the log file saved or opened last: the file dialogs start
+    // there. Kept in the per-user store beside the window placement.
+    QString LogFolder;
     // The one pending pause (seconds since midnight, and its length).
     qint32 WaitStart = 0;
     double WaitLength = 0;

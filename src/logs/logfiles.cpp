@@ -72,6 +72,30 @@ DialogFilters qtFilters(const QString& pairs) {
     return out;
 }
 
+QString suggestedName(const QString& serial, const QDate& day) {
+    QString safe;
+    for (const QChar c : serial)
+        if ((c.isLetterOrNumber() && c.unicode() < 128) || c == QLatin1Char('-') ||
+            c == QLatin1Char('_'))
+            safe += c;
+    const QString date = day.toString(QStringLiteral("yyyyMMdd"));
+    return safe.isEmpty() ? QStringLiteral("pump-%1.csv").arg(date)
+                          : QStringLiteral("pump-%1-%2.csv").arg(safe, date);
+}
+
+QString withDefaultSuffix(const QString& path) {
+    // Only the name counts: a folder called "logs.2026" gives no suffix.
+    const QString name = QFileInfo(path).fileName();
+    if (name.isEmpty())
+        return path;
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot > 0 && dot < name.size() - 1)
+        return path;
+    // "pump." has no suffix either; it becomes "pump.csv", not "pump..csv".
+    return path +
+           (name.endsWith(QLatin1Char('.')) ? QStringLiteral("csv") : QStringLiteral(".csv"));
+}
+
 Result save(const CaptureMemo& memo, const QString& path) {
     QString why;
     if (!WholeFile::replace(path, memo.toFileBytes(), &why))

@@ -8,6 +8,7 @@
 
 #include "logs/capturememo.h"
 
+#include <QDate>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -21,6 +22,10 @@ inline const QString kSaveFilters = QStringLiteral("ALL Files (*.*) |  *.*   | "
 inline const QString kOpenFilters = QStringLiteral("ALL Files (*.*) |  *.*   | ") +
                                     QStringLiteral(" Kst Log Files (*.tlx ) |*.tlx| ");
 
+// The open dialog's own addition, chosen at start: a log file is the same
+// text whichever of the two suffixes it was given, and Corvane writes .csv.
+inline const QString kBothLogFilesFilter = QStringLiteral("Kst Log Files (*.csv *.tlx)");
+
 // A filter list in the form Qt's file dialogs take ("Description (*.x)"),
 // and the filter chosen when the dialog opens.
 struct DialogFilters {
@@ -30,6 +35,14 @@ struct DialogFilters {
 // `pairs` as above; the second filter is chosen at start (the first when
 // there is only one).
 DialogFilters qtFilters(const QString& pairs);
+
+// The file name offered for saving a download: "pump-SERIAL-YYYYMMDD.csv",
+// or "pump-YYYYMMDD.csv" when the serial is not known. Only letters, digits,
+// '-' and '_' of the serial are used, so a garbled serial never names a
+// folder or a hidden file.
+QString suggestedName(const QString& serial, const QDate& day);
+// `path` with ".csv" added when the file name has no suffix of its own.
+QString withDefaultSuffix(const QString& path);
 
 struct Result {
     bool ok = false;
