@@ -6,7 +6,6 @@
 #include "support/testfiles.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -29,16 +28,6 @@ CaptureMemo downloaded(int records) {
                              .arg(i, 5, 10, QLatin1Char('0')));
     m.writeAt(records + 2, QStringLiteral("Done ok  \r\n"));
     return m;
-}
-
-// Makes a folder refuse new files; root ignores file modes, so the folder is
-// made immutable instead.
-void setReadOnly(const QString& folder, bool on) {
-    if (geteuid() == 0)
-        QProcess::execute(QStringLiteral("chattr"), {QLatin1String(on ? "+i" : "-i"), folder});
-    else
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner |
-                                          (on ? QFile::Permissions() : QFile::WriteOwner));
 }
 
 // The patterns Qt's file dialog reads from a filter (its own expression).
@@ -138,9 +127,9 @@ void TestLogFiles::saveFails() {
     else
         putFile(path, old);
 
-    const auto restore = qScopeGuard([&] { setReadOnly(folder, false); });
+    const auto restore = qScopeGuard([&] { setFolderReadOnly(folder, false); });
     if (how == QLatin1String("read-only"))
-        setReadOnly(folder, true);
+        setFolderReadOnly(folder, true);
     // A full disk, as the kernel reports a file size limit: writes past
     // the limit fail, with the signal that would end the process ignored.
     rlimit before{};
