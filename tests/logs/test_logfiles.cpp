@@ -193,8 +193,8 @@ void TestLogFiles::loadRefused() {
         putFile(path, QByteArray("Run Update,\0\x01\x02", 14) + QByteArray(200, 'x'));
     else if (how == QLatin1String("utf16"))
         putFile(path, QByteArray("\xff\xfeL\0o\0g\0\r\0\n\0", 12));
-    else if (how == QLatin1String("control"))
-        putFile(path, QByteArray(10, 'x') + QByteArray(10, '\x05') + "\r\n");
+    else if (how == QLatin1String("control")) // one control character past 1 in 20
+        putFile(path, QByteArray(54, 'x') + QByteArray(3, '\x05') + "\r\n");
 
     CaptureMemo m = downloaded(2);
     const QStringList before = m.lines();
