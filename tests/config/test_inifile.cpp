@@ -1,6 +1,7 @@
 // cIniFile against the files corvane.INI is found as: written by us, by
 // Windows, or by hand in an editor.
 #include "config/inifile.h"
+#include "support/testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,16 +9,6 @@
 #include <QTest>
 
 namespace {
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void putFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size());
-}
-
 // The last line has no line end; a save ends it.
 const QByteArray kHandWritten =
     "; Corvane settings, edited by hand\r\n[Comm Port]\r\nCommPort=2\r\n"

@@ -3,10 +3,10 @@
 // save and restart, are checked on the window itself.)
 #include "config/settingsstore.h"
 #include "support/fulldisk.h"
+#include "support/testfiles.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,25 +18,6 @@
 #include <unistd.h>
 
 namespace {
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void putFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size());
-}
-
-// Makes a folder refuse new files, as an installed program's folder does,
-// or take them again. Root ignores file modes: the folder is made immutable.
-void setReadOnly(const QString& folder, bool on) {
-    if (geteuid() == 0)
-        QProcess::execute(QStringLiteral("chattr"), {QLatin1String(on ? "+i" : "-i"), folder});
-    else
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner |
-                                          (on ? QFile::Permissions() : QFile::WriteOwner));
-}
 
 // A read value as text; "-" for no value.
 QString shown(std::optional<int> v) {
@@ -265,10 +246,10 @@ private slots:
         QVERIFY(QDir().mkpath(programFolder));
         const QString shipped = QDir(programFolder).filePath(kSettingsFileName);
         putFile(shipped, "[Comm Port]\nCom1=/dev/X\n");
-        const auto restore = qScopeGuard([&] { setReadOnly(programFolder, false); });
+        const auto restore = qScopeGuard([&] { setFolderReadOnly(programFolder, false); });
         if (program == QLatin1String("read-only")) {
             QFile::setPermissions(shipped, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
-            setReadOnly(programFolder, true);
+            setFolderReadOnly(programFolder, true);
             QFile probe(QDir(programFolder).filePath(QStringLiteral("probe")));
             if (probe.open(QIODevice::WriteOnly) && probe.remove())
                 QSKIP("this user can write into any folder");

@@ -6,7 +6,6 @@
 #include "support/testfiles.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -29,16 +28,6 @@ CaptureMemo downloaded(int records) {
                              .arg(i, 5, 10, QLatin1Char('0')));
     m.writeAt(records + 2, QStringLiteral("Done ok  \r\n"));
     return m;
-}
-
-// Makes a folder refuse new files; root ignores file modes, so the folder is
-// made immutable instead.
-void setReadOnly(const QString& folder, bool on) {
-    if (geteuid() == 0)
-        QProcess::execute(QStringLiteral("chattr"), {QLatin1String(on ? "+i" : "-i"), folder});
-    else
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner |
-                                          (on ? QFile::Permissions() : QFile::WriteOwner));
 }
 
 // The patterns Qt's file dialog reads from a filter (its own expression).
@@ -138,9 +127,9 @@ void TestLogFiles::saveFails() {
     else
         putFile(path, old);
 
-    const auto restore = qScopeGuard([&] { setReadOnly(folder, false); });
+    const auto restore = qScopeGuard([&] { setFolderReadOnly(folder, false); });
     if (how == QLatin1String("read-only"))
-        setReadOnly(folder, true);
+        setFolderReadOnly(folder, true);
     // A full disk, as the kernel reports a file size limit: writes past
     // the limit fail, with the signal that would end the process ignored.
     rlimit before{};
@@ -204,8 +193,8 @@ void TestLogFiles::loadRefused() {
         putFile(path, QByteArray("Run Update,\0\x01\x02", 14) + QByteArray(200, 'x'));
     else if (how == QLatin1String("utf16"))
         putFile(path, QByteArray("\xff\xfeL\0o\0g\0\r\0\n\0", 12));
-    else if (how == QLatin1String("control"))
-        putFile(path, QByteArray(10, 'x') + QByteArray(10, '\x05') + "\r\n");
+    else if (how == QLatin1String("control")) // one control character past 1 in 20
+        putFile(path, QByteArray(54, 'x') + QByteArray(3, '\x05') + "\r\n");
 
     CaptureMemo m = downloaded(2);
     const QStringList before = m.lines();

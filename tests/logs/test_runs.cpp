@@ -46,16 +46,42 @@ QByteArray file(const QStringList& lines) {
     return bytes + "Done ok  \r\n";
 }
 
-// The members that are the same in most runs, after faults.
+// The line the command line prints for a run. `figures`: sampling minutes,
+// volume, STP volume, average, least and most flow; `checks`: battery at the
+// start and the end, flow before and after, their difference, the verdict,
+// the calibrated volume; blank-separated, "null" for none. `faults`: "kind@time"
+// texts, ";" between two; a start or stop "" is null.
 QString run(int n, const char* start, const char* stop, const char* end, int records,
-            const char* figures, const char* holdsFaults, const char* rest) {
-    return QStringLiteral(
-               "{\"run\":%1,\"start\":%2,\"stop\":%3,\"end\":\"%4\",\"records\":%5,%6,%7,%8,"
-               "\"source_sha256\":\"h\"}")
+            const char* figures, int holds, const char* faults, const char* checks) {
+    static const QStringList figureKeys = {"sampling_minutes", "volume_l",
+                                           "stp_volume_l",     "average_flow_ccmin",
+                                           "min_flow_ccmin",   "max_flow_ccmin"};
+    static const QStringList checkKeys = {
+        "battery_start_pct",  "battery_end_pct", "pre_cal_flow_ccmin", "post_cal_flow_ccmin",
+        "cal_difference_pct", "flow_check",      "calibrated_volume_l"};
+    const auto time = [](const char* t) {
+        return *t ? QStringLiteral("\"%1\"").arg(at(t)) : QStringLiteral("null");
+    };
+    const auto members = [](const QStringList& keys, const char* values) {
+        const QStringList v = QString(values).split(' ');
+        QStringList out;
+        for (int i = 0; i < keys.size(); ++i)
+            out << QStringLiteral("\"%1\":%2")
+                       .arg(keys[i], keys[i] == "flow_check" ? '"' + v.value(i) + '"' : v.value(i));
+        return out.join(',');
+    };
+    QStringList kinds;
+    for (const QString& f : QString(faults).split(';', Qt::SkipEmptyParts))
+        kinds << QStringLiteral("{\"kind\":\"%1\",\"at\":%2}")
+                     .arg(f.section('@', 0, 0), time(qPrintable(f.section('@', 1))));
+    return QStringLiteral("{\"run\":%1,\"start\":%2,\"stop\":%3,\"end\":\"%4\",\"records\":%5,%6,"
+                          "\"holds\":%7,\"faults\":[%8],%9,\"source_sha256\":\"h\"}")
         .arg(n)
-        .arg(QLatin1String(start), QLatin1String(stop), QLatin1String(end))
+        .arg(time(start), time(stop), QLatin1String(end))
         .arg(records)
-        .arg(QLatin1String(figures), QLatin1String(holdsFaults), QLatin1String(rest));
+        .arg(members(figureKeys, figures))
+        .arg(holds)
+        .arg(kinds.join(','), members(checkKeys, checks));
 }
 
 } // namespace
@@ -73,13 +99,8 @@ private slots:
 void TestRuns::histories_data() {
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QStringList>("expected");
-    const char* noFigures = "\"sampling_minutes\":null,\"volume_l\":null,\"stp_volume_l\":null,"
-                            "\"average_flow_ccmin\":null,\"min_flow_ccmin\":null,"
-                            "\"max_flow_ccmin\":null";
-    const char* noChecks = "\"battery_start_pct\":null,\"battery_end_pct\":null,"
-                           "\"pre_cal_flow_ccmin\":null,\"post_cal_flow_ccmin\":null,"
-                           "\"cal_difference_pct\":null,\"flow_check\":\"unknown\","
-                           "\"calibrated_volume_l\":null";
+    const char* noFigures = "null null null null null null";
+    const char* noChecks = "null null null null null unknown null";
 
     QTest::newRow("no start: nothing")
         << QStringList{entry("Power On", "07:00"),
@@ -96,34 +117,17 @@ void TestRuns::histories_data() {
                        update("09:00", "090", "00060", "001990", "0120.000"),
                        entry("Stop Sampling", "09:01"),
                        check("Verify Flow", "09:10", "002050")}
-        << QStringList{run(1, "\"12/06/2026 08:00\"", "\"12/06/2026 09:01\"", "stop", 5,
-                           "\"sampling_minutes\":60,\"volume_l\":120,\"stp_volume_l\":0,"
-                           "\"average_flow_ccmin\":2000,\"min_flow_ccmin\":1990,"
-                           "\"max_flow_ccmin\":2000",
-                           "\"holds\":1,\"faults\":[]",
-                           "\"battery_start_pct\":95,\"battery_end_pct\":90,"
-                           "\"pre_cal_flow_ccmin\":2000,\"post_cal_flow_ccmin\":2050,"
-                           "\"cal_difference_pct\":2.5,\"flow_check\":\"pass\","
-                           "\"calibrated_volume_l\":121.5")};
+        << QStringList{run(1, "08:00", "09:01", "stop", 5, "60 120 0 2000 1990 2000", 1, "",
+                           "95 90 2000 2050 2.5 pass 121.5")};
 
     QTest::newRow("nested start restarts, power off cuts, low battery a fault")
         << QStringList{entry("Start Sampling", "08:00"),
                        update("08:10", "080", "00010", "001000", "0010.000"),
                        entry("Start Sampling", "08:20"), entry("Low Battery", "08:25"),
                        entry("Power Off", "08:30")}
-        << QStringList{run(1, "\"12/06/2026 08:00\"", "null", "restarted", 2,
-                           "\"sampling_minutes\":10,\"volume_l\":10,\"stp_volume_l\":0,"
-                           "\"average_flow_ccmin\":1000,\"min_flow_ccmin\":1000,"
-                           "\"max_flow_ccmin\":1000",
-                           "\"holds\":0,\"faults\":[]",
-                           "\"battery_start_pct\":80,\"battery_end_pct\":80,"
-                           "\"pre_cal_flow_ccmin\":null,\"post_cal_flow_ccmin\":null,"
-                           "\"cal_difference_pct\":null,\"flow_check\":\"unknown\","
-                           "\"calibrated_volume_l\":null"),
-                       run(2, "\"12/06/2026 08:20\"", "\"12/06/2026 08:30\"", "power off", 3,
-                           noFigures,
-                           "\"holds\":0,\"faults\":[{\"kind\":\"Low Battery\",\"at\":"
-                           "\"12/06/2026 08:25\"}]",
+        << QStringList{run(1, "08:00", "", "restarted", 2, "10 10 0 1000 1000 1000", 0, "",
+                           "80 80 null null null unknown null"),
+                       run(2, "08:20", "08:30", "power off", 3, noFigures, 0, "Low Battery@08:25",
                            noChecks)};
 
     QTest::newRow("shutdown closes and is the last sample; open at the end")
@@ -134,23 +138,11 @@ void TestRuns::histories_data() {
                        entry("Start Sampling", "09:00"),
                        check("Calibration", "09:05", "002500"),
                        entry("Break1 Begin", "09:10")}
-        << QStringList{run(1, "\"12/06/2026 08:00\"", "\"12/06/2026 08:45\"", "shutdown", 2,
-                           "\"sampling_minutes\":45,\"volume_l\":67.5,\"stp_volume_l\":66,"
-                           "\"average_flow_ccmin\":1500,\"min_flow_ccmin\":null,"
-                           "\"max_flow_ccmin\":null",
-                           "\"holds\":0,\"faults\":[{\"kind\":\"5% Shut Down\",\"at\":"
-                           "\"12/06/2026 08:45\"}]",
-                           "\"battery_start_pct\":70,\"battery_end_pct\":70,"
-                           "\"pre_cal_flow_ccmin\":null,\"post_cal_flow_ccmin\":1500,"
-                           "\"cal_difference_pct\":null,\"flow_check\":\"unknown\","
-                           "\"calibrated_volume_l\":null"),
+        << QStringList{run(1, "08:00", "08:45", "shutdown", 2, "45 67.5 66 1500 null null", 0,
+                           "5% Shut Down@08:45", "70 70 null 1500 null unknown null"),
                        // The calibration inside the open run is not its check.
-                       run(2, "\"12/06/2026 09:00\"", "null", "open", 3, noFigures,
-                           "\"holds\":1,\"faults\":[]",
-                           "\"battery_start_pct\":null,\"battery_end_pct\":null,"
-                           "\"pre_cal_flow_ccmin\":1500,\"post_cal_flow_ccmin\":null,"
-                           "\"cal_difference_pct\":null,\"flow_check\":\"unknown\","
-                           "\"calibrated_volume_l\":null")};
+                       run(2, "09:00", "", "open", 3, noFigures, 1, "",
+                           "null null 1500 null null unknown null")};
 
     QTest::newRow("first check after, last before; 10 % off fails")
         << QStringList{check("Calibration", "07:00", "001000"),
@@ -162,34 +154,18 @@ void TestRuns::histories_data() {
                        update("09:10", "099", "00010", "003300", "0033.000"),
                        entry("Stop Sampling", "09:11"),
                        check("Calibration", "09:20", "003300")}
-        << QStringList{run(1, "\"12/06/2026 08:00\"", "\"12/06/2026 08:10\"", "stop", 2, noFigures,
-                           "\"holds\":0,\"faults\":[]",
-                           "\"battery_start_pct\":null,\"battery_end_pct\":null,"
-                           "\"pre_cal_flow_ccmin\":1000,\"post_cal_flow_ccmin\":2000,"
-                           "\"cal_difference_pct\":100,\"flow_check\":\"fail\","
-                           "\"calibrated_volume_l\":null"),
-                       run(2, "\"12/06/2026 09:00\"", "\"12/06/2026 09:11\"", "stop", 3,
-                           "\"sampling_minutes\":10,\"volume_l\":33,\"stp_volume_l\":0,"
-                           "\"average_flow_ccmin\":3300,\"min_flow_ccmin\":3300,"
-                           "\"max_flow_ccmin\":3300",
-                           "\"holds\":0,\"faults\":[]",
-                           "\"battery_start_pct\":99,\"battery_end_pct\":99,"
-                           "\"pre_cal_flow_ccmin\":3000,\"post_cal_flow_ccmin\":3300,"
-                           "\"cal_difference_pct\":10,\"flow_check\":\"fail\","
-                           "\"calibrated_volume_l\":31.5")};
+        << QStringList{run(1, "08:00", "08:10", "stop", 2, noFigures, 0, "",
+                           "null null 1000 2000 100 fail null"),
+                       run(2, "09:00", "09:11", "stop", 3, "10 33 0 3300 3300 3300", 0, "",
+                           "99 99 3000 3300 10 fail 31.5")};
 
     QTest::newRow("fields that are no numbers are null; the last numeric minutes count")
         << QStringList{entry("Start Sampling", "08:00"),
                        update("08:10", "0x5", "00010", "0020x0", "0020.000"),
                        full("No Flow", "08:15", "   ", "  -  ", "      ", "????????", "?????????"),
                        entry("Stop Sampling", "08:20")}
-        << QStringList{run(1, "\"12/06/2026 08:00\"", "\"12/06/2026 08:20\"", "stop", 4,
-                           "\"sampling_minutes\":10,\"volume_l\":20,\"stp_volume_l\":0,"
-                           "\"average_flow_ccmin\":2000,\"min_flow_ccmin\":null,"
-                           "\"max_flow_ccmin\":null",
-                           "\"holds\":0,\"faults\":[{\"kind\":\"No Flow\",\"at\":"
-                           "\"12/06/2026 08:15\"}]",
-                           noChecks)};
+        << QStringList{run(1, "08:00", "08:20", "stop", 4, "10 20 0 2000 null null", 0,
+                           "No Flow@08:15", noChecks)};
 
     QTest::newRow("rounding: 5.0 % passes, halves away from zero, zero minutes")
         << QStringList{check("Calibration", "07:00", "001900"),
@@ -202,25 +178,11 @@ void TestRuns::histories_data() {
                        update("09:00", "050", "00000", "002000", "0000.000"),
                        entry("Stop Sampling", "09:01"),
                        check("Calibration", "09:10", "002000")}
-        << QStringList{run(1, "\"12/06/2026 08:00\"", "\"12/06/2026 08:08\"", "stop", 3,
-                           "\"sampling_minutes\":7,\"volume_l\":100,\"stp_volume_l\":0,"
-                           "\"average_flow_ccmin\":14285.7,\"min_flow_ccmin\":1950,"
-                           "\"max_flow_ccmin\":1950",
-                           "\"holds\":0,\"faults\":[]",
-                           "\"battery_start_pct\":50,\"battery_end_pct\":50,"
-                           "\"pre_cal_flow_ccmin\":1900,\"post_cal_flow_ccmin\":1995,"
-                           "\"cal_difference_pct\":5,\"flow_check\":\"pass\","
-                           "\"calibrated_volume_l\":13.633"),
+        << QStringList{run(1, "08:00", "08:08", "stop", 3, "7 100 0 14285.7 1950 1950", 0, "",
+                           "50 50 1900 1995 5 pass 13.633"),
                        // A zero flow before: no percentage, and no division by zero.
-                       run(2, "\"12/06/2026 09:00\"", "\"12/06/2026 09:01\"", "stop", 3,
-                           "\"sampling_minutes\":0,\"volume_l\":0,\"stp_volume_l\":0,"
-                           "\"average_flow_ccmin\":null,\"min_flow_ccmin\":2000,"
-                           "\"max_flow_ccmin\":2000",
-                           "\"holds\":0,\"faults\":[]",
-                           "\"battery_start_pct\":50,\"battery_end_pct\":50,"
-                           "\"pre_cal_flow_ccmin\":0,\"post_cal_flow_ccmin\":2000,"
-                           "\"cal_difference_pct\":null,\"flow_check\":\"unknown\","
-                           "\"calibrated_volume_l\":0")};
+                       run(2, "09:00", "09:01", "stop", 3, "0 0 0 null 2000 2000", 0, "",
+                           "50 50 0 2000 null unknown 0")};
 }
 
 void TestRuns::histories() {
@@ -235,32 +197,21 @@ void TestRuns::histories() {
 void TestRuns::csvCells_data() {
     QTest::addColumn<QString>("cell");
     QTest::addColumn<QString>("written");
-    QTest::newRow("plain") << "Run Update"
-                           << "Run Update";
-    QTest::newRow("empty") << ""
-                           << "";
-    QTest::newRow("comma quoted") << "a,b"
-                                  << "\"a,b\"";
-    QTest::newRow("quote doubled") << "29.92 ''\""
-                                   << "\"29.92 ''\"\"\"";
-    QTest::newRow("line end quoted") << "a\nb"
-                                     << "\"a\nb\"";
-    QTest::newRow("formula") << "=HYPERLINK(\"x\")"
-                             << "\"'=HYPERLINK(\"\"x\"\")\"";
-    QTest::newRow("plus") << "+cmd|' /C calc'!A0"
-                          << "'+cmd|' /C calc'!A0";
-    QTest::newRow("at") << "@SUM(A1)"
-                        << "'@SUM(A1)";
-    QTest::newRow("minus text") << "-2+3"
-                                << "'-2+3";
-    QTest::newRow("tab") << "\tx"
-                         << "'\tx";
-    QTest::newRow("negative number kept") << "-5.5"
-                                          << "-5.5";
-    QTest::newRow("plus number as text") << "+5"
-                                         << "'+5";
-    QTest::newRow("non-ASCII as it is") << "25 \u00b0C"
-                                        << "25 \u00b0C";
+    for (const auto& [name, cell, written] :
+         {std::tuple{"plain", "Run Update", "Run Update"},
+          {"empty", "", ""},
+          {"comma quoted", "a,b", "\"a,b\""},
+          {"quote doubled", "29.92 ''\"", "\"29.92 ''\"\"\""},
+          {"line end quoted", "a\nb", "\"a\nb\""},
+          {"formula", "=HYPERLINK(\"x\")", "\"'=HYPERLINK(\"\"x\"\")\""},
+          {"plus", "+cmd|' /C calc'!A0", "'+cmd|' /C calc'!A0"},
+          {"at", "@SUM(A1)", "'@SUM(A1)"},
+          {"minus text", "-2+3", "'-2+3"},
+          {"tab", "\tx", "'\tx"},
+          {"negative number kept", "-5.5", "-5.5"},
+          {"plus number as text", "+5", "'+5"},
+          {"non-ASCII as it is", "25 \u00b0C", "25 \u00b0C"}})
+        QTest::newRow(name) << QString::fromUtf8(cell) << QString::fromUtf8(written);
 }
 
 void TestRuns::csvCells() {
