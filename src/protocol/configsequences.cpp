@@ -232,6 +232,10 @@ bool forgetsPumpAfterwards(const Sequence& sequence) {
     return sequence.name == kProgramPump;
 }
 
+bool switchesPumpOff(const Sequence& sequence) {
+    return sequence.name == kProgramPump || sequence.name == kSendToKst;
+}
+
 Sequence timingTransfer(const ProgramValues& v) {
     Sequence s;
     s.name = kTimingTransfer;

@@ -85,6 +85,9 @@ ProgramBuild programPump(const ProgramValues& values, const AppState& state,
 // PumpSession forgets the last report and shows the no-pump state until the
 // pump is found again (PumpSession::forgetPump).
 bool forgetsPumpAfterwards(const Sequence& sequence);
+// True for both program sequences: they end with "POWER_OFF ", and the
+// program is read back once the pump answers again (ReadBack::expectProgram).
+bool switchesPumpOff(const Sequence& sequence);
 
 // Command1: W17, W18 from the pickers and W23, W24, W25, whatever the timing
 // flags say; polling held, no progress display, no pause.

@@ -80,13 +80,21 @@ PumpSession::PumpSession(AppState& state, SerialLink& link, const WaitClock& clo
         if (completed && !m_shutDown) {
             if (sequence.name == ConfigSequences::kSendSetup)
                 m_readBack.expectSetup(sequence.writes());
+            if (ConfigSequences::switchesPumpOff(sequence))
+                m_readBack.expectProgram(sequence.writes());
             if (ConfigSequences::forgetsPumpAfterwards(sequence))
                 forgetPump();
         }
         emit sequenceFinished(sequence, completed);
     });
     connect(&m_readBack, &ReadBack::finished, this, [this](const ReadBackResult& r) {
-        emit notice(r.text);
+        // A pump that did not take its program would be left to sample the
+        // wrong run: that is said in a box, not only in the status bar.
+        if (r.subject == ReadBackResult::Subject::Program &&
+            r.outcome != ReadBackResult::Outcome::Confirmed)
+            emit messageRequested(r.text, [] {});
+        else
+            emit notice(r.text);
         emitChanges(ReadBack::shown(r));
         emit readBackFinished(r);
     });
@@ -222,6 +230,8 @@ bool PumpSession::run(const Sequence& sequence) {
     }
     if (sequence.busyCursor)
         holdCursor(true);
+    if (ConfigSequences::switchesPumpOff(sequence))
+        m_readBack.programStarted();
     emit sequenceStarted(sequence);
     // The other controls are locked before the first command goes out.
     if (!wasBusy) {

@@ -127,8 +127,9 @@ signals:
     void saveSettingsRequested();
     void sequenceStarted(const Sequence& sequence);
     void sequenceFinished(const Sequence& sequence, bool completed);
-    // Whether the pump took a setup or clock it was sent; the text also
-    // goes out as a notice and into its label (ReadBack::shown).
+    // Whether the pump took a setup, clock or program it was sent; the text
+    // also goes out as a notice (a program not confirmed: as a message box)
+    // and into its label (ReadBack::shown).
     void readBackFinished(const ReadBackResult& result);
     // Every byte written ('T') and read ('R'), in order; a write the open
     // port refused as 'F'.
