@@ -17,6 +17,7 @@
 #include <QAbstractButton>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QStatusBar>
 
 namespace {
 
@@ -50,6 +51,12 @@ void MainWindow::connectConfiguration() {
     }
     connect(child<QAbstractButton>(m_setup, "CommandButton_systime"), &QAbstractButton::clicked,
             this, [this] { m_session.run(ConfigSequences::sendSetup(m_setup->values())); });
+    connect(child<QAbstractButton>(m_setup, "cmdTakePumpSettings"), &QAbstractButton::clicked, this,
+            [this] {
+                const ConfigSequences::PumpSetup taken = m_session.pumpSetup(m_setup->values());
+                m_setup->setValues(taken.values);
+                statusBar()->showMessage(taken.text, 15000);
+            });
 
     // The run program.
     connect(child<QAbstractButton>(m_program, "CommandButton29"), &QAbstractButton::clicked, this,

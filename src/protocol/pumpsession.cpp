@@ -139,6 +139,9 @@ UiChanges PumpSession::enabling(Presence presence, bool busy) {
 void PumpSession::selectPort(int index) {
     if (busy())
         return;
+    // Another port may hold another pump.
+    m_lastStatusLine.clear();
+    m_lastSetupLine.clear();
     m_link.selectPort(index);
 }
 
@@ -260,8 +263,15 @@ void PumpSession::menuExit() {
     m_link.sendToPump(Commands::runClear());
 }
 
+ConfigSequences::PumpSetup PumpSession::pumpSetup(const SetupValues& page) const {
+    return ConfigSequences::setupFromReports(SetupReport(m_lastSetupLine),
+                                             StatusReport(m_lastStatusLine), page);
+}
+
 void PumpSession::forgetPump() {
     m_sampling = false;
+    m_lastStatusLine.clear();
+    m_lastSetupLine.clear();
     clearPumpStatus(m_state);
     setPresence(Presence::NoPump);
     emitChanges(showNoPump(m_state));
@@ -341,7 +351,10 @@ void PumpSession::onReceived(const QByteArray& bytes) {
         if (r.kind == LineResult::Kind::Status) {
             const auto runState = parseStatusReport(r.line).runState();
             m_sampling = runState && *runState > kRunModeAbove;
+            m_lastStatusLine = r.line;
         }
+        if (r.kind == LineResult::Kind::Setup)
+            m_lastSetupLine = r.line;
         if (r.kind == LineResult::Kind::Status && !m_state.LastSerialNumber.isEmpty()) {
             setPresence(Presence::Attached);
             if (m_poll.noPumpBoxOpen()) {

@@ -15,6 +15,7 @@
 #include "core/uichanges.h"
 #include "link/pumplink.h"
 #include "logs/capturememo.h"
+#include "protocol/configsequences.h"
 #include "protocol/pollcycle.h"
 #include "protocol/readback.h"
 #include "protocol/responsedispatcher.h"
@@ -82,6 +83,11 @@ public:
     // The last status report put the pump in RUN mode (run state above
     // 400): programming it now would end the sample it is taking.
     bool pumpSampling() const { return m_sampling; }
+
+    // "Take the pump's settings": the setup page's choices from the last
+    // setup and status reports since the pump was found (none: the page's
+    // own, and says so). Sends nothing.
+    ConfigSequences::PumpSetup pumpSetup(const SetupValues& page) const;
 
     bool busy() const { return m_runner.isRunning() || m_busyOther; }
     Presence presence() const { return m_presence; }
@@ -154,6 +160,7 @@ private:
     Presence m_presence = Presence::NoPump;
     bool m_busyOther = false;
     bool m_sampling = false;
+    QString m_lastStatusLine, m_lastSetupLine;
     bool m_resumeWhenIdle = false;
     bool m_shutDown = false;
     int m_cursorDepth = 0;
