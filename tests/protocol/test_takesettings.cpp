@@ -45,8 +45,6 @@ private slots:
         QTest::newRow("all zero") << QByteArray("0000000") << "15" << taken;
         QTest::newRow("all one") << QByteArray("1111111") << "58" << taken;
         QTest::newRow("timing on, Start/Stop, metric") << QByteArray("1100010") << "01" << taken;
-        QTest::newRow("timing off: the mode is not sent, not taken")
-            << QByteArray("0011101") << "30" << taken;
         QTest::newRow("a flag garbled keeps the page's choice")
             << QByteArray("01 1001") << "15"
             << "Setup choices taken from the pump, but for: Flow fault (nothing usable reported)";
