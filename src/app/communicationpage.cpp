@@ -1,6 +1,7 @@
 #include "app/communicationpage.h"
 
 #include "app/pagestyle.h"
+#include "link/serialdevices.h"
 #include "ui_communicationpage.h"
 
 #include <QButtonGroup>
@@ -18,6 +19,34 @@ CommunicationPage::CommunicationPage(QWidget* parent)
         m_ports->addButton(ports[i], i);
     connect(m_ui->CommandButton2, &QAbstractButton::clicked, this,
             &CommunicationPage::refreshPumpDataRequested);
+    m_ui->cmdUsePortDevice->setEnabled(false);
+    connect(m_ui->cmdUsePortDevice, &QAbstractButton::clicked, this, [this] {
+        const QString location = m_ui->cmbPortDevice->currentData().toString();
+        if (!location.isEmpty())
+            emit deviceChosen(location);
+    });
 }
 
 CommunicationPage::~CommunicationPage() = default;
+
+void CommunicationPage::setDeviceSource(const SerialDevices* devices) {
+    m_devices = devices;
+    refillDevices();
+}
+
+void CommunicationPage::refillDevices() {
+    const QString before = m_ui->cmbPortDevice->currentData().toString();
+    m_ui->cmbPortDevice->clear();
+    if (m_devices)
+        for (const SerialDevice& d : m_devices->available())
+            m_ui->cmbPortDevice->addItem(SerialDevices::shown(d), d.location);
+    const int again = m_ui->cmbPortDevice->findData(before);
+    if (again >= 0)
+        m_ui->cmbPortDevice->setCurrentIndex(again);
+    m_ui->cmdUsePortDevice->setEnabled(m_ui->cmbPortDevice->count() > 0);
+}
+
+void CommunicationPage::showEvent(QShowEvent* event) {
+    refillDevices(); // an adapter may have been plugged in meanwhile
+    QWidget::showEvent(event);
+}

@@ -9,6 +9,7 @@ namespace Ui {
 class CommunicationPage;
 }
 class QButtonGroup;
+class SerialDevices;
 
 class CommunicationPage : public QWidget {
     Q_OBJECT
@@ -18,12 +19,22 @@ public:
 
     // Option7_0 to Option7_3, with the ids 0 to 3 (Com1 to Com4).
     QButtonGroup* portGroup() const { return m_ports; }
+    // Where the device list comes from (not owned); the list is read again
+    // each time the page is shown.
+    void setDeviceSource(const SerialDevices* devices);
+    void refillDevices();
 
 signals:
     // "Refresh Current Pump Data" was clicked.
     void refreshPumpDataRequested();
+    // "Use this device for the chosen port": the device's location.
+    void deviceChosen(const QString& location);
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     std::unique_ptr<Ui::CommunicationPage> m_ui;
     QButtonGroup* m_ports = nullptr;
+    const SerialDevices* m_devices = nullptr;
 };

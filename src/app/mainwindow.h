@@ -11,6 +11,7 @@
 #include "config/windowplacement.h"
 #include "core/appstate.h"
 #include "core/uichanges.h"
+#include "link/serialdevices.h"
 #include "protocol/pumpsession.h"
 
 #include <QHash>
@@ -52,6 +53,9 @@ public:
         // Where every download that ends is kept (owned by the application);
         // null: nowhere.
         SampleArchive* archive = nullptr;
+        // The serial devices the "Pump Communication" page offers; null:
+        // the system's list.
+        const SerialDevices* serialDevices = nullptr;
     };
 
     MainWindow(AppState& state, SerialLink& link, Options options, QWidget* parent = nullptr);
@@ -130,6 +134,7 @@ private:
     AppState& m_state;
     Options m_options;
     SystemWaitClock m_clock;
+    SystemSerialDevices m_systemDevices;
     PumpSession m_session;
     WindowPlacementStore m_placement;
 

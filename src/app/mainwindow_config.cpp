@@ -4,12 +4,14 @@
 // editor rule or to the session, and what comes back is applied like any
 // other change; the sequences themselves are built in the core from the
 // pages' values. Nothing here writes to the port.
+#include "app/communicationpage.h"
 #include "app/datetimepicker.h"
 #include "app/durationbox.h"
 #include "app/mainwindow.h"
 #include "app/programpage.h"
 #include "app/setuppage.h"
 #include "app/updownbuttons.h"
+#include "link/portmap.h"
 #include "protocol/configsequences.h"
 #include "protocol/editorrules.h"
 #include "protocol/pumpclock.h"
@@ -17,6 +19,7 @@
 #include <QAbstractButton>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QStatusBar>
 
 namespace {
 
@@ -50,6 +53,36 @@ void MainWindow::connectConfiguration() {
     }
     connect(child<QAbstractButton>(m_setup, "CommandButton_systime"), &QAbstractButton::clicked,
             this, [this] { m_session.run(ConfigSequences::sendSetup(m_setup->values())); });
+    connect(child<QAbstractButton>(m_setup, "cmdTakePumpSettings"), &QAbstractButton::clicked, this,
+            [this] {
+                const ConfigSequences::PumpSetup taken = m_session.pumpSetup(m_setup->values());
+                m_setup->setValues(taken.values);
+                statusBar()->showMessage(taken.text, 15000);
+            });
+
+    // "Pump Communication": a device present on this computer named for the
+    // chosen Com port, as a user would otherwise write it into corvane.INI;
+    // then the port is opened on it, and the port status says how that went.
+    m_communication->setDeviceSource(m_options.serialDevices ? m_options.serialDevices
+                                                             : &m_systemDevices);
+    connect(m_communication, &CommunicationPage::deviceChosen, this,
+            [this](const QString& location) {
+                const int port = m_state.SelectedPort;
+                if (port < 1 || port > 4) {
+                    statusBar()->showMessage(QStringLiteral("Choose Com1 to Com4 first"), 15000);
+                    return;
+                }
+                if (!PortMap::choose(port, location, m_options.iniPath)) {
+                    statusBar()->showMessage(QStringLiteral("Com%1 could not be named in %2")
+                                                 .arg(port)
+                                                 .arg(m_options.iniPath),
+                                             15000);
+                    return;
+                }
+                updatePortTips();
+                if (!m_session.busy())
+                    selectPort(port - 1);
+            });
 
     // The run program.
     connect(child<QAbstractButton>(m_program, "CommandButton29"), &QAbstractButton::clicked, this,

@@ -74,6 +74,17 @@ void SetupPage::applyStored(const StoredSettings& s) {
         deselect(m_ui->Option17);
 }
 
+void SetupPage::setValues(const SetupValues& v) {
+    (v.volumetric ? m_ui->Option17 : m_ui->Option16)->setChecked(true);
+    (v.password ? m_ui->Option8 : m_ui->Option9)->setChecked(true);
+    (v.flowFault ? m_ui->Option11 : m_ui->Option10)->setChecked(true);
+    (v.startScreens ? m_ui->Option12 : m_ui->Option13)->setChecked(true);
+    m_ui->check_trflag->setChecked(v.timing);
+    (v.startStop ? m_ui->Opstart : m_ui->Opduration)->setChecked(true);
+    (v.metric ? m_ui->Option14 : m_ui->Option15)->setChecked(true);
+    m_ui->txtLogRate->setText(v.logRate);
+}
+
 void SetupPage::showPcTime(const QDateTime& now) {
     m_ui->fpDateTime2_0->setDateText(PickerText::pcDate(now.date()));
     m_ui->fpDateTime2_0->setTimeText(PickerText::pcTime(now.time()));

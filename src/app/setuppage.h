@@ -27,6 +27,9 @@ public:
     // Sets the options and the log rate from the settings file. Each setting
     // fires the controls' ordinary change reactions.
     void applyStored(const StoredSettings& stored);
+    // Sets the options and the log rate to these values ("Take the pump's
+    // settings"), firing the controls' change reactions as a click would.
+    void setValues(const SetupValues& values);
     // The clock editor fpDateTime2_0 shows the PC's date and time.
     void showPcTime(const QDateTime& now);
 

@@ -29,4 +29,13 @@ QString describe(int portNumber, const QString& device) {
     return QStringLiteral("Com%1 (%2)").arg(portNumber).arg(device);
 }
 
+bool choose(int portNumber, const QString& device, const QString& iniPath) {
+    if (portNumber < 1 || portNumber > 4 || device.trimmed().isEmpty() || iniPath.isEmpty())
+        return false;
+    cIniFile ini;
+    ini.filename = iniPath;
+    ini.Section = QStringLiteral("Comm Port");
+    return ini.WriteString(QStringLiteral("Com%1").arg(portNumber), device.trimmed());
+}
+
 } // namespace PortMap

@@ -11,4 +11,8 @@ QString defaultDevice(int portNumber);
 QString device(int portNumber, const QString& iniPath);
 // "Com3 (/dev/ttyS2)"
 QString describe(int portNumber, const QString& device);
+// Names `device` for port n in the settings file ("[Comm Port]" ComN=...,
+// the line a user would otherwise edit by hand), replacing the file at once
+// and leaving every other line as it was. False when it could not be written.
+bool choose(int portNumber, const QString& device, const QString& iniPath);
 } // namespace PortMap

@@ -3,6 +3,9 @@
 #include "protocol/commands.h"
 #include "protocol/editorrules.h"
 #include "status/numberformat.h"
+#include "status/pumpreports.h"
+
+#include <cmath>
 
 namespace ConfigSequences {
 
@@ -100,6 +103,53 @@ Sequence sendSetup(const SetupValues& v) {
     s << Step::caption(kSetupDone) << Step::saveSettings() << Step::message(kSetupDone);
     s << Step::change(shown(s.frame, false)) << Step::bar(0);
     return s;
+}
+
+PumpSetup setupFromReports(const SetupReport& setup, const StatusReport& status,
+                           const SetupValues& page) {
+    PumpSetup out;
+    SetupValues& v = out.values;
+    v = page;
+    if (setup.line().isEmpty() || status.line().isEmpty()) {
+        out.text =
+            QStringLiteral("No report from the pump yet: the setup choices are as they were");
+        return out;
+    }
+    // Each page choice as its switch's "G" choice: S.T.P. flow, English
+    // units and Duration mode are the "G" writes of their switches.
+    const struct {
+        Switch s;
+        bool* choice;
+        bool gIsTrue;
+    } choices[] = {
+        {Switch::FlowMode, &v.volumetric, false}, {Switch::Password, &v.password, true},
+        {Switch::FlowFault, &v.flowFault, true},  {Switch::StartScreens, &v.startScreens, true},
+        {Switch::Timing, &v.timing, true},        {Switch::TimingMode, &v.startStop, false},
+        {Switch::Units, &v.metric, false},
+    };
+    for (const auto& c : choices) {
+        if (c.s == Switch::TimingMode && !v.timing)
+            continue;
+        if (const auto on = setup.isOn(c.s))
+            *c.choice = *on == c.gIsTrue;
+        else
+            out.kept << QLatin1String(setupSwitch(c.s).setting);
+    }
+    const auto rate = status.logRate();
+    const QString rateText = rate ? QString::number(*rate) : QString();
+    if (rate && *rate == std::floor(*rate) && *rate >= 1 && logRateSent(rateText) == rateText)
+        v.logRate = rateText;
+    else
+        out.kept << QStringLiteral("Log rate");
+
+    if (out.kept.isEmpty()) {
+        out.text = QStringLiteral("Setup choices taken from the pump");
+    } else {
+        out.text = QStringLiteral("Setup choices taken from the pump, but for: ") +
+                   out.kept.join(QStringLiteral(", ")) +
+                   QStringLiteral(" (nothing usable reported)");
+    }
+    return out;
 }
 
 QString dateTimeArgument(const QString& date, const QString& time) {
@@ -230,6 +280,10 @@ ProgramBuild programPump(const ProgramValues& v, const AppState& state, ProgramB
 
 bool forgetsPumpAfterwards(const Sequence& sequence) {
     return sequence.name == kProgramPump;
+}
+
+bool switchesPumpOff(const Sequence& sequence) {
+    return sequence.name == kProgramPump || sequence.name == kSendToKst;
 }
 
 Sequence timingTransfer(const ProgramValues& v) {

@@ -9,7 +9,11 @@
 #include "core/pagevalues.h"
 #include "protocol/sequence.h"
 
+#include <QStringList>
 #include <optional>
+
+class SetupReport;
+class StatusReport;
 
 namespace ConfigSequences {
 
@@ -38,6 +42,21 @@ QString logRateSent(const QString& text);
 // is set to 15 when the rate is replaced; the settings are saved before the
 // closing box. Clears lblReadBack, which the read-back fills afterwards.
 Sequence sendSetup(const SetupValues& values);
+
+// "Take the pump's settings": the setup page's choices as the pump's setup
+// report (through the switch table) and status report (log rate) show them,
+// so that "Send Setup To Pump" afterwards changes only what the user then
+// changes. A setting the reports leave unreadable keeps the page's choice
+// and is named in `kept`; so is a log rate of 59 or more, which the setup
+// would send as 15. The timing mode is taken only when timing is on (it is
+// not sent otherwise).
+struct PumpSetup {
+    SetupValues values;
+    QStringList kept; // settings left as the page had them, as the read-back names them
+    QString text;     // for the status bar
+};
+PumpSetup setupFromReports(const SetupReport& setup, const StatusReport& status,
+                           const SetupValues& page);
 
 // ---------------------------------------------------------------- program pump
 
@@ -85,6 +104,9 @@ ProgramBuild programPump(const ProgramValues& values, const AppState& state,
 // PumpSession forgets the last report and shows the no-pump state until the
 // pump is found again (PumpSession::forgetPump).
 bool forgetsPumpAfterwards(const Sequence& sequence);
+// True for both program sequences: they end with "POWER_OFF ", and the
+// program is read back once the pump answers again (ReadBack::expectProgram).
+bool switchesPumpOff(const Sequence& sequence);
 
 // Command1: W17, W18 from the pickers and W23, W24, W25, whatever the timing
 // flags say; polling held, no progress display, no pause.

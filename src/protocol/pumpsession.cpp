@@ -80,13 +80,21 @@ PumpSession::PumpSession(AppState& state, SerialLink& link, const WaitClock& clo
         if (completed && !m_shutDown) {
             if (sequence.name == ConfigSequences::kSendSetup)
                 m_readBack.expectSetup(sequence.writes());
+            if (ConfigSequences::switchesPumpOff(sequence))
+                m_readBack.expectProgram(sequence.writes());
             if (ConfigSequences::forgetsPumpAfterwards(sequence))
                 forgetPump();
         }
         emit sequenceFinished(sequence, completed);
     });
     connect(&m_readBack, &ReadBack::finished, this, [this](const ReadBackResult& r) {
-        emit notice(r.text);
+        // A pump that did not take its program would be left to sample the
+        // wrong run: that is said in a box, not only in the status bar.
+        if (r.subject == ReadBackResult::Subject::Program &&
+            r.outcome != ReadBackResult::Outcome::Confirmed)
+            emit messageRequested(r.text, [] {});
+        else
+            emit notice(r.text);
         emitChanges(ReadBack::shown(r));
         emit readBackFinished(r);
     });
@@ -131,6 +139,9 @@ UiChanges PumpSession::enabling(Presence presence, bool busy) {
 void PumpSession::selectPort(int index) {
     if (busy())
         return;
+    // Another port may hold another pump.
+    m_lastStatusLine.clear();
+    m_lastSetupLine.clear();
     m_link.selectPort(index);
 }
 
@@ -222,6 +233,8 @@ bool PumpSession::run(const Sequence& sequence) {
     }
     if (sequence.busyCursor)
         holdCursor(true);
+    if (ConfigSequences::switchesPumpOff(sequence))
+        m_readBack.programStarted();
     emit sequenceStarted(sequence);
     // The other controls are locked before the first command goes out.
     if (!wasBusy) {
@@ -250,8 +263,15 @@ void PumpSession::menuExit() {
     m_link.sendToPump(Commands::runClear());
 }
 
+ConfigSequences::PumpSetup PumpSession::pumpSetup(const SetupValues& page) const {
+    return ConfigSequences::setupFromReports(SetupReport(m_lastSetupLine),
+                                             StatusReport(m_lastStatusLine), page);
+}
+
 void PumpSession::forgetPump() {
     m_sampling = false;
+    m_lastStatusLine.clear();
+    m_lastSetupLine.clear();
     clearPumpStatus(m_state);
     setPresence(Presence::NoPump);
     emitChanges(showNoPump(m_state));
@@ -331,7 +351,10 @@ void PumpSession::onReceived(const QByteArray& bytes) {
         if (r.kind == LineResult::Kind::Status) {
             const auto runState = parseStatusReport(r.line).runState();
             m_sampling = runState && *runState > kRunModeAbove;
+            m_lastStatusLine = r.line;
         }
+        if (r.kind == LineResult::Kind::Setup)
+            m_lastSetupLine = r.line;
         if (r.kind == LineResult::Kind::Status && !m_state.LastSerialNumber.isEmpty()) {
             setPresence(Presence::Attached);
             if (m_poll.noPumpBoxOpen()) {

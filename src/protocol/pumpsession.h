@@ -15,6 +15,7 @@
 #include "core/uichanges.h"
 #include "link/pumplink.h"
 #include "logs/capturememo.h"
+#include "protocol/configsequences.h"
 #include "protocol/pollcycle.h"
 #include "protocol/readback.h"
 #include "protocol/responsedispatcher.h"
@@ -83,6 +84,11 @@ public:
     // 400): programming it now would end the sample it is taking.
     bool pumpSampling() const { return m_sampling; }
 
+    // "Take the pump's settings": the setup page's choices from the last
+    // setup and status reports since the pump was found (none: the page's
+    // own, and says so). Sends nothing.
+    ConfigSequences::PumpSetup pumpSetup(const SetupValues& page) const;
+
     bool busy() const { return m_runner.isRunning() || m_busyOther; }
     Presence presence() const { return m_presence; }
     // Marks the session busy for work that is not a sequence (a download).
@@ -127,8 +133,9 @@ signals:
     void saveSettingsRequested();
     void sequenceStarted(const Sequence& sequence);
     void sequenceFinished(const Sequence& sequence, bool completed);
-    // Whether the pump took a setup or clock it was sent; the text also
-    // goes out as a notice and into its label (ReadBack::shown).
+    // Whether the pump took a setup, clock or program it was sent; the text
+    // also goes out as a notice (a program not confirmed: as a message box)
+    // and into its label (ReadBack::shown).
     void readBackFinished(const ReadBackResult& result);
     // Every byte written ('T') and read ('R'), in order; a write the open
     // port refused as 'F'.
@@ -153,6 +160,7 @@ private:
     Presence m_presence = Presence::NoPump;
     bool m_busyOther = false;
     bool m_sampling = false;
+    QString m_lastStatusLine, m_lastSetupLine;
     bool m_resumeWhenIdle = false;
     bool m_shutDown = false;
     int m_cursorDepth = 0;

@@ -3,6 +3,8 @@
 // arguments are checked first as far as they can be without the pump; the
 // model's flow limits (as the editor checks the flow box) and the pump's
 // timing mode once one poll has read them, before anything else is written.
+// Once the pump is off, the session reads the program back when it answers
+// again; only a confirmed program ends with exit status 0.
 #include "clioutput.h"
 #include "livesession.h"
 #include "protocol/configsequences.h"
@@ -34,10 +36,13 @@ const char kHelp[] =
     "so is a run without the times its mode needs, and a pump whose setup locks\n"
     "programming. A pump whose status report shows it in RUN mode (sampling) is\n"
     "refused too, since programming it ends the sample, unless --force is given.\n"
-    "Once done it prints {\"timing\": \"off|start-stop|duration\",\n"
-    "\"sent\": [the commands written]}. The pump is then off (\"POWER_OFF \") and\n"
-    "silent, which is expected. Unlike the window, it does not save the settings\n"
-    "into corvane.INI.\n"
+    "The pump then switches itself off (\"POWER_OFF \"); polling goes on until it\n"
+    "answers again (at most 30 s) and its status report (and its last pump-state\n"
+    "line, for the duration) is compared with what was sent. It prints\n"
+    "{\"timing\": \"off|start-stop|duration\", \"sent\": [the commands written],\n"
+    "\"confirmed\": true|false, \"mismatches\": [{\"setting\": ..., \"sent\": ...,\n"
+    "\"reported\": ...}]} (\"reported\" null when the pump did not answer).\n"
+    "Unlike the window, it does not save the settings into corvane.INI.\n"
     "\n"
     "Options:\n"
     "  --flow CC_PER_MIN            target flow, whole cc/min (required)\n"
@@ -53,9 +58,10 @@ const char kHelp[] =
     "  --port PORT, --demo, --settings FILE\n"
     "                               the pump; see corvane-cli --help\n"
     "\n"
-    "Exit status: 0 done; 2 usage error, or a flow or times the pump's model or\n"
-    "setup refuses (nothing but the poll was sent); 3 no pump (also when the port\n"
-    "goes away during the sequence).\n";
+    "Exit status: 0 done and confirmed; 2 usage error, or a flow or times the pump's\n"
+    "model or setup refuses (nothing but the poll was sent); 3 no pump (also when\n"
+    "the port goes away during the sequence); 5 the pump's reports do not show\n"
+    "what was sent (the mismatches named), or it did not answer within 30 s.\n";
 
 // "HH:MM-HH:MM": a pause from begin to end, as the window's pause pickers.
 std::optional<Pause> pause(const QString& option, const QString& text, QString* error) {
@@ -300,33 +306,43 @@ int runOn(const Options& options, LiveSession& live) {
             return;
         }
 
-        // "POWER_OFF " ends the sequence and the pump falls silent: the run
-        // ends with the sequence, before the poll it resumes could miss it.
+        // "POWER_OFF " ends the sequence and the pump falls silent, which is
+        // expected: the read-back's own bound decides how long it may last.
         live.onNoPump = [] {};
         const QStringList writes = build.sequence.writes();
-        const bool started =
-            live.runSequence(build.sequence, [&live, &out, mode, writes](bool completed) {
-                if (!completed) {
-                    live.end(Exit::kNoPump); // the session said why
-                    return;
-                }
-                live.endAfterWrites([&out, mode, writes](bool allOut) {
-                    if (!allOut) {
-                        out.progress(QStringLiteral("The last commands did not reach the port in "
-                                                    "time."));
-                        return Exit::kNoPump;
-                    }
-                    QJsonArray sent;
-                    for (const QString& write : writes)
-                        for (const QString& command : write.split(QChar(13), Qt::SkipEmptyParts))
-                            sent.append(command);
-                    out.json({{QStringLiteral("timing"), QLatin1String(modeName(mode))},
-                              {QStringLiteral("sent"), sent}});
-                    return Exit::kDone;
-                });
-            });
-        if (!started)
+        const bool started = live.runSequence(build.sequence, [&live](bool completed) {
+            if (!completed)
+                live.end(Exit::kNoPump); // the session said why
+        });
+        if (!started) {
             live.end(Exit::kNoPump); // the session said why
+            return;
+        }
+        QObject::connect(
+            &live.session(), &PumpSession::readBackFinished, &live,
+            [&live, &out, mode, writes](const ReadBackResult& r) {
+                if (r.subject != ReadBackResult::Subject::Program || live.ending())
+                    return;
+                QJsonArray sent;
+                for (const QString& write : writes)
+                    for (const QString& command : write.split(QChar(13), Qt::SkipEmptyParts))
+                        sent.append(command);
+                const bool replied = r.outcome != ReadBackResult::Outcome::NoReply;
+                QJsonArray mismatches;
+                for (const ReadBackItem& item : replied ? r.items : ReadBack::programSent(writes))
+                    if (!replied || !item.matches)
+                        mismatches.append(
+                            QJsonObject{{QStringLiteral("setting"), item.setting},
+                                        {QStringLiteral("sent"), item.sent},
+                                        {QStringLiteral("reported"),
+                                         replied ? QJsonValue(item.reported) : QJsonValue()}});
+                const bool confirmed = r.outcome == ReadBackResult::Outcome::Confirmed;
+                out.json({{QStringLiteral("timing"), QLatin1String(modeName(mode))},
+                          {QStringLiteral("sent"), sent},
+                          {QStringLiteral("confirmed"), confirmed},
+                          {QStringLiteral("mismatches"), mismatches}});
+                live.end(confirmed ? Exit::kDone : Exit::kNotConfirmed);
+            });
     });
     return live.exec();
 }

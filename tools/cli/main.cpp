@@ -55,7 +55,8 @@ QString overview() {
         "     to the polls (about 7 s, the window's \"No Pump Found\" check)\n"
         "  4  a download ended early or brought fewer records than the pump counted\n"
         "     (what was captured is still written)\n"
-        "  5  the pump did not confirm what was written\n"
+        "  5  the pump did not confirm what was written, or (program) was not back\n"
+        "     within 30 s of switching itself off\n"
         "  128+N  ended by signal N before it was done\n");
     return text;
 }
