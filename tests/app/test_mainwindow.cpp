@@ -9,32 +9,18 @@
 #include "config/settingsstore.h"
 #include "link/fakeseriallink.h"
 #include "sim/simpump.h"
+#include "support/windowtext.h"
 
-#include <QAbstractButton>
 #include <QAction>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 QString shown(QWidget* window, const QString& name) {
-    QWidget* w = window->findChild<QWidget*>(name);
-    if (auto* l = qobject_cast<QLabel*>(w))
-        return l->text();
-    if (auto* b = qobject_cast<QAbstractButton*>(w))
-        return b->text();
-    if (auto* g = qobject_cast<QGroupBox*>(w))
-        return g->title();
-    if (auto* e = qobject_cast<QLineEdit*>(w))
-        return e->text();
-    return QStringLiteral("<missing %1>").arg(name);
+    return shownText(window->findChild<QWidget*>(name));
 }
 bool checked(QWidget* window, const char* name) {
     auto* b = window->findChild<QAbstractButton*>(QLatin1String(name));
@@ -54,8 +40,7 @@ private slots:
     void cleanup() { m_window.reset(); }
     void pagesAndTheirTexts();
     void startUpValues();
-    void shutdownWritesRunClear_data();
-    void shutdownWritesRunClear();
+    void exitMenuWritesRunClear();
     void settingsFileRefused();
     void startPage_data();
     void startPage();
@@ -87,10 +72,7 @@ private:
         f.write(lines);
     }
     std::unique_ptr<MainWindow> open(AppState& state, FakeSerialLink& link, bool demo = false) {
-        return std::make_unique<MainWindow>(
-            state, link,
-            MainWindow::Options{m_dir->filePath(QStringLiteral("corvane.INI")), demo,
-                                m_dir->filePath(QStringLiteral("placement.ini"))});
+        return std::make_unique<MainWindow>(state, link, windowFiles(*m_dir, demo));
     }
     std::unique_ptr<QTemporaryDir> m_dir;
     AppState m_state;
@@ -153,22 +135,12 @@ void TestMainWindow::startUpValues() {
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Corvane"));
 }
 
-void TestMainWindow::shutdownWritesRunClear_data() {
-    QTest::addColumn<bool>("byMenu");
-    QTest::addColumn<int>("count");
-    QTest::newRow("E&xit writes it, then the close does") << true << 2;
-    QTest::newRow("closing the window") << false << 1;
-}
-
-void TestMainWindow::shutdownWritesRunClear() {
-    QFETCH(bool, byMenu);
-    QFETCH(int, count);
+// E&xit stops the pump with "RUN_CLEAR", and the close that follows does so
+// again (a plain close, a signal's, is test_comevent's).
+void TestMainWindow::exitMenuWritesRunClear() {
     m_window->selectPort(0);
-    if (byMenu)
-        m_window->findChild<QAction*>(QStringLiteral("Menu_exit"))->trigger();
-    else
-        m_window->close();
-    QCOMPARE(int(m_link->written().count("RUN_CLEAR\r")), count);
+    m_window->findChild<QAction*>(QStringLiteral("Menu_exit"))->trigger();
+    QCOMPARE(int(m_link->written().count("RUN_CLEAR\r")), 2);
     QVERIFY(QFile::exists(m_dir->filePath(QStringLiteral("corvane.INI"))));
 }
 
@@ -333,18 +305,12 @@ void TestMainWindow::savedFromThePages_data() {
     QTest::addColumn<QString>("target");
     QTest::addColumn<QByteArrayList>("expected");
     QTest::addColumn<QStringList>("restored"); // ticked at the next start
-    const QByteArrayList allOn = {"CommPort=3",
-                                  "Password=True",
-                                  "FlowFlault=True",
-                                  "Startup Screen=-1",
-                                  "Loging=14",
-                                  "Timing on=1",
-                                  "Start/Stop=-1",
-                                  "Measure=-1",
-                                  "Volumetric=-1",
-                                  "Target=2000",
-                                  "Strt_dttm=20260315 08:30:05.00",
-                                  "Stop_dttm=20260316 17:45:00.00"};
+    const QByteArrayList allOn = QByteArray("CommPort=3|Password=True|FlowFlault=True|"
+                                            "Startup Screen=-1|Loging=14|Timing on=1|"
+                                            "Start/Stop=-1|Measure=-1|Volumetric=-1|Target=2000|"
+                                            "Strt_dttm=20260315 08:30:05.00|"
+                                            "Stop_dttm=20260316 17:45:00.00")
+                                     .split('|');
     const QStringList on = {"Option7_2", "Option8",  "Option11",     "Option12",
                             "Option15",  "Option17", "check_trflag", "Opstart"};
     QTest::newRow("every option on, halves rounded to even") << QByteArray() << on << "14.5"
@@ -355,9 +321,9 @@ void TestMainWindow::savedFromThePages_data() {
                        "Option14",  "Option16", "check_trflag", "Opduration"}
         << "abc"
         << ""
-        << QByteArrayList{"CommPort=1",   "Password=False", "FlowFlault=False", "Startup Screen=0",
-                          "Loging=14",    "Timing on=0",    "Start/Stop=0",     "Measure=0",
-                          "Volumetric=0", "Target=2000"}
+        << QByteArray("CommPort=1|Password=False|FlowFlault=False|Startup Screen=0|Loging=14|"
+                      "Timing on=0|Start/Stop=0|Measure=0|Volumetric=0|Target=2000")
+               .split('|')
         << QStringList{"Option7_0", "Option9", "Option10", "Option13", "Option14", "Opduration"};
 }
 

@@ -8,23 +8,11 @@
 #include "link/fakeseriallink.h"
 #include "sim/simpump.h"
 #include "support/programrun.h"
+#include "support/windowtext.h"
 
-#include <QAbstractButton>
 #include <QFileInfo>
-#include <QGroupBox>
 #include <QJsonArray>
-#include <QLabel>
-#include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-QString shownText(QWidget* w) {
-    auto* l = qobject_cast<QLabel*>(w);
-    auto* b = qobject_cast<QAbstractButton*>(w);
-    auto* g = qobject_cast<QGroupBox*>(w);
-    return l ? l->text() : b ? b->text() : g ? g->title() : QStringLiteral("<no text>");
-}
-} // namespace
 
 class TestWindowMatchesCli : public QObject {
     Q_OBJECT
@@ -79,9 +67,7 @@ void TestWindowMatchesCli::sameCaptions() {
     // inspector runs from.
     state.ProgramFolder = QFileInfo(QStringLiteral(CORVANE_CLI_PATH)).absolutePath();
     FakeSerialLink link;
-    MainWindow window(state, link,
-                      {dir.filePath(QStringLiteral("corvane.INI")), false,
-                       dir.filePath(QStringLiteral("placement.ini"))});
+    MainWindow window(state, link, windowFiles(dir));
     window.session().timer1().stop();
     window.selectPort(0);
     // The inspector starts as if "PRI" had just come; so does the window here,

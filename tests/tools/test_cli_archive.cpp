@@ -4,6 +4,7 @@
 // import killed with SIGKILL in the middle of its write: the archive then
 // opens whole, each import in it all or not at all.
 #include "logs/samplearchive.h"
+#include "support/logfilelines.h"
 #include "support/programrun.h"
 #include "support/testfiles.h"
 
@@ -21,13 +22,7 @@
 namespace {
 
 QByteArray logFile(int records) {
-    QByteArray out = "LogType,Date/Time,Battery,Temp,BP,DP,Elapsed,Flow,Volume,STP Volume  \r\n";
-    for (int i = 1; i <= records; ++i)
-        out += QStringLiteral("Run Update,12/06/2026 14:05,085,072,29.92,05.02,%1,002000,"
-                              "0012.345,00012.345  \r\n")
-                   .arg(i, 5, 10, QLatin1Char('0'))
-                   .toLatin1();
-    return out + "Done ok  \r\n";
+    return logFileLines(records + 1) + "Done ok  \r\n";
 }
 
 using Run = ProgramRun;

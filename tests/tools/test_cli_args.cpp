@@ -32,6 +32,11 @@ QStringList split(const QString& args) {
         words << word;
     return words;
 }
+
+// Whether a subcommand's parser accepts the words.
+template <auto parse> bool parses(const QStringList& args, QString* error) {
+    return bool(parse(args, error));
+}
 } // namespace
 
 class TestCliArgs : public QObject {
@@ -50,28 +55,20 @@ private slots:
     void optionForms_data() {
         QTest::addColumn<QString>("args");
         QTest::addColumn<QString>("result"); // "name=value ..." or "error: ..."
-        QTest::newRow("separate value") << "--port Com1 --watch"
-                                        << "--port=Com1 --watch=";
-        QTest::newRow("joined value") << "--port=/dev/a=b"
-                                      << "--port=/dev/a=b";
-        QTest::newRow("value that looks like an option") << "-o -"
-                                                         << "-o=-";
-        QTest::newRow("empty joined value") << "--port="
-                                            << "--port=";
-        QTest::newRow("unknown") << "--watch --wach"
-                                 << "error: unknown option --wach";
-        QTest::newRow("unknown joined") << "--metric=1"
-                                        << "error: unknown option --metric";
-        QTest::newRow("no value") << "--watch --port"
-                                  << "error: --port wants a value";
-        QTest::newRow("value for a switch") << "--watch=yes"
-                                            << "error: --watch takes no value";
-        QTest::newRow("twice") << "--port Com1 --port=Com2"
-                               << "error: --port is given twice";
-        QTest::newRow("stray word") << "--watch now"
-                                    << "error: unexpected argument \"now\"";
-        QTest::newRow("lone dash") << "-"
-                                   << "error: unexpected argument \"-\"";
+        auto row = [](const char* name, const char* args, const char* result) {
+            QTest::newRow(name) << args << result;
+        };
+        row("separate value", "--port Com1 --watch", "--port=Com1 --watch=");
+        row("joined value", "--port=/dev/a=b", "--port=/dev/a=b");
+        row("value that looks like an option", "-o -", "-o=-");
+        row("empty joined value", "--port=", "--port=");
+        row("unknown", "--watch --wach", "error: unknown option --wach");
+        row("unknown joined", "--metric=1", "error: unknown option --metric");
+        row("no value", "--watch --port", "error: --port wants a value");
+        row("value for a switch", "--watch=yes", "error: --watch takes no value");
+        row("twice", "--port Com1 --port=Com2", "error: --port is given twice");
+        row("stray word", "--watch now", "error: unexpected argument \"now\"");
+        row("lone dash", "-", "error: unexpected argument \"-\"");
     }
     void optionForms() {
         QFETCH(QString, args);
@@ -95,41 +92,30 @@ private slots:
     void pump_data() {
         QTest::addColumn<QString>("args");
         QTest::addColumn<QString>("result"); // label, or "error: ..."
-        QTest::newRow("demo") << "--demo"
-                              << "demo pump";
-        QTest::newRow("Com1") << "--port Com1"
-                              << "Com1";
-        QTest::newRow("lower case") << "--port com4"
-                                    << "Com4";
-        QTest::newRow("upper case") << "--port COM2"
-                                    << "Com2";
-        QTest::newRow("device") << "--port /dev/ttyUSB0"
-                                << "/dev/ttyUSB0";
-        QTest::newRow("bare device name") << "--port ttyUSB0"
-                                          << "ttyUSB0";
-        QTest::newRow("relative path") << "--port ./pump/../com1" << QDir::currentPath() + "/com1";
-        QTest::newRow("with settings") << "--port Com1 --settings " + m_ini << "Com1";
-        QTest::newRow("neither") << ""
-                                 << "error: which pump? give --port PORT or --demo";
-        QTest::newRow("both") << "--demo --port Com1"
-                              << "error: give either --port or --demo, not both";
-        QTest::newRow("empty port") << "--port ''"
-                                    << "error: --port wants Com1 to Com4 or a device path";
-#ifndef Q_OS_WIN
-        QTest::newRow("Com5") << "--port Com5"
-                              << "error: --port Com5: only Com1 to Com4 are mapped to devices; "
-                                 "give the device path instead (/dev/ttyUSB0)";
-        QTest::newRow("Com0") << "--port com0"
-                              << "error: --port com0: only Com1 to Com4 are "
-                                 "mapped to devices; give the device path "
+        auto row = [](const char* name, const QString& args, const QString& result) {
+            QTest::newRow(name) << args << result;
+        };
+        const QString onlyFour = "only Com1 to Com4 are mapped to devices; give the device path "
                                  "instead (/dev/ttyUSB0)";
+        row("demo", "--demo", "demo pump");
+        row("Com1", "--port Com1", "Com1");
+        row("lower case", "--port com4", "Com4");
+        row("upper case", "--port COM2", "Com2");
+        row("device", "--port /dev/ttyUSB0", "/dev/ttyUSB0");
+        row("bare device name", "--port ttyUSB0", "ttyUSB0");
+        row("relative path", "--port ./pump/../com1", QDir::currentPath() + "/com1");
+        row("with settings", "--port Com1 --settings " + m_ini, "Com1");
+        row("neither", "", "error: which pump? give --port PORT or --demo");
+        row("both", "--demo --port Com1", "error: give either --port or --demo, not both");
+        row("empty port", "--port ''", "error: --port wants Com1 to Com4 or a device path");
+#ifndef Q_OS_WIN
+        row("Com5", "--port Com5", "error: --port Com5: " + onlyFour);
+        row("Com0", "--port com0", "error: --port com0: " + onlyFour);
 #endif
-        QTest::newRow("settings missing")
-            << "--port Com1 --settings /nonexistent/corvane.INI"
-            << "error: --settings: no such file \"/nonexistent/corvane.INI\"";
-        QTest::newRow("settings a folder")
-            << "--demo --settings " + m_dir.path()
-            << "error: --settings: \"" + m_dir.path() + "\" is no readable file";
+        row("settings missing", "--port Com1 --settings /nonexistent/corvane.INI",
+            "error: --settings: no such file \"/nonexistent/corvane.INI\"");
+        row("settings a folder", "--demo --settings " + m_dir.path(),
+            "error: --settings: \"" + m_dir.path() + "\" is no readable file");
     }
     void pump() {
         QFETCH(QString, args);
@@ -173,18 +159,9 @@ private slots:
         row("decode", "--demo", "unknown option --demo");
         row("status", "--demo --seconds 3", "unknown option --seconds");
         row("status", "--watch", "which pump? give --port PORT or --demo");
-        row("trace", "--demo --seconds 0",
-            "--seconds wants a number of seconds above 0, up to "
-            "2000000");
-        row("trace", "--demo --seconds 1e3",
-            "--seconds wants a number of seconds above 0, up to "
-            "2000000");
-        row("trace", "--demo --seconds nan",
-            "--seconds wants a number of seconds above 0, up "
-            "to 2000000");
-        row("trace", "--demo --seconds 0.0001",
-            "--seconds wants a number of seconds above 0, up "
-            "to 2000000");
+        for (const char* seconds : {"0", "1e3", "nan", "0.0001"})
+            row("trace", qPrintable(QStringLiteral("--demo --seconds ") + seconds),
+                "--seconds wants a number of seconds above 0, up to 2000000");
         row("ports", "--demo", "unknown option --demo");
         row("ports", "--settings /nonexistent/x.INI",
             "--settings: no such file \"/nonexistent/x.INI\"");
@@ -212,12 +189,9 @@ private slots:
             "--duration 06:00",
             "--start/--stop and --duration exclude each other: the pump times a run either by "
             "start and stop or by duration");
-        row("program", "--demo --flow 2000 --duration 00:00",
-            "--duration wants HH:MM, 00:01 to 99:59");
-        row("program", "--demo --flow 2000 --duration 08:60",
-            "--duration wants HH:MM, 00:01 to 99:59");
-        row("program", "--demo --flow 2000 --duration 8:00",
-            "--duration wants HH:MM, 00:01 to 99:59");
+        for (const char* duration : {"00:00", "08:60", "8:00"})
+            row("program", qPrintable(QStringLiteral("--demo --flow 2000 --duration ") + duration),
+                "--duration wants HH:MM, 00:01 to 99:59");
         row("program", "--demo --flow 2000 --break1 10:30-10:15",
             "--break1: Stop Time must be greater then Start");
         row("program", "--demo --flow 2000 --break2 10:30", "--break2 wants HH:MM-HH:MM");
@@ -229,29 +203,25 @@ private slots:
         QFETCH(QString, subcommand);
         QFETCH(QString, args);
         QFETCH(QString, error);
-        const QStringList a = split(args);
+        using Parse = std::function<bool(const QStringList&, QString*)>;
+        const auto erase = [](EraseCommand::What what) -> Parse {
+            return [what](const QStringList& a, QString* e) {
+                return bool(EraseCommand::parse(what, a, e));
+            };
+        };
+        const QMap<QString, Parse> parsers = {
+            {"decode", parses<&DecodeCommandLine::parse>},
+            {"status", parses<&StatusCommand::parse>},
+            {"trace", parses<&TraceCommand::parse>},
+            {"ports", parses<&PortsCommand::parse>},
+            {"erase-logs", erase(EraseCommand::What::Logs)},
+            {"clear-sampling-data", erase(EraseCommand::What::SamplingData)},
+            {"download", parses<&DownloadCommand::parse>},
+            {"set-clock", parses<&SetClockCommand::parse>},
+            {"send-setup", parses<&SendSetupCommand::parse>},
+            {"program", parses<&ProgramCommand::parse>}};
         QString got;
-        bool parsed = false;
-        if (subcommand == "decode")
-            parsed = bool(DecodeCommandLine::parse(a, &got));
-        else if (subcommand == "status")
-            parsed = bool(StatusCommand::parse(a, &got));
-        else if (subcommand == "trace")
-            parsed = bool(TraceCommand::parse(a, &got));
-        else if (subcommand == "ports")
-            parsed = bool(PortsCommand::parse(a, &got));
-        else if (subcommand == "erase-logs")
-            parsed = bool(EraseCommand::parse(EraseCommand::What::Logs, a, &got));
-        else if (subcommand == "clear-sampling-data")
-            parsed = bool(EraseCommand::parse(EraseCommand::What::SamplingData, a, &got));
-        else if (subcommand == "download")
-            parsed = bool(DownloadCommand::parse(a, &got));
-        else if (subcommand == "set-clock")
-            parsed = bool(SetClockCommand::parse(a, &got));
-        else if (subcommand == "send-setup")
-            parsed = bool(SendSetupCommand::parse(a, &got));
-        else if (subcommand == "program")
-            parsed = bool(ProgramCommand::parse(a, &got));
+        const bool parsed = parsers.value(subcommand)(split(args), &got);
         QVERIFY(!parsed);
         QCOMPARE(got, error);
         QVERIFY(findSubcommand(subcommand));

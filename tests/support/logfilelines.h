@@ -1,0 +1,16 @@
+// A log file as Corvane saves it, `lines` lines long: the titles, then
+// numbered "Run Update" records.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+inline QByteArray logFileLines(int lines) {
+    QByteArray out = "LogType,Date/Time,Battery,Temp,BP,DP,Elapsed,Flow,Volume,STP Volume  \r\n";
+    for (int i = 1; i < lines; ++i)
+        out += QStringLiteral("Run Update,12/06/2026 14:05,085,072,29.92,05.02,%1,002000,"
+                              "0012.345,00012.345  \r\n")
+                   .arg(i, 5, 10, QLatin1Char('0'))
+                   .toLatin1();
+    return out;
+}
