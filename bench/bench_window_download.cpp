@@ -5,13 +5,16 @@
 // wire time of the bytes received, and the wall time against the wire time.
 // bench/window_download.sh starts Xvfb and the simulated pump around it.
 //   bench_window_download <device> [records] [downloads] [screenshot.png]
+// BENCH_COUNT_PAINTS=1 also lists the widgets painted during the downloads.
 #include "app/logsactions.h"
 #include "app/logspage.h"
 #include "app/mainwindow.h"
+#include "app/paintpacer.h"
 #include "link/qtseriallink.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMap>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
@@ -45,6 +48,18 @@ QMessageBox* openBox(QWidget* window) {
             return b;
     return nullptr;
 }
+
+// Paint events per widget class, when asked for (BENCH_COUNT_PAINTS).
+class PaintCounter : public QObject {
+public:
+    QMap<QString, int> counts;
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Paint)
+            ++counts[QString::fromLatin1(o->metaObject()->className()) + QLatin1Char(' ') +
+                     o->objectName()];
+        return false;
+    }
+};
 
 double median(QList<double> v) {
     std::sort(v.begin(), v.end());
@@ -89,6 +104,12 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
+    // BENCH_NO_PACER=1: painting not held back, to see what the pacing adds.
+    if (qEnvironmentVariableIsSet("BENCH_NO_PACER"))
+        window.removeEventFilter(window.paintPacer());
+    PaintCounter painted;
+    if (qEnvironmentVariableIsSet("BENCH_COUNT_PAINTS"))
+        app.installEventFilter(&painted);
     auto* read = window.logsPage()->findChild<QPushButton*>(QStringLiteral("CommandButton7"));
     LogsActions& logs = window.logsActions();
     QList<double> shares, walls;
@@ -124,6 +145,9 @@ int main(int argc, char* argv[]) {
             << " s = " << QString::number(shares.last(), 'f', 2) << " % of wire time\n";
         out.flush();
     }
+    for (auto it = painted.counts.cbegin(); it != painted.counts.cend(); ++it)
+        if (it.value() >= downloads * 10)
+            out << "  painted " << it.value() << " times: " << it.key() << "\n";
     out << "median of " << downloads << ": window CPU " << QString::number(median(shares), 'f', 2)
         << " % of wire time, wall / wire " << QString::number(median(walls), 'f', 3)
         << ", every table filled: " << (filled ? "yes" : "NO") << "\n";

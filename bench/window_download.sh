@@ -33,6 +33,7 @@ echo "== on X (Xvfb, xcb), no accessibility bridge"
 env -u DBUS_SESSION_BUS_ADDRESS -u QT_LINUX_ACCESSIBILITY_ALWAYS_ON \
     DISPLAY="$display" QT_QPA_PLATFORM=xcb "$bin" "$device" "$records" "$downloads" \
     "${SHOT:-}"
+[[ -n ${NO_A11Y:-} ]] && exit 0
 echo "== on X with the accessibility bridge (at-spi bus)"
 DISPLAY="$display" QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 \
     dbus-run-session -- "$bin" "$device" "$records" "$downloads"

@@ -1,16 +1,32 @@
 // What keeps the window light must not change what it shows: calendars built
-// only when their popup opens still set and commit the day.
+// only when their popup opens still set and commit the day; while the pump
+// is busy, the memo view, captions and bars catch up at each interval and
+// end on the last value written.
+#include "app/capturememoview.h"
 #include "app/datetimepicker.h"
+#include "app/logspage.h"
+#include "app/mainwindow.h"
+#include "app/paintpacer.h"
+#include "link/fakeseriallink.h"
+#include "logs/capturememo.h"
 
 #include <QCalendarWidget>
+#include <QLabel>
+#include <QProgressBar>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
+
+using Writes = QList<std::pair<int, QString>>;
 
 class TestWindowLight : public QObject {
     Q_OBJECT
 private slots:
     void calendarBuiltOnFirstPopup();
+    void deferredMemoViewShowsTheMemo_data();
+    void deferredMemoViewShowsTheMemo();
+    void pacedCaptionsEndOnTheLastValue();
 };
 
 void TestWindowLight::calendarBuiltOnFirstPopup() {
@@ -29,6 +45,89 @@ void TestWindowLight::calendarBuiltOnFirstPopup() {
     QTest::keyClick(calendar->findChild<QTableView*>(), Qt::Key_Return);
     QVERIFY(committed.wait(5000));
     QCOMPARE(picker.dateText(), QStringLiteral("20070304"));
+}
+
+// Lines shown before the deferral, then lines written during it: after each
+// interval the view holds exactly the memo's lines.
+void TestWindowLight::deferredMemoViewShowsTheMemo_data() {
+    QTest::addColumn<int>("before");
+    QTest::addColumn<Writes>("writes");
+    QTest::newRow("appended to an empty view") << 0 << Writes{{1, "a"}, {2, "b"}, {3, "c"}};
+    QTest::newRow("appended to shown lines") << 2 << Writes{{3, "c"}, {4, "d"}};
+    QTest::newRow("one line appended") << 2 << Writes{{3, "c"}};
+    QTest::newRow("a second capture from line 1") << 3 << Writes{{1, "x"}, {2, "y"}};
+    QTest::newRow("a line rewritten in the middle") << 4 << Writes{{2, "y"}};
+    QTest::newRow("past the end, blank lines between") << 2 << Writes{{5, "far"}};
+    QTest::newRow("a line longer than shown")
+        << 1 << Writes{{2, QString(2 * CaptureMemoView::kShownChars, QLatin1Char('x'))}};
+}
+
+void TestWindowLight::deferredMemoViewShowsTheMemo() {
+    QFETCH(int, before);
+    QFETCH(Writes, writes);
+    CaptureMemo memo;
+    CaptureMemoView view(memo);
+    for (int n = 1; n <= before; ++n) {
+        memo.writeAt(n, QStringLiteral("line %1").arg(n));
+        view.lineWritten(n);
+    }
+    QStringList expected;
+    const auto shownMemo = [&] {
+        expected.clear();
+        for (const QString& line : memo.lines())
+            expected << CaptureMemoView::shown(line);
+        return expected.join(QLatin1Char('\n'));
+    };
+    view.setDeferred(true);
+    for (const auto& [position, text] : writes) {
+        QVERIFY(memo.writeAt(position, text));
+        view.lineWritten(position);
+    }
+    view.applyPending();
+    QCOMPARE(view.toPlainText(), shownMemo());
+    QCOMPARE(view.document()->availableUndoSteps(), 0);
+    // One more line during the deferral shows when it ends.
+    QVERIFY(memo.writeAt(memo.lineCount() + 1, QStringLiteral("last")));
+    view.lineWritten(memo.lineCount());
+    view.setDeferred(false);
+    QCOMPARE(view.toPlainText(), shownMemo());
+}
+
+// The download's counter and bar, written for every line while the pump is
+// busy, show the last value at each interval and once the pump is free.
+void TestWindowLight::pacedCaptionsEndOnTheLastValue() {
+    QTemporaryDir dir;
+    AppState state;
+    FakeSerialLink link;
+    MainWindow window(state, link,
+                      {dir.filePath(QStringLiteral("corvane.INI")), false,
+                       dir.filePath(QStringLiteral("placement.ini"))});
+    auto* counter = window.findChild<QLabel*>(QStringLiteral("Label3_29"));
+    auto* bar = window.findChild<QProgressBar*>(QStringLiteral("PBar1"));
+    const auto line = [&](int n) {
+        UiChanges c;
+        c.text.insert(QStringLiteral("Label3_29"),
+                      QStringLiteral("Reading Log Number : %1").arg(n));
+        c.bars.insert(QStringLiteral("PBar1"), n);
+        window.apply(c);
+    };
+    UiChanges size;
+    size.barMaxima.insert(QStringLiteral("PBar1"), 12);
+    window.apply(size);
+    window.session().holdCursor(true);
+    QVERIFY(window.paintPacer()->pacing());
+    for (int n = 1; n <= 4; ++n)
+        line(n);
+    window.paintPacer()->tick();
+    QCOMPARE(counter->text(), QStringLiteral("Reading Log Number : 4"));
+    QCOMPARE(bar->value(), 4);
+    line(9);
+    line(10);
+    window.session().holdCursor(false);
+    QCOMPARE(counter->text(), QStringLiteral("Reading Log Number : 10"));
+    QCOMPARE(bar->value(), 10);
+    line(11); // the pump free again: shown at once
+    QCOMPARE(bar->value(), 11);
 }
 
 QTEST_MAIN(TestWindowLight)
