@@ -4,6 +4,7 @@
 // end on the last value written.
 #include "app/capturememoview.h"
 #include "app/datetimepicker.h"
+#include "app/loggrid.h"
 #include "app/logspage.h"
 #include "app/mainwindow.h"
 #include "app/paintpacer.h"
@@ -11,6 +12,7 @@
 #include "logs/capturememo.h"
 
 #include <QCalendarWidget>
+#include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QSignalSpy>
@@ -27,6 +29,8 @@ private slots:
     void deferredMemoViewShowsTheMemo_data();
     void deferredMemoViewShowsTheMemo();
     void pacedCaptionsEndOnTheLastValue();
+    void columnsFillTheTable_data();
+    void columnsFillTheTable();
 };
 
 void TestWindowLight::calendarBuiltOnFirstPopup() {
@@ -128,6 +132,43 @@ void TestWindowLight::pacedCaptionsEndOnTheLastValue() {
     QCOMPARE(bar->value(), 10);
     line(11); // the pump free again: shown at once
     QCOMPARE(bar->value(), 11);
+}
+
+// The log table's columns grow with the window in the proportions of their
+// widths in twips, and no title is cut, however wide the table.
+void TestWindowLight::columnsFillTheTable_data() {
+    QTest::addColumn<int>("width");
+    QTest::newRow("narrower than the columns") << 500;
+    QTest::newRow("1280 pixels") << 1280;
+    QTest::newRow("a wide screen") << 2400;
+}
+
+void TestWindowLight::columnsFillTheTable() {
+    QFETCH(int, width);
+    LogTableModel model;
+    LogGrid grid;
+    grid.setLogModel(&model);
+    model.resize(40);
+    model.applyFormat(LogTable::kColumnFormat);
+    grid.resize(width, 300);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    int natural = 0, total = 0;
+    for (int c = 0; c < model.columnCount(); ++c) {
+        natural += grid.twipsToPixels(LogTableModel::columnTwips(c));
+        total += grid.columnWidth(c);
+        const QString title = model.headerData(c, Qt::Horizontal).toString().trimmed();
+        QVERIFY2(grid.horizontalHeader()->fontMetrics().horizontalAdvance(title) <
+                     grid.columnWidth(c),
+                 qPrintable(title));
+    }
+    const int room = grid.viewport()->width();
+    if (room > natural)
+        QVERIFY2(total >= room - model.columnCount() && total <= room + 40,
+                 qPrintable(QStringLiteral("%1 of %2").arg(total).arg(room)));
+    // Log Type and Date/Time (1750 twips each) against Volume (1500).
+    QCOMPARE(grid.columnWidth(0), grid.columnWidth(1));
+    QVERIFY(std::abs(grid.columnWidth(1) * 1500 - grid.columnWidth(8) * 1750) <= 1750);
 }
 
 QTEST_MAIN(TestWindowLight)
