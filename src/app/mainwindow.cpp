@@ -210,15 +210,19 @@ void MainWindow::apply(const UiChanges& c) {
     // page again.
     const bool paced = m_paintPacer->pacing();
     each(c.text, [this, paced](QWidget* w, const QString& v) {
+        // Every status report writes the same captions again: a caption
+        // that keeps its text is left alone, not laid out and painted anew.
         if (auto* l = qobject_cast<QLabel*>(w)) {
             if (paced)
                 m_pendingCaptions.insert(l, v);
-            else
+            else if (l->text() != v)
                 l->setText(v);
         } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
-            b->setText(v);
+            if (b->text() != v)
+                b->setText(v);
         } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
-            g->setTitle(v);
+            if (g->title() != v)
+                g->setTitle(v);
         } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
             // Setting a line edit's text, even the same, moves its cursor
             // and drops its undo history.
@@ -273,7 +277,8 @@ void MainWindow::apply(const UiChanges& c) {
 void MainWindow::applyPending() {
     const auto captions = std::exchange(m_pendingCaptions, {});
     for (auto it = captions.cbegin(); it != captions.cend(); ++it)
-        it.key()->setText(it.value());
+        if (it.key()->text() != it.value())
+            it.key()->setText(it.value());
     const auto bars = std::exchange(m_pendingBars, {});
     for (auto it = bars.cbegin(); it != bars.cend(); ++it)
         it.key()->setValue(std::min(it.value(), it.key()->maximum()));
