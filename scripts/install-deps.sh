@@ -5,7 +5,8 @@ set -euo pipefail
 pkgs=(build-essential cmake ninja-build pkg-config
       qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
       libqt6sql6-sqlite libqt6sql6-psql postgresql e2fsprogs
-      xvfb xauth clang libclang-rt-14-dev clang-format ccache)
+      xvfb xauth clang libclang-rt-14-dev clang-format ccache
+      at-spi2-core dbus-daemon)
 missing=()
 for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
