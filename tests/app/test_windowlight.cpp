@@ -124,6 +124,7 @@ void TestWindowLight::columnsFillTheTable() {
     LogTableModel model;
     LogGrid grid;
     grid.setLogModel(&model);
+    model.resize(40);
     model.applyFormat(LogTable::kColumnFormat);
     grid.resize(width, 300);
     grid.show();
