@@ -1,14 +1,39 @@
 #!/usr/bin/env bash
-# Median wall time and peak memory of ten cold starts of the main window,
-# offscreen. Usage: bench/startup.sh [build-dir]
+# Start-up of the main window against a bare Qt Widgets window (five tabs of
+# forty labels that opens a port, bench/bare_window.cpp), side by side: ten
+# pairs of cold whole-process starts, each quitting after its first frame.
+# Prints the medians of wall time, processor time and peak memory and the
+# ratios Corvane / bare.
+#   bench/startup.sh [build-dir] [pairs]
+# QT_QPA_PLATFORM=xcb (with DISPLAY set, e.g. under xvfb-run) measures on X;
+# offscreen otherwise.
 set -euo pipefail
-bin="${1:-build}/bench/bench_startup"
-export QT_QPA_PLATFORM=offscreen
-ms=(); kib=()
-for _ in $(seq 10); do
+build="${1:-build}"
+pairs="${2:-10}"
+export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
+declare -A ms cpu kib
+run() { # name binary
+    local t0 out
     t0=$(date +%s%N)
-    kib+=("$("$bin")")
-    ms+=($(( ($(date +%s%N) - t0) / 1000000 )))
+    out=$("$2" 2>/dev/null)
+    ms[$1]+="$(( ($(date +%s%N) - t0) / 1000000 )) "
+    kib[$1]+="${out%% *} "
+    cpu[$1]+="${out##* } "
+}
+for i in $(seq "$pairs"); do
+    # Alternate which one starts first, so neither always finds the caches warm.
+    if (( i % 2 )); then
+        run bare "$build/bench/bench_bare_window"; run corvane "$build/bench/bench_startup"
+    else
+        run corvane "$build/bench/bench_startup"; run bare "$build/bench/bench_bare_window"
+    fi
 done
-median() { printf '%s\n' "$@" | sort -n | sed -n 5,6p | awk '{s+=$1} END {print s/2}'; }
-echo "start-up: median $(median "${ms[@]}") ms wall, peak RSS median $(median "${kib[@]}") KiB (10 runs)"
+median() { printf '%s\n' $1 | sort -n | awk '{v[NR]=$1} END {print (NR%2) ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2}'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", (b > 0 ? a / b : 0)}'; }
+echo "start-up on $QT_QPA_PLATFORM, medians of $pairs pairs   corvane | bare | ratio"
+for what in ms cpu kib; do
+    declare -n m=$what
+    c=$(median "${m[corvane]}"); b=$(median "${m[bare]}")
+    label=$([[ $what == ms ]] && echo "wall ms" || ([[ $what == cpu ]] && echo "CPU ms" || echo "peak KiB"))
+    printf '  %-9s %8s | %8s | %s x\n' "$label" "$c" "$b" "$(ratio "$c" "$b")"
+done

@@ -11,7 +11,8 @@ pkgs=(build-essential cmake ninja-build pkg-config
       libqt6sql6-sqlite libqt6sql6-psql postgresql e2fsprogs
       xvfb xauth clang libclang-rt-14-dev clang-format ccache poppler-utils
       help2man
-      dpkg-dev file lintian desktop-file-utils shared-mime-info)
+      dpkg-dev file lintian desktop-file-utils shared-mime-info
+      at-spi2-core dbus-daemon)
 missing=()
 for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

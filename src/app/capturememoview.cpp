@@ -32,6 +32,51 @@ void CaptureMemoView::setMemo(const CaptureMemo* memo) {
 void CaptureMemoView::lineWritten(int position) {
     if (!m_memo)
         return;
+    if (m_deferred) {
+        m_firstPending = m_firstPending > 0 ? std::min(m_firstPending, position) : position;
+        return;
+    }
+    showLine(position);
+}
+
+void CaptureMemoView::setDeferred(bool on) {
+    m_deferred = on;
+    if (!on)
+        applyPending();
+}
+
+void CaptureMemoView::applyPending() {
+    const int first = std::exchange(m_firstPending, 0);
+    if (first == 0 || !m_memo)
+        return;
+    const int shownBlocks = document()->isEmpty() ? 0 : document()->blockCount();
+    const int blocks = m_memo->lineCount();
+    if (first == blocks) {
+        showLine(first);
+        return;
+    }
+    // Lines first.. of the memo replace what the view shows from there on:
+    // usually they are only appended.
+    if (first < 1 || first > shownBlocks + 1 || blocks < shownBlocks) {
+        reload();
+        return;
+    }
+    QStringList lines;
+    for (int n = first; n <= blocks; ++n)
+        lines << shown(m_memo->line(n));
+    const QString text = lines.join(QLatin1Char('\n'));
+    if (shownBlocks == 0) {
+        setPlainText(text);
+    } else if (first == shownBlocks + 1) {
+        appendPlainText(text);
+    } else {
+        QTextCursor c(document()->findBlockByNumber(first - 1));
+        c.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        c.insertText(text);
+    }
+}
+
+void CaptureMemoView::showLine(int position) {
     QTextDocument* doc = document();
     const int blocks = m_memo->lineCount();
     // Appending at the end is the common case during a download.
@@ -61,6 +106,7 @@ QString CaptureMemoView::shown(const QString& line) {
 }
 
 void CaptureMemoView::reload() {
+    m_firstPending = 0;
     if (!m_memo) {
         setPlainText(QString());
         return;

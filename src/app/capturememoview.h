@@ -25,6 +25,18 @@ public:
     // The whole memo changed (load, clear).
     void reload();
 
+    // While deferring, written lines are shown at the next applyPending()
+    // (the window calls it a few times a second during a download), many
+    // lines in one go: laying out and scrolling for each line costs more
+    // than the line. Ending the deferral shows what waits.
+    void setDeferred(bool on);
+    void applyPending();
+    bool pending() const { return m_firstPending > 0; }
+
 private:
+    void showLine(int position);
+
     const CaptureMemo* m_memo = nullptr;
+    bool m_deferred = false;
+    int m_firstPending = 0; // first line written since shown; 0: none
 };

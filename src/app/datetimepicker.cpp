@@ -45,15 +45,24 @@ void DateTimePicker::setShowing(Show show) {
     setDateTimeRange(QDateTime(QDate(1752, 9, 14), QTime(0, 0), Qt::UTC),
                      QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59, 999), Qt::UTC));
     setDateTime(kept);
-    if (calendarPopup())
-        watchCalendar();
 }
 
-void DateTimePicker::watchCalendar() {
-    if (m_calendarWatched)
-        return;
-    QCalendarWidget* calendar = calendarWidget();
-    if (!calendar)
+QCalendarWidget* DateTimePicker::calendarWidget() {
+    QCalendarWidget* calendar = QDateTimeEdit::calendarWidget();
+    watchCalendar(calendar);
+    return calendar;
+}
+
+void DateTimePicker::childEvent(QChildEvent* e) {
+    // The popup is polished just before it first shows, its calendar built
+    // by then: the picker hears the calendar from its first day picked.
+    if (e->type() == QEvent::ChildPolished && !m_calendarWatched && e->child()->isWidgetType())
+        watchCalendar(e->child()->findChild<QCalendarWidget*>());
+    QDateTimeEdit::childEvent(e);
+}
+
+void DateTimePicker::watchCalendar(QCalendarWidget* calendar) {
+    if (m_calendarWatched || !calendar)
         return;
     m_calendarWatched = true;
     // The picker takes the day from the calendar in its own handler of the

@@ -4,6 +4,8 @@
 
 #include <QDateTimeEdit>
 
+class QCalendarWidget;
+
 class DateTimePicker : public QDateTimeEdit {
     Q_OBJECT
     // What the picker shows; set in the page forms.
@@ -24,6 +26,10 @@ public:
     QString timeText() const; // HH:MM:SS.hh
     QString dateText() const; // YYYYMMDD
 
+    // The calendar of the popup, built now if the popup has not opened yet
+    // (the picker builds it only then: each calendar costs start-up time).
+    QCalendarWidget* calendarWidget();
+
 signals:
     // Focus went to another control of the window. Not when the window as
     // a whole loses focus (a message box opens, the user switches programs)
@@ -36,9 +42,10 @@ signals:
 protected:
     void focusOutEvent(QFocusEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void childEvent(QChildEvent* e) override;
 
 private:
-    void watchCalendar();
+    void watchCalendar(QCalendarWidget* calendar);
 
     Show m_show = Show::DateAndTime;
     bool m_calendarWatched = false;

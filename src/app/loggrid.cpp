@@ -46,11 +46,34 @@ int LogGrid::twipsToPixels(int twips) const {
     return twips * logicalDpiX() / 1440;
 }
 
+void LogGrid::fitColumns() {
+    if (!m_model)
+        return;
+    const int columns = m_model->columnCount();
+    const int margin = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this) + 4;
+    const QFontMetrics titles = horizontalHeader()->fontMetrics();
+    int twips = 0;
+    for (int c = 0; c < columns; ++c)
+        twips += LogTableModel::columnTwips(c);
+    // Wider than the columns in twips: all grow in proportion to fill it.
+    const int room = std::max(viewport()->width(), twipsToPixels(twips));
+    for (int c = 0; c < columns; ++c) {
+        const QString title = m_model->headerData(c, Qt::Horizontal).toString().trimmed();
+        const int scaled = twips > 0 ? LogTableModel::columnTwips(c) * room / twips : 0;
+        setColumnWidth(c, std::max(scaled, titles.horizontalAdvance(title) + margin));
+    }
+}
+
+bool LogGrid::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::Resize)
+        fitColumns();
+    return QTableView::viewportEvent(event);
+}
+
 void LogGrid::applyLayout() {
     if (!m_model)
         return;
-    for (int c = 0; c < m_model->columnCount(); ++c)
-        setColumnWidth(c, twipsToPixels(LogTableModel::columnTwips(c)));
+    fitColumns();
     // The "<" of the format string aligns every column left, titles too.
     horizontalHeader()->setDefaultAlignment(
         (m_model->table().alignLeft() ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter);

@@ -1,8 +1,10 @@
 // Grid1: the log table, a view over the LogTableModel the download fills. The
 // column titles are the top header, the row numbers the left header and the
 // model's corner title ("Log Number") stands in the corner cell. Column
-// widths keep the proportions of their widths in twips. Each decoded line
-// changes one model row, so the view repaints one row, never the whole table.
+// widths keep the proportions of their widths in twips and grow with the
+// window to fill the table's width; no column is narrower than its title.
+// Each decoded line changes one model row, so the view repaints one row,
+// never the whole table.
 #pragma once
 
 #include "logs/logtablemodel.h"
@@ -27,9 +29,12 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void applyLayout();
+    // Column widths for the width the table has now.
+    void fitColumns();
 
     QPointer<LogTableModel> m_model;
     QWidget* m_corner = nullptr;

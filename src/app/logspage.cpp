@@ -7,6 +7,18 @@ LogsPage::LogsPage(const CaptureMemo& memo, QWidget* parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::LogsPage>()) {
     m_ui->setupUi(this);
     PageStyle::heading(m_ui->logsTitle);
+    // The download's bar and counter change many times a second; a frame
+    // that paints its own background spares repainting the page and the
+    // tab frame beneath each time.
+    m_ui->Frame6->setAutoFillBackground(true);
+    // The counter's text changes for every line of a download. A label whose
+    // size can change lays out the whole window again at each new text (and
+    // the window then repaints all of it); one of fixed size, as wide as the
+    // longest count, does not.
+    QLabel* counter = m_ui->Label3_29;
+    counter->setFixedSize(
+        counter->fontMetrics().horizontalAdvance(QStringLiteral("Reading Log Number : 00000")),
+        counter->sizeHint().height());
     m_ui->fpMemo1->setMemo(&memo);
     const struct {
         QAbstractButton* button;

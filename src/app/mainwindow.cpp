@@ -6,6 +6,7 @@
 #include "app/datetimepicker.h"
 #include "app/logsactions.h"
 #include "app/logspage.h"
+#include "app/paintpacer.h"
 #include "app/pickernames.h"
 #include "app/programpage.h"
 #include "app/runmodepage.h"
@@ -32,6 +33,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 // An option button in an exclusive group (or an auto-exclusive one) cannot
@@ -97,6 +99,9 @@ MainWindow::MainWindow(AppState& state, SerialLink& link, Options options, QWidg
                       : WindowPlacementStore(m_options.placementPath)) {
     setObjectName(QStringLiteral("frmmain"));
     buildWindow();
+    m_paintPacer = new PaintPacer(this);
+    connect(m_paintPacer, &PaintPacer::settle, this, &MainWindow::applyPending);
+    connect(m_paintPacer, &PaintPacer::settle, m_logs->memoView(), &CaptureMemoView::applyPending);
 
     connect(&m_session, &PumpSession::changed, this, &MainWindow::apply);
     connect(&m_session, &PumpSession::messageRequested, this, &MainWindow::showMessage);
@@ -304,15 +309,31 @@ void MainWindow::apply(const UiChanges& c) {
             if (QWidget* w = element(it.key()))
                 fn(w, it.value());
     };
-    each(c.text, [](QWidget* w, const QString& v) {
-        if (auto* l = qobject_cast<QLabel*>(w))
-            l->setText(v);
-        else if (auto* b = qobject_cast<QAbstractButton*>(w))
-            b->setText(v);
-        else if (auto* g = qobject_cast<QGroupBox*>(w))
-            g->setTitle(v);
-        else if (auto* e = qobject_cast<QLineEdit*>(w))
-            e->setText(v);
+    // While the window is paced (the pump busy), captions and bars take the
+    // last value written to them at the end of each interval: the counter of
+    // a download changes with every line, and each new caption lays out the
+    // page again.
+    const bool paced = m_paintPacer->pacing();
+    each(c.text, [this, paced](QWidget* w, const QString& v) {
+        // Every status report writes the same captions again: a caption
+        // that keeps its text is left alone, not laid out and painted anew.
+        if (auto* l = qobject_cast<QLabel*>(w)) {
+            if (paced)
+                m_pendingCaptions.insert(l, v);
+            else if (l->text() != v)
+                l->setText(v);
+        } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+            if (b->text() != v)
+                b->setText(v);
+        } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
+            if (g->title() != v)
+                g->setTitle(v);
+        } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
+            // Setting a line edit's text, even the same, moves its cursor
+            // and drops its undo history.
+            if (e->text() != v)
+                e->setText(v);
+        }
     });
     each(c.checked, [](QWidget* w, bool v) {
         if (auto* b = qobject_cast<QAbstractButton*>(w))
@@ -327,7 +348,11 @@ void MainWindow::apply(const UiChanges& c) {
             p->setTimeText(v);
     });
     each(c.color, [](QWidget* w, const QString& v) {
-        w->setStyleSheet(QStringLiteral("color: %1").arg(v));
+        // A style sheet set again, even the same, polishes the widget anew
+        // and lays out its page: every status report names these colours.
+        const QString sheet = QStringLiteral("color: %1").arg(v);
+        if (w->styleSheet() != sheet)
+            w->setStyleSheet(sheet);
     });
     each(c.visible, [](QWidget* w, bool v) { w->setVisible(v); });
     each(c.enabled, [](QWidget* w, bool v) { w->setEnabled(v); });
@@ -340,14 +365,28 @@ void MainWindow::apply(const UiChanges& c) {
         if (auto* b = qobject_cast<QProgressBar*>(w))
             b->setMaximum(v);
     });
-    each(c.bars, [](QWidget* w, int v) {
-        if (auto* b = qobject_cast<QProgressBar*>(w))
-            b->setValue(std::min(v, b->maximum()));
+    each(c.bars, [this, paced](QWidget* w, int v) {
+        if (auto* b = qobject_cast<QProgressBar*>(w)) {
+            if (paced)
+                m_pendingBars.insert(b, v);
+            else
+                b->setValue(std::min(v, b->maximum()));
+        }
     });
     // A captured record (LineResult::record, cells) reaches Grid1 through
     // the log table model of the download, not from here.
     for (const QString& m : c.messages)
         showMessage(m);
+}
+
+void MainWindow::applyPending() {
+    const auto captions = std::exchange(m_pendingCaptions, {});
+    for (auto it = captions.cbegin(); it != captions.cend(); ++it)
+        if (it.key()->text() != it.value())
+            it.key()->setText(it.value());
+    const auto bars = std::exchange(m_pendingBars, {});
+    for (auto it = bars.cbegin(); it != bars.cend(); ++it)
+        it.key()->setValue(std::min(it.value(), it.key()->maximum()));
 }
 
 void MainWindow::formLoad() {
@@ -449,6 +488,8 @@ void MainWindow::showNextMessage() {
 }
 
 void MainWindow::setBusy(bool busy) {
+    m_logs->memoView()->setDeferred(busy);
+    m_paintPacer->setPacing(busy);
     if (busy)
         QApplication::setOverrideCursor(Qt::WaitCursor);
     else

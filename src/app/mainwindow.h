@@ -27,6 +27,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QMessageBox;
+class QProgressBar;
 class QTabWidget;
 class AboutDialog;
 namespace ConfigSequences {
@@ -35,6 +36,7 @@ enum class ProgramButton;
 class CommunicationPage;
 class LogsActions;
 class LogsPage;
+class PaintPacer;
 class ProgramPage;
 class RunModePage;
 class RunsPage;
@@ -95,6 +97,7 @@ public:
     SetupPage* setupPage() const { return m_setup; }
     RunModePage* runModePage() const { return m_runMode; }
     LogsPage* logsPage() const { return m_logs; }
+    PaintPacer* paintPacer() const { return m_paintPacer; }
     CommunicationPage* communicationPage() const { return m_communication; }
     ProgramPage* programPage() const { return m_program; }
     RunsPage* runsPage() const { return m_runs; }
@@ -130,6 +133,9 @@ private:
     QWidget* element(const QString& name);
     void updatePortTips();
     void setBusy(bool busy);
+    // Captions and bar values written while paced, applied at the end of
+    // each interval.
+    void applyPending();
 
     AppState& m_state;
     Options m_options;
@@ -147,6 +153,9 @@ private:
     ProgramPage* m_program = nullptr;
     RunsPage* m_runs = nullptr;
     QLabel* m_portStatus = nullptr;
+    PaintPacer* m_paintPacer = nullptr; // paces painting while the pump is busy
+    QHash<QLabel*, QString> m_pendingCaptions;
+    QHash<QProgressBar*, int> m_pendingBars;
     QLineEdit* m_flowBox = nullptr; // Txt_target_flow: its range check runs on leaving it
     QPointer<AboutDialog> m_about;
 
