@@ -1,7 +1,8 @@
 // The built programs against corvane-pumpsim on a pseudo-terminal, one row
 // per fault a technician meets: a full disk, /dev/full, a read-only folder,
-// a read error, lost lines, a pump that dies or falls silent. Each row asserts the exit status, the
-// words on standard error and what was kept.
+// a read error, lost lines, a second program on the same port, a pump that
+// dies or falls silent. Each row asserts the exit status, the words on
+// standard error and what was kept.
 #include "status/statuslines.h"
 #include "support/fulldisk.h"
 #include "support/testfiles.h"
@@ -113,6 +114,8 @@ private slots:
             "No space left on device");
         row("download into a read-only folder", "read-only", "download -o FILE --port PORT", "", 2,
             "cannot write a file in");
+        row("second program, the terminal's own name", "second opener", "status --port PORT", "", 3,
+            "in use by another program");
         row("pump gone before it answered", "kill", "status --port PORT", "--silent-after 0", 3,
             "device lost");
         row("set-clock, unplugged after sending", "unplug after", "set-clock --port PORT", "-", 3,
@@ -156,7 +159,7 @@ private slots:
         });
 
         QProcess pump;
-        QString link = dir.filePath(QStringLiteral("pump-com1"));
+        QString link = dir.filePath(QStringLiteral("pump-com1")), device;
         if (sim != QLatin1String("-")) {
             // At the line's own pace only where the test must catch the
             // download half way.
@@ -164,7 +167,8 @@ private slots:
                 fault == QLatin1String("stop") ? QStringList() : QStringList{"--no-pacing"};
             pump.start(CORVANE_PUMPSIM,
                        QStringList{"--link", link} + pace + sim.split(' ', Qt::SkipEmptyParts));
-            QVERIFY(pump.waitForReadyRead(30000)); // its link is made
+            QVERIFY(pump.waitForReadyRead(30000));
+            device = QString::fromLocal8Bit(pump.readLine().trimmed());
         }
         const auto stopPump = qScopeGuard([&] {
             if (pump.state() != QProcess::NotRunning) {
@@ -173,6 +177,15 @@ private slots:
                 pump.waitForFinished(10000);
             }
         });
+        // Another Corvane holds the port by its link; the row's program
+        // names the terminal itself.
+        QProcess holder;
+        if (fault == QLatin1String("second opener")) {
+            holder.start(CORVANE_CLI_PATH, {"status", "--watch", "--port", link});
+            QByteArray err;
+            QVERIFY(awaitErr(holder, err, ": open"));
+            link = device;
+        }
 
         PtyPump ptyPump;
         if (fault == QLatin1String("unplug after"))
@@ -206,6 +219,10 @@ private slots:
         }
         QVERIFY(p.waitForFinished(60000));
         err += p.readAllStandardError();
+        if (holder.state() != QProcess::NotRunning) {
+            holder.terminate();
+            holder.waitForFinished(10000);
+        }
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QVERIFY2(err.contains(said.toUtf8()), err.constData());
         QVERIFY2(!err.contains("No Pump Found"), err.constData());
