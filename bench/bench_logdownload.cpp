@@ -5,6 +5,7 @@
 // bytes need on a 57600 bit/s line (10 bits a character), and Corvane's own
 // processor time (the simulated pump runs in its own process).
 //   bench_logdownload [runs] [records] [path-to-corvane-pumpsim]
+#include "eventloop.h"
 #include "link/qtseriallink.h"
 #include "protocol/logdownload.h"
 #include "protocol/pumpsession.h"
@@ -21,30 +22,14 @@
 
 namespace {
 
-double cpuSeconds() {
-    rusage u{};
-    ::getrusage(RUSAGE_SELF, &u);
-    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
+using bench::cpuSeconds;
+using bench::spin;
 
 double median(QList<double> v) {
     std::sort(v.begin(), v.end());
     return v.isEmpty()    ? 0
            : v.size() % 2 ? v[v.size() / 2]
                           : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
-
-// Runs the event loop until `done` or `ms` have passed.
-// Sleeps between events (a timer wakes it to look at the clock), so the
-// processor time measured is Corvane's own work.
-template <typename F> bool spin(F done, int ms) {
-    QElapsedTimer t;
-    t.start();
-    QTimer wake;
-    wake.start(100);
-    while (!done() && t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    return done();
 }
 
 } // namespace

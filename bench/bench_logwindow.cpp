@@ -12,6 +12,7 @@
 #include "app/logsactions.h"
 #include "app/logspage.h"
 #include "app/mainwindow.h"
+#include "eventloop.h"
 #include "sim/simseriallink.h"
 
 #include <QApplication>
@@ -26,11 +27,8 @@
 
 namespace {
 
-double cpuSeconds() {
-    rusage u{};
-    ::getrusage(RUSAGE_SELF, &u);
-    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
+using bench::cpuSeconds;
+using bench::spin;
 
 // A line of /proc/self/status ("VmRSS", "VmHWM") in MiB.
 double statusMiB(const char* key) {
@@ -45,16 +43,6 @@ double statusMiB(const char* key) {
 }
 double rssMiB() {
     return statusMiB("VmRSS");
-}
-
-template <typename F> bool spin(F done, int ms) {
-    QElapsedTimer t;
-    t.start();
-    QTimer wake;
-    wake.start(50);
-    while (!done() && t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    return done();
 }
 
 QMessageBox* openBox(QWidget* window) {

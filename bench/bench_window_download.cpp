@@ -10,6 +10,7 @@
 #include "app/logspage.h"
 #include "app/mainwindow.h"
 #include "app/paintpacer.h"
+#include "eventloop.h"
 #include "link/qtseriallink.h"
 
 #include <QApplication>
@@ -26,21 +27,8 @@
 
 namespace {
 
-double cpuSeconds() {
-    rusage u{};
-    ::getrusage(RUSAGE_SELF, &u);
-    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-template <typename F> bool spin(F done, int ms) {
-    QElapsedTimer t;
-    t.start();
-    QTimer wake;
-    wake.start(100);
-    while (!done() && t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    return done();
-}
+using bench::cpuSeconds;
+using bench::spin;
 
 QMessageBox* openBox(QWidget* window) {
     for (QMessageBox* b : window->findChildren<QMessageBox*>())

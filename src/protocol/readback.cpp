@@ -141,6 +141,23 @@ QString reportedSwitch(Switch s, const SetupReport& setup) {
     return QLatin1String(*on ? setupSwitch(s).onText : setupSwitch(s).offText);
 }
 
+// The verdict over the compared items: `confirmed`, or each setting the pump
+// did not take with what was sent and what it reports.
+void conclude(ReadBackResult& r, const QString& confirmed) {
+    QStringList missed;
+    for (const ReadBackItem& item : r.items)
+        if (!item.matches)
+            missed << item.setting + QStringLiteral(" (sent ") + item.sent +
+                          QStringLiteral(", pump reports ") + item.reported + QLatin1Char(')');
+    if (missed.isEmpty()) {
+        r.outcome = ReadBackResult::Outcome::Confirmed;
+        r.text = confirmed;
+    } else {
+        r.outcome = ReadBackResult::Outcome::NotTaken;
+        r.text = QStringLiteral("The pump did not take: ") + missed.join(QStringLiteral("; "));
+    }
+}
+
 } // namespace
 
 ReadBack::ReadBack(QObject* parent) : QObject(parent) {
@@ -180,7 +197,6 @@ ReadBackResult ReadBack::compareSetup(const QList<ReadBackItem>& sent, const Set
                                       const StatusReport& status) {
     ReadBackResult r;
     r.subject = ReadBackResult::Subject::Setup;
-    QStringList missed;
     for (ReadBackItem item : sent) {
         if (item.setting == kLogRate) {
             const auto reported = status.logRate();
@@ -191,18 +207,9 @@ ReadBackResult ReadBack::compareSetup(const QList<ReadBackItem>& sent, const Set
             item.reported = reportedSwitch(*s, setup);
             item.matches = item.reported == item.sent;
         }
-        if (!item.matches)
-            missed << item.setting + QStringLiteral(" (sent ") + item.sent +
-                          QStringLiteral(", pump reports ") + item.reported + QLatin1Char(')');
         r.items.append(item);
     }
-    if (missed.isEmpty()) {
-        r.outcome = ReadBackResult::Outcome::Confirmed;
-        r.text = QStringLiteral("Pump confirmed the setup");
-    } else {
-        r.outcome = ReadBackResult::Outcome::NotTaken;
-        r.text = QStringLiteral("The pump did not take: ") + missed.join(QStringLiteral("; "));
-    }
+    conclude(r, QStringLiteral("Pump confirmed the setup"));
     return r;
 }
 
@@ -256,7 +263,6 @@ ReadBackResult ReadBack::compareProgram(const QList<ReadBackItem>& sent, const S
                                         const PumpStateReport* state) {
     ReadBackResult r;
     r.subject = ReadBackResult::Subject::Program;
-    QStringList missed;
     bool durationLeftOut = false;
     for (ReadBackItem item : sent) {
         if (item.setting == kTargetFlow) {
@@ -277,20 +283,11 @@ ReadBackResult ReadBack::compareProgram(const QList<ReadBackItem>& sent, const S
                     item.reported = reportedTime(t, status);
             item.matches = item.reported == item.sent;
         }
-        if (!item.matches)
-            missed << item.setting + QStringLiteral(" (sent ") + item.sent +
-                          QStringLiteral(", pump reports ") + item.reported + QLatin1Char(')');
         r.items.append(item);
     }
-    if (missed.isEmpty()) {
-        r.outcome = ReadBackResult::Outcome::Confirmed;
-        r.text = QStringLiteral("Pump confirmed the program");
-        if (durationLeftOut)
-            r.text += QStringLiteral(" (it did not report its duration)");
-    } else {
-        r.outcome = ReadBackResult::Outcome::NotTaken;
-        r.text = QStringLiteral("The pump did not take: ") + missed.join(QStringLiteral("; "));
-    }
+    conclude(r, durationLeftOut
+                    ? QStringLiteral("Pump confirmed the program (it did not report its duration)")
+                    : QStringLiteral("Pump confirmed the program"));
     return r;
 }
 
