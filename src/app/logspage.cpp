@@ -11,14 +11,10 @@ LogsPage::LogsPage(const CaptureMemo& memo, QWidget* parent)
     // that paints its own background spares repainting the page and the
     // tab frame beneath each time.
     m_ui->Frame6->setAutoFillBackground(true);
-    // The counter's text changes for every line of a download. A label whose
-    // size can change lays out the whole window again at each new text (and
-    // the window then repaints all of it); one of fixed size, as wide as the
-    // longest count, does not.
-    QLabel* counter = m_ui->Label3_29;
-    counter->setFixedSize(
-        counter->fontMetrics().horizontalAdvance(QStringLiteral("Reading Log Number : 00000")),
-        counter->sizeHint().height());
+    // The counter's text changes for every line of a download; the
+    // indicator shows and clears "Updating Display" at every poll.
+    PageStyle::steadySize(m_ui->Label3_29, QStringLiteral("Reading Log Number : 00000"));
+    PageStyle::steadySize(m_ui->Label23, QStringLiteral("Updating Display"));
     m_ui->fpMemo1->setMemo(&memo);
     const struct {
         QAbstractButton* button;

@@ -20,4 +20,14 @@ void fixedWidthHelp(QLabel* help) {
                         2 * help->margin() + 4);
 }
 
+void steadySize(QLabel* live, const QString& longest) {
+    // The label's own measure of the longest text, its frame and margins
+    // included; the text it shows now stays.
+    const QString shown = live->text();
+    live->setText(longest);
+    const QSize longestSize = live->sizeHint();
+    live->setText(shown);
+    live->setFixedSize(longestSize.expandedTo(live->sizeHint()));
+}
+
 } // namespace PageStyle

@@ -3,6 +3,7 @@
 #pragma once
 
 class QLabel;
+class QString;
 
 namespace PageStyle {
 // A page's heading: the desktop font, three points larger, bold.
@@ -10,4 +11,9 @@ void heading(QLabel* title);
 // Help text whose line breaks are placed with runs of blanks: a fixed-pitch
 // font and a width of 64 characters, so every run falls at a line's end.
 void fixedWidthHelp(QLabel* help);
+// A live caption whose text changes while the pump is polled or read: a
+// label whose size can change lays out the whole window again at each new
+// text (and the window then repaints all of it). It is given one fixed size,
+// that of the longest text it shows, so a new text repaints the label alone.
+void steadySize(QLabel* live, const QString& longest);
 } // namespace PageStyle

@@ -11,6 +11,8 @@ ProgramPage::ProgramPage(QWidget* parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::ProgramPage>()) {
     m_ui->setupUi(this);
     PageStyle::heading(m_ui->programTitle);
+    // Shows and clears "Updating Display" at every poll.
+    PageStyle::steadySize(m_ui->Label21, QStringLiteral("Updating Display"));
     m_ui->UpDown1->setBuddy(m_ui->Txt_target_flow);
 }
 

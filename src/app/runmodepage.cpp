@@ -7,6 +7,8 @@ RunModePage::RunModePage(QWidget* parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::RunModePage>()) {
     m_ui->setupUi(this);
     PageStyle::heading(m_ui->runModeTitle);
+    // Shows and clears "Updating Display" at every poll.
+    PageStyle::steadySize(m_ui->Label6, QStringLiteral("Updating Display"));
     connect(m_ui->CommandButton16, &QAbstractButton::clicked, this,
             &RunModePage::refreshDisplayRequested);
 }

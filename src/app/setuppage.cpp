@@ -35,6 +35,8 @@ void deselect(QAbstractButton* b) {
 SetupPage::SetupPage(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<Ui::SetupPage>()) {
     m_ui->setupUi(this);
     PageStyle::heading(m_ui->setupTitle);
+    // Shows and clears "Updating Display" at every poll.
+    PageStyle::steadySize(m_ui->Label22, QStringLiteral("Updating Display"));
 }
 
 SetupPage::~SetupPage() = default;
