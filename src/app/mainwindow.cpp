@@ -107,6 +107,12 @@ MainWindow::MainWindow(AppState& state, SerialLink& link, Options options, QWidg
     connect(&m_session, &PumpSession::messageRequested, this, &MainWindow::showMessage);
     connect(&m_session, &PumpSession::messageDismissed, this, &MainWindow::dismissMessage);
     connect(&m_session, &PumpSession::cursorBusy, this, &MainWindow::setBusy);
+    // A sequence or a download holds the pump past this turn of the event
+    // loop: its wait cursor goes up at once.
+    connect(&m_session, &PumpSession::busyChanged, this, [this](bool busy) {
+        if (busy && m_busyWanted)
+            showBusy(true);
+    });
     connect(&m_session, &PumpSession::saveSettingsRequested, this, [this] { saveSettings(); });
     connect(&m_session, &PumpSession::portStatusChanged, this, [this](const QString& text) {
         m_portStatus->setText(m_options.demo ? QStringLiteral("Demo pump \u2014 ") + text : text);
@@ -488,6 +494,32 @@ void MainWindow::showNextMessage() {
 }
 
 void MainWindow::setBusy(bool busy) {
+    m_busyWanted = busy;
+    if (!busy) {
+        showBusy(false);
+        return;
+    }
+    if (m_session.busy()) {
+        showBusy(true);
+        return;
+    }
+    if (m_busyShown || m_busyQueued)
+        return;
+    m_busyQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_busyQueued = false;
+            if (m_busyWanted)
+                showBusy(true);
+        },
+        Qt::QueuedConnection);
+}
+
+void MainWindow::showBusy(bool busy) {
+    if (busy == m_busyShown)
+        return;
+    m_busyShown = busy;
     m_logs->memoView()->setDeferred(busy);
     m_paintPacer->setPacing(busy);
     if (busy)

@@ -133,6 +133,8 @@ private:
     QWidget* element(const QString& name);
     void updatePortTips();
     void setBusy(bool busy);
+    // Puts the wait cursor up or down, pacing the window with it.
+    void showBusy(bool busy);
     // Captions and bar values written while paced, applied at the end of
     // each interval.
     void applyPending();
@@ -167,6 +169,13 @@ private:
     QList<Message> m_messages;
     QMessageBox* m_openBox = nullptr;
     QString m_openText;
+    // The session holds the pump busy around each poll's write and lets go
+    // before the event loop runs again: a cursor put up for that is never
+    // seen. Outside a sequence or a download the wait cursor goes up at the
+    // next turn of the event loop, when the pump is still held then.
+    bool m_busyWanted = false;
+    bool m_busyShown = false;
+    bool m_busyQueued = false;
     bool m_closing = false;
     bool m_closeAgreed = false; // the unsaved download was saved, discarded or is archived
     bool m_exitChosen = false;  // the close comes from File > Exit

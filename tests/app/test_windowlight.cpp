@@ -10,6 +10,7 @@
 #include "link/fakeseriallink.h"
 #include "logs/capturememo.h"
 
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QHeaderView>
 #include <QLabel>
@@ -102,7 +103,16 @@ void TestWindowLight::pacedCaptionsEndOnTheLastValue() {
         window.apply(c);
     };
     bar->setMaximum(12);
+    // A hold let go before the event loop runs again (a poll's write) puts
+    // up no wait cursor and paces nothing.
     window.session().holdCursor(true);
+    window.session().holdCursor(false);
+    QCoreApplication::processEvents();
+    QVERIFY(!QApplication::overrideCursor() && !window.paintPacer()->pacing());
+    // One still held then does.
+    window.session().holdCursor(true);
+    QTRY_VERIFY_WITH_TIMEOUT(window.paintPacer()->pacing(), 20000);
+    QVERIFY(QApplication::overrideCursor());
     for (int n = 1; n <= 4; ++n)
         line(n);
     window.paintPacer()->tick();
@@ -110,6 +120,7 @@ void TestWindowLight::pacedCaptionsEndOnTheLastValue() {
     line(10);
     window.session().holdCursor(false);
     QCOMPARE(counter->text() + QString::number(bar->value()), "Reading Log Number : 1010");
+    QVERIFY(!QApplication::overrideCursor() && !window.paintPacer()->pacing());
 }
 
 void TestWindowLight::columnsFillTheTable_data() {
