@@ -4,6 +4,7 @@
 // file's records and splitting them into runs, the work before any report.
 //   bench_report [repeats]
 #include "app/samplereport.h"
+#include "eventloop.h"
 #include "logs/logrecords.h"
 #include "logs/samplearchive.h"
 
@@ -40,12 +41,7 @@ QByteArray history() {
                    "Done ok  \r\n";
 }
 
-template <typename F> double ms(F f) {
-    QElapsedTimer t;
-    t.start();
-    f();
-    return t.nsecsElapsed() / 1e6;
-}
+using bench::ms;
 
 } // namespace
 

@@ -3,6 +3,7 @@
 // the summaries). The anchor, timed in the same invocation, is splitting the
 // same bytes into lines, the least any reader of the file must do.
 //   bench_runs [repeats] [records]
+#include "eventloop.h"
 #include "logs/logrecords.h"
 #include "logs/runs.h"
 
@@ -51,12 +52,7 @@ QByteArray history(int records) {
     return bytes + "Done ok  \r\n";
 }
 
-template <typename F> double ms(F f) {
-    QElapsedTimer t;
-    t.start();
-    f();
-    return t.nsecsElapsed() / 1e6;
-}
+using bench::ms;
 
 } // namespace
 

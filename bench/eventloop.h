@@ -1,6 +1,6 @@
-// What the event-loop benchmarks share: the process's own processor time and
-// a wait on the event loop that sleeps between events, so the time measured
-// is Corvane's own work and not the waiting.
+// What the benchmarks share: the wall time of one call, the process's own
+// processor time, and a wait on the event loop that sleeps between events, so
+// the time measured is Corvane's own work and not the waiting.
 #pragma once
 
 #include <QCoreApplication>
@@ -9,6 +9,14 @@
 #include <sys/resource.h>
 
 namespace bench {
+
+// Wall time of one call of `f`, in milliseconds.
+template <typename F> double ms(F f) {
+    QElapsedTimer t;
+    t.start();
+    f();
+    return t.nsecsElapsed() / 1e6;
+}
 
 // User plus system time of this process, in seconds.
 inline double cpuSeconds() {
