@@ -1,8 +1,12 @@
 #include "link/portmap.h"
 
-#include "config/inifile.h"
+#include "config/inidocument.h"
 
 namespace PortMap {
+
+namespace {
+const QString kSection = QStringLiteral("Comm Port");
+}
 
 QString defaultDevice(int portNumber) {
 #ifdef Q_OS_WIN
@@ -14,11 +18,11 @@ QString defaultDevice(int portNumber) {
 
 QString device(int portNumber, const QString& iniPath) {
     if (!iniPath.isEmpty()) {
-        cIniFile ini;
-        ini.filename = iniPath;
-        ini.Section = QStringLiteral("Comm Port");
-        QString named;
-        ini.ReadString(QStringLiteral("Com%1").arg(portNumber), named, QString());
+        // A file that is there but not read reads as empty: the default.
+        IniDocument ini;
+        ini.load(iniPath);
+        const QString named =
+            ini.readString(kSection, QStringLiteral("Com%1").arg(portNumber), QString());
         if (!named.trimmed().isEmpty())
             return named.trimmed();
     }
@@ -32,10 +36,12 @@ QString describe(int portNumber, const QString& device) {
 bool choose(int portNumber, const QString& device, const QString& iniPath) {
     if (portNumber < 1 || portNumber > 4 || device.trimmed().isEmpty() || iniPath.isEmpty())
         return false;
-    cIniFile ini;
-    ini.filename = iniPath;
-    ini.Section = QStringLiteral("Comm Port");
-    return ini.WriteString(QStringLiteral("Com%1").arg(portNumber), device.trimmed());
+    // A file that is there but not read is never replaced.
+    IniDocument ini;
+    if (!ini.load(iniPath))
+        return false;
+    ini.writeString(kSection, QStringLiteral("Com%1").arg(portNumber), device.trimmed());
+    return ini.save();
 }
 
 } // namespace PortMap
