@@ -46,8 +46,8 @@ void FakeSerialLink::receive(const QByteArray& bytes) {
         return;
     m_waiting += bytes;
     if (m_eof && bytes.contains(kEofChar))
-        emit comm(kEvEof);
-    emit comm(kEvReceive);
+        emit endOfFileReceived();
+    emit readyRead();
 }
 
 QByteArray FakeSerialLink::written() const {

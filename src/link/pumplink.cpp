@@ -4,7 +4,8 @@
 
 PumpLink::PumpLink(AppState& state, SerialLink& link, QObject* parent)
     : QObject(parent), m_state(state), m_link(link) {
-    connect(&m_link, &SerialLink::comm, this, &PumpLink::onComm);
+    connect(&m_link, &SerialLink::endOfFileReceived, this, &PumpLink::endOfFileReceived);
+    connect(&m_link, &SerialLink::readyRead, this, &PumpLink::onReadyRead);
     connect(&m_link, &SerialLink::deviceLost, this, &PumpLink::onDeviceLost);
     m_retry.setInterval(kRetryMs);
     connect(&m_retry, &QTimer::timeout, this, [this] { tryOpen(true); });
@@ -101,13 +102,7 @@ bool PumpLink::write(const QString& text) {
     return false;
 }
 
-void PumpLink::onComm(int code) {
-    if (code == SerialLink::kEvEof) {
-        emit endOfFileReceived();
-        return;
-    }
-    if (code != SerialLink::kEvReceive)
-        return;
+void PumpLink::onReadyRead() {
     // Handling received text may open a local event loop somewhere below; a
     // notification arriving meanwhile is taken by the loop below instead of
     // running the receive handler a second time inside the first.

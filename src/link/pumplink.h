@@ -45,16 +45,17 @@ public:
     std::function<void(char direction, const QByteArray& bytes)> traceHook;
 
 signals:
-    // Event code 2: the characters that were waiting, read in one piece.
+    // The characters that were waiting, read in one piece.
     void received(const QByteArray& bytes);
-    // Event code 7.
+    // The port saw the end-of-file character (detection on), before the
+    // received() that carries it.
     void endOfFileReceived();
     void statusChanged(const QString& text);
     // The open port went away (unplugged, hung up); reopening is being tried.
     void deviceLost();
 
 private:
-    void onComm(int code);
+    void onReadyRead();
     void onDeviceLost();
     void tryOpen(bool retry);
     bool write(const QString& text);

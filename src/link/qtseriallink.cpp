@@ -143,10 +143,10 @@ void QtSerialLink::onReadyRead() {
             const QByteArray fresh = m_port.peek(waiting).mid(m_eofScanned);
             m_eofScanned = waiting;
             if (fresh.contains(kEofChar))
-                emit comm(kEvEof);
+                emit endOfFileReceived();
         }
     }
-    emit comm(kEvReceive);
+    emit readyRead();
 }
 
 void QtSerialLink::onError(QSerialPort::SerialPortError error) {

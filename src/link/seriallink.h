@@ -10,9 +10,7 @@
 class SerialLink : public QObject {
     Q_OBJECT
 public:
-    // Event codes of the comm notification.
-    static constexpr int kEvReceive = 2; // characters waiting
-    static constexpr int kEvEof = 7;     // end-of-file character (26) received
+    // The pump ends a history dump with this character.
     static constexpr char kEofChar = 26;
 
     enum class OpenError { None, NotFound, PermissionDenied, Busy, BadSettings, Other };
@@ -41,8 +39,11 @@ public:
     virtual qint64 bytesToWrite() const { return 0; }
 
 signals:
-    // Code kEvReceive or kEvEof, as the pump's receive handler expects.
-    void comm(int eventCode);
+    // Characters are waiting to be read. When a delivery holds the end-of-file
+    // character and detection is on, endOfFileReceived() comes first, then
+    // readyRead() for the same characters.
+    void readyRead();
+    void endOfFileReceived();
     // The device went away while open (adapter unplugged, hang-up).
     void deviceLost();
 };

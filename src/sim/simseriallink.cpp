@@ -88,8 +88,8 @@ void SimSerialLink::deliver() {
     if (!chunk.isEmpty()) {
         m_waiting += chunk;
         if (m_eof && chunk.contains(kEofChar))
-            emit comm(kEvEof);
-        emit comm(kEvReceive);
+            emit endOfFileReceived();
+        emit readyRead();
     }
     if (!m_open)
         return; // a receiver closed the port

@@ -42,6 +42,11 @@ private slots:
         r.fake.receive("R99 x\r");
         QCOMPARE(r.events(3), QStringLiteral("W3"));
         QCOMPARE(trace, (QList<QByteArray>{"TG03\rG02\r", "RR99 x\r"}));
+        // The end of a dump is known before the text that carries it is handled.
+        r.link.setEofDetection(true);
+        connect(&r.link, &PumpLink::endOfFileReceived, [&] { trace << "E"; });
+        r.fake.receive("Done\x1a");
+        QCOMPARE(trace.mid(2), (QList<QByteArray>{"E", "RDone\x1a"}));
     }
 
     // The trace holds what reached the port: nothing while it is closed (the

@@ -167,29 +167,30 @@ private slots:
         QCOMPARE(link.lastOpenError(), SerialLink::OpenError::NotFound);
     }
 
-    // Code 7 only with detection on; and while the receive handler is busy
+    // End of file only with detection on, before the characters that hold
+    // it; and while the receive handler is busy
     // (a box open, a pause) the waiting text is left unread: more text
     // arriving meanwhile must not report the same end-of-file again.
     void endOfFileReportedOnce() {
         QtSerialLink link(m_ini);
         QVERIFY(link.open(1, QStringLiteral("57600,N,8,1")));
-        QList<int> codes;
-        connect(&link, &SerialLink::comm, [&](int code) { codes << code; });
+        QByteArray codes; // 'E' end of file, 'R' characters waiting
+        connect(&link, &SerialLink::endOfFileReceived, [&] { codes += 'E'; });
+        connect(&link, &SerialLink::readyRead, [&] { codes += 'R'; });
         QVERIFY(m_pty->send("ab\x1a\r"));
-        QTRY_COMPARE_WITH_TIMEOUT(codes, QList<int>{SerialLink::kEvReceive},
-                                  kPatienceMs); // detection off
+        QTRY_COMPARE_WITH_TIMEOUT(codes, QByteArray("R"), kPatienceMs); // detection off
         link.readAll();
         codes.clear();
         link.setEofEnabled(true);
         QVERIFY(m_pty->send("Done\x1a"));
-        QTRY_COMPARE_WITH_TIMEOUT(codes.count(SerialLink::kEvReceive), 1, kPatienceMs);
+        QTRY_COMPARE_WITH_TIMEOUT(codes.count('R'), 1, kPatienceMs);
         QVERIFY(m_pty->send(" ok\r"));
-        QTRY_COMPARE_WITH_TIMEOUT(codes.count(SerialLink::kEvReceive), 2, kPatienceMs);
-        QCOMPARE(codes.count(SerialLink::kEvEof), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(codes.count('R'), 2, kPatienceMs);
+        QCOMPARE(codes, QByteArray("ERR"));
         QCOMPARE(link.readAll(), QByteArray("Done\x1a ok\r"));
         QVERIFY(m_pty->send("\x1a"));
-        QTRY_COMPARE_WITH_TIMEOUT(codes.count(SerialLink::kEvReceive), 3, kPatienceMs);
-        QCOMPARE(codes.count(SerialLink::kEvEof), 2); // a new one is reported
+        QTRY_COMPARE_WITH_TIMEOUT(codes.count('R'), 3, kPatienceMs);
+        QCOMPARE(codes, QByteArray("ERRER")); // a new one is reported
     }
 
     // The adapter goes away under the open port (the master side closes, and
