@@ -4,7 +4,7 @@
 // by side with bench_bare_window and prints the medians and their ratios.
 #include "app/mainwindow.h"
 #include "firstframe.h"
-#include "link/fakeseriallink.h"
+#include "support/fakeseriallink.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
-// The one way Corvane talks to a serial port. Three implementations: the real
-// port (QtSerialLink), the simulated pump (SimSerialLink) and a recording fake
-// for tests (FakeSerialLink). Everything passes PumpLink, which keeps the trace.
+// The one way Corvane talks to a serial port: the real port (QtSerialLink) or
+// the simulated pump (SimSerialLink); the tests add a recording fake
+// (tests/support). Everything passes PumpLink, which keeps the trace.
 #pragma once
 
 #include <QByteArray>

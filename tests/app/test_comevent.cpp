@@ -3,7 +3,7 @@
 // with every line kept in order, and shutdown on SIGTERM.
 #include "app/mainwindow.h"
 #include "app/signalclose.h"
-#include "link/fakeseriallink.h"
+#include "support/fakeseriallink.h"
 #include "support/windowtext.h"
 
 #include <QApplication>

@@ -9,9 +9,9 @@
 #include "app/mainwindow.h"
 #include "app/programpage.h"
 #include "app/setuppage.h"
-#include "link/fakeseriallink.h"
 #include "protocol/configsequences.h"
 #include "sim/simseriallink.h"
+#include "support/fakeseriallink.h"
 #include "support/steppingclock.h"
 #include "support/windowtext.h"
 

@@ -7,8 +7,8 @@
 #include "app/setuppage.h"
 #include "app/updownbuttons.h"
 #include "config/settingsstore.h"
-#include "link/fakeseriallink.h"
 #include "sim/simpump.h"
+#include "support/fakeseriallink.h"
 #include "support/windowtext.h"
 
 #include <QAction>

@@ -6,9 +6,9 @@
 // a recording port and a stand-in device list. Pauses run on a stepping
 // clock; the poll is ticked by hand.
 #include "app/mainwindow.h"
-#include "link/fakeseriallink.h"
 #include "link/portmap.h"
 #include "sim/simseriallink.h"
+#include "support/fakeseriallink.h"
 #include "support/steppingclock.h"
 
 #include <QAbstractButton>

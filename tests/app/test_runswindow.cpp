@@ -7,8 +7,8 @@
 #include "app/logsactions.h"
 #include "app/mainwindow.h"
 #include "app/runspage.h"
-#include "link/fakeseriallink.h"
 #include "logs/samplearchive.h"
+#include "support/fakeseriallink.h"
 #include "support/testfiles.h"
 
 #include <QAbstractButton>

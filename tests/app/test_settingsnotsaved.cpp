@@ -4,7 +4,7 @@
 // signal (nobody there to answer) does not wait for the box.
 #include "app/mainwindow.h"
 #include "config/settingsstore.h"
-#include "link/fakeseriallink.h"
+#include "support/fakeseriallink.h"
 #include "support/fulldisk.h"
 
 #include <QAbstractButton>

@@ -5,8 +5,8 @@
 #include "app/mainwindow.h"
 #include "app/programpage.h"
 #include "app/updownbuttons.h"
-#include "link/fakeseriallink.h"
 #include "sim/simpump.h"
+#include "support/fakeseriallink.h"
 #include "support/programrun.h"
 #include "support/windowtext.h"
 

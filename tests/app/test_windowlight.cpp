@@ -7,8 +7,8 @@
 #include "app/loggrid.h"
 #include "app/mainwindow.h"
 #include "app/paintpacer.h"
-#include "link/fakeseriallink.h"
 #include "logs/capturememo.h"
+#include "support/fakeseriallink.h"
 
 #include <QApplication>
 #include <QCalendarWidget>

@@ -2,8 +2,8 @@
 // fake port: port changes, failed opens and writes, a lost device coming
 // back, and a receive handler that is never entered twice. (The real port
 // unplugged and plugged in again is in test_qtseriallink.)
-#include "link/fakeseriallink.h"
 #include "link/pumplink.h"
+#include "support/fakeseriallink.h"
 
 #include <QEventLoop>
 #include <QTest>

@@ -1,8 +1,8 @@
 // The cable comes out in the middle of a reply: the part of a line that
 // came is no line, and the first report after the reconnect is handled
 // whole instead of being glued onto it.
-#include "link/fakeseriallink.h"
 #include "protocol/pumpsession.h"
+#include "support/fakeseriallink.h"
 #include "support/steppingclock.h"
 
 #include <QTest>

@@ -4,11 +4,11 @@
 // "Done ok" (a silent pump, a lost port, a stop by hand). In every case what
 // was captured stays: the memo holds each line received after "PRI" and the
 // table one row per record.
-#include "link/fakeseriallink.h"
 #include "protocol/logdownload.h"
 #include "protocol/memorysequences.h"
 #include "protocol/pumpsession.h"
 #include "sim/simseriallink.h"
+#include "support/fakeseriallink.h"
 
 #include <QSignalSpy>
 #include <QTest>

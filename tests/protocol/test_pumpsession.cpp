@@ -4,10 +4,10 @@
 // runs, and stops writing when the window goes away or the cable comes out;
 // what "Program Pump" leaves behind. The sequences' steps as data are
 // test_configsequences.
-#include "link/fakeseriallink.h"
 #include "protocol/commands.h"
 #include "protocol/configsequences.h"
 #include "protocol/pumpsession.h"
+#include "support/fakeseriallink.h"
 #include "support/sampleprogram.h"
 #include "support/steppingclock.h"
 

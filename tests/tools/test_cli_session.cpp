@@ -4,10 +4,10 @@
 // port, and interruption; the named values `status` prints for a report.
 #include "clioutput.h"
 #include "decodecommand.h"
-#include "link/fakeseriallink.h"
 #include "livesession.h"
 #include "protocol/commands.h"
 #include "status/statuslines.h"
+#include "support/fakeseriallink.h"
 #include "support/steppingclock.h"
 
 #include <QBuffer>

@@ -1,4 +1,4 @@
-#include "link/fakeseriallink.h"
+#include "support/fakeseriallink.h"
 
 bool FakeSerialLink::open(int portNumber, const QString& settings) {
     close();
