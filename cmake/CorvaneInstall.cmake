@@ -5,8 +5,10 @@
 # (cmake/CorvanePackage.cmake).
 include(GNUInstallDirs)
 
-install(TARGETS corvane corvane-cli corvane-pumpsim
-        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS corvane corvane-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET corvane-pumpsim)
+    install(TARGETS corvane-pumpsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 
 set(CORVANE_DIST ${CMAKE_CURRENT_LIST_DIR}/../dist)
 install(FILES ${CORVANE_DIST}/corvane.desktop

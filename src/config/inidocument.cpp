@@ -1,5 +1,6 @@
 #include "config/inidocument.h"
 
+#include "core/regularfile.h"
 #include "core/wholefile.h"
 
 #include <QDir>
@@ -7,13 +8,6 @@
 #include <QFileInfo>
 
 #include <algorithm>
-
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -39,9 +33,9 @@ enum class Opened { Missing, Open, Refused };
 // Opens the settings file for reading, and only a regular file. An ordinary
 // open of a FIFO waits for a writer that may never come, which would hang the
 // start before the program could be stopped cleanly; opening a device (a
-// serial port, say) can change its lines. So the type is checked first, and
-// on Unix the open never waits and the type is checked again on what was
-// opened, in case another file was put in its place in between.
+// serial port, say) can change its lines. So the type is checked first by
+// name, then again on what was opened, in case another file was put in its
+// place in between.
 Opened openRegular(const QString& path, QFile* file, QString* error) {
     const QFileInfo info(path);
     if (!info.exists())
@@ -50,34 +44,20 @@ Opened openRegular(const QString& path, QFile* file, QString* error) {
         *error = notRegularFile(path);
         return Opened::Refused;
     }
-#ifdef Q_OS_UNIX
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        const int err = errno;
-        if (err == ENOENT)
-            return Opened::Missing;
-        *error = cannotRead(path, qt_error_string(err));
-        return Opened::Refused;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
+    int err = 0;
+    switch (RegularFile::openForReading(path, *file, &err)) {
+    case RegularFile::Opened::Open:
+        return Opened::Open;
+    case RegularFile::Opened::Missing:
+        return Opened::Missing;
+    case RegularFile::Opened::NotRegular:
         *error = notRegularFile(path);
         return Opened::Refused;
+    case RegularFile::Opened::Failed:
+        break;
     }
-    const bool opened = file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
-    if (!opened)
-        ::close(fd);
-#else
-    file->setFileName(path);
-    const bool opened = file->open(QIODevice::ReadOnly);
-#endif
-    if (!opened) {
-        *error = cannotRead(path, file->errorString());
-        return Opened::Refused;
-    }
-    return Opened::Open;
+    *error = cannotRead(path, err != 0 ? qt_error_string(err) : file->errorString());
+    return Opened::Refused;
 }
 
 // UTF-16 code units to characters one for one (and back), so that whatever

@@ -1,16 +1,13 @@
 #include "logs/logfiles.h"
 
+#include "core/regularfile.h"
 #include "core/wholefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace LogFiles {
 
@@ -105,21 +102,17 @@ Result save(const CaptureMemo& memo, const QString& path) {
 
 Result load(CaptureMemo& memo, const QString& path) {
     // Opened without waiting: a FIFO without a writer would otherwise block
-    // here for ever. What was opened is then checked, not the name, so
-    // nothing can be swapped in between.
-    const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return failed("opened", path, systemError(errno));
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return failed("opened", path, QStringLiteral("it is not a regular file"));
-    }
+    // here for ever.
     QFile f;
-    if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return failed("opened", path, f.errorString());
+    int err = 0;
+    switch (RegularFile::openForReading(path, f, &err)) {
+    case RegularFile::Opened::Open:
+        break;
+    case RegularFile::Opened::NotRegular:
+        return failed("opened", path, QStringLiteral("it is not a regular file"));
+    case RegularFile::Opened::Missing:
+    case RegularFile::Opened::Failed:
+        return failed("opened", path, err != 0 ? systemError(err) : f.errorString());
     }
     // Every byte of a line costs the memo at least one character, so more
     // than its budget can never fit: read no further than that.
