@@ -2,10 +2,10 @@
 # builds one test program against the libraries (never recompiling their
 # sources) and registers it with CTest. LIBS names the lowest layer libraries
 # the test needs, so a layer that reaches up to a higher one fails to link;
-# without it the test links the whole core. GUI links the window, plus any
-# LIBS named (corvane_testsupport for the fake port). LABELS
-# lets a run pick tests out or leave them out, e.g. `ctest -LE pty` where no
-# pseudo-terminal can be opened.
+# without it the test links the whole engine (every layer below the window).
+# GUI links the window, plus any LIBS named (corvane_testsupport for the fake
+# port). LABELS lets a run pick tests out or leave them out, e.g.
+# `ctest -LE pty` where no pseudo-terminal can be opened.
 function(corvane_add_test name)
     cmake_parse_arguments(ARG "GUI" "" "LIBS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
@@ -14,7 +14,7 @@ function(corvane_add_test name)
     elseif(ARG_LIBS)
         target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test)
     else()
-        target_link_libraries(${name} PRIVATE corvane_core Qt6::Test)
+        target_link_libraries(${name} PRIVATE corvane_engine Qt6::Test)
     endif()
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     add_test(NAME ${name} COMMAND ${name})
