@@ -11,9 +11,9 @@
 #include "app/programpage.h"
 #include "app/setuppage.h"
 #include "app/updownbuttons.h"
+#include "editors/editorrules.h"
 #include "link/portmap.h"
 #include "protocol/configsequences.h"
-#include "protocol/editorrules.h"
 #include "protocol/pumpclock.h"
 
 #include <QAbstractButton>

@@ -1,7 +1,7 @@
 #include "protocol/configsequences.h"
 
+#include "editors/editorrules.h"
 #include "protocol/commands.h"
-#include "protocol/editorrules.h"
 #include "status/numberformat.h"
 #include "status/pumpreports.h"
 

@@ -6,9 +6,9 @@
 // Once the pump is off, the session reads the program back when it answers
 // again; only a confirmed program ends with exit status 0.
 #include "clioutput.h"
+#include "editors/editorrules.h"
 #include "livesession.h"
 #include "protocol/configsequences.h"
-#include "protocol/editorrules.h"
 #include "subcommands.h"
 
 #include <QJsonArray>

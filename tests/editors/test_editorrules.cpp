@@ -1,6 +1,6 @@
 // The run-program editor's reactions and the setup options' flags, as
 // tables of what the user did and what the window must then show.
-#include "protocol/editorrules.h"
+#include "editors/editorrules.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "protocol/editorrules.h"
+#include "editors/editorrules.h"
 
 #include "status/numberformat.h"
 
