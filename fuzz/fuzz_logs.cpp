@@ -23,10 +23,10 @@ void decode(const uint8_t* data, size_t size) {
     state.CaptureMode = true;
     const QString line =
         QString::fromLatin1(reinterpret_cast<const char*>(data + 3), qsizetype(size - 3));
-    const LogLineResult r = decodeLogLine(line, count, state);
+    const LogLineResult r = Decode::logLine(line, count, state);
     const bool record = r.kind == LogLineResult::Kind::Record;
     if ((record ? r.record.row != count - 1 : r.record.row != -1) ||
-        (record && r.cells != logCells(r.record, state.UnitsFlag != 0)))
+        (record && r.cells != Decode::logCells(r.record, state.UnitsFlag != 0)))
         std::abort();
     if (state.CaptureMode != (r.kind != LogLineResult::Kind::End))
         std::abort();

@@ -189,7 +189,9 @@ std::optional<double> LogRecord::number(LogField::Name name) const {
     return std::nullopt;
 }
 
-std::optional<LogRecord> decodeLogRecord(const QString& line) {
+namespace Decode {
+
+std::optional<LogRecord> logRecord(const QString& line) {
     const LogType* type = findType(line);
     if (!type || type->role != Role::Record)
         return std::nullopt;
@@ -205,7 +207,7 @@ QMap<int, QString> logCells(const LogRecord& record, bool metric) {
     return cells;
 }
 
-LogLineResult decodeLogLine(const QString& line, int captureCount, AppState& state) {
+LogLineResult logLine(const QString& line, int captureCount, AppState& state) {
     LogLineResult r;
     r.changes.text.insert(QStringLiteral("Label3_29"),
                           QStringLiteral("Reading Log Number : ") + QString::number(captureCount));
@@ -231,3 +233,5 @@ LogLineResult decodeLogLine(const QString& line, int captureCount, AppState& sta
     r.cells = logCells(r.record, state.UnitsFlag != 0);
     return r;
 }
+
+} // namespace Decode

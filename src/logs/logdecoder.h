@@ -58,12 +58,6 @@ struct LogRecord {
     std::optional<double> number(LogField::Name name) const;
 };
 
-// The record in `line`, or nothing when its first eight characters name no
-// record kind (the title line, "Done ok" and garbage included).
-std::optional<LogRecord> decodeLogRecord(const QString& line);
-// The table's cells 1..10 for a record, in metric or English units.
-QMap<int, QString> logCells(const LogRecord& record, bool metric);
-
 struct LogLineResult {
     enum class Kind {
         Other,  // no kind matched: nothing written
@@ -79,4 +73,12 @@ struct LogLineResult {
     UiChanges changes;
 };
 
-LogLineResult decodeLogLine(const QString& line, int captureCount, AppState& state);
+namespace Decode {
+// The record in `line`, or nothing when its first eight characters name no
+// record kind (the title line, "Done ok" and garbage included).
+std::optional<LogRecord> logRecord(const QString& line);
+// The table's cells 1..10 for a record, in metric or English units.
+QMap<int, QString> logCells(const LogRecord& record, bool metric);
+// One captured line of a download.
+LogLineResult logLine(const QString& line, int captureCount, AppState& state);
+} // namespace Decode

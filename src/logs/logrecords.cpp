@@ -28,7 +28,7 @@ QList<LogRecord> fromFileBytes(const QByteArray& bytes) {
             // The memo's two blanks after each line are not the pump's.
             if (line.endsWith(QLatin1String("  ")))
                 line.chop(2);
-            if (auto record = decodeLogRecord(line)) {
+            if (auto record = Decode::logRecord(line)) {
                 record->row = position - 1;
                 records.append(std::move(*record));
             }
@@ -70,7 +70,7 @@ const QStringList& exportHeader() {
 QStringList exportCells(const LogRecord& record) {
     using Name = LogField::Name;
     QStringList cells{QString::number(record.row)};
-    const QMap<int, QString> shown = logCells(record, false);
+    const QMap<int, QString> shown = Decode::logCells(record, false);
     for (int column = 1; column < LogColumns::kCount; ++column)
         cells << shown.value(column);
     for (Name name : {Name::Battery, Name::Temperature, Name::Bp, Name::Dp, Name::Elapsed,

@@ -471,7 +471,7 @@ int countLogRecords(const QByteArray& fileBytes) {
         QString line = memo.line(n);
         if (line.endsWith(QLatin1String("  ")))
             line.chop(2);
-        records += decodeLogLine(line, n, state).kind == LogLineResult::Kind::Record;
+        records += Decode::logLine(line, n, state).kind == LogLineResult::Kind::Record;
     }
     return records;
 }

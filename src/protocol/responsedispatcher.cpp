@@ -29,7 +29,7 @@ LineResult ResponseDispatcher::handleLine(const QString& line) {
                 onMemoWrite(position);
             // Writing into the memo decodes the line at once, with LastLine
             // and CaptureCount as they stand now.
-            LogLineResult log = decodeLogLine(line, position, m_state);
+            LogLineResult log = Decode::logLine(line, position, m_state);
             result.captured = position;
             switch (log.kind) {
             case LogLineResult::Kind::Record:

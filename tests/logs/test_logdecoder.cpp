@@ -151,7 +151,7 @@ void TestLogDecoder::decode() {
     AppState state;
     state.UnitsFlag = metric ? 2 : 0; // any value but 0 is metric
     state.CaptureMode = true;
-    const LogLineResult r = decodeLogLine(line, 5, state);
+    const LogLineResult r = Decode::logLine(line, 5, state);
     QTEST(described(r), "expected");
     QCOMPARE(state.CaptureMode, r.kind != LogLineResult::Kind::End);
 }
@@ -171,7 +171,7 @@ void TestLogDecoder::everyLine() {
     QFETCH(QString, line);
     QFETCH(int, count);
     AppState state;
-    const LogLineResult r = decodeLogLine(line, count, state);
+    const LogLineResult r = Decode::logLine(line, count, state);
     QCOMPARE(r.changes.text.value("Label3_29"), "Reading Log Number : " + QString::number(count));
     QCOMPARE(r.changes.bars.value("PBar1"), count);
     QCOMPARE(r.changes.text.size() + r.changes.bars.size(), 2);
