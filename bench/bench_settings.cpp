@@ -1,5 +1,5 @@
-// Times one SaveSettings (what every close, Send Setup and Program Pump
-// does) and one LoadSettings (what every start does), on a small settings
+// Times one saveSettings (what every close, Send Setup and Program Pump
+// does) and one loadSettings (what every start does), on a small settings
 // file and on one of about 900 KiB, in a folder on disk (the first argument,
 // or a temporary folder). Prints the median, fastest and slowest of each.
 #include "config/settingsstore.h"
@@ -46,13 +46,13 @@ int main(int argc, char** argv) {
 
     const QString small = scratch.filePath(QStringLiteral("corvane.INI"));
     putFile(small, "; site notes\r\n[Comm Port]\r\nCom1=/dev/ttyUSB0\r\n");
-    report("SaveSettings, small file", 30, [&] { SaveSettings(small, s); });
-    report("LoadSettings, small file", 30, [&] { LoadSettings(small); });
+    report("SaveSettings, small file", 30, [&] { saveSettings(small, s); });
+    report("LoadSettings, small file", 30, [&] { loadSettings(small); });
 
     // Well under the read limit, so every save is carried out in full.
     const QString large = scratch.filePath(QStringLiteral("large.INI"));
     putFile(large, "[Notes]\r\n" + QByteArray(900 * 1024, ';') + "\r\n");
-    report("SaveSettings, 900 KiB file", 10, [&] { SaveSettings(large, s); });
-    report("LoadSettings, 900 KiB file", 10, [&] { LoadSettings(large); });
+    report("SaveSettings, 900 KiB file", 10, [&] { saveSettings(large, s); });
+    report("LoadSettings, 900 KiB file", 10, [&] { loadSettings(large); });
     return 0;
 }

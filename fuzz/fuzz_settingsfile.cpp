@@ -47,13 +47,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::abort();
     }
 
-    const StoredSettings loaded = LoadSettings(path);
+    const StoredSettings loaded = loadSettings(path);
     for (int port = 1; port <= 4; ++port)
         if (PortMap::device(port, path).isEmpty())
             std::abort();
 
     // A save keeps every value it was given, whatever else the file holds.
-    if (!SaveSettings(path, loaded) || !sameSettings(LoadSettings(path), loaded))
+    if (!saveSettings(path, loaded) || !sameSettings(loadSettings(path), loaded))
         std::abort();
     return 0;
 }

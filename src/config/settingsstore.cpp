@@ -112,7 +112,7 @@ QString storedDateTime(const QDate& date, const QTime& time) {
     return PickerText::formatDate(date) + QLatin1Char(' ') + PickerText::formatTime(time);
 }
 
-StoredSettings LoadSettings(const QString& path, QString* error) {
+StoredSettings loadSettings(const QString& path, QString* error) {
     // One reading of the file, so every key comes from the same file.
     IniDocument ini;
     const bool loaded = ini.load(path);
@@ -137,7 +137,7 @@ StoredSettings LoadSettings(const QString& path, QString* error) {
     return s;
 }
 
-bool SaveSettings(const QString& path, const StoredSettings& v, QString* error) {
+bool saveSettings(const QString& path, const StoredSettings& v, QString* error) {
     // All keys go into one copy of the file, written with one atomic replace:
     // a save costs one read and one flush to disk, and a program killed
     // part-way leaves the old file or the new one, never a mix. A file that

@@ -1,6 +1,6 @@
 // The user's last choices kept in corvane.INI: the serial port, the setup
-// options and the run-program fields. LoadSettings hands the window what the
-// file says; the window sets its controls from it. SaveSettings writes what
+// options and the run-program fields. loadSettings hands the window what the
+// file says; the window sets its controls from it. saveSettings writes what
 // the window holds, in the file's traditional key order and with one replace
 // of the file, leaving every other key and comment of the file alone.
 #pragma once
@@ -42,17 +42,17 @@ struct StoredSettings {
     QString stopDateTime;
 };
 
-// Reads every key the window restores, from one reading of the file. A missing
-// file gives the defaults above. So does a file that is there but is not read
-// (not a regular file, unreadable, larger than 1 MiB); then `error`, if given,
-// says why, for the user (it is emptied otherwise).
-StoredSettings LoadSettings(const QString& path, QString* error = nullptr);
+// LoadSettings: reads every key the window restores, from one reading of the
+// file. A missing file gives the defaults above. So does a file that is there
+// but is not read (not a regular file, unreadable, larger than 1 MiB); then
+// `error`, if given, says why, for the user (it is emptied otherwise).
+StoredSettings loadSettings(const QString& path, QString* error = nullptr);
 
-// Writes every key with one atomic replace of the file. False when the file
-// is left as it was: it is not one LoadSettings reads, the keys would make it
-// larger than 1 MiB (the next start would ignore it), or the write failed;
-// then `error`, if given, says why (it is emptied otherwise).
-bool SaveSettings(const QString& path, const StoredSettings& values, QString* error = nullptr);
+// SaveSettings: writes every key with one atomic replace of the file. False
+// when the file is left as it was: it is not one loadSettings reads, the keys
+// would make it larger than 1 MiB (the next start would ignore it), or the
+// write failed; then `error`, if given, says why (it is emptied otherwise).
+bool saveSettings(const QString& path, const StoredSettings& values, QString* error = nullptr);
 
 // What the settings save stores for the setup and program pages and the
 // chosen port (0 to 4): option buttons as -1 / 0 (timing 1 / 0), the password

@@ -40,7 +40,7 @@ private slots:
         QCOMPARE(facts.runAsRoot, ::geteuid() == 0);
         const SettingsLocation where = settingsFilePath(real, user, true);
         QCOMPARE(where.path, QDir(user).filePath(kSettingsFileName));
-        QVERIFY(where.perUser && SaveSettings(where.path, StoredSettings{}));
+        QVERIFY(where.perUser && saveSettings(where.path, StoredSettings{}));
         QCOMPARE(QDir(real).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 };

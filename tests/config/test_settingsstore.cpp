@@ -86,7 +86,7 @@ private slots:
         QFETCH(QString, expected);
         putFile(m_path, QByteArray("[Program]\nPassword=@\nFlowFlault=@\nLoging=@\nTarget=@\n")
                             .replace('@', value));
-        const StoredSettings s = LoadSettings(m_path);
+        const StoredSettings s = loadSettings(m_path);
         QCOMPARE(shown(s.password) + ' ' + shown(s.logRate), expected);
     }
 
@@ -97,18 +97,18 @@ private slots:
         StoredSettings v{3, true, false, -1, 15, 1, -1, 0, -1, 2500, {}, QStringLiteral("x")};
         v.startDateTime = storedDateTime(QDate(2026, 12, 6), QTime(8, 0, 9, 70));
         QString error = QStringLiteral("stale");
-        QVERIFY(SaveSettings(m_path, v, &error) && error.isEmpty());
+        QVERIFY(saveSettings(m_path, v, &error) && error.isEmpty());
         QCOMPARE(fileBytes(m_path),
                  QByteArray("[Comm Port]\r\nCommPort=3\r\n\r\n[Program]\r\nPassword=True\r\n"
                             "FlowFlault=False\r\nStartup Screen=-1\r\nLoging=15\r\nTiming on=1\r\n"
                             "Start/Stop=-1\r\nMeasure=0\r\nVolumetric=-1\r\nTarget=2500\r\n"
                             "Strt_dttm=20261206 08:00:09.07\r\nStop_dttm=x\r\n"));
-        QVERIFY(SaveSettings(m_path + "2", LoadSettings(m_path))); // read back as written
+        QVERIFY(saveSettings(m_path + "2", loadSettings(m_path))); // read back as written
         QCOMPARE(fileBytes(m_path + "2"),
                  fileBytes(m_path).replace("20261206 08:00:09.07", "").replace("=x", "="));
         v.logRate = roundedWholeNumber(QStringLiteral("ten"));
-        QVERIFY(SaveSettings(m_path, v));
-        QCOMPARE(LoadSettings(m_path).logRate, std::optional<int>(15));
+        QVERIFY(saveSettings(m_path, v));
+        QCOMPARE(loadSettings(m_path).logRate, std::optional<int>(15));
     }
 
     // A save reads the file once and replaces it once, so a kill part-way
@@ -120,13 +120,13 @@ private slots:
         const auto closeFd = qScopeGuard([fd] { close(fd); });
         QVERIFY(fd >= 0 && inotify_add_watch(fd, QFile::encodeName(m_dir.path()).constData(),
                                              IN_OPEN | IN_MOVED_TO) >= 0);
-        QVERIFY(SaveSettings(m_path, StoredSettings{}));
+        QVERIFY(saveSettings(m_path, StoredSettings{}));
         QCOMPARE(fileEvents(fd, "corvane.INI"), QStringLiteral("opened 1, replaced 1"));
-        QCOMPARE(LoadSettings(m_path).commPort, 0);
+        QCOMPARE(loadSettings(m_path).commPort, 0);
         QCOMPARE(fileEvents(fd, "corvane.INI"), QStringLiteral("opened 1, replaced 0"));
     }
 
-    // "CommPort" as found in the file, what LoadSettings reads (the window
+    // "CommPort" as found in the file, what loadSettings reads (the window
     // selects a port only for 1 to 4), and the section after what was read is
     // saved again: a commented-out port is no port and stays as it is.
     void commPort_data() {
@@ -147,9 +147,9 @@ private slots:
         QFETCH(int, port);
         QFETCH(QByteArray, saved);
         putFile(m_path, "[Comm Port]\r\n" + line + "\r\nCom1=/dev/ttyUSB0\r\n");
-        const StoredSettings s = LoadSettings(m_path);
+        const StoredSettings s = loadSettings(m_path);
         QCOMPARE(s.commPort, port);
-        QVERIFY(SaveSettings(m_path, s));
+        QVERIFY(saveSettings(m_path, s));
         const QByteArray file = fileBytes(m_path);
         QCOMPARE(file.left(file.indexOf("\r\n[Program]")), saved);
     }
@@ -203,17 +203,17 @@ private slots:
         if (disk)
             QVERIFY(disk->fill());
         QString error = QStringLiteral("stale");
-        QCOMPARE(LoadSettings(path, &error).commPort, port);
+        QCOMPARE(loadSettings(path, &error).commPort, port);
         QVERIFY2(loadError.isEmpty() ? error.isEmpty() : error.contains(loadError),
                  qPrintable(error));
         StoredSettings v;
         v.commPort = 4;
-        QVERIFY(!SaveSettings(path, v, &error));
+        QVERIFY(!saveSettings(path, v, &error));
         QVERIFY2(error.contains(saveError), qPrintable(error));
         QCOMPARE(kindOf(path), kind);
         if (kind == QLatin1String("file"))
             QCOMPARE(fileBytes(path), bytes);
-        QCOMPARE(LoadSettings(path).commPort, port);
+        QCOMPARE(loadSettings(path).commPort, port);
     }
 
     // Halves go to the even neighbour; anything that is no plain decimal
@@ -267,7 +267,7 @@ private slots:
         // all the same, so its mode is what tells).
         QVERIFY(gone || (QFile::permissions(where.path) & QFile::WriteOwner));
         // A shipped port mapping comes along, and the copy can be saved.
-        QVERIFY(SaveSettings(where.path, LoadSettings(where.path)));
+        QVERIFY(saveSettings(where.path, loadSettings(where.path)));
         QCOMPARE(fileBytes(where.path).contains("Com1=/dev/X\n"), !gone);
     }
 };
