@@ -35,12 +35,12 @@ public:
 
     ResponseDispatcher(AppState& state, CaptureMemo& memo) : m_state(state), m_memo(memo) {}
 
-    // Event code 2: the characters read from the port, in one piece. Each
+    // readyRead(): the characters read from the port, in one piece. Each
     // completed line is handled to the end before the next one starts.
     void receive(const QByteArray& bytes, const LineSink& sink);
     // The line steps for one completed line.
     LineResult handleLine(const QString& line);
-    // Event code 7: the end-of-file character arrived; nothing is read.
+    // endOfFileReceived(): the end-of-file character arrived; nothing is read.
     static UiChanges endOfFile();
 
     // Called when a "PRI" line starts a capture, so the memo view can prepare.
