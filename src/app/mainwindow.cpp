@@ -633,7 +633,7 @@ void MainWindow::askBeforeClosing(int lostValue) {
 
 void MainWindow::loadSettings() {
     QString problem;
-    const StoredSettings s = loadSettings(m_options.iniPath, &problem);
+    const StoredSettings s = ::loadSettings(m_options.iniPath, &problem);
     // A settings file Corvane will not read (too large, not a file) is left
     // as it is; the technician must know their choices are not kept.
     if (!problem.isEmpty())
@@ -646,9 +646,9 @@ void MainWindow::loadSettings() {
 
 QString MainWindow::saveSettings() {
     QString problem;
-    if (saveSettings(m_options.iniPath,
-                     storedSettings(m_setup->values(), m_program->values(), m_state.SelectedPort),
-                     &problem))
+    if (::saveSettings(m_options.iniPath,
+                       storedSettings(m_setup->values(), m_program->values(), m_state.SelectedPort),
+                       &problem))
         return QString();
     // Also for whoever started the program from a terminal or a script.
     qWarning("corvane: settings not saved: %s", qPrintable(problem));
