@@ -5,11 +5,14 @@
 // wire time of the bytes received, and the wall time against the wire time.
 // bench/window_download.sh starts Xvfb and the simulated pump around it.
 //   bench_window_download <device> [records] [downloads] [screenshot.png]
-// BENCH_COUNT_PAINTS=1 also lists the widgets painted during the downloads.
+// With a screenshot, the Sampling Runs page is then shown and saved beside
+// it (NAME-runs.png). BENCH_COUNT_PAINTS=1 also lists the widgets painted
+// during the downloads.
 #include "app/logsactions.h"
 #include "app/logspage.h"
 #include "app/mainwindow.h"
 #include "app/paintpacer.h"
+#include "app/runspage.h"
 #include "eventloop.h"
 #include "link/qtseriallink.h"
 
@@ -132,6 +135,17 @@ int main(int argc, char* argv[]) {
             << QString::number(wallS, 'f', 2) << " s, window CPU " << QString::number(cpuS, 'f', 3)
             << " s = " << QString::number(shares.last(), 'f', 2) << " % of wire time\n";
         out.flush();
+    }
+    // The Sampling Runs page, first shown after the downloads, next to the
+    // screenshot: its chart is built then and must show the newest run.
+    if (!shot.isEmpty()) {
+        window.findChild<QTabWidget*>(QStringLiteral("vaTabPro1"))
+            ->setCurrentWidget(window.runsPage());
+        spin([] { return false; }, 300);
+        QString runsShot = shot;
+        runsShot.insert(shot.endsWith(QLatin1String(".png")) ? shot.size() - 4 : shot.size(),
+                        QLatin1String("-runs"));
+        window.grab().save(runsShot);
     }
     for (auto it = painted.counts.cbegin(); it != painted.counts.cend(); ++it)
         if (it.value() >= downloads * 10)

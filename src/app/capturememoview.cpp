@@ -3,6 +3,7 @@
 #include "logs/capturememo.h"
 
 #include <QFontDatabase>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <algorithm>
@@ -22,6 +23,11 @@ CaptureMemoView::CaptureMemoView(QWidget* parent) : QPlainTextEdit(parent) {
     f.setStyleHint(QFont::TypeWriter);
     f.setFixedPitch(true);
     setFont(f);
+    // The scroll bar moves with every batch of lines a download shows; a bar
+    // whose holder paints its own background spares repainting the page, the
+    // tab frame and the window beneath it each time.
+    if (QWidget* holder = verticalScrollBar()->parentWidget())
+        holder->setAutoFillBackground(true);
 }
 
 void CaptureMemoView::setMemo(const CaptureMemo* memo) {

@@ -31,7 +31,10 @@ CommunicationPage::~CommunicationPage() = default;
 
 void CommunicationPage::setDeviceSource(const SerialDevices* devices) {
     m_devices = devices;
-    refillDevices();
+    // Asking the system for its ports takes a while; a hidden page reads
+    // them when it is shown, so a start-up reads them once at most.
+    if (isVisible())
+        refillDevices();
 }
 
 void CommunicationPage::refillDevices() {

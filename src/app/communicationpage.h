@@ -19,8 +19,8 @@ public:
 
     // Option7_0 to Option7_3, with the ids 0 to 3 (Com1 to Com4).
     QButtonGroup* portGroup() const { return m_ports; }
-    // Where the device list comes from (not owned); the list is read again
-    // each time the page is shown.
+    // Where the device list comes from (not owned); the list is read each
+    // time the page is shown (at once when it is shown already).
     void setDeviceSource(const SerialDevices* devices);
     void refillDevices();
 

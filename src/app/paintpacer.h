@@ -15,7 +15,7 @@ class QWidget;
 class PaintPacer : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kIntervalMs = 100;
+    static constexpr int kIntervalMs = 200;
     explicit PaintPacer(QWidget* window);
 
     void setPacing(bool on);

@@ -39,6 +39,18 @@ QString figure(const std::optional<double>& v) {
     return v ? RunFormat::number(*v) : QString();
 }
 
+// The readings' names in the legend and on their check boxes, the boxes'
+// object names, and which are shown at first; in RunsPage::Series order.
+const struct {
+    const char* name;
+    const char* box;
+    bool shown;
+} kKinds[RunsPage::kSeriesCount] = {{"Flow (cc/min)", "ShowFlow", true},
+                                    {"Battery (%)", "ShowBattery", true},
+                                    {"Temperature (F)", "ShowTemperature", false},
+                                    {"Barometric pressure (inHg)", "ShowBp", false},
+                                    {"Differential pressure (inH2O)", "ShowDp", false}};
+
 } // namespace
 
 // The runs as table rows: the figures a technician scans for first.
@@ -140,47 +152,23 @@ RunsPage::RunsPage(QWidget* parent) : QWidget(parent) {
     m_events = new QListWidget(this);
     m_events->setObjectName(QStringLiteral("RunEvents"));
 
-    m_chart = new QChart;
-    m_chart->legend()->setAlignment(Qt::AlignTop);
-    m_minutes = new QValueAxis;
-    m_minutes->setTitleText(QStringLiteral("Elapsed minutes"));
-    m_minutes->setLabelFormat(QStringLiteral("%g"));
-    m_flowAxis = new QValueAxis;
-    m_flowAxis->setTitleText(QStringLiteral("Flow (cc/min)"));
-    m_flowAxis->setLabelFormat(QStringLiteral("%g"));
-    m_otherAxis = new QValueAxis;
-    m_otherAxis->setLabelFormat(QStringLiteral("%g"));
-    m_chart->addAxis(m_minutes, Qt::AlignBottom);
-    m_chart->addAxis(m_flowAxis, Qt::AlignLeft);
-    m_chart->addAxis(m_otherAxis, Qt::AlignRight);
-    const struct {
-        const char* name;
-        const char* box;
-        bool shown;
-    } kinds[kSeriesCount] = {{"Flow (cc/min)", "ShowFlow", true},
-                             {"Battery (%)", "ShowBattery", true},
-                             {"Temperature (F)", "ShowTemperature", false},
-                             {"Barometric pressure (inHg)", "ShowBp", false},
-                             {"Differential pressure (inH2O)", "ShowDp", false}};
     auto* boxes = new QHBoxLayout;
     boxes->addWidget(new QLabel(QStringLiteral("Show:"), this));
     for (int i = 0; i < kSeriesCount; ++i) {
-        m_series[i] = new QLineSeries;
-        m_series[i]->setName(QString::fromLatin1(kinds[i].name));
-        m_chart->addSeries(m_series[i]);
-        m_series[i]->attachAxis(m_minutes);
-        m_series[i]->attachAxis(i == Flow ? m_flowAxis : m_otherAxis);
-        m_shown[i] = new QCheckBox(QString::fromLatin1(kinds[i].name), this);
-        m_shown[i]->setObjectName(QLatin1String(kinds[i].box));
-        m_shown[i]->setChecked(kinds[i].shown);
+        m_shown[i] = new QCheckBox(QString::fromLatin1(kKinds[i].name), this);
+        m_shown[i]->setObjectName(QLatin1String(kKinds[i].box));
+        m_shown[i]->setChecked(kKinds[i].shown);
         connect(m_shown[i], &QCheckBox::toggled, this, &RunsPage::updateChart);
         boxes->addWidget(m_shown[i]);
     }
     boxes->addStretch(1);
-    auto* chartView = new QChartView(m_chart, this);
-    chartView->setObjectName(QStringLiteral("RunChart"));
-    chartView->setRenderHint(QPainter::Antialiasing);
-    chartView->setMinimumHeight(220);
+    // The chart itself (Qt Charts: a graphics scene, axes, legend) is built
+    // when the page is first shown: most starts never open this page.
+    m_chartHolder = new QWidget(this);
+    m_chartHolder->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    m_chartHolder->setMinimumHeight(220);
+    auto* holderLayout = new QVBoxLayout(m_chartHolder);
+    holderLayout->setContentsMargins(0, 0, 0, 0);
 
     auto* report = new QPushButton(QStringLiteral("Sample Report..."), this);
     report->setObjectName(QStringLiteral("SampleReport"));
@@ -207,7 +195,7 @@ RunsPage::RunsPage(QWidget* parent) : QWidget(parent) {
     detailsLayout->addWidget(m_check);
     detailsLayout->addLayout(boxes);
     auto* lower = new QHBoxLayout;
-    lower->addWidget(chartView, 3);
+    lower->addWidget(m_chartHolder, 3);
     auto* eventsBox = new QVBoxLayout;
     eventsBox->addWidget(new QLabel(QStringLiteral("Holds and faults:"), this));
     eventsBox->addWidget(m_events, 1);
@@ -263,6 +251,45 @@ RunsPage::RunsPage(QWidget* parent) : QWidget(parent) {
 }
 
 RunsPage::~RunsPage() = default;
+
+void RunsPage::showEvent(QShowEvent* event) {
+    buildChart();
+    QWidget::showEvent(event);
+}
+
+void RunsPage::buildChart() {
+    if (m_chart)
+        return;
+    m_chart = new QChart;
+    m_chart->legend()->setAlignment(Qt::AlignTop);
+    m_minutes = new QValueAxis;
+    m_minutes->setTitleText(QStringLiteral("Elapsed minutes"));
+    m_minutes->setLabelFormat(QStringLiteral("%g"));
+    m_flowAxis = new QValueAxis;
+    m_flowAxis->setTitleText(QStringLiteral("Flow (cc/min)"));
+    m_flowAxis->setLabelFormat(QStringLiteral("%g"));
+    m_otherAxis = new QValueAxis;
+    m_otherAxis->setLabelFormat(QStringLiteral("%g"));
+    m_chart->addAxis(m_minutes, Qt::AlignBottom);
+    m_chart->addAxis(m_flowAxis, Qt::AlignLeft);
+    m_chart->addAxis(m_otherAxis, Qt::AlignRight);
+    for (int i = 0; i < kSeriesCount; ++i) {
+        m_series[i] = new QLineSeries;
+        m_series[i]->setName(QString::fromLatin1(kKinds[i].name));
+        m_chart->addSeries(m_series[i]);
+        m_series[i]->attachAxis(m_minutes);
+        m_series[i]->attachAxis(i == Flow ? m_flowAxis : m_otherAxis);
+    }
+    auto* chartView = new QChartView(m_chart, m_chartHolder);
+    chartView->setObjectName(QStringLiteral("RunChart"));
+    chartView->setRenderHint(QPainter::Antialiasing);
+    chartView->setMinimumHeight(220);
+    m_chartHolder->layout()->addWidget(chartView);
+    // Shown now, with the page, not at the next turn of the event loop.
+    chartView->show();
+    // The run selected before the page was first shown.
+    updateChart();
+}
 
 void RunsPage::showLog(const QByteArray& bytes, const QString& source, const QString& pumpSerial,
                        const QString& pumpModel) {
@@ -341,6 +368,8 @@ void RunsPage::runSelected() {
 }
 
 void RunsPage::updateChart() {
+    if (!m_chart)
+        return; // built, and filled, when the page is first shown
     std::array<QList<QPointF>, kSeriesCount> points;
     for (const RunSample& s : m_samples) {
         const std::optional<double> values[kSeriesCount] = {s.flowCcMin, s.batteryPct,

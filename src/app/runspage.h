@@ -54,6 +54,8 @@ public:
     // The selected run's index in runs(), or -1.
     int selectedRun() const;
     void selectRun(int index);
+    // The chart's series; null until the page is first shown, which builds
+    // the chart.
     QLineSeries* series(Series which) const { return m_series[which]; }
     // The selected run's report as the PDF or the printer gets it.
     SampleReportInput reportInput() const;
@@ -73,7 +75,11 @@ public:
 signals:
     void archiveRequested();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void buildChart();
     void runSelected();
     void updateChart();
     void updateButtons();
@@ -87,6 +93,7 @@ private:
     QLabel* m_check = nullptr;
     QLabel* m_notice = nullptr;
     QListWidget* m_events = nullptr;
+    QWidget* m_chartHolder = nullptr; // the chart's place until it is built
     QChart* m_chart = nullptr;
     QValueAxis* m_minutes = nullptr;
     QValueAxis* m_flowAxis = nullptr;

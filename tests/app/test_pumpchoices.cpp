@@ -139,6 +139,7 @@ private slots:
     void portChooser() {
         Rig r(std::make_unique<FakeSerialLink>());
         r.window->selectPort(1);
+        r.window->show(); // without a stored port the list's page comes first, and reads it
         auto* list = r.find<QComboBox>("cmbPortDevice");
         QCOMPARE(list->count(), 2);
         QCOMPARE(list->itemText(0), "ttyUSB0 - FT232R USB UART, serial A10K1234");

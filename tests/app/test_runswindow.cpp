@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPrinter>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtCharts/QLineSeries>
@@ -98,6 +99,8 @@ void TestRunsWindow::openedFileFillsThePage() {
     page->selectRun(0);
     QCOMPARE(page->findChild<QLabel*>(QStringLiteral("FlowCheck"))->text(),
              QStringLiteral("Flow check pass: post 2010 vs pre 2000 cc/min, +0.5 %"));
+    m_window->findChild<QTabWidget*>()->setCurrentWidget(page); // the chart is built when shown
+    m_window->show();
     QLineSeries* flow = page->series(RunsPage::Flow);
     QCOMPARE(flow->points(), (QList<QPointF>{{10, 2000}, {20, 2010}, {30, 1990}}));
     QCOMPARE(page->series(RunsPage::Battery)->count(), 3);
