@@ -102,18 +102,12 @@ void TestEveryday::menuItems_data() {
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("dialog");
-    QTest::newRow("Open Log") << "menuOpenLog"
-                              << "Ctrl+O"
-                              << "CommandButton10"
-                              << "Open";
-    QTest::newRow("Save Logs") << "menuSaveLogs"
-                               << "Ctrl+S"
-                               << "CommandButton8"
-                               << "Save";
-    QTest::newRow("Print Logs") << "menuPrintLogs"
-                                << "Ctrl+P"
-                                << "CommandButton9"
-                                << "Print";
+    auto row = [](const char* name, const char* action, const char* keys, const char* button) {
+        QTest::newRow(name) << action << keys << button << QString(name).section(' ', 0, 0);
+    };
+    row("Open Log", "menuOpenLog", "Ctrl+O", "CommandButton10");
+    row("Save Logs", "menuSaveLogs", "Ctrl+S", "CommandButton8");
+    row("Print Logs", "menuPrintLogs", "Ctrl+P", "CommandButton9");
 }
 
 // Each item carries its keys, does what its button does, and is disabled
@@ -151,22 +145,15 @@ void TestEveryday::fileNames_data() {
     QTest::addColumn<QString>("suggested");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("saved");
-    QTest::newRow("plain") << "KST1234"
-                           << "pump-KST1234-20261207.csv"
-                           << "/a/run"
-                           << "/a/run.csv";
-    QTest::newRow("no serial") << ""
-                               << "pump-20261207.csv"
-                               << "/a/run.tlx"
-                               << "/a/run.tlx";
-    QTest::newRow("serial with a folder and blanks") << "../K 12/x"
-                                                     << "pump-K12x-20261207.csv"
-                                                     << "/a/run."
-                                                     << "/a/run.csv";
-    QTest::newRow("nothing usable in the serial") << " /.."
-                                                  << "pump-20261207.csv"
-                                                  << "/a.b/run"
-                                                  << "/a.b/run.csv";
+    auto row = [](const char* name, const char* serial, const char* suggested, const char* typed,
+                  const char* saved) {
+        QTest::newRow(name) << serial << suggested << typed << saved;
+    };
+    row("plain", "KST1234", "pump-KST1234-20261207.csv", "/a/run", "/a/run.csv");
+    row("no serial", "", "pump-20261207.csv", "/a/run.tlx", "/a/run.tlx");
+    row("serial with a folder and blanks", "../K 12/x", "pump-K12x-20261207.csv", "/a/run.",
+        "/a/run.csv");
+    row("nothing usable in the serial", " /..", "pump-20261207.csv", "/a.b/run", "/a.b/run.csv");
 }
 
 void TestEveryday::fileNames() {

@@ -191,19 +191,15 @@ private slots:
 void TestLogsWindow::download_data() {
     QTest::addColumn<int>("records");
     QTest::addColumn<int>("skew");    // the status report claims this many more
-    QTest::addColumn<QString>("how"); // "", silent, unplug, stop
+    QTest::addColumn<QString>("how"); // "" or stop
     QTest::addColumn<int>("read");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("archived"); // how the archive keeps it; empty: not kept
-    // How each ending comes about is the download's own table; here one
-    // complete download, one the pump ends and one the user ends.
+    // How each ending comes about and what it says is the download's own
+    // table; here complete downloads and one the user ends.
     QTest::newRow("999 records, 25 more than counted")
         << 999 << -25 << "" << 999 << "Reading Logs is completed"
         << "complete";
-    QTest::newRow("unplugged half way")
-        << 300 << 0 << "unplug" << 150
-        << "Reading logs stopped: the serial port went away (unplugged?) (150 of 300 records read)"
-        << "unplugged";
     QTest::newRow("stopped by hand")
         << 300 << 0 << "stop" << 150
         << "Reading logs stopped: stopped by hand (150 of 300 records read)"
@@ -227,8 +223,6 @@ void TestLogsWindow::download() {
     // After the status and setup reports: "PRINTING", the titles, 150 records.
     if (how == QLatin1String("stop"))
         faults.silentAfterLines = 2 + 2 + 150;
-    if (how == QLatin1String("unplug"))
-        faults.disconnectAfterRecords = 150;
     auto rig = simRig(records, faults);
     rig->logs().download().setSilenceTimeout(600000);
     const QString archivePath = rig->archive.location().path;
@@ -391,8 +385,8 @@ void TestLogsWindow::openRefused_data() {
     QTest::addColumn<QString>("how");
     QTest::addColumn<bool>("loaded"); // the memo holds the file (or its start) now
     QTest::addColumn<QString>("reason");
-    // Which files are refused is the log files' own table.
-    QTest::newRow("missing") << "missing" << false << "No such file or directory";
+    // Which files are refused is the log files' own table; a missing one is
+    // logFileAtStart's.
     QTest::newRow("a pipe without writer") << "fifo" << false << "it is not a regular file";
     QTest::newRow("over the memo's budget")
         << "huge" << true << "is larger than the 16 MiB the screen holds: only its first";
@@ -499,8 +493,7 @@ void TestLogsWindow::printDialog() {
 }
 
 // "Clear Screen" empties the memo, the table stays; "Clear PC Screen"
-// empties both, Print and Save stay off until the next download. The logs
-// erased ("Yes" to the question), the next download shows that one only.
+// empties both, Print and Save stay off until the next download.
 void TestLogsWindow::clearing() {
     auto rig = simRig(5);
     rig->download();
@@ -522,17 +515,6 @@ void TestLogsWindow::clearing() {
     QCOMPARE(rig->grid()->cell(5, 0), QString()); // titles too
     QVERIFY(!rig->enabled("CommandButton8") && !rig->enabled("CommandButton9"));
     QVERIFY(rig->window->session().polling());
-
-    rig->click("CommandButton25");
-    QVERIFY(rig->boxText().startsWith(QLatin1String("Erase every log held in the pump?")));
-    rig->box()->button(QMessageBox::Yes)->click();
-    QTRY_COMPARE(rig->link.pump().records().size(), 0);
-    rig->download();
-    QVERIFY(rig->enabled("CommandButton8") && rig->enabled("CommandButton9"));
-    QCOMPARE(rig->memoLines(), rig->afterPri);
-    QCOMPARE(rig->memo().lineCount(), 2); // the titles and "Done ok"
-    QCOMPARE(rig->grid()->model()->rowCount(), 0);
-    QCOMPARE(rig->memoView()->document()->blockCount(), 2);
 }
 
 void TestLogsWindow::eraseQuestions_data() {

@@ -1,7 +1,8 @@
-// A settings file the window cannot save at close: the file stays byte for
-// byte as it was, and the user is told where they look -- a box naming the
-// file and the reason; the window closes once it is answered. A close on a
-// signal (nobody there to answer) does not wait for the box.
+// A settings file the window cannot read at the start (said in the status
+// bar at once) or save at close: the file stays byte for byte as it was, and
+// the user is told where they look -- a box naming the file and the reason;
+// the window closes once it is answered. A close on a signal (nobody there
+// to answer) does not wait for the box.
 #include "app/mainwindow.h"
 #include "config/settingsstore.h"
 #include "support/fakeseriallink.h"
@@ -10,6 +11,7 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -45,6 +47,8 @@ private slots:
         AppState state;
         FakeSerialLink link;
         MainWindow window(state, link, {ini, false, dir.filePath(QStringLiteral("placement.ini"))});
+        // A file it will not read is said at once, not only at the close.
+        QCOMPARE(window.statusBar()->currentMessage().contains(kSettingsFileName), !fullDisk);
         window.show();
         if (unattended)
             window.closeUnattended();

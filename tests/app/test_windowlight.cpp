@@ -53,7 +53,6 @@ void TestWindowLight::deferredMemoViewShowsTheMemo_data() {
     QTest::addColumn<Writes>("writes");
     QTest::newRow("appended to an empty view") << 0 << Writes{{1, "a"}, {2, "b"}, {3, "c"}};
     QTest::newRow("appended to shown lines") << 2 << Writes{{3, "c"}, {4, "d"}};
-    QTest::newRow("one line appended") << 2 << Writes{{3, "c"}};
     QTest::newRow("a second capture from line 1") << 3 << Writes{{1, "x"}, {2, "y"}};
     QTest::newRow("a line rewritten in the middle") << 4 << Writes{{2, "y"}};
     QTest::newRow("past the end, blank lines between") << 2 << Writes{{5, "far"}};
