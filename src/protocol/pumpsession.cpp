@@ -259,6 +259,15 @@ bool PumpSession::sendNow(const QStringList& texts) {
     return true;
 }
 
+void PumpSession::requestLogPrintout() {
+    m_link.setEofDetection(true);
+    m_link.sendToPump(Commands::printLog());
+}
+
+void PumpSession::endCapture() {
+    m_state.CaptureMode = false;
+}
+
 void PumpSession::menuExit() {
     m_link.sendToPump(Commands::runClear());
 }

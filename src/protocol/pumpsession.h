@@ -76,6 +76,13 @@ public:
     // True when a command may go out now (not busy, port open); otherwise
     // says why as a notice and false.
     bool readyToSend();
+    // The log download's requests; only the session writes to the link.
+    // End-of-file detection on (the printout may end in that character), then
+    // "PRINTLOG".
+    void requestLogPrintout();
+    // A download ended before "Done ok": the pump may still be printing, and
+    // nothing more of it goes into the memo.
+    void endCapture();
     // The hourglass held over work longer than one write (a download); nests
     // with the one each write shows.
     void holdCursor(bool on);

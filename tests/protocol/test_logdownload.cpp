@@ -143,7 +143,7 @@ void TestLogDownload::stepsAsData() {
         kinds << s.kind;
     QCOMPARE(kinds,
              (QList<K>{K::PollingOff, K::Busy, K::Ui, K::Ui, K::ClearTable, K::Ui, K::BusyCursor,
-                       K::Ui, K::SizeTable, K::Format, K::Format, K::EofDetection, K::Write}));
+                       K::Ui, K::SizeTable, K::Format, K::Format, K::PrintLog}));
     QCOMPARE(start[9].text, QStringLiteral("< Log Number | Log Type | Date/Time | Battery "
                                            "|Temperature |   BP  |   DP   | Elapsed Mins "
                                            "|Flow Rate |   Volume  |  STP Volume "));
