@@ -17,7 +17,7 @@ constexpr int kRunModeAbove = 400;
 
 PumpSession::PumpSession(AppState& state, SerialLink& link, const WaitClock& clock, QObject* parent)
     : QObject(parent), m_state(state), m_link(state, link), m_dispatcher(state, m_memo),
-      m_poll(state), m_runner(state, clock) {
+      m_poll(state), m_runner(clock) {
     m_link.busyHook = [this](bool busy) { holdCursor(busy); };
     m_link.traceHook = [this](char direction, const QByteArray& bytes) {
         qCDebug(lcWire, "%c %s", direction, bytes.toPercentEncoding(" ").constData());

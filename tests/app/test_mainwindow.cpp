@@ -415,7 +415,7 @@ void TestMainWindow::missingPumpCheck() {
     QVERIFY(boxes() == 1 && m_window->pendingMessages().isEmpty());
     QCOMPARE(shown(m_window.get(), "Label6"), QStringLiteral("Updating Display"));
     QVERIFY(m_window->acceptMessage());
-    QCOMPARE(m_state.PollTickCount, 0);
+    QCOMPARE(m_window->session().pollTickCount(), 0);
     QCOMPARE(shown(m_window.get(), "Label6"), QString());
     QCOMPARE(shown(m_window.get(), "Label3_10"), QStringLiteral("No Pump Currently Attached"));
     QVERIFY(m_window->findChild<QWidget*>(QStringLiteral("Frame2"))->isHidden());
@@ -426,7 +426,7 @@ void TestMainWindow::missingPumpCheck() {
     m_window->session().pollTick();
     m_link->receive(status + "\r");
     QTRY_COMPARE(boxes(), 0);
-    QVERIFY(m_window->pendingMessages().isEmpty() && m_state.PollTickCount == 0);
+    QVERIFY(m_window->pendingMessages().isEmpty() && m_window->session().pollTickCount() == 0);
     QCOMPARE(shown(m_window.get(), "Label3_21"), QStringLiteral("Serial Number: KST12345"));
     QCOMPARE(shown(m_window.get(), "Label6"), QString());
     QVERIFY(!m_window->findChild<QWidget*>(QStringLiteral("Label3_21"))->isHidden());

@@ -45,7 +45,7 @@ struct Rig {
     explicit Rig(double start = 36000.2) : clock(start), base(std::floor(start)) {
         session = std::make_unique<PumpSession>(state, link, clock);
         PumpSession& s = *session;
-        s.runner().waiter().maxSleepMs = 0;
+        s.setMaxSleepMs(0);
         s.selectPort(0);
         QObject::connect(&s, &PumpSession::traced, [this](char direction, const QByteArray& b) {
             if (direction == 'T')
@@ -240,7 +240,7 @@ private slots:
                  qPrintable(rig.notices.first()));
         // Nothing waits for a confirmation of what was never sent in full;
         // polling runs again so the pump is seen when it is back.
-        QVERIFY(!rig.session->readBack().pending());
+        QVERIFY(!rig.session->readBackPending());
         QVERIFY(!rig.session->busy());
         QVERIFY(rig.session->timer1().isActive());
         // Writes that reached the port: the two before, plus those the
