@@ -161,8 +161,11 @@ private slots:
         QCOMPARE(busy, QList<bool>{true});
         for (const QString& name : PumpSession::pumpWritingControls())
             QVERIFY2(!rig.changes.first().enabled.value(name, true), qPrintable(name));
-        // A setup report that locks "Program Pump" arrives meanwhile: it
-        // stays locked afterwards, while everything else comes back.
+        // A report that unlocks "Program Pump" is held while busy; one that
+        // locks it arrives next: it stays locked afterwards, while
+        // everything else comes back.
+        rig.link.receive("Z99 0 0 0 1 0 0 0 0 0 0 1 0 0\r");
+        QCOMPARE(rig.changes.last().enabled.value("CommandButton29", true), false);
         rig.link.receive("Z99 0 0 0 1 0 0 1 0 0 0 1 0 0\r");
         QCOMPARE(rig.changes.last().enabled.value("CommandButton29", true), false);
         const QByteArray before = rig.link.written();
