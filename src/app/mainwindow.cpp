@@ -424,7 +424,6 @@ void MainWindow::formLoad() {
     const QDateTime now = QDateTime::currentDateTime();
     m_setup->showPcTime(now);
     m_program->showStartValues(now);
-    m_state.PollTickCount = 0;
 }
 
 void MainWindow::showMessage(const QString& text, std::function<void()> closed) {

@@ -5,17 +5,14 @@
 #include <QString>
 
 struct AppState {
-    // Reply assembly: the last complete line and the log capture position.
-    QString LastLine;
+    // Reply assembly: the log capture position.
     bool CaptureMode = false;
     int CaptureCount = 1;
-    QString PumpStateLine;
 
     // Serial port chosen last, 1 to 4; 0 means none chosen yet.
     int SelectedPort = 0;
 
-    // Missing-pump check of the poll cycle.
-    int PollTickCount = 0;
+    // Missing-pump check of the poll cycle: emptied by it, set by each status report.
     QString LastSerialNumber;
 
     // From the last status report.
@@ -54,7 +51,4 @@ struct AppState {
     // Folder of the log file saved or opened last: the file dialogs start
     // there. Kept in the per-user store beside the window placement.
     QString LogFolder;
-    // The one pending pause (seconds since midnight, and its length).
-    qint32 WaitStart = 0;
-    double WaitLength = 0;
 };

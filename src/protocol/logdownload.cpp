@@ -1,6 +1,5 @@
 #include "protocol/logdownload.h"
 
-#include "protocol/commands.h"
 #include "protocol/pumpsession.h"
 
 #include <algorithm>
@@ -77,8 +76,7 @@ QList<DownloadStep> LogDownload::startSteps(int n) {
         step(K::SizeTable, n + 1),
         step(K::Format, 0, LogTable::kColumnFormat),
         step(K::Format, 0, LogTable::rowTitleFormat(n)),
-        step(K::EofDetection, 1),
-        step(K::Write, 0, Commands::printLog()),
+        step(K::PrintLog),
     };
 }
 
@@ -202,14 +200,11 @@ void LogDownload::run(const QList<DownloadStep>& steps) {
         case K::NormalCursor:
             m_session.holdCursor(false);
             break;
-        case K::EofDetection:
-            m_session.link().setEofDetection(s.value != 0);
-            break;
-        case K::Write:
-            m_session.link().sendToPump(s.text);
+        case K::PrintLog:
+            m_session.requestLogPrintout();
             break;
         case K::CaptureOff:
-            m_session.state().CaptureMode = false;
+            m_session.endCapture();
             break;
         case K::Message:
             emit messageRequested(s.text);

@@ -34,9 +34,8 @@ struct DownloadStep {
         ClearMemo,    // fpMemo1 empty
         BusyCursor,   // the hourglass for the whole application
         NormalCursor, // the normal pointer back
-        EofDetection, // end-of-file detection on (value 1) or off
-        Write,        // SendToPump(text)
-        CaptureOff,   // CaptureMode := false
+        PrintLog,     // end-of-file detection on, then "PRINTLOG" (the session writes)
+        CaptureOff,   // nothing more of the printout goes into the memo
         Message,      // a box with text and OK
     };
     Kind kind = Kind::Ui;

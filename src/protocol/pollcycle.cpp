@@ -23,7 +23,7 @@ PollStep PollCycle::tick() {
     if (m_boxOpen)
         return step; // the indicators keep their caption until the box closes
 
-    int& count = m_state.PollTickCount;
+    int& count = m_ticks;
     if (count == kClearAt)
         m_state.LastSerialNumber.clear();
     if (count > kCheckAbove) {
@@ -47,7 +47,7 @@ UiChanges PollCycle::noPumpBoxClosed() {
     if (!m_boxOpen)
         return {};
     m_boxOpen = false;
-    m_state.PollTickCount = 0;
+    m_ticks = 0;
     UiChanges c = showNoPump(m_state);
     c.merge(indicators(QString()));
     return c;
@@ -57,7 +57,7 @@ UiChanges PollCycle::pumpReturned() {
     if (!m_boxOpen)
         return {};
     m_boxOpen = false;
-    m_state.PollTickCount = 0;
+    m_ticks = 0;
     return indicators(QString());
 }
 

@@ -49,6 +49,8 @@ public:
     // keeps what the report showed (no no-pump state).
     UiChanges pumpReturned();
     bool noPumpBoxOpen() const { return m_boxOpen; }
+    // Ticks counted in the present check cycle.
+    int tickCount() const { return m_ticks; }
 
     // "Refresh Display" (CommandButton16): switches polling on again when it
     // is off (after an interrupted download, say), then asks once.
@@ -64,6 +66,7 @@ public:
 private:
     AppState& m_state;
     bool m_boxOpen = false;
+    int m_ticks = 0;
 };
 
 // Asks the pump once for its status and setup reports, with Label6 showing

@@ -13,11 +13,32 @@ Q_LOGGING_CATEGORY(lcWire, "corvane.wire", QtWarningMsg)
 namespace {
 // A status report's run state above this: the pump is in RUN mode, sampling.
 constexpr int kRunModeAbove = 400;
+
+// The one decision of a pump-writing control's enabling. There is no
+// handshake: a pump may answer at any moment, and the refresh buttons and
+// port options are how a technician finds it, so the pump's presence locks
+// nothing. A running sequence or download locks out every other command to
+// the pump. Otherwise the control follows what the pump's reports said last
+// (a pump in RUN mode locks "Clear Sampling Data in Pump", the setup report's
+// programming lock "Program Pump"), and is on where they said nothing.
+bool controlEnabled(PumpSession::Presence presence, bool busy, const QMap<QString, bool>& reported,
+                    const QString& name) {
+    Q_UNUSED(presence);
+    return !busy && reported.value(name, true);
+}
+
+UiChanges enablingOf(PumpSession::Presence presence, bool busy,
+                     const QMap<QString, bool>& reported) {
+    UiChanges c;
+    for (const QString& name : PumpSession::pumpWritingControls())
+        c.enabled.insert(name, controlEnabled(presence, busy, reported, name));
+    return c;
+}
 } // namespace
 
 PumpSession::PumpSession(AppState& state, SerialLink& link, const WaitClock& clock, QObject* parent)
     : QObject(parent), m_state(state), m_link(state, link), m_dispatcher(state, m_memo),
-      m_poll(state), m_runner(state, clock) {
+      m_poll(state), m_runner(clock) {
     m_link.busyHook = [this](bool busy) { holdCursor(busy); };
     m_link.traceHook = [this](char direction, const QByteArray& bytes) {
         qCDebug(lcWire, "%c %s", direction, bytes.toPercentEncoding(" ").constData());
@@ -125,15 +146,7 @@ const QStringList& PumpSession::pumpWritingControls() {
 }
 
 UiChanges PumpSession::enabling(Presence presence, bool busy) {
-    // There is no handshake: a pump may answer at any moment, and the
-    // refresh buttons and port options are how a technician finds it. So
-    // without a pump everything stays usable; only a running sequence or
-    // download locks out every other command to the pump.
-    Q_UNUSED(presence);
-    UiChanges c;
-    for (const QString& name : pumpWritingControls())
-        c.enabled.insert(name, !busy);
-    return c;
+    return enablingOf(presence, busy, {});
 }
 
 void PumpSession::selectPort(int index) {
@@ -238,8 +251,7 @@ bool PumpSession::run(const Sequence& sequence) {
     emit sequenceStarted(sequence);
     // The other controls are locked before the first command goes out.
     if (!wasBusy) {
-        UiChanges lock = enabling(m_presence, true);
-        emit changed(lock);
+        emit changed(enablingOf(m_presence, true, m_decoderEnabled));
         emit busyChanged(true);
     }
     m_runner.start(sequence);
@@ -257,6 +269,15 @@ bool PumpSession::sendNow(const QStringList& texts) {
         m_link.sendToPump(text);
     m_readBack.expectClock(texts);
     return true;
+}
+
+void PumpSession::requestLogPrintout() {
+    m_link.setEofDetection(true);
+    m_link.sendToPump(Commands::printLog());
+}
+
+void PumpSession::endCapture() {
+    m_state.CaptureMode = false;
 }
 
 void PumpSession::menuExit() {
@@ -293,7 +314,7 @@ void PumpSession::setBusy(bool on) {
     const bool wasBusy = busy();
     m_busyOther = on;
     if (!wasBusy && busy()) {
-        emit changed(enabling(m_presence, true));
+        emit changed(enablingOf(m_presence, true, m_decoderEnabled));
         emit busyChanged(true);
     } else {
         busyEdge(wasBusy);
@@ -303,11 +324,8 @@ void PumpSession::setBusy(bool on) {
 void PumpSession::busyEdge(bool wasBusy) {
     if (!wasBusy || busy())
         return;
-    // Back to what the decoders asked for last.
-    UiChanges c = enabling(m_presence, false);
-    for (auto it = m_decoderEnabled.cbegin(); it != m_decoderEnabled.cend(); ++it)
-        c.enabled.insert(it.key(), it.value() && c.enabled.value(it.key(), true));
-    emit changed(c);
+    // Back to what the pump's reports said last.
+    emit changed(enablingOf(m_presence, false, m_decoderEnabled));
     emit busyChanged(false);
     if (m_resumeWhenIdle) {
         m_resumeWhenIdle = false;
@@ -330,16 +348,16 @@ void PumpSession::setPresence(Presence presence) {
 }
 
 void PumpSession::emitChanges(UiChanges c) {
-    // Decoders decide some of the pump-writing controls too ("Program Pump"
-    // locked by the setup report, "Clear Sampling Data in Pump" while the
-    // pump runs): keep their word for later, but nothing unlocks while busy.
+    // What the decoders say of a pump-writing control is a fact from the
+    // pump's reports ("Program Pump" locked by the setup report, "Clear
+    // Sampling Data in Pump" while the pump runs): kept, and the control's
+    // enabling decided from it, so nothing unlocks while busy.
     static const QSet<QString> locked(pumpWritingControls().cbegin(), pumpWritingControls().cend());
     for (auto it = c.enabled.begin(); it != c.enabled.end(); ++it) {
         if (!locked.contains(it.key()))
             continue;
         m_decoderEnabled.insert(it.key(), it.value());
-        if (busy())
-            it.value() = false;
+        it.value() = controlEnabled(m_presence, busy(), m_decoderEnabled, it.key());
     }
     if (!c.isEmpty())
         emit changed(c);

@@ -76,6 +76,13 @@ public:
     // True when a command may go out now (not busy, port open); otherwise
     // says why as a notice and false.
     bool readyToSend();
+    // The log download's requests; only the session writes to the link.
+    // End-of-file detection on (the printout may end in that character), then
+    // "PRINTLOG".
+    void requestLogPrintout();
+    // A download ended before "Done ok": the pump may still be printing, and
+    // nothing more of it goes into the memo.
+    void endCapture();
     // The hourglass held over work longer than one write (a download); nests
     // with the one each write shows.
     void holdCursor(bool on);
@@ -104,9 +111,15 @@ public:
     PumpLink& link() { return m_link; }
     CaptureMemo& memo() { return m_memo; }
     ResponseDispatcher& dispatcher() { return m_dispatcher; }
-    PollCycle& pollCycle() { return m_poll; }
-    SequenceRunner& runner() { return m_runner; }
-    ReadBack& readBack() { return m_readBack; }
+    // Ticks counted in the present missing-pump check cycle.
+    int pollTickCount() const { return m_poll.tickCount(); }
+    // How long the session waits, for tests and tools: the longest sleep
+    // between two looks at the clock during a pause, and how long the
+    // read-back waits for the reports (a program: for the pump to come back).
+    void setMaxSleepMs(int ms) { m_runner.waiter().maxSleepMs = ms; }
+    void setReadBackTimeoutMs(int ms) { m_readBack.setTimeoutMs(ms); }
+    void setProgramReadBackTimeoutMs(int ms) { m_readBack.setProgramTimeoutMs(ms); }
+    bool readBackPending() const { return m_readBack.pending(); }
     // The PC clock the pump clock is compared with (lblClockDrift).
     std::function<QDateTime()> pcClock = [] { return QDateTime::currentDateTime(); };
     QTimer& timer1() { return m_timer1; }

@@ -16,7 +16,6 @@ void ResponseDispatcher::receive(const QByteArray& bytes, const LineSink& sink) 
 LineResult ResponseDispatcher::handleLine(const QString& line) {
     LineResult result;
     result.line = line;
-    m_state.LastLine = line;
 
     // A line starting blank-"ok" closes the capture before it would be captured.
     if (line.startsWith(QLatin1String(" ok")))
@@ -27,8 +26,8 @@ LineResult ResponseDispatcher::handleLine(const QString& line) {
         if (m_memo.writeAt(position, line + QLatin1String("  \r\n"))) {
             if (onMemoWrite)
                 onMemoWrite(position);
-            // Writing into the memo decodes the line at once, with LastLine
-            // and CaptureCount as they stand now.
+            // Writing into the memo decodes the line at once, with
+            // CaptureCount as it stands now.
             LogLineResult log = Decode::logLine(line, position, m_state);
             result.captured = position;
             switch (log.kind) {
@@ -67,7 +66,6 @@ LineResult ResponseDispatcher::handleLine(const QString& line) {
         result.changes.merge(Decode::setupReport(parseSetupReport(line), m_state));
     } else if (code == QLatin1String("P01")) {
         result.kind = LineResult::Kind::State;
-        m_state.PumpStateLine = line;
         result.changes.merge(Decode::pumpStateReport(parsePumpStateReport(line), m_state));
     }
     return result;

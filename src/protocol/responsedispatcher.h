@@ -1,6 +1,6 @@
-// The pump's receive handler: assembles received characters into lines, keeps
-// LastLine, copies lines into the capture memo while a log download runs, and
-// hands each line to the decoder chosen by its first three characters.
+// The pump's receive handler: assembles received characters into lines,
+// copies lines into the capture memo while a log download runs, and hands
+// each line to the decoder chosen by its first three characters.
 //
 // How a line travels: port -> PumpLink (trace) -> ResponseDispatcher::receive
 // -> ReplyAssembler (one line) -> line steps (capture, dispatch) -> decoder

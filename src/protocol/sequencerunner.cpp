@@ -1,7 +1,7 @@
 #include "protocol/sequencerunner.h"
 
-SequenceRunner::SequenceRunner(AppState& state, const WaitClock& clock, QObject* parent)
-    : QObject(parent), m_waiter(state, clock) {
+SequenceRunner::SequenceRunner(const WaitClock& clock, QObject* parent)
+    : QObject(parent), m_waiter(clock) {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &SequenceRunner::advance);
 }

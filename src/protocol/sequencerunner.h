@@ -14,7 +14,7 @@
 class SequenceRunner : public QObject {
     Q_OBJECT
 public:
-    SequenceRunner(AppState& state, const WaitClock& clock, QObject* parent = nullptr);
+    explicit SequenceRunner(const WaitClock& clock, QObject* parent = nullptr);
 
     // False (and nothing runs) while another sequence runs.
     bool start(const Sequence& sequence);

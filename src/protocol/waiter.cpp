@@ -24,9 +24,9 @@ qint32 Waiter::roundedStart(double s) {
 }
 
 void Waiter::begin(double n) {
-    m_state.WaitLength = n;
+    m_length = n;
     m_last = m_clock.secondsSinceMidnight();
-    m_state.WaitStart = roundedStart(m_last);
+    m_start = roundedStart(m_last);
     m_dayOffset = 0;
     // The rounded start makes a pause last at most half a second more than
     // n. The time of day can be set back (end of summer time, a clock
@@ -46,8 +46,7 @@ bool Waiter::over() {
         m_dayOffset += kDay;
     m_last = reading;
     const double now = reading + m_dayOffset;
-    // Read the shared pair afresh: a pause begun meanwhile replaced it.
-    double end = m_state.WaitStart + m_state.WaitLength;
+    double end = m_start + m_length;
     if (end < now - kDay / 2)
         end += kDay; // that pause began after midnight
     if (now >= end || m_clock.monotonicSeconds() >= m_longest) {

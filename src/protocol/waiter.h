@@ -1,13 +1,12 @@
 // WaitSeconds: the one pause of the command sequences, without a nested event
 // loop. begin() starts a pause and msLeft() tells how long it still has to
 // run; the sequence runner sleeps on a timer meanwhile, so the window keeps
-// handling events. The start is rounded to a whole second and the start/length
-// pair is shared (AppState::WaitStart, WaitLength), so a pause always ends at
-// a whole second of the clock, between n - 0.5 and n + 0.5 seconds after it
-// began.
+// handling events. The start is rounded to a whole second, so a pause always
+// ends at a whole second of the clock, between n - 0.5 and n + 0.5 seconds
+// after it began.
 #pragma once
 
-#include "core/appstate.h"
+#include <QtGlobal>
 
 class WaitClock {
 public:
@@ -25,9 +24,9 @@ public:
 
 class Waiter {
 public:
-    Waiter(AppState& state, const WaitClock& clock) : m_state(state), m_clock(clock) {}
+    explicit Waiter(const WaitClock& clock) : m_clock(clock) {}
 
-    // Starts a pause of n seconds.
+    // Starts a pause of n seconds; one still pending is replaced.
     void begin(double n);
     // Looks at the clock: true once the pending pause is over.
     bool over();
@@ -43,8 +42,9 @@ public:
     int maxSleepMs = 250;
 
 private:
-    AppState& m_state;
     const WaitClock& m_clock;
+    qint32 m_start = 0;  // seconds since midnight, rounded
+    double m_length = 0; // seconds
     bool m_pending = false;
     double m_last = 0;      // the last time-of-day reading
     double m_dayOffset = 0; // seconds added since the pause passed midnight

@@ -10,7 +10,7 @@ namespace Decode {
 
 // A "Z99" line.
 UiChanges setupReport(const SetupReport& report, AppState& state);
-// A "P01" line (PUMP_STAT_SUB; the dispatcher keeps a copy in PumpStateLine).
+// A "P01" line (PUMP_STAT_SUB).
 UiChanges pumpStateReport(const PumpStateReport& report, AppState& state);
 
 } // namespace Decode

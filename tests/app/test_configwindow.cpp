@@ -49,8 +49,8 @@ struct Rig {
         files.waitClock = &clock;
         window = std::make_unique<MainWindow>(state, *link, files);
         PumpSession& s = window->session();
-        s.runner().waiter().maxSleepMs = 0;
-        s.readBack().setTimeoutMs(10 * 60 * 1000); // a slow machine is no missing reply
+        s.setMaxSleepMs(0);
+        s.setReadBackTimeoutMs(10 * 60 * 1000); // a slow machine is no missing reply
         s.stopPolling();
     }
     FakeSerialLink& fake() { return static_cast<FakeSerialLink&>(*link); }

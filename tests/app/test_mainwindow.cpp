@@ -379,7 +379,7 @@ void TestMainWindow::missingPumpCheck() {
     m_window->session().pollTick();
     m_link->receive(status + "\r");
     QTRY_VERIFY(openBoxes(*m_window).isEmpty());
-    QVERIFY(m_window->pendingMessages().isEmpty() && m_state.PollTickCount == 0);
+    QVERIFY(m_window->pendingMessages().isEmpty() && m_window->session().pollTickCount() == 0);
     QCOMPARE(shown(m_window.get(), "Label3_21"), QStringLiteral("Serial Number: KST12345"));
     QVERIFY(!m_window->findChild<QWidget*>(QStringLiteral("Label3_21"))->isHidden());
 }

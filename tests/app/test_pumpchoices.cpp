@@ -46,9 +46,9 @@ struct Rig {
                                                                   dir.filePath("placement.ini"),
                                                                   &clock, nullptr, &devices});
         PumpSession& s = window->session();
-        s.runner().waiter().maxSleepMs = 0;
-        s.readBack().setTimeoutMs(10 * 60 * 1000);
-        s.readBack().setProgramTimeoutMs(10 * 60 * 1000);
+        s.setMaxSleepMs(0);
+        s.setReadBackTimeoutMs(10 * 60 * 1000);
+        s.setProgramReadBackTimeoutMs(10 * 60 * 1000);
         s.stopPolling();
     }
     QString ini() const { return dir.filePath("corvane.INI"); }

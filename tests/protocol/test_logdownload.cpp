@@ -143,7 +143,7 @@ void TestLogDownload::stepsAsData() {
         kinds << s.kind;
     QCOMPARE(kinds,
              (QList<K>{K::PollingOff, K::Busy, K::Ui, K::Ui, K::ClearTable, K::Ui, K::BusyCursor,
-                       K::Ui, K::SizeTable, K::Format, K::Format, K::EofDetection, K::Write}));
+                       K::Ui, K::SizeTable, K::Format, K::Format, K::PrintLog}));
     QCOMPARE(start[9].text, QStringLiteral("< Log Number | Log Type | Date/Time | Battery "
                                            "|Temperature |   BP  |   DP   | Elapsed Mins "
                                            "|Flow Rate |   Volume  |  STP Volume "));
@@ -243,6 +243,10 @@ void TestLogDownload::simulatedPump_data() {
         "were lost on the way. Read the logs again before erasing them from the pump.");
     row("silent half way", 300, 0, "silent",
         "Reading logs stopped: the pump sent nothing for 0.2 seconds (150 of 300 records read)");
+    // The table grows past the count and the download ends there: the bar
+    // stays where the last captured line put it.
+    row("silent half way, more records than counted", 300, -200, "silent",
+        "Reading logs stopped: the pump sent nothing for 0.2 seconds (150 of 100 records read)");
     row("silent from the start", 300, 0, "mute",
         "Reading logs stopped: the pump sent nothing for 0.2 seconds (0 of 300 records read)");
     row("unplugged half way", 300, 0, "unplug",

@@ -45,7 +45,7 @@ struct Rig {
     explicit Rig(double start = 36000.2) : clock(start), base(std::floor(start)) {
         session = std::make_unique<PumpSession>(state, link, clock);
         PumpSession& s = *session;
-        s.runner().waiter().maxSleepMs = 0;
+        s.setMaxSleepMs(0);
         s.selectPort(0);
         QObject::connect(&s, &PumpSession::traced, [this](char direction, const QByteArray& b) {
             if (direction == 'T')
@@ -161,8 +161,11 @@ private slots:
         QCOMPARE(busy, QList<bool>{true});
         for (const QString& name : PumpSession::pumpWritingControls())
             QVERIFY2(!rig.changes.first().enabled.value(name, true), qPrintable(name));
-        // A setup report that locks "Program Pump" arrives meanwhile: it
-        // stays locked afterwards, while everything else comes back.
+        // A report that unlocks "Program Pump" is held while busy; one that
+        // locks it arrives next: it stays locked afterwards, while
+        // everything else comes back.
+        rig.link.receive("Z99 0 0 0 1 0 0 0 0 0 0 1 0 0\r");
+        QCOMPARE(rig.changes.last().enabled.value("CommandButton29", true), false);
         rig.link.receive("Z99 0 0 0 1 0 0 1 0 0 0 1 0 0\r");
         QCOMPARE(rig.changes.last().enabled.value("CommandButton29", true), false);
         const QByteArray before = rig.link.written();
@@ -240,7 +243,7 @@ private slots:
                  qPrintable(rig.notices.first()));
         // Nothing waits for a confirmation of what was never sent in full;
         // polling runs again so the pump is seen when it is back.
-        QVERIFY(!rig.session->readBack().pending());
+        QVERIFY(!rig.session->readBackPending());
         QVERIFY(!rig.session->busy());
         QVERIFY(rig.session->timer1().isActive());
         // Writes that reached the port: the two before, plus those the

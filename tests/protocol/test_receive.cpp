@@ -101,25 +101,23 @@ private slots:
             if (!l.endsWith(QLatin1String(":other")))
                 got += ' ' + l.section(':', -1);
         QCOMPARE(got, expected);
-        if (expected.contains(QLatin1String("state")))
-            QCOMPARE(r.state.PumpStateLine, QStringLiteral("P01 z"));
     }
 
-    // The memo write is what runs the log decode: at that moment LastLine is
-    // the line being written and CaptureCount its position, and the write
-    // happens before the next line is even assembled.
+    // The memo write is what runs the log decode: at that moment CaptureCount
+    // is the line's position, and the write happens before the line itself
+    // is handed on (lines handed on so far: the count before "@").
     void memoWriteDecodesBeforeNextLine() {
         Run r;
         QStringList seen;
         r.d.onMemoWrite = [&](int at) {
             seen << QStringLiteral("%1@%2/%3 memo=%4")
-                        .arg(r.state.LastLine)
+                        .arg(r.lines.size())
                         .arg(at)
                         .arg(r.state.CaptureCount)
                         .arg(r.memo.lineCount());
         };
         r.feed({"PRI\rfirst\rsecond\r"});
-        QCOMPARE(seen, (QStringList{"first@1/1 memo=1", "second@2/2 memo=2"}));
+        QCOMPARE(seen, (QStringList{"1@1/1 memo=1", "2@2/2 memo=2"}));
     }
 
     // Noise without a carriage return (wrong speed, wrong device) keeps the
@@ -129,17 +127,17 @@ private slots:
     void lineBound() {
         Run r;
         r.feed({QByteArray(ReplyAssembler::kMaxLine, 'x') + '\r'});
-        QCOMPARE(r.state.LastLine.size(), ReplyAssembler::kMaxLine);
+        QCOMPARE(r.lines.last(), QString(ReplyAssembler::kMaxLine, 'x') + ":other");
         r.feed({QByteArray(ReplyAssembler::kMaxLine - 2, 'x') + "R99\rZ99 1\r"});
         QCOMPARE(r.lines.size(), 2);
-        QCOMPARE(r.state.LastLine, "Z99 1");
+        QCOMPARE(r.lines.last(), "Z99 1:setup");
         r.lines.removeLast();
         int peak = 0;
         for (int i = 0; i < 16; ++i)
             peak = std::max(peak, int(r.feed({QByteArray(64 * 1024, 'n')}).rest().size()));
         QVERIFY(peak <= ReplyAssembler::kMaxLine);
         QCOMPARE(r.lines.size(), 1); // no line was invented from the noise
-        QCOMPARE(r.feed({"\rR99 1\r"}).lines.last() + ' ' + r.state.LastLine, "R99 1:status R99 1");
+        QCOMPARE(r.feed({"\rR99 1\r"}).lines.last(), "R99 1:status");
     }
 };
 

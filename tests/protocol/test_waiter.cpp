@@ -1,5 +1,5 @@
-// WaitSeconds against a clock the test drives: the rounded start, the shared
-// start/length pair, midnight, and a clock set back while pausing.
+// WaitSeconds against a clock the test drives: the rounded start, midnight,
+// and a clock set back while pausing.
 #include "protocol/waiter.h"
 
 #include <QTest>
@@ -30,39 +30,29 @@ class TestWaiter : public QObject {
     Q_OBJECT
 private slots:
     // How long a pause of n lasts from its start, which is rounded halves to
-    // even. `inner`: at that time of day another pause of one second begins
-    // on the same shared pair; when it ends the outer pause ends at once too.
+    // even.
     void waitLasts_data() {
         QTest::addColumn<double>("begin");
         QTest::addColumn<double>("n");
         QTest::addColumn<double>("lasts");
         QTest::addColumn<double>("setBack");
-        QTest::addColumn<double>("inner");
-        QTest::newRow("100.5 ends at 101") << 100.5 << 1.0 << 0.5 << 0.0 << 0.0;
-        QTest::newRow("101.5 ends at 103") << 101.5 << 1.0 << 1.5 << 0.0 << 0.0;
-        QTest::newRow("86399.7 rounds to midnight") << 86399.7 << 1.0 << 1.3 << 0.0 << 0.0;
-        QTest::newRow("three seconds from 86398.6") << 86398.6 << 3.0 << 3.4 << 0.0 << 0.0;
+        QTest::newRow("100.5 ends at 101") << 100.5 << 1.0 << 0.5 << 0.0;
+        QTest::newRow("101.5 ends at 103") << 101.5 << 1.0 << 1.5 << 0.0;
+        QTest::newRow("86399.7 rounds to midnight") << 86399.7 << 1.0 << 1.3 << 0.0;
+        QTest::newRow("three seconds from 86398.6") << 86398.6 << 3.0 << 3.4 << 0.0;
         // End of summer time: the pause still ends after at most n + 0.5 s.
-        QTest::newRow("clock set back an hour") << 10799.7 << 1.0 << 1.5 << 3600.0 << 0.0;
-        QTest::newRow("inner pause from 100.7 ends both at 102")
-            << 100.0 << 3.0 << 2.0 << 0.0 << 100.7;
+        QTest::newRow("clock set back an hour") << 10799.7 << 1.0 << 1.5 << 3600.0;
     }
     void waitLasts() {
         QFETCH(double, begin);
         QFETCH(double, n);
         QFETCH(double, lasts);
         QFETCH(double, setBack);
-        QFETCH(double, inner);
-        AppState state;
         SteppingClock clock(begin, setBack);
-        Waiter w(state, clock);
-        Waiter other(state, clock);
+        Waiter w(clock);
         w.begin(n);
-        while (!w.over())
-            if (inner > 0 && clock.timeOfDay() >= inner && !other.pending()) {
-                other.begin(1);
-                inner = 0;
-            }
+        while (!w.over()) {
+        }
         const double took = clock.elapsed - clock.step; // from the start reading
         QVERIFY2(std::abs(took - lasts) < 3 * clock.step, qPrintable(QString::number(took)));
     }
@@ -70,11 +60,10 @@ private slots:
     // Between two looks at the clock the runner sleeps what is left of the
     // pause, at most maxSleepMs.
     void sleepsAreBounded() {
-        AppState state;
         SteppingClock clock(100.0, 0);
         clock.step = 0.125;
         clock.startOfDay = 100.0 - clock.step; // the first look reads 100.0
-        Waiter w(state, clock);
+        Waiter w(clock);
         w.begin(1);
         QList<int> sleeps;
         while (!w.over())

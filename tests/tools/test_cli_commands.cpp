@@ -56,7 +56,7 @@ struct Rig {
         out.open(QIODevice::ReadWrite);
         err.open(QIODevice::ReadWrite);
         live = std::make_unique<LiveSession>(link, clock, output);
-        live->session().runner().waiter().maxSleepMs = 0;
+        live->session().setMaxSleepMs(0);
         QObject::connect(&live->session(), &PumpSession::traced, live.get(),
                          [this](char direction, const QByteArray& bytes) {
                              if (direction != 'T')
@@ -367,7 +367,7 @@ void TestCliCommands::setClock() {
     Rig rig(pump);
     // Only a pump that falls silent runs into the bound; a reply must never
     // be late for it on a slow machine.
-    rig.live->session().readBack().setTimeoutMs(silent ? 1500 : 600000);
+    rig.live->session().setReadBackTimeoutMs(silent ? 1500 : 600000);
     const QDateTime before = QDateTime::currentDateTime();
     const auto o = parsed(&SetClockCommand::parse,
                           time.isEmpty() ? QStringList{} : QStringList{"--time", time});
@@ -484,7 +484,7 @@ void TestCliCommands::sendSetupNotTaken() {
     pump.faults.ignoreCommands = ignored;
     pump.faults.silentAfterLines = silentAfter;
     Rig rig(pump);
-    rig.live->session().readBack().setTimeoutMs(silentAfter >= 0 ? 1500 : 600000);
+    rig.live->session().setReadBackTimeoutMs(silentAfter >= 0 ? 1500 : 600000);
     QCOMPARE(runIn(rig, parsed(&SendSetupCommand::parse, args), &SendSetupCommand::runOn),
              exitCode);
     QCOMPARE(rig.json(), (QJsonObject{{"confirmed", false}, {"mismatches", mismatches}}));

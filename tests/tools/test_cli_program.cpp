@@ -44,8 +44,8 @@ private slots:
         err.open(QIODevice::ReadWrite);
         Output output(out, err);
         LiveSession live(link, clock, output);
-        live.session().runner().waiter().maxSleepMs = 0;
-        live.session().readBack().setProgramTimeoutMs(1500);
+        live.session().setMaxSleepMs(0);
+        live.session().setProgramReadBackTimeoutMs(1500);
         if (comesBack)
             connect(&live.session(), &PumpSession::sequenceFinished, &live,
                     [&link] { link.pump().powerOn(); });

@@ -43,7 +43,7 @@ struct Rig {
         out.open(QIODevice::ReadWrite);
         err.open(QIODevice::ReadWrite);
         live = std::make_unique<LiveSession>(fake, clock, output);
-        live->session().runner().waiter().maxSleepMs = 0;
+        live->session().setMaxSleepMs(0);
         QObject::connect(&live->session(), &PumpSession::traced, live.get(),
                          [this](char direction, const QByteArray& bytes) {
                              if (direction == 'T' && bytes == kPoll && !answer.isEmpty())
