@@ -6,6 +6,7 @@
 #include "app/logspage.h"
 #include "app/mainwindow.h"
 #include "app/runspage.h"
+#include "core/controlnames.h"
 #include "logs/logfiles.h"
 #include "logs/samplearchive.h"
 #include "protocol/downloadarchiving.h"
@@ -98,9 +99,9 @@ LogsActions::LogsActions(MainWindow& window, LogsPage& page, QObject* parent)
     const struct {
         const char* name;
         void (LogsActions::*action)();
-    } others[] = {{"CommandButton11", &LogsActions::clearScreen},
-                  {"CommandButton14", &LogsActions::eraseLogs},
-                  {"CommandButton4", &LogsActions::clearSamplingData}};
+    } others[] = {{Control::kClearScreenButton, &LogsActions::clearScreen},
+                  {Control::kEraseLogsButton, &LogsActions::eraseLogs},
+                  {Control::kClearSamplingDataButton, &LogsActions::clearSamplingData}};
     for (const auto& o : others)
         if (auto* b = m_window.findChild<QAbstractButton*>(QLatin1String(o.name)))
             connect(b, &QAbstractButton::clicked, this, o.action);
@@ -114,7 +115,7 @@ void LogsActions::downloadRunning(bool on) {
     UiChanges c;
     c.enabled.insert(QStringLiteral("StopReading"), on);
     c.enabled.insert(QStringLiteral("CommandButton10"), !on);
-    c.enabled.insert(QStringLiteral("CommandButton11"), !on);
+    c.enabled.insert(Control::kClearScreenButton, !on);
     m_window.apply(c);
 }
 
@@ -308,8 +309,8 @@ bool LogsActions::openFile(const QString& path) {
     // What is on screen now is the file: saving and printing act on it,
     // also after "Clear PC Screen" had switched them off.
     UiChanges c;
-    c.enabled.insert(QStringLiteral("CommandButton8"), true);
-    c.enabled.insert(QStringLiteral("CommandButton9"), true);
+    c.enabled.insert(Control::kSaveLogsButton, true);
+    c.enabled.insert(Control::kPrintLogsButton, true);
     m_window.apply(c);
     // Loaded, but not all of it: say what was left out.
     if (!r.message.isEmpty())

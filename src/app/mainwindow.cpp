@@ -14,6 +14,7 @@
 #include "app/setuppage.h"
 #include "app/updownbuttons.h"
 #include "config/settingsstore.h"
+#include "core/controlnames.h"
 #include "protocol/pollcycle.h"
 
 #include <QApplication>
@@ -176,9 +177,9 @@ void MainWindow::buildWindow() {
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(m_tabs, 1);
     auto* bar = new QHBoxLayout;
-    for (const auto& [name, caption] :
-         {std::pair{"CommandButton11", "Clear Screen"}, std::pair{"CommandButton14", "Erase Logs"},
-          std::pair{"CommandButton13", "Send to KST Pump"}}) {
+    for (const auto& [name, caption] : {std::pair{Control::kClearScreenButton, "Clear Screen"},
+                                        std::pair{Control::kEraseLogsButton, "Erase Logs"},
+                                        std::pair{Control::kSendToKstButton, "Send to KST Pump"}}) {
         auto* b = new QPushButton(QString::fromLatin1(caption), central);
         b->setObjectName(QString::fromLatin1(name));
         bar->addWidget(b);
@@ -232,9 +233,10 @@ void MainWindow::addLogsMenuItems(QMenu* file) {
         const char* caption;
         QKeyCombination key;
         const char* button;
-    } items[] = {{"menuOpenLog", "&Open Log...", Qt::CTRL | Qt::Key_O, "CommandButton10"},
-                 {"menuSaveLogs", "&Save Logs...", Qt::CTRL | Qt::Key_S, "CommandButton8"},
-                 {"menuPrintLogs", "&Print Logs...", Qt::CTRL | Qt::Key_P, "CommandButton9"}};
+    } items[] = {
+        {"menuOpenLog", "&Open Log...", Qt::CTRL | Qt::Key_O, "CommandButton10"},
+        {"menuSaveLogs", "&Save Logs...", Qt::CTRL | Qt::Key_S, Control::kSaveLogsButton},
+        {"menuPrintLogs", "&Print Logs...", Qt::CTRL | Qt::Key_P, Control::kPrintLogsButton}};
     for (const auto& item : items) {
         auto* button = m_logs->findChild<QAbstractButton*>(QLatin1String(item.button));
         if (!button)
@@ -262,11 +264,12 @@ void MainWindow::addKeys() {
     const struct {
         const char* button;
         QKeyCombination key;
-    } buttons[] = {{"CommandButton7", Qt::ALT | Qt::Key_R},  // Read Logs From KST
-                   {"CommandButton16", Qt::ALT | Qt::Key_R}, // Refresh Display
-                   {"CommandButton2", Qt::ALT | Qt::Key_R},  // Refresh Current Pump Data
-                   {"CommandButton_systime", Qt::ALT | Qt::Key_S},
-                   {"CommandButton29", Qt::ALT | Qt::Key_P}};
+    } buttons[] = {
+        {Control::kReadLogsButton, Qt::ALT | Qt::Key_R},        // Read Logs From KST
+        {Control::kRefreshDisplayButton, Qt::ALT | Qt::Key_R},  // Refresh Display
+        {Control::kRefreshPumpDataButton, Qt::ALT | Qt::Key_R}, // Refresh Current Pump Data
+        {Control::kSendSetupButton, Qt::ALT | Qt::Key_S},
+        {Control::kProgramPumpButton, Qt::ALT | Qt::Key_P}};
     // One letter on several pages is safe: a button's key works only while
     // the button is shown, and one page is shown at a time.
     for (const auto& b : buttons)

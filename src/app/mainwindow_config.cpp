@@ -11,6 +11,7 @@
 #include "app/programpage.h"
 #include "app/setuppage.h"
 #include "app/updownbuttons.h"
+#include "core/controlnames.h"
 #include "link/portmap.h"
 #include "protocol/configsequences.h"
 #include "protocol/editorrules.h"
@@ -44,17 +45,19 @@ void MainWindow::connectConfiguration() {
     using ConfigSequences::ProgramButton;
 
     // "Setup Pump": each option click writes the shared flag it stands for.
-    for (const char* name : {"Option8", "Option9", "Option10", "Option11", "Option12", "Option13",
-                             "Option14", "Option15"}) {
+    for (const char* name :
+         {Control::kPasswordOnOption, Control::kPasswordOffOption, Control::kFlowFaultOffOption,
+          Control::kFlowFaultOnOption, Control::kStartScreensOnOption,
+          Control::kStartScreensOffOption, Control::kMetricOption, Control::kEnglishOption}) {
         connect(child<QAbstractButton>(m_setup, name), &QAbstractButton::clicked, this,
                 [this, option = QString::fromLatin1(name)] {
                     apply(EditorRules::optionClicked(option, m_state));
                 });
     }
-    connect(child<QAbstractButton>(m_setup, "CommandButton_systime"), &QAbstractButton::clicked,
+    connect(child<QAbstractButton>(m_setup, Control::kSendSetupButton), &QAbstractButton::clicked,
             this, [this] { m_session.run(ConfigSequences::sendSetup(m_setup->values())); });
-    connect(child<QAbstractButton>(m_setup, "cmdTakePumpSettings"), &QAbstractButton::clicked, this,
-            [this] {
+    connect(child<QAbstractButton>(m_setup, Control::kTakePumpSettingsButton),
+            &QAbstractButton::clicked, this, [this] {
                 const ConfigSequences::PumpSetup taken = m_session.pumpSetup(m_setup->values());
                 m_setup->setValues(taken.values);
                 statusBar()->showMessage(taken.text, 15000);
@@ -85,28 +88,29 @@ void MainWindow::connectConfiguration() {
             });
 
     // The run program.
-    connect(child<QAbstractButton>(m_program, "CommandButton29"), &QAbstractButton::clicked, this,
-            [this] { runProgram(ProgramButton::ProgramPump); });
-    connect(child<QAbstractButton>(this, "CommandButton13"), &QAbstractButton::clicked, this,
-            [this] { runProgram(ProgramButton::SendToKst); });
-    connect(child<QAbstractButton>(m_program, "Command1"), &QAbstractButton::clicked, this,
+    connect(child<QAbstractButton>(m_program, Control::kProgramPumpButton),
+            &QAbstractButton::clicked, this, [this] { runProgram(ProgramButton::ProgramPump); });
+    connect(child<QAbstractButton>(this, Control::kSendToKstButton), &QAbstractButton::clicked,
+            this, [this] { runProgram(ProgramButton::SendToKst); });
+    connect(child<QAbstractButton>(m_program, Control::kTimingTransferButton),
+            &QAbstractButton::clicked, this,
             [this] { m_session.run(ConfigSequences::timingTransfer(m_program->values())); });
 
     // The pump clock.
-    connect(child<QAbstractButton>(m_setup, "CommandButton1"), &QAbstractButton::clicked, this,
-            [this] {
+    connect(child<QAbstractButton>(m_setup, Control::kSendPcTimeButton), &QAbstractButton::clicked,
+            this, [this] {
                 // The PC time goes into "Current PC Time" first: what is
                 // sent is what the technician sees there.
                 const QDateTime now = m_session.pcClock();
                 apply(PumpClock::pcTimeShown(now));
                 sendClock(now);
             });
-    auto* chosen = child<DateTimePicker>(m_setup, "fpDateTime2_0");
+    auto* chosen = child<DateTimePicker>(m_setup, Control::kTimeToSend);
     auto sendChosen = [this, chosen] {
         sendClock(QDateTime(chosen->date(), chosen->time(), Qt::UTC));
     };
-    connect(child<QAbstractButton>(m_setup, "CommandButton3"), &QAbstractButton::clicked, this,
-            sendChosen);
+    connect(child<QAbstractButton>(m_setup, Control::kSendChosenTimeButton),
+            &QAbstractButton::clicked, this, sendChosen);
     connect(chosen, &DateTimePicker::committed, this, sendChosen);
 
     connectEditor();
@@ -116,7 +120,7 @@ void MainWindow::connectEditor() {
     using EditorRules::Pause;
 
     // Target flow: the litre label as it is typed, the range check on leaving.
-    m_flowBox = child<QLineEdit>(m_program, "Txt_target_flow");
+    m_flowBox = child<QLineEdit>(m_program, Control::kTargetFlowBox);
     connect(m_flowBox, &QLineEdit::textChanged, this,
             [this](const QString& text) { apply(EditorRules::flowChanged(text)); });
     m_flowBox->installEventFilter(this);
@@ -146,8 +150,8 @@ void MainWindow::connectEditor() {
     }
 
     // Start and stop.
-    auto* start = child<DateTimePicker>(m_program, "INP_STRT_Dttm");
-    auto* stop = child<DateTimePicker>(m_program, "fpDateTime1");
+    auto* start = child<DateTimePicker>(m_program, Control::kRunStartBox);
+    auto* stop = child<DateTimePicker>(m_program, Control::kRunStopBox);
     connect(start, &QDateTimeEdit::dateTimeChanged, this,
             [this, start] { apply(EditorRules::startChanged(start->isEnabled())); });
     connect(start, &DateTimePicker::lostFocus, this, [this, start, stop] {
@@ -155,7 +159,7 @@ void MainWindow::connectEditor() {
     });
 
     // Duration: the kept value follows the box, and is converted on leaving it.
-    auto* duration = child<DurationBox>(m_program, "txt_duration");
+    auto* duration = child<DurationBox>(m_program, Control::kDurationBox);
     connect(duration, &QLineEdit::textChanged, this,
             [this](const QString& text) { apply(EditorRules::durationChanged(text, m_state)); });
     connect(duration, &DurationBox::lostFocus, this,
@@ -163,11 +167,11 @@ void MainWindow::connectEditor() {
 
     // The timing choices react to the mouse going down on them, before the
     // button itself changes: the timing box is judged by how it stood.
-    connect(child<QAbstractButton>(m_setup, "Opduration"), &QAbstractButton::pressed, this,
-            [this] { apply(EditorRules::chooseDuration(m_state)); });
-    connect(child<QAbstractButton>(m_setup, "Opstart"), &QAbstractButton::pressed, this,
-            [this] { apply(EditorRules::chooseStartStop(m_state)); });
-    auto* timing = child<QAbstractButton>(m_setup, "check_trflag");
+    connect(child<QAbstractButton>(m_setup, Control::kDurationOption), &QAbstractButton::pressed,
+            this, [this] { apply(EditorRules::chooseDuration(m_state)); });
+    connect(child<QAbstractButton>(m_setup, Control::kStartStopOption), &QAbstractButton::pressed,
+            this, [this] { apply(EditorRules::chooseStartStop(m_state)); });
+    auto* timing = child<QAbstractButton>(m_setup, Control::kTimingBox);
     connect(timing, &QAbstractButton::pressed, this,
             [this, timing] { apply(EditorRules::timingBoxPressed(timing->isChecked(), m_state)); });
 }

@@ -1,5 +1,6 @@
 #include "protocol/pumpsession.h"
 
+#include "core/controlnames.h"
 #include "protocol/commands.h"
 #include "protocol/configsequences.h"
 #include "protocol/pumpclock.h"
@@ -111,16 +112,23 @@ const QStringList& PumpSession::pumpWritingControls() {
     static const QStringList names = {
         // refresh (would restart polling), port options, clock, erasing,
         // download, setup, program and timing transfer
-        QStringLiteral("CommandButton16"), QStringLiteral("CommandButton2"),
-        QStringLiteral("Option7_0"),       QStringLiteral("Option7_1"),
-        QStringLiteral("Option7_2"),       QStringLiteral("Option7_3"),
-        QStringLiteral("CommandButton1"),  QStringLiteral("CommandButton3"),
-        QStringLiteral("fpDateTime2_0"),   QStringLiteral("CommandButton14"),
-        QStringLiteral("CommandButton25"), QStringLiteral("CommandButton4"),
-        QStringLiteral("CommandButton7"),  QStringLiteral("CommandButton_systime"),
-        QStringLiteral("CommandButton29"), QStringLiteral("CommandButton13"),
-        QStringLiteral("Command1"),
-    };
+        Control::kRefreshDisplayButton,
+        Control::kRefreshPumpDataButton,
+        Control::kCom1Option,
+        Control::kCom2Option,
+        Control::kCom3Option,
+        Control::kCom4Option,
+        Control::kSendPcTimeButton,
+        Control::kSendChosenTimeButton,
+        Control::kTimeToSend,
+        Control::kEraseLogsButton,
+        Control::kEraseLogsInPumpButton,
+        Control::kClearSamplingDataButton,
+        Control::kReadLogsButton,
+        Control::kSendSetupButton,
+        Control::kProgramPumpButton,
+        Control::kSendToKstButton,
+        Control::kTimingTransferButton};
     return names;
 }
 
