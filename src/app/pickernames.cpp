@@ -7,7 +7,7 @@
 
 namespace PickerNames {
 
-void apply(QWidget* window) {
+void apply(const std::function<QWidget*(const char* name)>& control) {
     static const struct {
         const char* picker;
         const char* name;
@@ -40,7 +40,7 @@ void apply(QWidget* window) {
         {Control::kProgramPcTime, "PC time (Program Pump)"},
     };
     for (const auto& n : names)
-        if (auto* p = window->findChild<DateTimePicker*>(QLatin1String(n.picker)))
+        if (auto* p = qobject_cast<DateTimePicker*>(control(n.picker)))
             p->setAccessibleName(QString::fromLatin1(n.name));
 }
 
