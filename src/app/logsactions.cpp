@@ -102,8 +102,8 @@ void LogsActions::downloadRunning(bool on) {
     // Loading or emptying the memo under a running capture would mix the
     // printout with other lines; the stop button only means something now.
     UiChanges c;
-    c.enabled.insert(QStringLiteral("StopReading"), on);
-    c.enabled.insert(QStringLiteral("CommandButton10"), !on);
+    c.enabled.insert(Control::kStopReadingButton, on);
+    c.enabled.insert(Control::kOpenLogButton, !on);
     c.enabled.insert(Control::kClearScreenButton, !on);
     m_host.apply(c);
 }

@@ -251,7 +251,7 @@ void MainWindow::addLogsMenuItems(QMenu* file) {
         QKeyCombination key;
         const char* button;
     } items[] = {
-        {"menuOpenLog", "&Open Log...", Qt::CTRL | Qt::Key_O, "CommandButton10"},
+        {"menuOpenLog", "&Open Log...", Qt::CTRL | Qt::Key_O, Control::kOpenLogButton},
         {"menuSaveLogs", "&Save Logs...", Qt::CTRL | Qt::Key_S, Control::kSaveLogsButton},
         {"menuPrintLogs", "&Print Logs...", Qt::CTRL | Qt::Key_P, Control::kPrintLogsButton}};
     for (const auto& item : items) {

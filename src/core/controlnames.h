@@ -114,6 +114,8 @@
     X(kSaveLogsButton, "CommandButton8")                                                           \
     X(kPrintLogsButton, "CommandButton9")                                                          \
     X(kEraseLogsInPumpButton, "CommandButton25")                                                   \
+    X(kOpenLogButton, "CommandButton10")                                                           \
+    X(kStopReadingButton, "StopReading")                                                           \
     /* Pump Communication */                                                                       \
     X(kRefreshPumpDataButton, "CommandButton2")                                                    \
     X(kCommunicationModel, "Label3_22")                                                            \

@@ -33,9 +33,9 @@ PumpSession::PumpSession(AppState& state, SerialLink& link, const WaitClock& clo
         emit portLost();
     });
 
-    m_timer1.setObjectName(QStringLiteral("Timer1"));
-    m_timer1.setInterval(1000);
-    connect(&m_timer1, &QTimer::timeout, this, &PumpSession::pollTick);
+    m_pollTimer.setObjectName(QStringLiteral("Timer1"));
+    m_pollTimer.setInterval(1000);
+    connect(&m_pollTimer, &QTimer::timeout, this, &PumpSession::pollTick);
 
     connect(&m_runner, &SequenceRunner::write, this, [this](const QString& text, bool direct) {
         if (direct)
@@ -75,7 +75,7 @@ PumpSession::PumpSession(AppState& state, SerialLink& link, const WaitClock& clo
         }
         if (sequence.holdsPolling && !m_shutDown) {
             m_resumeWhenIdle = false;
-            m_timer1.start();
+            m_pollTimer.start();
         }
         busyEdge(true);
         if (completed && !m_shutDown) {
@@ -156,7 +156,7 @@ void PumpSession::selectPort(int index) {
 void PumpSession::refreshDisplay() {
     if (busy())
         return;
-    runPollStep(PollCycle::refreshDisplay(m_timer1.isActive()));
+    runPollStep(PollCycle::refreshDisplay(m_pollTimer.isActive()));
 }
 
 void PumpSession::refreshPumpData() {
@@ -172,13 +172,13 @@ void PumpSession::resumePolling() {
         m_resumeWhenIdle = true;
         return;
     }
-    if (!m_timer1.isActive())
-        m_timer1.start();
+    if (!m_pollTimer.isActive())
+        m_pollTimer.start();
 }
 
 void PumpSession::stopPolling() {
     m_resumeWhenIdle = false;
-    m_timer1.stop();
+    m_pollTimer.stop();
 }
 
 void PumpSession::pollTick() {
@@ -192,8 +192,8 @@ void PumpSession::pollTick() {
 void PumpSession::runPollStep(const PollStep& step) {
     if (!step.ran)
         return;
-    if (step.startTimer && !m_timer1.isActive())
-        m_timer1.start();
+    if (step.startTimer && !m_pollTimer.isActive())
+        m_pollTimer.start();
     emitChanges(step.before);
     if (!step.write.isEmpty()) {
         m_link.sendToPump(step.write);
@@ -236,7 +236,7 @@ bool PumpSession::run(const Sequence& sequence) {
         return false;
     const bool wasBusy = busy();
     if (sequence.holdsPolling) {
-        m_timer1.stop();
+        m_pollTimer.stop();
         m_resumeWhenIdle = false;
     }
     if (sequence.busyCursor)
@@ -291,7 +291,7 @@ void PumpSession::shutdown() {
     m_shutDown = true;
     m_runner.stop();
     m_readBack.cancel();
-    m_timer1.stop();
+    m_pollTimer.stop();
     m_link.sendToPump(Commands::runClear());
 }
 
