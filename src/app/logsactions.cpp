@@ -4,8 +4,8 @@
 #include "app/capturememoview.h"
 #include "app/loggrid.h"
 #include "app/logspage.h"
-#include "app/mainwindow.h"
 #include "app/runspage.h"
+#include "core/controlnames.h"
 #include "logs/logfiles.h"
 #include "logs/samplearchive.h"
 #include "protocol/downloadarchiving.h"
@@ -24,7 +24,6 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QStatusBar>
 
 namespace {
 
@@ -32,22 +31,23 @@ constexpr int kNoticeMs = 15000;
 
 } // namespace
 
-LogsActions::LogsActions(MainWindow& window, LogsPage& page, QObject* parent)
-    : QObject(parent), m_window(window), m_session(window.session()), m_page(page),
-      m_download(window.session()) {
+LogsActions::LogsActions(LogsHost& host, LogsPage& page, QObject* parent)
+    : QObject(parent), m_host(host), m_session(host.session()), m_page(page),
+      m_download(host.session()) {
     askFileName = [this](FileDialog which, FileChosen chosen) {
         askFileNameWithDialog(which, std::move(chosen));
     };
     askPrinter = [this](PrinterChosen chosen) { askPrinterWithDialog(std::move(chosen)); };
 
     m_page.grid()->setLogModel(&m_download.table());
-    connect(&m_download, &LogDownload::changed, &m_window, &MainWindow::apply);
+    connect(&m_download, &LogDownload::changed, this,
+            [this](const UiChanges& changes) { m_host.apply(changes); });
     connect(&m_download, &LogDownload::messageRequested, this, [this](const QString& text) {
-        m_window.showMessage(text);
+        m_host.showMessage(text);
         // A download that did not end with "Done ok" also says so below,
         // where it stays readable after the box is closed.
         if (text != LogDownload::kCompleted)
-            m_window.statusBar()->showMessage(text);
+            m_host.showStatus(text);
     });
     connect(&m_download, &LogDownload::memoReplaced, this, [this] {
         m_page.memoView()->reload();
@@ -75,15 +75,15 @@ LogsActions::LogsActions(MainWindow& window, LogsPage& page, QObject* parent)
         QMetaObject::invokeMethod(
             this,
             [this] {
-                QWidget* focus = m_window.focusWidget();
+                QWidget* focus = m_host.dialogParent()->focusWidget();
                 QWidget* read = m_page.readLogsButton();
                 if (read->isEnabled() && (!focus || m_page.isAncestorOf(focus)))
                     read->setFocus(Qt::OtherFocusReason);
             },
             Qt::QueuedConnection);
     });
-    if (RunsPage* runs = m_window.runsPage()) {
-        runs->setArchiveAvailable(m_window.archive() != nullptr);
+    if (RunsPage* runs = m_host.runsPage()) {
+        runs->setArchiveAvailable(m_host.archive() != nullptr);
         connect(runs, &RunsPage::archiveRequested, this, &LogsActions::showArchive);
     }
 
@@ -94,16 +94,6 @@ LogsActions::LogsActions(MainWindow& window, LogsPage& page, QObject* parent)
     connect(&m_page, &LogsPage::printLogsRequested, this, &LogsActions::printLogs);
     connect(&m_page, &LogsPage::clearPcScreenRequested, this, &LogsActions::clearPcScreen);
     connect(&m_page, &LogsPage::eraseLogsRequested, this, &LogsActions::eraseLogs);
-    // The buttons of the window itself and of the program page.
-    const struct {
-        const char* name;
-        void (LogsActions::*action)();
-    } others[] = {{"CommandButton11", &LogsActions::clearScreen},
-                  {"CommandButton14", &LogsActions::eraseLogs},
-                  {"CommandButton4", &LogsActions::clearSamplingData}};
-    for (const auto& o : others)
-        if (auto* b = m_window.findChild<QAbstractButton*>(QLatin1String(o.name)))
-            connect(b, &QAbstractButton::clicked, this, o.action);
 }
 
 LogsActions::~LogsActions() = default;
@@ -112,14 +102,14 @@ void LogsActions::downloadRunning(bool on) {
     // Loading or emptying the memo under a running capture would mix the
     // printout with other lines; the stop button only means something now.
     UiChanges c;
-    c.enabled.insert(QStringLiteral("StopReading"), on);
-    c.enabled.insert(QStringLiteral("CommandButton10"), !on);
-    c.enabled.insert(QStringLiteral("CommandButton11"), !on);
-    m_window.apply(c);
+    c.enabled.insert(Control::kStopReadingButton, on);
+    c.enabled.insert(Control::kOpenLogButton, !on);
+    c.enabled.insert(Control::kClearScreenButton, !on);
+    m_host.apply(c);
 }
 
 void LogsActions::keepInArchive(LogDownload::Outcome outcome) {
-    SampleArchive* archive = m_window.archive();
+    SampleArchive* archive = m_host.archive();
     if (!archive)
         return;
     const auto stored =
@@ -131,15 +121,13 @@ void LogsActions::keepInArchive(LogDownload::Outcome outcome) {
         stored.ok() ? QStringLiteral("Download kept in the archive (#%1)").arg(stored.value)
                     : QStringLiteral("Download not archived: ") + stored.error;
     // A download cut short keeps its reason in front.
-    const QString before = outcome == LogDownload::Outcome::Completed
-                               ? QString()
-                               : m_window.statusBar()->currentMessage();
-    m_window.statusBar()->showMessage(before.isEmpty() ? notice
-                                                       : before + QStringLiteral(" - ") + notice);
+    const QString before =
+        outcome == LogDownload::Outcome::Completed ? QString() : m_host.currentStatus();
+    m_host.showStatus(before.isEmpty() ? notice : before + QStringLiteral(" - ") + notice);
 }
 
 void LogsActions::showDownloadRuns(LogDownload::Outcome outcome) {
-    RunsPage* runs = m_window.runsPage();
+    RunsPage* runs = m_host.runsPage();
     if (!runs)
         return;
     // The bytes the archive keeps, so the runs' SHA-256 is the archived one.
@@ -154,11 +142,11 @@ void LogsActions::showDownloadRuns(LogDownload::Outcome outcome) {
 }
 
 void LogsActions::showArchive() {
-    SampleArchive* archive = m_window.archive();
+    SampleArchive* archive = m_host.archive();
     if (!archive)
         return;
     if (!m_archiveDialog) {
-        m_archiveDialog = new ArchiveDialog(*archive, &m_window);
+        m_archiveDialog = new ArchiveDialog(*archive, m_host.dialogParent());
         m_archiveDialog->setAttribute(Qt::WA_DeleteOnClose);
         connect(m_archiveDialog, &ArchiveDialog::openRequested, this, &LogsActions::openArchived);
     }
@@ -173,7 +161,7 @@ ArchiveDialog* LogsActions::archiveDialog() const {
 
 bool LogsActions::openArchived(const ArchivedDownload& download) {
     if (m_download.running()) {
-        m_window.statusBar()->showMessage(
+        m_host.showStatus(
             QStringLiteral("An archived download can be opened once reading logs has ended"),
             kNoticeMs);
         return false;
@@ -181,10 +169,10 @@ bool LogsActions::openArchived(const ArchivedDownload& download) {
     const bool whole = m_session.memo().setFromFileBytes(download.bytes);
     m_memoIsDownload = false;
     m_page.memoView()->reload();
-    if (RunsPage* runs = m_window.runsPage())
+    if (RunsPage* runs = m_host.runsPage())
         runs->showLog(download.bytes, QStringLiteral("Archived download #%1").arg(download.id),
                       download.pumpSerial, download.pumpModel);
-    m_window.statusBar()->showMessage(
+    m_host.showStatus(
         QStringLiteral("Archived download #%1 opened (%2 lines%3)")
             .arg(download.id)
             .arg(m_session.memo().lineCount())
@@ -272,24 +260,24 @@ void LogsActions::openLog() {
 bool LogsActions::saveTo(const QString& path) {
     const LogFiles::Result r = LogFiles::save(m_session.memo(), path);
     if (!r.ok) {
-        m_window.showMessage(r.message);
+        m_host.showMessage(r.message);
         return false;
     }
     if (m_memoIsDownload) {
         m_downloadSaved = true;
         m_lastDownloadUnsaved = false;
     }
-    m_window.statusBar()->showMessage(QStringLiteral("Logs saved to %1 (%2 lines)")
-                                          .arg(QDir::toNativeSeparators(path))
-                                          .arg(m_session.memo().lineCount()),
-                                      kNoticeMs);
+    m_host.showStatus(QStringLiteral("Logs saved to %1 (%2 lines)")
+                          .arg(QDir::toNativeSeparators(path))
+                          .arg(m_session.memo().lineCount()),
+                      kNoticeMs);
     return true;
 }
 
 bool LogsActions::openFile(const QString& path) {
     if (m_download.running()) {
-        m_window.statusBar()->showMessage(
-            QStringLiteral("A log file can be opened once reading logs has ended"), kNoticeMs);
+        m_host.showStatus(QStringLiteral("A log file can be opened once reading logs has ended"),
+                          kNoticeMs);
         return false;
     }
     // A large file takes a moment to read and to show.
@@ -297,27 +285,27 @@ bool LogsActions::openFile(const QString& path) {
     const auto normal = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
     const LogFiles::Result r = LogFiles::load(m_session.memo(), path);
     if (!r.ok) {
-        m_window.showMessage(r.message);
+        m_host.showMessage(r.message);
         return false;
     }
     m_memoIsDownload = false;
     m_openedFile = path;
     m_page.memoView()->reload();
-    if (RunsPage* runs = m_window.runsPage())
+    if (RunsPage* runs = m_host.runsPage())
         runs->showFile(path);
     // What is on screen now is the file: saving and printing act on it,
     // also after "Clear PC Screen" had switched them off.
     UiChanges c;
-    c.enabled.insert(QStringLiteral("CommandButton8"), true);
-    c.enabled.insert(QStringLiteral("CommandButton9"), true);
-    m_window.apply(c);
+    c.enabled.insert(Control::kSaveLogsButton, true);
+    c.enabled.insert(Control::kPrintLogsButton, true);
+    m_host.apply(c);
     // Loaded, but not all of it: say what was left out.
     if (!r.message.isEmpty())
-        m_window.showMessage(r.message);
-    m_window.statusBar()->showMessage(QStringLiteral("Log file %1 opened (%2 lines)")
-                                          .arg(QDir::toNativeSeparators(path))
-                                          .arg(m_session.memo().lineCount()),
-                                      kNoticeMs);
+        m_host.showMessage(r.message);
+    m_host.showStatus(QStringLiteral("Log file %1 opened (%2 lines)")
+                          .arg(QDir::toNativeSeparators(path))
+                          .arg(m_session.memo().lineCount()),
+                      kNoticeMs);
     return true;
 }
 
@@ -325,7 +313,7 @@ void LogsActions::askFileNameWithDialog(FileDialog which, FileChosen chosen) {
     const bool save = which == FileDialog::Save;
     const LogFiles::DialogFilters filters =
         LogFiles::qtFilters(save ? LogFiles::kSaveFilters : LogFiles::kOpenFilters);
-    auto* dialog = new QFileDialog(&m_window, LogFiles::kDialogTitle);
+    auto* dialog = new QFileDialog(m_host.dialogParent(), LogFiles::kDialogTitle);
     dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     QStringList names = filters.filters;
@@ -363,8 +351,8 @@ void LogsActions::askFileNameWithDialog(FileDialog which, FileChosen chosen) {
 
 void LogsActions::printLogs() {
     if (m_session.memo().lineCount() == 0) {
-        m_window.statusBar()->showMessage(
-            QStringLiteral("The log screen is empty: there is nothing to print"), kNoticeMs);
+        m_host.showStatus(QStringLiteral("The log screen is empty: there is nothing to print"),
+                          kNoticeMs);
         return;
     }
     QPointer<LogsActions> self(this);
@@ -377,7 +365,7 @@ void LogsActions::printLogs() {
 void LogsActions::askPrinterWithDialog(PrinterChosen chosen) {
     if (!m_printer)
         m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    auto* dialog = new QPrintDialog(m_printer.get(), &m_window);
+    auto* dialog = new QPrintDialog(m_printer.get(), m_host.dialogParent());
     // The copies count; a page range would not be used.
     dialog->setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize |
                        QAbstractPrintDialog::PrintCollateCopies);
@@ -403,9 +391,8 @@ int LogsActions::printOn(QPrinter& printer) {
                               ? printer.printerName()
                               : QDir::toNativeSeparators(printer.outputFileName());
     const auto failed = [this, &where](const QString& why) {
-        m_window.showMessage(
-            QStringLiteral("The logs could not be printed on %1: %2")
-                .arg(where.isEmpty() ? QStringLiteral("the printer") : where, why));
+        m_host.showMessage(QStringLiteral("The logs could not be printed on %1: %2")
+                               .arg(where.isEmpty() ? QStringLiteral("the printer") : where, why));
         return -1;
     };
     QPainter painter;
@@ -443,8 +430,8 @@ int LogsActions::printOn(QPrinter& printer) {
     }
     if (!painter.end() || printer.printerState() == QPrinter::Error)
         return failed(QStringLiteral("the printer reported an error"));
-    m_window.statusBar()->showMessage(
-        QStringLiteral("Logs printed on %1: %2 pages").arg(where).arg(pages.size()), kNoticeMs);
+    m_host.showStatus(QStringLiteral("Logs printed on %1: %2 pages").arg(where).arg(pages.size()),
+                      kNoticeMs);
     return int(pages.size());
 }
 
@@ -472,7 +459,7 @@ QString LogsActions::clearSamplingDataQuestion() const {
 
 void LogsActions::eraseLogs() {
     QPointer<LogsActions> self(this);
-    m_window.askQuestion(eraseLogsQuestion(), [self](bool yes) {
+    m_host.askQuestion(eraseLogsQuestion(), [self](bool yes) {
         // "No" sends nothing. "Yes" is refused like any command while busy
         // or without an open port (the session says why).
         if (self && yes)
@@ -482,7 +469,7 @@ void LogsActions::eraseLogs() {
 
 void LogsActions::clearSamplingData() {
     QPointer<LogsActions> self(this);
-    m_window.askQuestion(clearSamplingDataQuestion(), [self](bool yes) {
+    m_host.askQuestion(clearSamplingDataQuestion(), [self](bool yes) {
         if (self && yes)
             self->m_session.run(MemorySequences::clearSamplingData());
     });

@@ -6,6 +6,7 @@
 // Nothing here writes to the port except through the session.
 #pragma once
 
+#include "app/logshost.h"
 #include "protocol/logdownload.h"
 
 #include <QDateTime>
@@ -17,7 +18,6 @@
 class ArchiveDialog;
 struct ArchivedDownload;
 class LogsPage;
-class MainWindow;
 class PumpSession;
 class QPrinter;
 
@@ -37,7 +37,7 @@ public:
         QStringLiteral("The last download has not been saved: the pump's newest logs may exist "
                        "nowhere else.");
 
-    LogsActions(MainWindow& window, LogsPage& page, QObject* parent = nullptr);
+    LogsActions(LogsHost& host, LogsPage& page, QObject* parent = nullptr);
     ~LogsActions() override;
 
     // What closing the window would lose of the newest download.
@@ -111,7 +111,7 @@ private:
     void askFileNameWithDialog(FileDialog which, FileChosen chosen);
     void askPrinterWithDialog(PrinterChosen chosen);
 
-    MainWindow& m_window;
+    LogsHost& m_host;
     PumpSession& m_session;
     LogsPage& m_page;
     LogDownload m_download;

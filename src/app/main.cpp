@@ -7,6 +7,8 @@
 #include "link/qtseriallink.h"
 #include "link/tracefile.h"
 #include "logs/samplearchive.h"
+#include "protocol/pumpsession.h"
+#include "protocol/waiter.h"
 #include "sim/simseriallink.h"
 
 #include <QApplication>
@@ -67,7 +69,10 @@ int main(int argc, char* argv[]) {
     if (!archive.location().usable())
         QTextStream(stderr) << "corvane: downloads are not archived: " << archive.location().error
                             << "\n";
-    MainWindow window(state, serial, {iniPath, demo, QString(), nullptr, &archive});
+    // The session is the program's, as in corvane-cli; the window is its face.
+    SystemWaitClock clock;
+    PumpSession session(state, serial, clock);
+    MainWindow window(session, {iniPath, demo, QString(), nullptr, &archive});
     TraceFile trace;
     if (!tracePath.isEmpty()) {
         QString error;
@@ -76,7 +81,7 @@ int main(int argc, char* argv[]) {
             return 2;
         }
         QObject::connect(
-            &window.session(), &PumpSession::traced, &window,
+            &session, &PumpSession::traced, &window,
             [&trace](char direction, const QByteArray& bytes) { trace.record(direction, bytes); });
     }
     // The demo shows a pump at once, even before a port was ever chosen.

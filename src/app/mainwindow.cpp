@@ -14,6 +14,7 @@
 #include "app/setuppage.h"
 #include "app/updownbuttons.h"
 #include "config/settingsstore.h"
+#include "core/controlnames.h"
 #include "protocol/pollcycle.h"
 
 #include <QApplication>
@@ -33,6 +34,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -91,9 +93,18 @@ private:
 
 } // namespace
 
+MainWindow::MainWindow(PumpSession& session, Options options, QWidget* parent)
+    : MainWindow(nullptr, &session, std::move(options), parent) {}
+
 MainWindow::MainWindow(AppState& state, SerialLink& link, Options options, QWidget* parent)
-    : QMainWindow(parent), m_state(state), m_options(std::move(options)),
-      m_session(state, link, m_options.waitClock ? *m_options.waitClock : m_clock),
+    : MainWindow(std::make_unique<OwnedSession>(state, link, options.waitClock), nullptr, options,
+                 parent) {}
+
+MainWindow::MainWindow(std::unique_ptr<OwnedSession> owned, PumpSession* session, Options options,
+                       QWidget* parent)
+    : QMainWindow(parent), m_ownedSession(std::move(owned)),
+      m_session(session ? *session : m_ownedSession->session), m_state(m_session.state()),
+      m_options(std::move(options)),
       m_placement(m_options.placementPath.isEmpty()
                       ? WindowPlacementStore()
                       : WindowPlacementStore(m_options.placementPath)) {
@@ -126,8 +137,13 @@ MainWindow::MainWindow(AppState& state, SerialLink& link, Options options, QWidg
     connectConfiguration();
 
     m_logsActions = std::make_unique<LogsActions>(*this, *m_logs);
+    connect(m_clearScreen, &QAbstractButton::clicked, m_logsActions.get(),
+            &LogsActions::clearScreen);
+    connect(m_eraseLogs, &QAbstractButton::clicked, m_logsActions.get(), &LogsActions::eraseLogs);
+    connect(m_program, &ProgramPage::clearSamplingDataRequested, m_logsActions.get(),
+            &LogsActions::clearSamplingData);
 
-    formLoad();
+    loadSettingsAndOpenPort();
     m_session.resumePolling();
 }
 
@@ -140,9 +156,9 @@ MainWindow::~MainWindow() {
     // A download cut by the close gives the session back as it is destroyed;
     // what the session says then must not reach this half-destroyed window.
     m_session.disconnect(this);
+    // A session kept by main() outlives the window.
+    m_session.dispatcher().onMemoWrite = nullptr;
     setBusy(false);
-    if (m_flowBox)
-        m_flowBox->removeEventFilter(this);
 }
 
 void MainWindow::buildWindow() {
@@ -176,12 +192,14 @@ void MainWindow::buildWindow() {
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(m_tabs, 1);
     auto* bar = new QHBoxLayout;
-    for (const auto& [name, caption] :
-         {std::pair{"CommandButton11", "Clear Screen"}, std::pair{"CommandButton14", "Erase Logs"},
-          std::pair{"CommandButton13", "Send to KST Pump"}}) {
+    for (const auto& [button, name, caption] :
+         {std::tuple{&m_clearScreen, Control::kClearScreenButton, "Clear Screen"},
+          std::tuple{&m_eraseLogs, Control::kEraseLogsButton, "Erase Logs"},
+          std::tuple{&m_sendToKst, Control::kSendToKstButton, "Send to KST Pump"}}) {
         auto* b = new QPushButton(QString::fromLatin1(caption), central);
         b->setObjectName(QString::fromLatin1(name));
         bar->addWidget(b);
+        *button = b;
     }
     bar->addStretch();
     layout->addLayout(bar);
@@ -211,7 +229,7 @@ void MainWindow::buildWindow() {
     connect(m_communication, &CommunicationPage::refreshPumpDataRequested, this,
             [this] { m_session.refreshPumpData(); });
     updatePortTips();
-    PickerNames::apply(this);
+    PickerNames::apply([this](const char* name) { return element(QLatin1String(name)); });
     addKeys();
     // What the window hides when no pump is attached keeps its place, so
     // closing "No Pump Found" (or a pump coming back) moves nothing under
@@ -219,7 +237,7 @@ void MainWindow::buildWindow() {
     AppState scratch;
     const UiChanges noPump = showNoPump(scratch);
     for (auto it = noPump.visible.cbegin(); it != noPump.visible.cend(); ++it)
-        if (auto* w = findChild<QWidget*>(it.key())) {
+        if (QWidget* w = element(it.key())) {
             QSizePolicy policy = w->sizePolicy();
             policy.setRetainSizeWhenHidden(true);
             w->setSizePolicy(policy);
@@ -232,11 +250,12 @@ void MainWindow::addLogsMenuItems(QMenu* file) {
         const char* caption;
         QKeyCombination key;
         const char* button;
-    } items[] = {{"menuOpenLog", "&Open Log...", Qt::CTRL | Qt::Key_O, "CommandButton10"},
-                 {"menuSaveLogs", "&Save Logs...", Qt::CTRL | Qt::Key_S, "CommandButton8"},
-                 {"menuPrintLogs", "&Print Logs...", Qt::CTRL | Qt::Key_P, "CommandButton9"}};
+    } items[] = {
+        {"menuOpenLog", "&Open Log...", Qt::CTRL | Qt::Key_O, Control::kOpenLogButton},
+        {"menuSaveLogs", "&Save Logs...", Qt::CTRL | Qt::Key_S, Control::kSaveLogsButton},
+        {"menuPrintLogs", "&Print Logs...", Qt::CTRL | Qt::Key_P, Control::kPrintLogsButton}};
     for (const auto& item : items) {
-        auto* button = m_logs->findChild<QAbstractButton*>(QLatin1String(item.button));
+        auto* button = qobject_cast<QAbstractButton*>(element(QLatin1String(item.button)));
         if (!button)
             continue;
         QAction* action = file->addAction(QString::fromLatin1(item.caption));
@@ -262,15 +281,16 @@ void MainWindow::addKeys() {
     const struct {
         const char* button;
         QKeyCombination key;
-    } buttons[] = {{"CommandButton7", Qt::ALT | Qt::Key_R},  // Read Logs From KST
-                   {"CommandButton16", Qt::ALT | Qt::Key_R}, // Refresh Display
-                   {"CommandButton2", Qt::ALT | Qt::Key_R},  // Refresh Current Pump Data
-                   {"CommandButton_systime", Qt::ALT | Qt::Key_S},
-                   {"CommandButton29", Qt::ALT | Qt::Key_P}};
+    } buttons[] = {
+        {Control::kReadLogsButton, Qt::ALT | Qt::Key_R},        // Read Logs From KST
+        {Control::kRefreshDisplayButton, Qt::ALT | Qt::Key_R},  // Refresh Display
+        {Control::kRefreshPumpDataButton, Qt::ALT | Qt::Key_R}, // Refresh Current Pump Data
+        {Control::kSendSetupButton, Qt::ALT | Qt::Key_S},
+        {Control::kProgramPumpButton, Qt::ALT | Qt::Key_P}};
     // One letter on several pages is safe: a button's key works only while
     // the button is shown, and one page is shown at a time.
     for (const auto& b : buttons)
-        if (auto* button = findChild<QAbstractButton*>(QLatin1String(b.button)))
+        if (auto* button = qobject_cast<QAbstractButton*>(element(QLatin1String(b.button))))
             button->setShortcut(QKeySequence(b.key));
 }
 
@@ -284,6 +304,14 @@ void MainWindow::showAbout() {
     m_about->show();
     m_about->raise();
     m_about->activateWindow();
+}
+
+void MainWindow::showStatus(const QString& text, int timeoutMs) {
+    statusBar()->showMessage(text, timeoutMs);
+}
+
+QString MainWindow::currentStatus() const {
+    return statusBar()->currentMessage();
 }
 
 void MainWindow::updatePortTips() {
@@ -301,12 +329,24 @@ void MainWindow::selectPort(int index) {
 }
 
 QWidget* MainWindow::element(const QString& name) {
-    // Every report names some eighty elements: look them up once.
-    if (m_elements.isEmpty())
-        for (QWidget* w : findChildren<QWidget*>())
-            if (!w->objectName().isEmpty())
-                m_elements.insert(w->objectName(), w);
-    return m_elements.value(name);
+    // Every report names some eighty elements: they are looked up in a map,
+    // made again only when a name is missing from it (a dialog opened since).
+    if (QWidget* w = m_elements.value(name))
+        return w;
+    if (m_unknownNames.contains(name))
+        return nullptr;
+    m_elements.clear();
+    for (QWidget* w : findChildren<QWidget*>())
+        if (!w->objectName().isEmpty())
+            m_elements.insert(w->objectName(), w);
+    QWidget* w = m_elements.value(name);
+    // A name the window lacks is a slip between the core and the pages: it
+    // is told once, not at every report that names it.
+    if (!w) {
+        m_unknownNames.insert(name);
+        qWarning("corvane: the window has no control named %s", qPrintable(name));
+    }
+    return w;
 }
 
 void MainWindow::apply(const UiChanges& c) {
@@ -395,9 +435,7 @@ void MainWindow::applyPending() {
         it.key()->setValue(std::min(it.value(), it.key()->maximum()));
 }
 
-void MainWindow::formLoad() {
-    // The stored port is selected (which opens it) and the setup and
-    // run-program controls are filled.
+void MainWindow::loadSettingsAndOpenPort() {
     loadSettings();
     setWindowTitle(m_options.demo ? QStringLiteral("Corvane \u2014 Demo pump")
                                   : QStringLiteral("Corvane"));

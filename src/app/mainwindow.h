@@ -8,6 +8,7 @@
 // handling has returned, so received lines are never handled out of order.
 #pragma once
 
+#include "app/logshost.h"
 #include "config/windowplacement.h"
 #include "core/appstate.h"
 #include "core/uichanges.h"
@@ -17,6 +18,7 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
+#include <QSet>
 #include <QStringList>
 
 #include <functional>
@@ -28,6 +30,7 @@ class QLineEdit;
 class QMenu;
 class QMessageBox;
 class QProgressBar;
+class QPushButton;
 class QTabWidget;
 class AboutDialog;
 namespace ConfigSequences {
@@ -43,7 +46,7 @@ class RunsPage;
 class SampleArchive;
 class SetupPage;
 
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, public LogsHost {
     Q_OBJECT
 public:
     struct Options {
@@ -60,6 +63,11 @@ public:
         const SerialDevices* serialDevices = nullptr;
     };
 
+    // The window on a session its owner keeps (as main() does); the session
+    // must outlive the window. Options::waitClock is then the session's.
+    MainWindow(PumpSession& session, Options options, QWidget* parent = nullptr);
+    // The window with a session of its own on `link`, timed on
+    // Options::waitClock.
     MainWindow(AppState& state, SerialLink& link, Options options, QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -67,10 +75,10 @@ public:
     void selectPort(int index);
 
     // Applies what handling a line (or an action) changed.
-    void apply(const UiChanges& changes);
+    void apply(const UiChanges& changes) override;
     // Shows a message box with an OK button once the current handling has
     // returned; `closed` runs when the user closed it. Boxes never stack.
-    void showMessage(const QString& text, std::function<void()> closed = {});
+    void showMessage(const QString& text, std::function<void()> closed = {}) override;
     // Message boxes waiting to be opened, oldest first (for tests).
     QStringList pendingMessages() const;
     // Closes the open message box as if OK were pressed (for tests).
@@ -80,15 +88,18 @@ public:
     // A question with "Yes" and "No" ("No" the default, Escape answers it),
     // window-modal and queued with the message boxes; `answered` runs with
     // the answer once it is closed.
-    void askQuestion(const QString& text, std::function<void(bool yes)> answered);
+    void askQuestion(const QString& text, std::function<void(bool yes)> answered) override;
 
     // Closes as close() does, but a settings file that cannot be saved is
     // told on standard error only: nobody may be there to answer a box
     // (SIGTERM at logout).
     void closeUnattended();
 
-    PumpSession& session() { return m_session; }
-    SampleArchive* archive() const { return m_options.archive; }
+    PumpSession& session() override { return m_session; }
+    SampleArchive* archive() const override { return m_options.archive; }
+    void showStatus(const QString& text, int timeoutMs = 0) override;
+    QString currentStatus() const override;
+    QWidget* dialogParent() override { return this; }
     // The log buttons' work: download, files, printing, clearing, erasing.
     LogsActions& logsActions() { return *m_logsActions; }
     // Shows a log file in the memo as "Open Log" does, on the Logs page
@@ -100,13 +111,22 @@ public:
     PaintPacer* paintPacer() const { return m_paintPacer; }
     CommunicationPage* communicationPage() const { return m_communication; }
     ProgramPage* programPage() const { return m_program; }
-    RunsPage* runsPage() const { return m_runs; }
+    RunsPage* runsPage() const override { return m_runs; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A session with the clock it is timed on, for the window that owns one.
+    struct OwnedSession {
+        OwnedSession(AppState& state, SerialLink& link, const WaitClock* clock)
+            : session(state, link, clock ? *clock : systemClock) {}
+        SystemWaitClock systemClock;
+        PumpSession session;
+    };
+    MainWindow(std::unique_ptr<OwnedSession> owned, PumpSession* session, Options options,
+               QWidget* parent);
+
     void buildWindow();
     // The setup and program pages, the pump clock and the program buttons:
     // each widget notification goes to the editor rules or the session
@@ -115,7 +135,9 @@ private:
     void connectEditor();
     void runProgram(ConfigSequences::ProgramButton button);
     void sendClock(const QDateTime& at);
-    void formLoad();
+    // Form_Load: the stored settings (the stored port is selected, which
+    // opens it), the window's placement, the first page and the pickers.
+    void loadSettingsAndOpenPort();
     void loadSettings();
     // Saves the settings; empty when saved, otherwise why not (also on the
     // status bar while the window is open).
@@ -129,7 +151,7 @@ private:
     // the note that it is in the archive; the window closes once answered.
     void askBeforeClosing(int lost);
     void showNextMessage();
-    // The window's element of that objectName, or null.
+    // The window's element of that objectName, or null (warned once).
     QWidget* element(const QString& name);
     void updatePortTips();
     void setBusy(bool busy);
@@ -139,14 +161,15 @@ private:
     // each interval.
     void applyPending();
 
+    std::unique_ptr<OwnedSession> m_ownedSession; // null: the session is main()'s
+    PumpSession& m_session;
     AppState& m_state;
     Options m_options;
-    SystemWaitClock m_clock;
     SystemSerialDevices m_systemDevices;
-    PumpSession m_session;
     WindowPlacementStore m_placement;
 
     QHash<QString, QWidget*> m_elements;
+    QSet<QString> m_unknownNames; // warned about once
     QTabWidget* m_tabs = nullptr;
     SetupPage* m_setup = nullptr;
     RunModePage* m_runMode = nullptr;
@@ -158,7 +181,9 @@ private:
     PaintPacer* m_paintPacer = nullptr; // paces painting while the pump is busy
     QHash<QLabel*, QString> m_pendingCaptions;
     QHash<QProgressBar*, int> m_pendingBars;
-    QLineEdit* m_flowBox = nullptr; // Txt_target_flow: its range check runs on leaving it
+    QPushButton* m_clearScreen = nullptr; // CommandButton11
+    QPushButton* m_eraseLogs = nullptr;   // CommandButton14
+    QPushButton* m_sendToKst = nullptr;   // CommandButton13
     QPointer<AboutDialog> m_about;
 
     struct Message {

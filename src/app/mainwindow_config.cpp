@@ -5,8 +5,6 @@
 // other change; the sequences themselves are built in the core from the
 // pages' values. Nothing here writes to the port.
 #include "app/communicationpage.h"
-#include "app/datetimepicker.h"
-#include "app/durationbox.h"
 #include "app/mainwindow.h"
 #include "app/programpage.h"
 #include "app/setuppage.h"
@@ -16,49 +14,22 @@
 #include "protocol/configsequences.h"
 #include "protocol/pumpclock.h"
 
-#include <QAbstractButton>
-#include <QFocusEvent>
-#include <QLineEdit>
+#include <QPushButton>
 #include <QStatusBar>
-
-namespace {
-
-template <class T> T* child(QObject* parent, const char* name) {
-    T* w = parent->findChild<T*>(QLatin1String(name));
-    Q_ASSERT_X(w, "MainWindow", name);
-    return w;
-}
-
-// Focus moved to another control of the window; a box opening over the
-// window or another program taking over is not the user leaving the field.
-bool leftForAnotherControl(const QEvent* event) {
-    if (event->type() != QEvent::FocusOut)
-        return false;
-    const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
-    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
-}
-
-} // namespace
 
 void MainWindow::connectConfiguration() {
     using ConfigSequences::ProgramButton;
 
     // "Setup Pump": each option click writes the shared flag it stands for.
-    for (const char* name : {"Option8", "Option9", "Option10", "Option11", "Option12", "Option13",
-                             "Option14", "Option15"}) {
-        connect(child<QAbstractButton>(m_setup, name), &QAbstractButton::clicked, this,
-                [this, option = QString::fromLatin1(name)] {
-                    apply(EditorRules::optionClicked(option, m_state));
-                });
-    }
-    connect(child<QAbstractButton>(m_setup, "CommandButton_systime"), &QAbstractButton::clicked,
-            this, [this] { m_session.run(ConfigSequences::sendSetup(m_setup->values())); });
-    connect(child<QAbstractButton>(m_setup, "cmdTakePumpSettings"), &QAbstractButton::clicked, this,
-            [this] {
-                const ConfigSequences::PumpSetup taken = m_session.pumpSetup(m_setup->values());
-                m_setup->setValues(taken.values);
-                statusBar()->showMessage(taken.text, 15000);
-            });
+    connect(m_setup, &SetupPage::optionClicked, this,
+            [this](const QString& option) { apply(EditorRules::optionClicked(option, m_state)); });
+    connect(m_setup, &SetupPage::sendSetupRequested, this,
+            [this] { m_session.run(ConfigSequences::sendSetup(m_setup->values())); });
+    connect(m_setup, &SetupPage::takePumpSettingsRequested, this, [this] {
+        const ConfigSequences::PumpSetup taken = m_session.pumpSetup(m_setup->values());
+        m_setup->setValues(taken.values);
+        statusBar()->showMessage(taken.text, 15000);
+    });
 
     // "Pump Communication": a device present on this computer named for the
     // chosen Com port, as a user would otherwise write it into corvane.INI;
@@ -85,99 +56,71 @@ void MainWindow::connectConfiguration() {
             });
 
     // The run program.
-    connect(child<QAbstractButton>(m_program, "CommandButton29"), &QAbstractButton::clicked, this,
+    connect(m_program, &ProgramPage::programPumpRequested, this,
             [this] { runProgram(ProgramButton::ProgramPump); });
-    connect(child<QAbstractButton>(this, "CommandButton13"), &QAbstractButton::clicked, this,
+    connect(m_sendToKst, &QAbstractButton::clicked, this,
             [this] { runProgram(ProgramButton::SendToKst); });
-    connect(child<QAbstractButton>(m_program, "Command1"), &QAbstractButton::clicked, this,
+    connect(m_program, &ProgramPage::timingTransferRequested, this,
             [this] { m_session.run(ConfigSequences::timingTransfer(m_program->values())); });
 
     // The pump clock.
-    connect(child<QAbstractButton>(m_setup, "CommandButton1"), &QAbstractButton::clicked, this,
-            [this] {
-                // The PC time goes into "Current PC Time" first: what is
-                // sent is what the technician sees there.
-                const QDateTime now = m_session.pcClock();
-                apply(PumpClock::pcTimeShown(now));
-                sendClock(now);
-            });
-    auto* chosen = child<DateTimePicker>(m_setup, "fpDateTime2_0");
-    auto sendChosen = [this, chosen] {
-        sendClock(QDateTime(chosen->date(), chosen->time(), Qt::UTC));
-    };
-    connect(child<QAbstractButton>(m_setup, "CommandButton3"), &QAbstractButton::clicked, this,
-            sendChosen);
-    connect(chosen, &DateTimePicker::committed, this, sendChosen);
+    connect(m_setup, &SetupPage::sendPcTimeRequested, this, [this] {
+        // The PC time goes into "Current PC Time" first: what is sent is
+        // what the technician sees there.
+        const QDateTime now = m_session.pcClock();
+        apply(PumpClock::pcTimeShown(now));
+        sendClock(now);
+    });
+    connect(m_setup, &SetupPage::sendClockRequested, this, &MainWindow::sendClock);
 
     connectEditor();
 }
 
 void MainWindow::connectEditor() {
-    using EditorRules::Pause;
-
     // Target flow: the litre label as it is typed, the range check on leaving.
-    m_flowBox = child<QLineEdit>(m_program, "Txt_target_flow");
-    connect(m_flowBox, &QLineEdit::textChanged, this,
+    connect(m_program, &ProgramPage::flowTextChanged, this,
             [this](const QString& text) { apply(EditorRules::flowChanged(text)); });
-    m_flowBox->installEventFilter(this);
-
-    // Pauses: a start copied into its stop; the order checked on leaving the
-    // stop of Break1 and Break2, and on every change of the Lunch stop; the
-    // boxes enable their pickers.
-    for (const Pause pause : {Pause::Break1, Pause::Lunch, Pause::Break2}) {
-        const EditorRules::PauseControls names = EditorRules::controls(pause);
-        auto* start = m_program->findChild<DateTimePicker*>(names.start);
-        auto* stop = m_program->findChild<DateTimePicker*>(names.stop);
-        auto* box = m_program->findChild<QAbstractButton*>(names.check);
-        Q_ASSERT(start && stop && box);
-        connect(start, &QDateTimeEdit::dateTimeChanged, this, [this, pause, start] {
-            apply(EditorRules::pauseStartChanged(pause, start->timeText()));
-        });
-        auto orderCheck = [this, start, stop] {
-            apply(EditorRules::pauseOrderCheck(start->timeText(), stop->timeText()));
-        };
-        if (pause == Pause::Lunch)
-            connect(stop, &QDateTimeEdit::dateTimeChanged, this, orderCheck);
-        else
-            connect(stop, &DateTimePicker::lostFocus, this, orderCheck);
-        connect(box, &QAbstractButton::clicked, this, [this, pause, box] {
-            apply(EditorRules::pauseBoxClicked(pause, box->isChecked()));
-        });
-    }
-
-    // Start and stop.
-    auto* start = child<DateTimePicker>(m_program, "INP_STRT_Dttm");
-    auto* stop = child<DateTimePicker>(m_program, "fpDateTime1");
-    connect(start, &QDateTimeEdit::dateTimeChanged, this,
-            [this, start] { apply(EditorRules::startChanged(start->isEnabled())); });
-    connect(start, &DateTimePicker::lostFocus, this, [this, start, stop] {
-        apply(EditorRules::startLeft(start->dateText(), stop->dateText()));
+    connect(m_program, &ProgramPage::flowLeft, this, [this](const QString& text) {
+        const UpDownButtons* bounds = m_program->flowUpDown();
+        apply(EditorRules::flowLeft(text, bounds->minimum(), bounds->maximum()));
     });
 
+    // Pauses: a start copied into its stop, the order checked, the boxes
+    // enabling their pickers.
+    connect(m_program, &ProgramPage::pauseStartChanged, this,
+            [this](EditorRules::Pause pause, const QString& start) {
+                apply(EditorRules::pauseStartChanged(pause, start));
+            });
+    connect(m_program, &ProgramPage::pauseOrderToCheck, this,
+            [this](const QString& start, const QString& stop) {
+                apply(EditorRules::pauseOrderCheck(start, stop));
+            });
+    connect(m_program, &ProgramPage::pauseBoxClicked, this,
+            [this](EditorRules::Pause pause, bool ticked) {
+                apply(EditorRules::pauseBoxClicked(pause, ticked));
+            });
+
+    // Start and stop.
+    connect(m_program, &ProgramPage::startChanged, this,
+            [this](bool enabled) { apply(EditorRules::startChanged(enabled)); });
+    connect(m_program, &ProgramPage::startLeft, this,
+            [this](const QString& start, const QString& stop) {
+                apply(EditorRules::startLeft(start, stop));
+            });
+
     // Duration: the kept value follows the box, and is converted on leaving it.
-    auto* duration = child<DurationBox>(m_program, "txt_duration");
-    connect(duration, &QLineEdit::textChanged, this,
+    connect(m_program, &ProgramPage::durationTextChanged, this,
             [this](const QString& text) { apply(EditorRules::durationChanged(text, m_state)); });
-    connect(duration, &DurationBox::lostFocus, this,
+    connect(m_program, &ProgramPage::durationLeft, this,
             [this] { apply(EditorRules::durationLeft(m_state)); });
 
-    // The timing choices react to the mouse going down on them, before the
-    // button itself changes: the timing box is judged by how it stood.
-    connect(child<QAbstractButton>(m_setup, "Opduration"), &QAbstractButton::pressed, this,
+    // The timing choices.
+    connect(m_setup, &SetupPage::durationPressed, this,
             [this] { apply(EditorRules::chooseDuration(m_state)); });
-    connect(child<QAbstractButton>(m_setup, "Opstart"), &QAbstractButton::pressed, this,
+    connect(m_setup, &SetupPage::startStopPressed, this,
             [this] { apply(EditorRules::chooseStartStop(m_state)); });
-    auto* timing = child<QAbstractButton>(m_setup, "check_trflag");
-    connect(timing, &QAbstractButton::pressed, this,
-            [this, timing] { apply(EditorRules::timingBoxPressed(timing->isChecked(), m_state)); });
-}
-
-bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_flowBox && leftForAnotherControl(event)) {
-        const UpDownButtons* bounds = m_program->flowUpDown();
-        apply(EditorRules::flowLeft(m_flowBox->text(), bounds->minimum(), bounds->maximum()));
-    }
-    return QMainWindow::eventFilter(watched, event);
+    connect(m_setup, &SetupPage::timingBoxPressed, this,
+            [this](bool wasTicked) { apply(EditorRules::timingBoxPressed(wasTicked, m_state)); });
 }
 
 void MainWindow::runProgram(ConfigSequences::ProgramButton button) {

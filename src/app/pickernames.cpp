@@ -1,45 +1,46 @@
 #include "app/pickernames.h"
 
 #include "app/datetimepicker.h"
+#include "core/controlnames.h"
 
 #include <QWidget>
 
 namespace PickerNames {
 
-void apply(QWidget* window) {
+void apply(const std::function<QWidget*(const char* name)>& control) {
     static const struct {
         const char* picker;
         const char* name;
     } names[] = {
         // "Setup Pump"
-        {"fpDateTime4_0", "Pump time"},
-        {"fpDateTime4_1", "PC time (Setup Pump)"},
-        {"fpDateTime2_0", "Time to send to the pump"},
+        {Control::kSetupPumpTime, "Pump time"},
+        {Control::kSetupPcTime, "PC time (Setup Pump)"},
+        {Control::kTimeToSend, "Time to send to the pump"},
         // "Run Mode"
-        {"fpDateTime5", "Current setup status time"},
-        {"fpDateTime3", "Pump clock"},
-        {"fpDateTimeRunstart", "Current run start"},
-        {"fpDateTimeRunstop", "Current run stop"},
-        {"DBREAK1START", "Current break 1 start"},
-        {"DBREAK1STOP", "Current break 1 end"},
-        {"DLUNCHSTART", "Current lunch start"},
-        {"DLUNCHSTOP", "Current lunch end"},
-        {"DBREAK2START", "Current break 2 start"},
-        {"DBREAK2STOP", "Current break 2 end"},
+        {Control::kRunModeCalibrationTime, "Current setup status time"},
+        {Control::kRunModePumpTime, "Pump clock"},
+        {Control::kRunStartPicker, "Current run start"},
+        {Control::kRunStopPicker, "Current run stop"},
+        {Control::kBreak1StartShown, "Current break 1 start"},
+        {Control::kBreak1StopShown, "Current break 1 end"},
+        {Control::kLunchStartShown, "Current lunch start"},
+        {Control::kLunchStopShown, "Current lunch end"},
+        {Control::kBreak2StartShown, "Current break 2 start"},
+        {Control::kBreak2StopShown, "Current break 2 end"},
         // "Program Pump"
-        {"cali_Time_box", "Last calibration"},
-        {"INP_STRT_Dttm", "Run start"},
-        {"fpDateTime1", "Run stop"},
-        {"fpDateBREAK1START", "Break 1 start"},
-        {"fpDateTimeBREAK1STOP", "Break 1 end"},
-        {"fpDateTime9", "Lunch start"},
-        {"fpDateTime10", "Lunch end"},
-        {"fpDateTime7", "Break 2 start"},
-        {"fpDateTime8", "Break 2 end"},
-        {"fpDateTime4_2", "PC time (Program Pump)"},
+        {Control::kProgramCalibrationTime, "Last calibration"},
+        {Control::kRunStartBox, "Run start"},
+        {Control::kRunStopBox, "Run stop"},
+        {Control::kBreak1StartBox, "Break 1 start"},
+        {Control::kBreak1StopBox, "Break 1 end"},
+        {Control::kLunchStartBox, "Lunch start"},
+        {Control::kLunchStopBox, "Lunch end"},
+        {Control::kBreak2StartBox, "Break 2 start"},
+        {Control::kBreak2StopBox, "Break 2 end"},
+        {Control::kProgramPcTime, "PC time (Program Pump)"},
     };
     for (const auto& n : names)
-        if (auto* p = window->findChild<DateTimePicker*>(QLatin1String(n.picker)))
+        if (auto* p = qobject_cast<DateTimePicker*>(control(n.picker)))
             p->setAccessibleName(QString::fromLatin1(n.name));
 }
 

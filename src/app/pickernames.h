@@ -3,11 +3,14 @@
 // themselves carry no caption and several stand side by side.
 #pragma once
 
+#include <functional>
+
 class QWidget;
 
 namespace PickerNames {
 
-// Gives every picker under `window` that has a name here its accessible name.
-void apply(QWidget* window);
+// Gives every picker named here its accessible name; `control` finds the
+// window's control of an objectName (null when there is none).
+void apply(const std::function<QWidget*(const char* name)>& control);
 
 } // namespace PickerNames

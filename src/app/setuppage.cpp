@@ -37,6 +37,26 @@ SetupPage::SetupPage(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<U
     PageStyle::heading(m_ui->setupTitle);
     // Shows and clears "Updating Display" at every poll.
     PageStyle::steadySize(m_ui->Label22, QStringLiteral("Updating Display"));
+
+    for (QAbstractButton* b : {m_ui->Option8, m_ui->Option9, m_ui->Option10, m_ui->Option11,
+                               m_ui->Option12, m_ui->Option13, m_ui->Option14, m_ui->Option15})
+        connect(b, &QAbstractButton::clicked, this,
+                [this, b] { emit optionClicked(b->objectName()); });
+    connect(m_ui->CommandButton_systime, &QAbstractButton::clicked, this,
+            &SetupPage::sendSetupRequested);
+    connect(m_ui->cmdTakePumpSettings, &QAbstractButton::clicked, this,
+            &SetupPage::takePumpSettingsRequested);
+    connect(m_ui->CommandButton1, &QAbstractButton::clicked, this, &SetupPage::sendPcTimeRequested);
+    const auto sendChosen = [this] {
+        const DateTimePicker* chosen = m_ui->fpDateTime2_0;
+        emit sendClockRequested(QDateTime(chosen->date(), chosen->time(), Qt::UTC));
+    };
+    connect(m_ui->CommandButton3, &QAbstractButton::clicked, this, sendChosen);
+    connect(m_ui->fpDateTime2_0, &DateTimePicker::committed, this, sendChosen);
+    connect(m_ui->Opduration, &QAbstractButton::pressed, this, &SetupPage::durationPressed);
+    connect(m_ui->Opstart, &QAbstractButton::pressed, this, &SetupPage::startStopPressed);
+    connect(m_ui->check_trflag, &QAbstractButton::pressed, this,
+            [this] { emit timingBoxPressed(m_ui->check_trflag->isChecked()); });
 }
 
 SetupPage::~SetupPage() = default;
@@ -94,4 +114,8 @@ void SetupPage::showPcTime(const QDateTime& now) {
 
 QGroupBox* SetupPage::progressFrame() const {
     return m_ui->Frame21;
+}
+
+QAbstractButton* SetupPage::sendSetupButton() const {
+    return m_ui->CommandButton_systime;
 }

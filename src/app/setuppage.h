@@ -14,6 +14,7 @@ class SetupPage;
 }
 struct StoredSettings;
 class QDateTime;
+class QAbstractButton;
 class QGroupBox;
 
 class SetupPage : public QWidget {
@@ -35,6 +36,21 @@ public:
 
     // Frame21 with PBar2: the progress of "Send Setup To Pump".
     QGroupBox* progressFrame() const;
+    QAbstractButton* sendSetupButton() const; // CommandButton_systime
+
+signals:
+    // Option8 to Option15 clicked; `option` is the button's objectName,
+    // which the editor rule is keyed by.
+    void optionClicked(const QString& option);
+    void sendSetupRequested();                    // CommandButton_systime "Send Setup To Pump"
+    void takePumpSettingsRequested();             // cmdTakePumpSettings
+    void sendPcTimeRequested();                   // CommandButton1 "Send PC Time  to Pump"
+    void sendClockRequested(const QDateTime& at); // fpDateTime2_0 by CommandButton3 or committed
+    // The timing choices, as the mouse goes down on them, before the button
+    // itself changes: the timing box is judged by how it stood.
+    void durationPressed();                // Opduration
+    void startStopPressed();               // Opstart
+    void timingBoxPressed(bool wasTicked); // check_trflag
 
 private:
     std::unique_ptr<Ui::SetupPage> m_ui;

@@ -1,5 +1,6 @@
 #include "editors/editorrules.h"
 
+#include "core/controlnames.h"
 #include "status/numberformat.h"
 
 #include <cmath>
@@ -8,13 +9,13 @@ namespace EditorRules {
 
 namespace {
 
-const QString kFlowBox = QStringLiteral("Txt_target_flow");
-const QString kLitreLabel = QStringLiteral("Label_targetL");
-const QString kStartPicker = QStringLiteral("INP_STRT_Dttm");
-const QString kStopPicker = QStringLiteral("fpDateTime1");
-const QString kDurationBox = QStringLiteral("txt_duration");
-const QString kStartStopOption = QStringLiteral("Opstart");
-const QString kDurationOption = QStringLiteral("Opduration");
+const QString kFlowBox = Control::kTargetFlowBox;
+const QString kLitreLabel = Control::kTargetLitres;
+const QString kStartPicker = Control::kRunStartBox;
+const QString kStopPicker = Control::kRunStopBox;
+const QString kDurationBox = Control::kDurationBox;
+const QString kStartStopOption = Control::kStartStopOption;
+const QString kDurationOption = Control::kDurationOption;
 
 constexpr Pause kPauses[] = {Pause::Break1, Pause::Lunch, Pause::Break2};
 
@@ -80,15 +81,13 @@ UiChanges flowLeft(const QString& text, int min, int max) {
 PauseControls controls(Pause pause) {
     switch (pause) {
     case Pause::Break1:
-        return {QStringLiteral("Check1"), QStringLiteral("fpDateBREAK1START"),
-                QStringLiteral("fpDateTimeBREAK1STOP")};
+        return {Control::kBreak1Box, Control::kBreak1StartBox, Control::kBreak1StopBox};
     case Pause::Lunch:
-        return {QStringLiteral("Check2"), QStringLiteral("fpDateTime9"),
-                QStringLiteral("fpDateTime10")};
+        return {Control::kLunchBox, Control::kLunchStartBox, Control::kLunchStopBox};
     case Pause::Break2:
         break;
     }
-    return {QStringLiteral("Check3"), QStringLiteral("fpDateTime7"), QStringLiteral("fpDateTime8")};
+    return {Control::kBreak2Box, Control::kBreak2StartBox, Control::kBreak2StopBox};
 }
 
 UiChanges pauseStartChanged(Pause pause, const QString& startTime) {

@@ -1,5 +1,6 @@
 #include "logs/logdecoder.h"
 
+#include "core/controlnames.h"
 #include "core/numbertext.h"
 
 #include <cmath>
@@ -209,9 +210,9 @@ QMap<int, QString> logCells(const LogRecord& record, bool metric) {
 
 LogLineResult logLine(const QString& line, int captureCount, AppState& state) {
     LogLineResult r;
-    r.changes.text.insert(QStringLiteral("Label3_29"),
+    r.changes.text.insert(Control::kDownloadCounter,
                           QStringLiteral("Reading Log Number : ") + QString::number(captureCount));
-    r.changes.bars.insert(QStringLiteral("PBar1"), captureCount);
+    r.changes.bars.insert(Control::kDownloadBar, captureCount);
 
     const LogType* type = findType(line);
     if (!type)

@@ -1,5 +1,6 @@
 #include "protocol/configsequences.h"
 
+#include "core/controlnames.h"
 #include "editors/editorrules.h"
 #include "protocol/commands.h"
 #include "status/numberformat.h"
@@ -44,11 +45,11 @@ QString logRateSent(const QString& text) {
 Sequence sendSetup(const SetupValues& v) {
     Sequence s;
     s.name = kSendSetup;
-    s.frame = QStringLiteral("Frame21");
-    s.bar = QStringLiteral("PBar2");
+    s.frame = Control::kSetupProgressFrame;
+    s.bar = Control::kSetupProgressBar;
 
     UiChanges start = shown(s.frame, true);
-    start.text.insert(QStringLiteral("lblReadBack"), QString());
+    start.text.insert(Control::kSetupReadBack, QString());
     s << Step::change(start) << Step::caption(QStringLiteral("Sending Setup to Pump"))
       << Step::change(shown(s.bar, true)) << Step::bar(0) << Step::wait(1);
 
@@ -93,7 +94,7 @@ Sequence sendSetup(const SetupValues& v) {
     const QString rate = logRateSent(v.logRate);
     if (rate != v.logRate) {
         UiChanges box;
-        box.text.insert(QStringLiteral("txtLogRate"), rate);
+        box.text.insert(Control::kLogRateBox, rate);
         s << Step::change(box);
     }
     s << Step::write(Commands::logRate(rate)) << Step::write(Commands::updateLogType())
@@ -192,8 +193,8 @@ ProgramBuild programPump(const ProgramValues& v, const AppState& state, ProgramB
     ProgramBuild out;
     Sequence& s = out.sequence;
     s.name = button == ProgramButton::ProgramPump ? kProgramPump : kSendToKst;
-    s.frame = QStringLiteral("Frame20");
-    s.bar = QStringLiteral("pbar3");
+    s.frame = Control::kProgramProgressFrame;
+    s.bar = Control::kProgramProgressBar;
 
     const bool startStop = timingActive(state) && !durationMode(state);
     const bool duration = timingActive(state) && durationMode(state);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "core/appstate.h"
+#include "core/controlnames.h"
 #include "core/pagevalues.h"
 #include "protocol/sequence.h"
 
@@ -21,7 +22,7 @@ namespace ConfigSequences {
 inline const QString kSendSetup = QStringLiteral("Send Setup To Pump");
 inline const QString kProgramPump = QStringLiteral("Program Pump");
 inline const QString kSendToKst = QStringLiteral("Send to KST Pump");
-inline const QString kTimingTransfer = QStringLiteral("Command1");
+inline const QString kTimingTransfer = Control::kTimingTransferButton;
 
 inline const QString kSetupDone = QStringLiteral("Done Sending Setup to Pump");
 inline const QString kProgramDone = QStringLiteral("Program Pump is completed");

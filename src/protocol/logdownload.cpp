@@ -1,5 +1,6 @@
 #include "protocol/logdownload.h"
 
+#include "core/controlnames.h"
 #include "protocol/pumpsession.h"
 
 #include <algorithm>
@@ -18,8 +19,8 @@ DownloadStep ui(const UiChanges& c) {
 
 UiChanges printAndSave(bool on) {
     UiChanges c;
-    c.enabled.insert(QStringLiteral("CommandButton9"), on);
-    c.enabled.insert(QStringLiteral("CommandButton8"), on);
+    c.enabled.insert(Control::kPrintLogsButton, on);
+    c.enabled.insert(Control::kSaveLogsButton, on);
     return c;
 }
 
@@ -56,13 +57,13 @@ LogDownload::~LogDownload() {
 
 QList<DownloadStep> LogDownload::startSteps(int n) {
     UiChanges frame;
-    frame.visible.insert(QStringLiteral("Frame6"), true);
+    frame.visible.insert(Control::kDownloadFrame, true);
     UiChanges bar;
-    bar.barMaxima.insert(QStringLiteral("PBar1"), n + 2);
-    bar.visible.insert(QStringLiteral("PBar1"), true);
+    bar.barMaxima.insert(Control::kDownloadBar, n + 2);
+    bar.visible.insert(Control::kDownloadBar, true);
     UiChanges reading;
-    reading.bars.insert(QStringLiteral("PBar1"), 0);
-    reading.visible.insert(QStringLiteral("Label3_29"), true);
+    reading.bars.insert(Control::kDownloadBar, 0);
+    reading.visible.insert(Control::kDownloadCounter, true);
     return {
         step(K::PollingOff),
         // Every control that writes to the pump off, this button included.
@@ -85,14 +86,14 @@ QList<DownloadStep> LogDownload::endSteps(Outcome outcome, int barMaximum, const
     QList<DownloadStep> steps;
     if (completed) {
         UiChanges full;
-        full.bars.insert(QStringLiteral("PBar1"), barMaximum);
+        full.bars.insert(Control::kDownloadBar, barMaximum);
         steps << ui(full);
     } else {
         // The pump may still be printing; nothing more goes into the memo.
         steps << step(K::CaptureOff);
     }
     UiChanges hide;
-    hide.visible.insert(QStringLiteral("Label3_29"), false);
+    hide.visible.insert(Control::kDownloadCounter, false);
     steps << step(K::NormalCursor) << ui(printAndSave(true)) << step(K::Busy, 0)
           << step(K::PollingOn) << ui(hide)
           << step(K::Message, 0, completed ? kCompleted : message);
@@ -101,7 +102,7 @@ QList<DownloadStep> LogDownload::endSteps(Outcome outcome, int barMaximum, const
 
 QList<DownloadStep> LogDownload::clearPcScreenSteps(int captureCount) {
     UiChanges bar;
-    bar.barMaxima.insert(QStringLiteral("PBar1"), captureCount + 10);
+    bar.barMaxima.insert(Control::kDownloadBar, captureCount + 10);
     return {ui(bar), step(K::ClearTable), step(K::ClearMemo), ui(printAndSave(false)),
             step(K::PollingOn)};
 }
@@ -238,14 +239,14 @@ void LogDownload::onLine(const LineResult& r) {
             // so "Done ok" after the last of them still fills it exactly.
             m_barMaximum = std::max(m_barMaximum, row + 2);
             UiChanges c;
-            c.barMaxima.insert(QStringLiteral("PBar1"), m_barMaximum);
-            c.bars.insert(QStringLiteral("PBar1"), position);
+            c.barMaxima.insert(Control::kDownloadBar, m_barMaximum);
+            c.bars.insert(Control::kDownloadBar, position);
             emit changed(c);
         }
     }
     if (position > m_barMaximum) {
         UiChanges c;
-        c.bars.insert(QStringLiteral("PBar1"), m_barMaximum);
+        c.bars.insert(Control::kDownloadBar, m_barMaximum);
         emit changed(c);
     }
     if (r.kind == LineResult::Kind::LogEnd)

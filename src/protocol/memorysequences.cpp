@@ -1,5 +1,6 @@
 #include "protocol/memorysequences.h"
 
+#include "core/controlnames.h"
 #include "protocol/commands.h"
 
 namespace MemorySequences {
@@ -19,7 +20,7 @@ Sequence clearSamplingData() {
     s.holdsPolling = false;
     s.busyCursor = false;
     UiChanges lock;
-    lock.enabled.insert(QStringLiteral("CommandButton29"), false);
+    lock.enabled.insert(Control::kProgramPumpButton, false);
     s << Step::change(lock) << Step::write(Commands::clearAll());
     return s;
 }

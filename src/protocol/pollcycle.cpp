@@ -1,5 +1,6 @@
 #include "protocol/pollcycle.h"
 
+#include "core/controlnames.h"
 #include "protocol/commands.h"
 
 #include <initializer_list>
@@ -8,7 +9,8 @@ namespace {
 
 UiChanges indicators(const QString& caption) {
     UiChanges c;
-    for (const char* name : {"Label6", "Label21", "Label22", "Label23"})
+    for (const char* name : {Control::kRunModeUpdating, Control::kProgramUpdating,
+                             Control::kSetupUpdating, Control::kLogsUpdating})
         c.text.insert(QLatin1String(name), caption);
     return c;
 }
@@ -74,19 +76,22 @@ PollStep PollCycle::refreshPumpData() {
 PollStep requestStatus() {
     PollStep step;
     step.ran = true;
-    step.before.text.insert(QStringLiteral("Label6"), kUpdatingDisplay);
+    step.before.text.insert(Control::kRunModeUpdating, kUpdatingDisplay);
     step.write = Commands::statusRequest();
-    step.after.text.insert(QStringLiteral("Label6"), QString());
+    step.after.text.insert(Control::kRunModeUpdating, QString());
     return step;
 }
 
 UiChanges showNoPump(AppState& state) {
     UiChanges c;
-    for (const char* name : {"Label3_0", "Label3_21", "Frame7", "frmTimingR_1", "Frame_RUNUP",
-                             "Frame_STPVOL", "Frame_Rundown", "Frame2"})
+    for (const char* name :
+         {Control::kRunModeSerial, Control::kCommunicationSerial, Control::kTimingValuesFrame,
+          Control::kSetupStatusFrame, Control::kStpConditionsFrame, Control::kFlowModeFrame,
+          Control::kPressureBatteryFrame, Control::kSamplingDataFrame})
         c.visible.insert(QLatin1String(name), false);
     state.ModelCaption = kNoPumpAttached;
-    for (const char* name : {"Label3_10", "Label3_25", "Label3_20", "Label3_31"})
+    for (const char* name : {Control::kSetupModel, Control::kLogsModel, Control::kRunModeModel,
+                             Control::kProgramModel})
         c.text.insert(QLatin1String(name), state.ModelCaption);
     return c;
 }

@@ -1,5 +1,6 @@
 #include "protocol/pumpclock.h"
 
+#include "core/controlnames.h"
 #include "core/pickertext.h"
 #include "protocol/commands.h"
 #include "status/pumpreports.h"
@@ -32,8 +33,8 @@ QStringList texts(const QDateTime& at) {
 
 UiChanges pcTimeShown(const QDateTime& now) {
     UiChanges c;
-    c.date.insert(QStringLiteral("fpDateTime4_1"), PickerText::pcDate(now.date()));
-    c.time.insert(QStringLiteral("fpDateTime4_1"), PickerText::pcTime(now.time()));
+    c.date.insert(Control::kSetupPcTime, PickerText::pcDate(now.date()));
+    c.time.insert(Control::kSetupPcTime, PickerText::pcTime(now.time()));
     return c;
 }
 

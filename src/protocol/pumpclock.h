@@ -3,6 +3,7 @@
 // carries (StatusReport::clock), and how far that clock is from the PC's.
 #pragma once
 
+#include "core/controlnames.h"
 #include "core/uichanges.h"
 
 #include <QDateTime>
@@ -14,7 +15,7 @@ class StatusReport;
 namespace PumpClock {
 
 // The label beside "Pump Time" that says how far the pump clock is off.
-inline const QString kDriftLabel = QStringLiteral("lblClockDrift");
+inline const QString kDriftLabel = Control::kClockDrift;
 
 // "mm hh DD MM YY": two digits each, seconds dropped (never rounded).
 QString argument(const QDateTime& at);

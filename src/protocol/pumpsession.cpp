@@ -1,5 +1,6 @@
 #include "protocol/pumpsession.h"
 
+#include "core/controlnames.h"
 #include "protocol/commands.h"
 #include "protocol/configsequences.h"
 #include "protocol/pumpclock.h"
@@ -53,9 +54,9 @@ PumpSession::PumpSession(AppState& state, SerialLink& link, const WaitClock& clo
         emit portLost();
     });
 
-    m_timer1.setObjectName(QStringLiteral("Timer1"));
-    m_timer1.setInterval(1000);
-    connect(&m_timer1, &QTimer::timeout, this, &PumpSession::pollTick);
+    m_pollTimer.setObjectName(QStringLiteral("Timer1"));
+    m_pollTimer.setInterval(1000);
+    connect(&m_pollTimer, &QTimer::timeout, this, &PumpSession::pollTick);
 
     connect(&m_runner, &SequenceRunner::write, this, [this](const QString& text, bool direct) {
         if (direct)
@@ -95,7 +96,7 @@ PumpSession::PumpSession(AppState& state, SerialLink& link, const WaitClock& clo
         }
         if (sequence.holdsPolling && !m_shutDown) {
             m_resumeWhenIdle = false;
-            m_timer1.start();
+            m_pollTimer.start();
         }
         busyEdge(true);
         if (completed && !m_shutDown) {
@@ -132,16 +133,23 @@ const QStringList& PumpSession::pumpWritingControls() {
     static const QStringList names = {
         // refresh (would restart polling), port options, clock, erasing,
         // download, setup, program and timing transfer
-        QStringLiteral("CommandButton16"), QStringLiteral("CommandButton2"),
-        QStringLiteral("Option7_0"),       QStringLiteral("Option7_1"),
-        QStringLiteral("Option7_2"),       QStringLiteral("Option7_3"),
-        QStringLiteral("CommandButton1"),  QStringLiteral("CommandButton3"),
-        QStringLiteral("fpDateTime2_0"),   QStringLiteral("CommandButton14"),
-        QStringLiteral("CommandButton25"), QStringLiteral("CommandButton4"),
-        QStringLiteral("CommandButton7"),  QStringLiteral("CommandButton_systime"),
-        QStringLiteral("CommandButton29"), QStringLiteral("CommandButton13"),
-        QStringLiteral("Command1"),
-    };
+        Control::kRefreshDisplayButton,
+        Control::kRefreshPumpDataButton,
+        Control::kCom1Option,
+        Control::kCom2Option,
+        Control::kCom3Option,
+        Control::kCom4Option,
+        Control::kSendPcTimeButton,
+        Control::kSendChosenTimeButton,
+        Control::kTimeToSend,
+        Control::kEraseLogsButton,
+        Control::kEraseLogsInPumpButton,
+        Control::kClearSamplingDataButton,
+        Control::kReadLogsButton,
+        Control::kSendSetupButton,
+        Control::kProgramPumpButton,
+        Control::kSendToKstButton,
+        Control::kTimingTransferButton};
     return names;
 }
 
@@ -161,7 +169,7 @@ void PumpSession::selectPort(int index) {
 void PumpSession::refreshDisplay() {
     if (busy())
         return;
-    runPollStep(PollCycle::refreshDisplay(m_timer1.isActive()));
+    runPollStep(PollCycle::refreshDisplay(m_pollTimer.isActive()));
 }
 
 void PumpSession::refreshPumpData() {
@@ -177,13 +185,13 @@ void PumpSession::resumePolling() {
         m_resumeWhenIdle = true;
         return;
     }
-    if (!m_timer1.isActive())
-        m_timer1.start();
+    if (!m_pollTimer.isActive())
+        m_pollTimer.start();
 }
 
 void PumpSession::stopPolling() {
     m_resumeWhenIdle = false;
-    m_timer1.stop();
+    m_pollTimer.stop();
 }
 
 void PumpSession::pollTick() {
@@ -197,8 +205,8 @@ void PumpSession::pollTick() {
 void PumpSession::runPollStep(const PollStep& step) {
     if (!step.ran)
         return;
-    if (step.startTimer && !m_timer1.isActive())
-        m_timer1.start();
+    if (step.startTimer && !m_pollTimer.isActive())
+        m_pollTimer.start();
     emitChanges(step.before);
     if (!step.write.isEmpty()) {
         m_link.sendToPump(step.write);
@@ -241,7 +249,7 @@ bool PumpSession::run(const Sequence& sequence) {
         return false;
     const bool wasBusy = busy();
     if (sequence.holdsPolling) {
-        m_timer1.stop();
+        m_pollTimer.stop();
         m_resumeWhenIdle = false;
     }
     if (sequence.busyCursor)
@@ -304,7 +312,7 @@ void PumpSession::shutdown() {
     m_shutDown = true;
     m_runner.stop();
     m_readBack.cancel();
-    m_timer1.stop();
+    m_pollTimer.stop();
     m_link.sendToPump(Commands::runClear());
 }
 

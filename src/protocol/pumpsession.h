@@ -47,7 +47,7 @@ public:
     // session is busy it comes on when the run ends, not in the middle.
     void resumePolling();
     void stopPolling();
-    bool polling() const { return m_timer1.isActive() || m_resumeWhenIdle; }
+    bool polling() const { return m_pollTimer.isActive() || m_resumeWhenIdle; }
     // One Timer1 tick (the timer calls it; tests may too).
     void pollTick();
 
@@ -122,7 +122,7 @@ public:
     bool readBackPending() const { return m_readBack.pending(); }
     // The PC clock the pump clock is compared with (lblClockDrift).
     std::function<QDateTime()> pcClock = [] { return QDateTime::currentDateTime(); };
-    QTimer& timer1() { return m_timer1; }
+    QTimer& timer1() { return m_pollTimer; } // the poll timer, objectName "Timer1"
     AppState& state() { return m_state; }
 
 signals:
@@ -169,7 +169,7 @@ private:
     PollCycle m_poll;
     SequenceRunner m_runner;
     ReadBack m_readBack;
-    QTimer m_timer1;
+    QTimer m_pollTimer;
     Presence m_presence = Presence::NoPump;
     bool m_busyOther = false;
     bool m_sampling = false;

@@ -13,6 +13,7 @@
 // went out before it may still be on its way and show the old state.
 #pragma once
 
+#include "core/controlnames.h"
 #include "core/uichanges.h"
 #include "protocol/responsedispatcher.h"
 
@@ -48,9 +49,9 @@ class ReadBack : public QObject {
 public:
     // The labels the results are shown in: on the "Setup Pump" page, on
     // the clock frame and on the "Program Pump" page.
-    static inline const QString kSetupLabel = QStringLiteral("lblReadBack");
-    static inline const QString kClockLabel = QStringLiteral("lblClockReadBack");
-    static inline const QString kProgramLabel = QStringLiteral("lblProgramReadBack");
+    static inline const QString kSetupLabel = Control::kSetupReadBack;
+    static inline const QString kClockLabel = Control::kClockReadBack;
+    static inline const QString kProgramLabel = Control::kProgramReadBack;
     static constexpr int kReplyTimeoutMs = 5000;
     // A programmed pump is off when polling resumes. The simulated pump is
     // back after 5 s, a pump switched on again by hand soon after; then the

@@ -1,5 +1,7 @@
 #include "status/modeltable.h"
 
+#include "core/controlnames.h"
+
 #include <QDir>
 
 namespace ModelTable {
@@ -20,7 +22,7 @@ const PumpModel kModels[] = {
 };
 
 // The model caption is copied to these labels after every report.
-const char* const kCopies[] = {"Label3_25", "Label3_20", "Label3_31"};
+const char* const kCopies[] = {Control::kLogsModel, Control::kRunModeModel, Control::kProgramModel};
 
 } // namespace
 
@@ -54,27 +56,25 @@ void apply(AppState& state, const QString& typeCode, UiChanges& changes) {
     if (typeCode.isEmpty()) {
         // The line ended before the type code.
         state.ModelCaption = QStringLiteral("No pump type");
-        changes.text.insert(QStringLiteral("Label3_10"), state.ModelCaption);
-        changes.text.insert(QStringLiteral("Label3_22"), state.ModelCaption);
+        changes.text.insert(Control::kSetupModel, state.ModelCaption);
+        changes.text.insert(Control::kCommunicationModel, state.ModelCaption);
     } else if (const PumpModel* m = find(typeCode)) {
         state.ModelCaption = QString::fromLatin1(m->caption);
-        changes.text.insert(QStringLiteral("Label3_10"), state.ModelCaption);
-        changes.text.insert(QStringLiteral("Label3_22"), state.ModelCaption);
+        changes.text.insert(Control::kSetupModel, state.ModelCaption);
+        changes.text.insert(Control::kCommunicationModel, state.ModelCaption);
         state.FirmwareFile = firmwarePath(state.ProgramFolder, m->firmwareName);
         changes.values.insert(QStringLiteral("FirmwareFile"), state.FirmwareFile);
         if (m->hasFlowRange()) {
             state.FlowMax = m->flowMax;
             state.FlowMin = m->flowMin;
             changes.flowRange = std::make_pair(state.FlowMin, state.FlowMax);
-            changes.text.insert(QStringLiteral("Label_flowrate"),
-                                QString::fromLatin1(m->rangeCaption));
+            changes.text.insert(Control::kFlowRange, QString::fromLatin1(m->rangeCaption));
         }
     }
     // An unknown code changes nothing above: the last recognised pump stays.
     for (const char* name : kCopies)
         changes.text.insert(QLatin1String(name), state.ModelCaption);
-    changes.text.insert(QStringLiteral("LabelH7"),
-                        QLatin1String("File Name:") + state.FirmwareFile);
+    changes.text.insert(Control::kFirmwareFile, QLatin1String("File Name:") + state.FirmwareFile);
 }
 
 } // namespace ModelTable

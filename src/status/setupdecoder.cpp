@@ -1,5 +1,7 @@
 #include "status/setupdecoder.h"
 
+#include "core/controlnames.h"
+
 namespace {
 
 const QString kBlue = QStringLiteral("#0000c0");
@@ -44,16 +46,16 @@ void decodeSetup(const SetupReport& r, AppState& state, Writer& w) {
     if (!timing)
         return;
     if (*timing) {
-        w.text("Label1_6", QStringLiteral("Timing Routines are: Activated    "));
-        w.c.visible.insert(QStringLiteral("Label_COUNTDOWNFLAG"), true);
-        w.text("Label47", QStringLiteral("Timing Routines are: Activated"));
-        w.c.visible.insert(QStringLiteral("Label15"), true);
+        w.text(Control::kRunModeTiming, QStringLiteral("Timing Routines are: Activated    "));
+        w.c.visible.insert(Control::kRunModeTimingMode, true);
+        w.text(Control::kSetupTiming, QStringLiteral("Timing Routines are: Activated"));
+        w.c.visible.insert(Control::kSetupTimingMode, true);
     } else {
-        w.text("Label1_6", QStringLiteral("Timing Routines are: Deactivated"));
-        w.c.visible.insert(QStringLiteral("Label_COUNTDOWNFLAG"), false);
-        w.text("Label47", QStringLiteral("Timing Routines are: Deactivated"));
-        w.c.visible.insert(QStringLiteral("Label15"), false);
-        w.text("Label15", QStringLiteral(" N/A"));
+        w.text(Control::kRunModeTiming, QStringLiteral("Timing Routines are: Deactivated"));
+        w.c.visible.insert(Control::kRunModeTimingMode, false);
+        w.text(Control::kSetupTiming, QStringLiteral("Timing Routines are: Deactivated"));
+        w.c.visible.insert(Control::kSetupTimingMode, false);
+        w.text(Control::kSetupTimingMode, QStringLiteral(" N/A"));
     }
 
     // Units: UnitsFlag holds a number, so a character that is not a digit
@@ -66,30 +68,30 @@ void decodeSetup(const SetupReport& r, AppState& state, Writer& w) {
     const QString unitsCaption = r.isOn(Switch::Units).value()
                                      ? QStringLiteral("Unit Of Measurement: English")
                                      : QStringLiteral("Unit Of Measurement: Metric  ");
-    w.text("Label1_4", unitsCaption);
-    w.text("Label48", unitsCaption);
+    w.text(Control::kRunModeUnits, unitsCaption);
+    w.text(Control::kSetupUnits, unitsCaption);
 
     // Flow fault.
     w.flag("FlowFaultFlag", state.FlowFaultFlag, r.text(SetupField::FlowFault));
     const auto fault = r.isOn(Switch::FlowFault);
     if (!fault)
         return;
-    w.text("Label1_5", flowFaultCaption(*fault));
-    w.text("Label45", flowFaultCaption(*fault));
+    w.text(Control::kRunModeFlowFault, flowFaultCaption(*fault));
+    w.text(Control::kSetupFlowFault, flowFaultCaption(*fault));
 
     // Programming lock.
     const auto lock = r.digit(SetupField::ProgramLock);
     if (!lock)
         return;
-    w.c.enabled.insert(QStringLiteral("CommandButton29"), *lock != 1);
+    w.c.enabled.insert(Control::kProgramPumpButton, *lock != 1);
 
     // Keypad password.
     w.flag("PasswordFlag", state.PasswordFlag, r.text(SetupField::Password));
     const auto password = r.isOn(Switch::Password);
     if (!password)
         return;
-    w.text("Label1_3", passwordCaption(*password));
-    w.text("Label44", passwordCaption(*password));
+    w.text(Control::kRunModePassword, passwordCaption(*password));
+    w.text(Control::kSetupPassword, passwordCaption(*password));
 
     // Timing mode: the character is kept, but only looked at while the
     // timing routines are active.
@@ -99,17 +101,18 @@ void decodeSetup(const SetupReport& r, AppState& state, Writer& w) {
         if (!duration)
             return;
         if (*duration) {
-            w.text("Label_COUNTDOWNFLAG", QStringLiteral("Duration"));
-            w.text("Label15", QStringLiteral("Duration"));
+            w.text(Control::kRunModeTimingMode, QStringLiteral("Duration"));
+            w.text(Control::kSetupTimingMode, QStringLiteral("Duration"));
             for (const char* name :
-                 {"fpDateTime1", "fpDateBREAK1START", "fpDateTimeBREAK1STOP", "fpDateTime7",
-                  "fpDateTime8", "fpDateTime9", "fpDateTime10", "INP_STRT_Dttm"})
+                 {Control::kRunStopBox, Control::kBreak1StartBox, Control::kBreak1StopBox,
+                  Control::kBreak2StartBox, Control::kBreak2StopBox, Control::kLunchStartBox,
+                  Control::kLunchStopBox, Control::kRunStartBox})
                 w.c.enabled.insert(QLatin1String(name), false);
         } else {
-            w.text("Label_COUNTDOWNFLAG", QStringLiteral("Start/Stop"));
-            w.text("Label15", QStringLiteral("Start/Stop"));
-            w.c.enabled.insert(QStringLiteral("INP_STRT_Dttm"), true);
-            w.c.enabled.insert(QStringLiteral("fpDateTime1"), true);
+            w.text(Control::kRunModeTimingMode, QStringLiteral("Start/Stop"));
+            w.text(Control::kSetupTimingMode, QStringLiteral("Start/Stop"));
+            w.c.enabled.insert(Control::kRunStartBox, true);
+            w.c.enabled.insert(Control::kRunStopBox, true);
         }
     }
 
@@ -118,18 +121,18 @@ void decodeSetup(const SetupReport& r, AppState& state, Writer& w) {
     const auto screens = r.isOn(Switch::StartScreens);
     if (!screens)
         return;
-    w.text("Label1_2", startScreensCaption(*screens));
-    w.text("Label46", startScreensCaption(*screens));
+    w.text(Control::kRunModeStartScreens, startScreensCaption(*screens));
+    w.text(Control::kSetupStartScreens, startScreensCaption(*screens));
 
     // Flow control: the caption of the flow being controlled is shown in blue.
     const auto stp = r.isOn(Switch::FlowMode);
     if (!stp)
         return;
-    w.text("Label3_17", flowModeCaption(*stp));
-    w.text("Label43", flowModeCaption(*stp));
+    w.text(Control::kRunModeFlowMode, flowModeCaption(*stp));
+    w.text(Control::kSetupFlowMode, flowModeCaption(*stp));
     const bool volumetric = !*stp;
-    w.c.color.insert(QStringLiteral("Label3_6"), volumetric ? kBlue : kGreen);
-    w.c.color.insert(QStringLiteral("Label3_7"), volumetric ? kGreen : kBlue);
+    w.c.color.insert(Control::kVolumetricFlow, volumetric ? kBlue : kGreen);
+    w.c.color.insert(Control::kStpFlow, volumetric ? kGreen : kBlue);
 }
 
 void decodePumpState(const PumpStateReport& r, AppState& state, Writer& w) {
@@ -140,7 +143,7 @@ void decodePumpState(const PumpStateReport& r, AppState& state, Writer& w) {
     if (!startDate)
         return;
     w.flag("runStartDate", state.runStartDate, *startDate);
-    for (const char* name : {"fpDateTime5", "fpDateTimeRunstart"}) {
+    for (const char* name : {Control::kRunModeCalibrationTime, Control::kRunStartPicker}) {
         w.c.date.insert(QLatin1String(name), state.runStartDate);
         w.c.time.insert(QLatin1String(name), state.runStartTime);
     }
@@ -155,25 +158,25 @@ void decodePumpState(const PumpStateReport& r, AppState& state, Writer& w) {
     const auto fault = switchShows(Switch::FlowFault, state.FlowFaultFlag);
     if (!fault)
         return;
-    w.text("Label45", flowFaultCaption(*fault));
+    w.text(Control::kSetupFlowFault, flowFaultCaption(*fault));
 
     w.flag("PasswordFlag", state.PasswordFlag, r.text(PumpStateField::Password));
     const auto password = switchShows(Switch::Password, state.PasswordFlag);
     if (!password)
         return;
-    w.text("Label44", passwordCaption(*password));
+    w.text(Control::kSetupPassword, passwordCaption(*password));
 
     w.flag("StartScreensFlag", state.StartScreensFlag, r.text(PumpStateField::StartScreens));
     const auto screens = switchShows(Switch::StartScreens, state.StartScreensFlag);
     if (!screens)
         return;
-    w.text("Label46", startScreensCaption(*screens));
+    w.text(Control::kSetupStartScreens, startScreensCaption(*screens));
 
     // Only the "Setup Pump" caption; the flow captions keep their colours.
     const auto stp = switchShows(Switch::FlowMode, r.text(PumpStateField::FlowControl));
     if (!stp)
         return;
-    w.text("Label43", flowModeCaption(*stp));
+    w.text(Control::kSetupFlowMode, flowModeCaption(*stp));
 
     w.flag("runDuration", state.runDuration, r.durationText());
 }

@@ -1,5 +1,6 @@
 #include "status/statusdecoder.h"
 
+#include "core/controlnames.h"
 #include "core/pickertext.h"
 #include "status/modeltable.h"
 #include "status/numberformat.h"
@@ -63,9 +64,9 @@ UiChanges StatusDecode::run() {
     ModelTable::apply(m_state, m_r.modelCode(), m_c); // 7
     pumpClock();                                      // 8
     // 9
-    text(QStringLiteral("Label3_12"), QLatin1String("Sample Run Time:") +
-                                          field(StatusField::SampleHours) + QLatin1String("h ") +
-                                          field(StatusField::SampleMinutes) + QLatin1String("m"));
+    text(Control::kSampleRunTime, QLatin1String("Sample Run Time:") +
+                                      field(StatusField::SampleHours) + QLatin1String("h ") +
+                                      field(StatusField::SampleMinutes) + QLatin1String("m"));
     batteryAndTemperature(); // 10, 11
     logs();                  // 12, 13
     calibration();           // 14, 15
@@ -76,41 +77,39 @@ UiChanges StatusDecode::run() {
 }
 
 void StatusDecode::runTimes() {
-    text(QStringLiteral("Label3_27"), QLatin1String("Total hours on Circuit Board: ") +
-                                          field(StatusField::BoardHours) + QLatin1String("h ") +
-                                          field(StatusField::BoardMinutes) + QLatin1String("m"));
-    text(QStringLiteral("Label3_2"), QLatin1String("Total hours on Motor: ") +
-                                         field(StatusField::MotorHours) + QLatin1String("h ") +
-                                         field(StatusField::MotorMinutes) + QLatin1String("m"));
+    text(Control::kBoardHours, QLatin1String("Total hours on Circuit Board: ") +
+                                   field(StatusField::BoardHours) + QLatin1String("h ") +
+                                   field(StatusField::BoardMinutes) + QLatin1String("m"));
+    text(Control::kMotorHours, QLatin1String("Total hours on Motor: ") +
+                                   field(StatusField::MotorHours) + QLatin1String("h ") +
+                                   field(StatusField::MotorMinutes) + QLatin1String("m"));
 }
 
 void StatusDecode::pressures() {
     const QString bp = field(StatusField::BarometricPressure);
     const QString dp = field(StatusField::DifferentialPressure);
     if (metric()) {
-        textIf(QStringLiteral("Label3_3"),
+        textIf(Control::kBarometricPressure,
                join("Current BP: ", barometricMillimetres(bp), " mm of Mercury"));
-        textIf(QStringLiteral("Label3_4"),
+        textIf(Control::kDifferentialPressure,
                join("Current DP:  ", differentialMillimetres(dp), " mm of Water"));
     } else {
-        text(QStringLiteral("Label3_3"),
+        text(Control::kBarometricPressure,
              QLatin1String("Current BP: ") + bp + QLatin1String(" Inches of Mercury"));
-        text(QStringLiteral("Label3_4"),
+        text(Control::kDifferentialPressure,
              QLatin1String("Current DP: ") + dp + QLatin1String(" Inches of Water"));
     }
 }
 
 void StatusDecode::flowsAndVolumes() {
-    textIf(QStringLiteral("Label3_5"),
+    textIf(Control::kFlowSetting,
            join("Current Flow Setting: ", flowText(field(StatusField::FlowSetting)), ""));
-    textIf(QStringLiteral("Label3_6"),
+    textIf(Control::kVolumetricFlow,
            join("Volumetric Flow: ", flowText(field(StatusField::VolumetricFlow)), ""));
-    textIf(QStringLiteral("Label3_7"),
-           join("S.T.P. Flow: ", flowText(field(StatusField::StpFlow)), ""));
-    text(QStringLiteral("Label3_9"), QLatin1String("S.T.P. Cumulative Volume: ") +
-                                         field(StatusField::StpCumulativeVolume) +
-                                         QLatin1String(" L"));
-    text(QStringLiteral("Label3_8"), QLatin1String("Cumulative Volume: ") +
+    textIf(Control::kStpFlow, join("S.T.P. Flow: ", flowText(field(StatusField::StpFlow)), ""));
+    text(Control::kStpVolume, QLatin1String("S.T.P. Cumulative Volume: ") +
+                                  field(StatusField::StpCumulativeVolume) + QLatin1String(" L"));
+    text(Control::kCumulativeVolume, QLatin1String("Cumulative Volume: ") +
                                          field(StatusField::CumulativeVolume) +
                                          QLatin1String(" L"));
 }
@@ -118,27 +117,27 @@ void StatusDecode::flowsAndVolumes() {
 void StatusDecode::pumpClock() {
     const auto clockDate = m_r.dateText(StatusTime::Clock);
     const QString clockTime = m_r.timeText(StatusTime::Clock);
-    picker("fpDateTime3", clockDate, clockTime);
-    picker("fpDateTime4_0", clockDate, clockTime);
+    picker(Control::kRunModePumpTime, clockDate, clockTime);
+    picker(Control::kSetupPumpTime, clockDate, clockTime);
     const QString pcDate = PickerText::pcDate(m_now.date());
     const QString pcTime = PickerText::pcTime(m_now.time());
-    picker("fpDateTime4_1", pcDate, pcTime);
-    picker("fpDateTime4_2", pcDate, pcTime);
+    picker(Control::kSetupPcTime, pcDate, pcTime);
+    picker(Control::kProgramPcTime, pcDate, pcTime);
 }
 
 void StatusDecode::batteryAndTemperature() {
     const QString battery = QLatin1String("Battery Capacity: ") +
                             wholeNumberField(field(StatusField::Battery)) + QLatin1String("%");
-    text(QStringLiteral("Label3_13"), battery);
-    text(QStringLiteral("Label3_1"), battery);
+    text(Control::kBatteryCapacity, battery);
+    text(Control::kSamplingBattery, battery);
 
     const QString temp = field(StatusField::Temperature);
     const auto caption = metric()
                              ? join("Current Temp: ", celsiusText(temp), "C")
                              : std::optional<QString>(QLatin1String("Current Temp: ") +
                                                       wholeNumberField(temp) + QLatin1String("F"));
-    textIf(QStringLiteral("Label3_14"), caption);
-    textIf(QStringLiteral("Label3_26"), caption);
+    textIf(Control::kTemperature, caption);
+    textIf(Control::kSamplingTemperature, caption);
 }
 
 void StatusDecode::logs() {
@@ -147,14 +146,14 @@ void StatusDecode::logs() {
     // both captions as they were.
     if (const auto n = m_r.logRate()) {
         if (*n == 1) {
-            text(QStringLiteral("Label1_1"),
+            text(Control::kRunModeLogRate,
                  QLatin1String("History Report Logging Rate: ") + rate + QLatin1String(" per/min"));
-            text(QStringLiteral("Label49"),
+            text(Control::kSetupLogRate,
                  QLatin1String("Logging Rate: ") + rate + QLatin1String(" per/min"));
         } else {
-            text(QStringLiteral("Label1_1"), QLatin1String("History Report Logging Rate:Every ") +
-                                                 rate + QLatin1String(" Minutes"));
-            text(QStringLiteral("Label49"),
+            text(Control::kRunModeLogRate, QLatin1String("History Report Logging Rate:Every ") +
+                                               rate + QLatin1String(" Minutes"));
+            text(Control::kSetupLogRate,
                  QLatin1String("Logging Rate:Every ") + rate + QLatin1String(" Minutes"));
         }
     }
@@ -165,21 +164,21 @@ void StatusDecode::logs() {
     if (const auto n = m_r.logCount())
         m_state.SavedLogCount = *n;
     const QString caption = QLatin1String("Total Logs Saved are: ") + count;
-    text(QStringLiteral("Label3_11"), caption);
-    text(QStringLiteral("Label3_16"), caption);
-    m_c.enabled.insert(QStringLiteral("CommandButton7"), true);
+    text(Control::kRunModeLogCount, caption);
+    text(Control::kLogsLogCount, caption);
+    m_c.enabled.insert(Control::kReadLogsButton, true);
 }
 
 void StatusDecode::calibration() {
     const auto flow =
         join("Last Calibration Flow Rate was: ", flowText(field(StatusField::CalibrationFlow)), "");
-    textIf(QStringLiteral("Label16"), flow);
-    textIf(QStringLiteral("Label_califlow"), flow);
+    textIf(Control::kRunModeCalibrationFlow, flow);
+    textIf(Control::kProgramCalibrationFlow, flow);
 
     const auto calDate = m_r.dateText(StatusTime::Calibration);
     const QString calTime = m_r.timeText(StatusTime::Calibration);
-    picker("cali_Time_box", calDate, calTime);
-    picker("fpDateTime5", calDate, calTime);
+    picker(Control::kProgramCalibrationTime, calDate, calTime);
+    picker(Control::kRunModeCalibrationTime, calDate, calTime);
 }
 
 void StatusDecode::identity() {
@@ -188,36 +187,40 @@ void StatusDecode::identity() {
     m_state.LastSerialNumber = serial;
     m_c.values.insert(QStringLiteral("serialNumber"), serial);
     m_c.values.insert(QStringLiteral("LastSerialNumber"), serial);
-    text(QStringLiteral("Label39"), QLatin1String("Current Pump :") + serial);
+    text(Control::kCurrentPump, QLatin1String("Current Pump :") + serial);
     const QString caption = QLatin1String("Serial Number: ") + serial;
-    for (const char* name : {"Label3_19", "Label3_24", "Label3_21", "Label3_0", "Label3_30"})
+    for (const char* name :
+         {Control::kSetupSerial, Control::kLogsSerial, Control::kCommunicationSerial,
+          Control::kRunModeSerial, Control::kProgramSerial})
         text(QLatin1String(name), caption);
-    for (const char* name : {"Label3_21", "Label3_0", "Label3_24", "Label3_30"})
+    for (const char* name : {Control::kCommunicationSerial, Control::kRunModeSerial,
+                             Control::kLogsSerial, Control::kProgramSerial})
         visible(name, true);
 
-    for (const char* name : {"Frame7", "frmTimingR_1", "Frame3", "Frame_STPVOL"})
+    for (const char* name : {Control::kTimingValuesFrame, Control::kSetupStatusFrame,
+                             Control::kRunTimeFrame, Control::kFlowModeFrame})
         visible(name, true);
 
     const QString firmware =
         QLatin1String("Pump Firmware Version is ") + field(StatusField::Firmware);
-    text(QStringLiteral("Label3_15"), firmware);
-    text(QStringLiteral("Label3_23"), firmware);
+    text(Control::kRunModeFirmware, firmware);
+    text(Control::kCommunicationFirmware, firmware);
 
-    text(QStringLiteral("Label_battlife"),
-         QLatin1String("Current Battery Time Left: ") + field(StatusField::BatteryHours) +
-             QLatin1String("h ") + field(StatusField::BatteryMinutes) + QLatin1String("m"));
+    text(Control::kBatteryTimeLeft, QLatin1String("Current Battery Time Left: ") +
+                                        field(StatusField::BatteryHours) + QLatin1String("h ") +
+                                        field(StatusField::BatteryMinutes) + QLatin1String("m"));
 
     const QString avg = field(StatusField::AverageTemperature);
-    textIf(QStringLiteral("Label3_18"),
+    textIf(Control::kAverageTemperature,
            metric() ? join("Avg Temp: ", celsiusText(avg), "C")
                     : std::optional<QString>(QLatin1String("Avg Temp: ") + wholeNumberField(avg) +
                                              QLatin1String("F")));
     if (const auto n = parseNumber(avg); n && *n == 255)
-        text(QStringLiteral("Label3_18"), QStringLiteral("Avg Temp:n/a "));
+        text(Control::kAverageTemperature, QStringLiteral("Avg Temp:n/a "));
 
-    text(QStringLiteral("Label3_28"), QLatin1String("Log Capacity Used: ") +
-                                          wholeNumberField(field(StatusField::LogCapacityUsed)) +
-                                          QLatin1String("%"));
+    text(Control::kLogCapacityUsed, QLatin1String("Log Capacity Used: ") +
+                                        wholeNumberField(field(StatusField::LogCapacityUsed)) +
+                                        QLatin1String("%"));
 }
 
 void StatusDecode::programmedTimes() {
@@ -230,10 +233,10 @@ void StatusDecode::programmedTimes() {
         const char* off;
     };
     const Run runs[] = {
-        {StatusTime::RunStart, "fpDateTimeRunstart", "Label7", "Current Start Time ",
-         "Current Start Time      not activated"},
-        {StatusTime::RunStop, "fpDateTimeRunstop", "Label8", "Current Stop Time",
-         "Current Stop Time      not activated"},
+        {StatusTime::RunStart, Control::kRunStartPicker, Control::kRunStartCaption,
+         "Current Start Time ", "Current Start Time      not activated"},
+        {StatusTime::RunStop, Control::kRunStopPicker, Control::kRunStopCaption,
+         "Current Stop Time", "Current Stop Time      not activated"},
     };
     for (const Run& r : runs) {
         const QString t = m_r.timeText(r.group);
@@ -249,12 +252,15 @@ void StatusDecode::programmedTimes() {
     }
     // The line holds first break, second break, lunch; they are shown in the
     // order first break, lunch, second break.
-    breakPair(StatusTime::Break1Start, StatusTime::Break1Stop, "DBREAK1START", "DBREAK1STOP",
-              "Label3_32", "Break1 Start/Stop", "Break1 Start/Stop       not activated");
-    breakPair(StatusTime::LunchStart, StatusTime::LunchStop, "DLUNCHSTART", "DLUNCHSTOP",
-              "Label3_33", "Lunch Start/Stop", "Lunch Start/Stop         not activated");
-    breakPair(StatusTime::Break2Start, StatusTime::Break2Stop, "DBREAK2START", "DBREAK2STOP",
-              "Label3_34", "Break2 Start/Stop", "Break2 Start/Stop       not activated");
+    breakPair(StatusTime::Break1Start, StatusTime::Break1Stop, Control::kBreak1StartShown,
+              Control::kBreak1StopShown, Control::kBreak1Caption, "Break1 Start/Stop",
+              "Break1 Start/Stop       not activated");
+    breakPair(StatusTime::LunchStart, StatusTime::LunchStop, Control::kLunchStartShown,
+              Control::kLunchStopShown, Control::kLunchCaption, "Lunch Start/Stop",
+              "Lunch Start/Stop         not activated");
+    breakPair(StatusTime::Break2Start, StatusTime::Break2Stop, Control::kBreak2StartShown,
+              Control::kBreak2StopShown, Control::kBreak2Caption, "Break2 Start/Stop",
+              "Break2 Start/Stop       not activated");
 }
 
 void StatusDecode::breakPair(StatusTime startGroup, StatusTime stopGroup, const char* startPicker,
@@ -283,11 +289,12 @@ void StatusDecode::runState() {
     if (!code)
         return;
     const bool running = *code > 400;
-    for (const char* name : {"Frame2", "Frame_RUNUP", "Frame_Rundown"})
+    for (const char* name : {Control::kSamplingDataFrame, Control::kStpConditionsFrame,
+                             Control::kPressureBatteryFrame})
         visible(name, running);
-    visible("Label27", !running);
-    m_c.enabled.insert(QStringLiteral("CommandButton4"), !running);
-    m_c.tooltip.insert(QStringLiteral("CommandButton4"),
+    visible(Control::kNotRunningNote, !running);
+    m_c.enabled.insert(Control::kClearSamplingDataButton, !running);
+    m_c.tooltip.insert(Control::kClearSamplingDataButton,
                        running ? QStringLiteral("Pump cann't be in RUN Mode")
                                : QStringLiteral("Clear all data in pump"));
 }

@@ -2,6 +2,7 @@
 // "Erase Logs" and "Clear Sampling Data in Pump" buttons. Without --yes
 // nothing is opened or sent.
 #include "clioutput.h"
+#include "core/controlnames.h"
 #include "livesession.h"
 #include "protocol/commands.h"
 #include "subcommands.h"
@@ -45,7 +46,7 @@ const char kSamplingHelp[] =
     "about 7 s).\n";
 
 // The control whose enabling the status decoder sets while the pump runs.
-const QString kClearButton = QStringLiteral("CommandButton4");
+const QString kClearButton = Control::kClearSamplingDataButton;
 
 const Subcommand& subcommandFor(What what) {
     return what == What::Logs ? kLogs : kSamplingData;

@@ -6,6 +6,7 @@
 // Once the pump is off, the session reads the program back when it answers
 // again; only a confirmed program ends with exit status 0.
 #include "clioutput.h"
+#include "core/controlnames.h"
 #include "editors/editorrules.h"
 #include "livesession.h"
 #include "protocol/configsequences.h"
@@ -286,7 +287,7 @@ int runOn(const Options& options, LiveSession& live) {
             return;
         }
         // The setup report locks the window's "Program Pump" button.
-        if (!setup.changes.enabled.value(QStringLiteral("CommandButton29"), true)) {
+        if (!setup.changes.enabled.value(Control::kProgramPumpButton, true)) {
             refuse(QStringLiteral("the pump's setup report locks programming"));
             return;
         }
