@@ -400,7 +400,8 @@ void TestConfigWindow::lockedWhileASequenceRuns() {
     QVERIFY(!r.find(button)->isEnabled());
     QVERIFY(!r.find(frame)->isHidden());
     QVERIFY(!r.find<QGroupBox>(frame)->title().isEmpty());
-    QVERIFY(r.find<QProgressBar>(bar)->value() > 0);
+    // The bar shows its value at the window's next paint interval.
+    QTRY_VERIFY_WITH_TIMEOUT(r.find<QProgressBar>(bar)->value() > 0, kLong);
     QVERIFY(QApplication::overrideCursor() &&
             QApplication::overrideCursor()->shape() == Qt::WaitCursor);
 
