@@ -382,10 +382,11 @@ void TestConfigWindow::lockedWhileASequenceRuns_data() {
                                   << QString("pbar3") << QString("Program Pump is completed");
 }
 
-// While a sequence runs its own button is disabled (the other controls that
-// write to the pump are locked by the same change, checked during a download
-// in test_logswindow; what the session then refuses is test_pumpsession's);
-// the progress frame and the hourglass show. Afterwards all is as before.
+// While a sequence runs every control that writes to the pump is disabled,
+// its own button included (what the session then refuses is
+// test_pumpsession's; that they come back is checked after a download in
+// test_logswindow); the progress frame and the hourglass show. Afterwards
+// all is as before.
 void TestConfigWindow::lockedWhileASequenceRuns() {
     QFETCH(QString, button);
     QFETCH(QString, frame);
@@ -397,7 +398,15 @@ void TestConfigWindow::lockedWhileASequenceRuns() {
     QVERIFY(r.showOn(r.pageOf(button) ? r.pageOf(button) : r.window->setupPage()));
     r.click(button);
     QVERIFY(QTest::qWaitFor([&] { return r.writes() >= 2; }, kLong));
-    QVERIFY(!r.find(button)->isEnabled());
+    // Every control that writes to the pump, named here and not taken from
+    // the session's own list, so that one missing there is noticed.
+    for (const QString& name :
+         QString("CommandButton16 CommandButton2 Option7_0 Option7_1 Option7_2 Option7_3 "
+                 "CommandButton1 CommandButton3 fpDateTime2_0 CommandButton14 CommandButton25 "
+                 "CommandButton4 CommandButton7 CommandButton_systime CommandButton29 "
+                 "CommandButton13 Command1")
+             .split(' '))
+        QVERIFY2(r.find(name) && !r.find(name)->isEnabled(), qPrintable(name));
     QVERIFY(!r.find(frame)->isHidden());
     QVERIFY(!r.find<QGroupBox>(frame)->title().isEmpty());
     // The bar shows its value at the window's next paint interval.
