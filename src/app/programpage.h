@@ -4,7 +4,7 @@
 #pragma once
 
 #include "core/pagevalues.h"
-#include "protocol/editorrules.h"
+#include "editors/editorrules.h"
 
 #include <QWidget>
 #include <memory>

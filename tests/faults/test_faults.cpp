@@ -6,6 +6,7 @@
 #include "status/statuslines.h"
 #include "support/fulldisk.h"
 #include "support/testfiles.h"
+#include "support/testpty.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -18,11 +19,7 @@
 #include <QTest>
 
 #include <csignal>
-#include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
-#include <termios.h>
-#include <unistd.h>
 
 namespace {
 
@@ -38,30 +35,8 @@ bool awaitErr(QProcess& p, QByteArray& err, const QByteArray& text) {
 // A pump played by the test on a pseudo-terminal it holds: it answers each
 // poll with its reports and goes away (the master closed, as an unplugged
 // adapter) as soon as `lastWords` arrives.
-struct PtyPump {
-    int master = -1;
-    QString device;
+struct PtyPump : TestPty {
     QByteArray got;
-    PtyPump() {
-        int slave = -1;
-        char name[128] = {};
-        termios raw{};
-        ::cfmakeraw(&raw);
-        if (::openpty(&master, &slave, name, &raw, nullptr) != 0)
-            return;
-        ::close(slave);
-        ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
-        // Not inherited by the program under test: closing it must end the
-        // terminal.
-        ::fcntl(master, F_SETFD, FD_CLOEXEC);
-        device = QString::fromLocal8Bit(name);
-    }
-    ~PtyPump() { unplug(); }
-    void unplug() {
-        if (master >= 0)
-            ::close(master);
-        master = -1;
-    }
     // Serves until `lastWords` came or `p` ended.
     void serve(QProcess& p, const QByteArray& lastWords) {
         const QByteArray poll = "R99\rZ99\r";
@@ -71,14 +46,11 @@ struct PtyPump {
             if (p.waitForFinished(10))
                 return;
             pollfd pf{master, POLLIN, 0};
-            char buf[512];
             if (::poll(&pf, 1, 0) <= 0)
                 continue;
-            for (ssize_t n; (n = ::read(master, buf, sizeof buf)) > 0;)
-                got.append(buf, int(n));
+            got += readNow();
             for (int i; (i = got.indexOf(poll)) >= 0; got.remove(i, poll.size()))
-                [[maybe_unused]] const auto n =
-                    ::write(master, reports.constData(), size_t(reports.size()));
+                send(reports);
             if (got.contains(lastWords))
                 unplug();
         }
@@ -148,14 +120,11 @@ private slots:
         if (fault == QLatin1String("read-only")) {
             QVERIFY(QDir().mkdir(readOnly));
             file = QDir(readOnly).filePath(QStringLiteral("log.csv"));
-            // Root writes into any folder whose mode forbids it; not into an
-            // immutable one.
-            if (QProcess::execute(QStringLiteral("chattr"), {"+i", readOnly}) != 0)
-                QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner);
+            setFolderReadOnly(readOnly, true);
         }
         const auto writable = qScopeGuard([&] {
             if (QFileInfo::exists(readOnly))
-                QProcess::execute(QStringLiteral("chattr"), {"-i", readOnly});
+                setFolderReadOnly(readOnly, false);
         });
 
         QProcess pump;
@@ -189,7 +158,7 @@ private slots:
 
         PtyPump ptyPump;
         if (fault == QLatin1String("unplug after"))
-            link = ptyPump.device;
+            link = ptyPump.slavePath;
 
         QProcess p;
         if (fault == QLatin1String("/dev/full"))

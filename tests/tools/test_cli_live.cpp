@@ -1,25 +1,26 @@
 // The built corvane-cli against a pump: corvane-pumpsim on a pseudo-terminal
 // (the real serial code, through --port PATH or Com2 mapped in a settings
 // file), the demo pump in-process (--demo), and a pseudo-terminal this test
-// holds itself, to see every byte the program writes and to answer as a pump.
+// holds itself, to see every byte the program writes and to answer as a pump;
+// and `decode` on short traces: line ends, skipped lines, kinds, the JSON
+// members.
 #include "status/statuslines.h"
 #include "support/programrun.h"
 #include "support/testfiles.h"
+#include "support/testpty.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QRegularExpression>
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
-#include <fcntl.h>
 #include <functional>
 #include <memory>
 #include <poll.h>
-#include <pty.h>
-#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -55,35 +56,8 @@ Run runCli(const QStringList& args, const QByteArray& input = {}) {
     return runProgram(CORVANE_CLI_PATH, args, input);
 }
 
-// A pseudo-terminal pair held by the test: the program opens the slave like a
-// serial port; the test reads the master to see what was written and may
-// answer as a pump would.
-struct Pty {
-    int master = -1;
-    QString slavePath;
-
-    Pty() {
-        int slave = -1;
-        char name[128] = {};
-        termios raw{};
-        ::cfmakeraw(&raw);
-        if (::openpty(&master, &slave, name, &raw, nullptr) == 0) {
-            ::close(slave); // the pair lives while the master is open
-            ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
-            slavePath = QString::fromLocal8Bit(name);
-        }
-    }
-    ~Pty() {
-        if (master >= 0)
-            ::close(master);
-    }
-    QByteArray readNow() const {
-        QByteArray got;
-        char buf[512];
-        for (ssize_t n; (n = ::read(master, buf, sizeof buf)) > 0;)
-            got.append(buf, int(n));
-        return got;
-    }
+// The test's pseudo-terminal, the program run against it.
+struct Pty : TestPty {
     // Runs the program; `answer` sees all bytes received so far and returns
     // what to send back (called whenever more arrived).
     // `watch` sees the program and every byte it wrote so far (to signal it
@@ -102,9 +76,7 @@ struct Pty {
                 r.written += got;
                 pending += got;
                 if (answer && !got.isEmpty()) {
-                    const QByteArray reply = answer(pending);
-                    if (!reply.isEmpty()) [[maybe_unused]]
-                        const auto n = ::write(master, reply.constData(), size_t(reply.size()));
+                    send(answer(pending));
                 }
                 if (watch && !got.isEmpty())
                     watch(p, r.written);
@@ -223,6 +195,9 @@ private slots:
     void ports();
     void downloadUnplugged();
     void sendSetupInterrupted();
+    void decodeTrace();
+    void decodeLogLines_data();
+    void decodeLogLines();
 };
 
 // The overview names every subcommand; each explains itself.
@@ -242,6 +217,20 @@ void TestCliLive::help() {
     QVERIFY(!all.out.contains("not available"));
     const Run unknown = runCli({"stauts", "--demo"});
     QVERIFY(unknown.exitCode == 2 && unknown.err.contains("unknown subcommand \"stauts\""));
+    // --version: one line; no subcommand or a usage error: exit 2 and the
+    // usage; decode of nothing: nothing, exit 0 whatever the input held.
+    const Run version = runCli({"--version"});
+    QVERIFY2(version.exitCode == 0 && QRegularExpression("^corvane-cli \\d+\\.\\d+\\.\\d+\\n$")
+                                          .match(QString::fromUtf8(version.out))
+                                          .hasMatch(),
+             version.out.constData());
+    for (const QStringList& args : {QStringList{}, QStringList{"decode", "--imperial"}}) {
+        const Run r = runCli(args);
+        QVERIFY2(r.exitCode == 2 && r.out.isEmpty() && r.err.contains("Usage"),
+                 qPrintable(args.join(' ')));
+    }
+    const Run empty = runCli({"decode"});
+    QVERIFY(empty.exitCode == 0 && empty.out.isEmpty());
 }
 
 // `status` prints the first status and setup reports as `decode` prints the
@@ -427,8 +416,6 @@ void TestCliLive::againstAnsweringPump_data() {
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QByteArray>("command"); // written after the polls
     QTest::addColumn<QString>("said");       // the end of stdout (exit 0) or stderr
-    QTest::newRow("erase-logs") << "erase-logs --yes" << kSetup << "0100" << 0
-                                << QByteArray("LOG_INIT\r") << R"({"sent":"LOG_INIT"})";
     QTest::newRow("erase-logs while running")
         << "erase-logs --yes" << kSetup << "0401" << 0 << QByteArray("LOG_INIT\r")
         << R"({"sent":"LOG_INIT"})";
@@ -441,9 +428,6 @@ void TestCliLive::againstAnsweringPump_data() {
         << "send-setup --units metric" << setupWith({{21, 'x'}}) << "0100" << 2 << QByteArray()
         << "corvane-cli send-setup: the pump's setup report shows nothing readable for Password: "
            "give --password; nothing was sent.";
-    QTest::newRow("program, locked")
-        << "program --flow 2000" << setupWith({{17, '1'}}) << "0100" << 2 << QByteArray()
-        << "corvane-cli program: the pump's setup report locks programming; nothing was sent.";
 }
 
 void TestCliLive::againstAnsweringPump() {
@@ -550,6 +534,96 @@ void TestCliLive::sendSetupInterrupted() {
     QVERIFY2(sequence.startsWith("Y13\rY09\r") && !sequence.contains("W06") &&
                  !sequence.contains("UPDATE_LOGTYPE"),
              sequence.constData());
+}
+
+// Starting in metric units, a setup report naming English units applies to
+// the status lines after it.
+void TestCliLive::decodeTrace() {
+    const QByteArray status =
+        TestLines::statusLine({"type=29", "temp=212", "runState=0401"}).toLatin1();
+    // CR LF, a bare LF, a bare CR, blank lines in between, a tab and a byte
+    // above 126 that are dropped, and text after the last line end.
+    const QByteArray input = status +
+                             "\r\n\r\n\n\rZ99 1 0 0 1 0 0 0 0 1 1 1 0 1\nP01 ab\t1 1\xff\r\t\n" +
+                             status + "\rhello\r\nR99 unfinished";
+    const Run r = runCli({"decode", "--metric"}, input);
+    QCOMPARE(r.exitCode, 0);
+    QStringList seen; // kind and line of each object
+    for (const QJsonObject& o : r.objects)
+        seen << o.value("kind").toString() + ": " + o.value("line").toString();
+    QCOMPARE(seen, (QStringList{"status: " + status, "setup: Z99 1 0 0 1 0 0 0 0 1 1 1 0 1",
+                                "state: P01 ab1 1", "status: " + status, "other: hello"}));
+    QCOMPARE(r.objects[0].value("text")["Label3_14"], QJsonValue("Current Temp: 100C"));
+    QCOMPARE(r.objects[3].value("text")["Label3_14"], QJsonValue("Current Temp: 212F"));
+
+    // The members the window comparison does not read (text, visible and date
+    // are checked there); empty members are left out.
+    const QJsonObject s = r.objects[0];
+    QCOMPARE(s.value("range")["UpDown1"].toArray(), (QJsonArray{2000, 12000}));
+    QCOMPARE(s.value("enabled")["CommandButton4"], QJsonValue(false));
+    QCOMPARE(s.value("tooltip")["CommandButton4"], QJsonValue("Pump cann't be in RUN Mode"));
+    QCOMPARE(s.value("time")["fpDateTime4_0"], QJsonValue("14:05"));
+    QCOMPARE(s.value("values")["serialNumber"], QJsonValue("00012345"));
+    QVERIFY(!s.contains("color"));
+    QCOMPARE(r.objects[1].value("color")["Label3_7"], QJsonValue("#0000c0"));
+    // Capture is on from the start, so even "hello" is a line of a download;
+    // empty members are left out.
+    QCOMPARE(r.objects[4].keys(), (QStringList{"kind", "line", "text"}));
+    QCOMPARE(r.objects[4].value("text").toObject(),
+             (QJsonObject{{"Label3_29", "Reading Log Number : 5"}}));
+}
+
+// A pump's printout (as captured, or as a saved log file with its two
+// blanks and CR LF): one object per line, "log" lines with their table row
+// and cells, the titles and the closing line without.
+void TestCliLive::decodeLogLines_data() {
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QStringList>("expected"); // kind, row and cells per line
+    const QByteArray record =
+        "Run Update,12/06/2026 14:05,085,072,29.92,05.02,00123,005000,0012.345,00012.345";
+    QTest::newRow("printout, English")
+        << "PRINTING 002 LOGS\rLogType,Date/Time\r" + record +
+               "\rPower On,12/06/2026 14:05\rDone ok\r"
+        << QStringList{"decode"}
+        << QStringList{"other", "log-title",
+                       "log 1: Run Update|12/06/2026 14:05|85%|72F|29.92 ''|05.02''|00123|5.00|"
+                       "0012.345|00012.345",
+                       "log 2: Power On|12/06/2026 14:05", "log-end"};
+    // A saved file: capture is on from the first line, so the titles are row
+    // 0; "Done ok" with its two blanks is not the closing line.
+    QTest::newRow("saved log file, metric")
+        << "LogType,Date/Time  \r\n" + record + "  \r\nDone ok  \r\n"
+        << QStringList{"decode", "--metric"}
+        << QStringList{"log-title",
+                       "log 1: Run Update|12/06/2026 14:05|85%|22C|759 mm|127mm|00123|5.00|"
+                       "0012.345|00012.345",
+                       "other"};
+}
+
+void TestCliLive::decodeLogLines() {
+    QFETCH(QByteArray, input);
+    QFETCH(QStringList, args);
+    const Run r = runCli(args, input);
+    QCOMPARE(r.exitCode, 0);
+    QStringList got;
+    for (const QJsonObject& o : r.objects) {
+        QString d = o.value("kind").toString();
+        if (o.contains("row")) {
+            QStringList cells;
+            const QJsonObject c = o.value("cells").toObject();
+            for (int col = 1; col <= 10; ++col)
+                if (c.contains(QString::number(col)))
+                    cells << c.value(QString::number(col)).toString();
+            d += QStringLiteral(" %1: ").arg(o.value("row").toInt()) + cells.join('|');
+        }
+        got << d;
+    }
+    QTEST(got, "expected");
+    // Each log line says which line of the download it is.
+    for (const QJsonObject& o : r.objects)
+        if (o.value("kind").toString().startsWith("log"))
+            QVERIFY(o.value("text")["Label3_29"].toString().startsWith("Reading Log Number : "));
 }
 
 QTEST_GUILESS_MAIN(TestCliLive)

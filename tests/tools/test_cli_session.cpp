@@ -216,9 +216,7 @@ void TestCliSession::statusFields_data() {
     const QString line = TestLines::statusLine({"runState=0500"});
     QTest::newRow("serial keeps its zeros") << line << "serial" << QJsonValue("00012345");
     QTest::newRow("model from its code") << line << "model" << QJsonValue("NORDA KST-5 Pump");
-    QTest::newRow("battery") << line << "battery_pct" << QJsonValue(85);
     QTest::newRow("pressure with decimals") << line << "barometric_inhg" << QJsonValue(30.1);
-    QTest::newRow("flow") << line << "flow_ccmin" << QJsonValue(2010);
     QTest::newRow("run state") << line << "run_state" << QJsonValue(500);
     QTest::newRow("pump clock") << line << "pump_clock" << QJsonValue("2026-12-06T14:05");
     QTest::newRow("short line") << line.left(120) << "serial" << QJsonValue("0001");
