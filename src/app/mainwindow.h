@@ -168,7 +168,8 @@ private:
     SystemSerialDevices m_systemDevices;
     WindowPlacementStore m_placement;
 
-    QHash<QString, QWidget*> m_elements;
+    // Guarded: a dialog's controls go with the dialog.
+    QHash<QString, QPointer<QWidget>> m_elements;
     QSet<QString> m_unknownNames; // warned about once
     QTabWidget* m_tabs = nullptr;
     SetupPage* m_setup = nullptr;
