@@ -32,7 +32,7 @@ CommunicationPage::~CommunicationPage() = default;
 void CommunicationPage::setDeviceSource(const SerialDevices* devices) {
     m_devices = devices;
     // Asking the system for its ports takes a while; a hidden page reads
-    // them when it is shown, so a start-up reads them once at most.
+    // them when it is next drawn, so a start-up reads them once at most.
     if (isVisible())
         refillDevices();
 }
@@ -50,6 +50,22 @@ void CommunicationPage::refillDevices() {
 }
 
 void CommunicationPage::showEvent(QShowEvent* event) {
-    refillDevices(); // an adapter may have been plugged in meanwhile
+    m_listStale = true; // an adapter may have been plugged in meanwhile
     QWidget::showEvent(event);
+}
+
+bool CommunicationPage::event(QEvent* event) {
+    // The system's port list is read once the page has been drawn: at
+    // start-up, when this page comes first, the window appears before it.
+    if (event->type() == QEvent::Paint && m_listStale) {
+        m_listStale = false;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (isVisible())
+                    refillDevices();
+            },
+            Qt::QueuedConnection);
+    }
+    return QWidget::event(event);
 }

@@ -20,7 +20,8 @@ public:
     // Option7_0 to Option7_3, with the ids 0 to 3 (Com1 to Com4).
     QButtonGroup* portGroup() const { return m_ports; }
     // Where the device list comes from (not owned); the list is read each
-    // time the page is shown (at once when it is shown already).
+    // time the page is shown, just after it is drawn (at once when it is
+    // shown already).
     void setDeviceSource(const SerialDevices* devices);
     void refillDevices();
 
@@ -32,9 +33,11 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     std::unique_ptr<Ui::CommunicationPage> m_ui;
     QButtonGroup* m_ports = nullptr;
     const SerialDevices* m_devices = nullptr;
+    bool m_listStale = false; // shown since the list was last read
 };

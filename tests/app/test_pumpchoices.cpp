@@ -139,9 +139,11 @@ private slots:
     void portChooser() {
         Rig r(std::make_unique<FakeSerialLink>());
         r.window->selectPort(1);
-        r.window->show(); // without a stored port the list's page comes first, and reads it
+        // Without a stored port the list's page comes first, and reads it
+        // once drawn.
+        r.window->show();
         auto* list = r.find<QComboBox>("cmbPortDevice");
-        QCOMPARE(list->count(), 2);
+        QTRY_COMPARE(list->count(), 2);
         QCOMPARE(list->itemText(0), "ttyUSB0 - FT232R USB UART, serial A10K1234");
         QCOMPARE(list->itemText(1), "ttyS0");
         r.find<QAbstractButton>("cmdUsePortDevice")->click();
