@@ -4,6 +4,7 @@
 // the window before the link goes (the window closes the port on its way out).
 #pragma once
 
+#include "support/fakeseriallink.h"
 #include "support/windowtext.h"
 
 #include <QTest>
@@ -37,4 +38,13 @@ struct WindowRig {
         window->acceptMessage();
         QTRY_VERIFY(!box());
     }
+};
+
+// A window on the recording fake port, its files in the rig's folder.
+struct FakePortRig : WindowRig {
+    FakeSerialLink link;
+    explicit FakePortRig(bool demo = false) {
+        window = std::make_unique<MainWindow>(state, link, windowFiles(dir, demo));
+    }
+    ~FakePortRig() { window.reset(); } // before the port
 };
