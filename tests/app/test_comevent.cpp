@@ -3,8 +3,7 @@
 // with every line kept in order, and shutdown on SIGTERM.
 #include "app/mainwindow.h"
 #include "app/signalclose.h"
-#include "support/fakeseriallink.h"
-#include "support/windowtext.h"
+#include "support/windowrig.h"
 
 #include <QApplication>
 #include <QTest>
@@ -16,34 +15,28 @@ private slots:
     void portOptionsAndStatus();
     void comEventAfterReceiveInOrder();
     void terminationClosesNormally();
-
-private:
-    QTemporaryDir m_dir, m_demoDir;
 };
 
 // A port that will not open is told in the status bar, with nothing modal.
 void TestComEvent::portOptionsAndStatus() {
-    AppState state;
-    FakeSerialLink fake;
-    fake.missingPorts << 3;
-    MainWindow w(state, fake, windowFiles(m_dir));
+    FakePortRig rig;
+    MainWindow& w = *rig.window;
+    rig.link.missingPorts << 3;
     auto* com3 = w.findChild<QAbstractButton*>(QStringLiteral("Option7_2"));
     auto* status = w.findChild<QLabel*>(QStringLiteral("portStatus"));
     QVERIFY(com3 && status);
     QCOMPARE(com3->text() + ' ' + com3->toolTip(), QStringLiteral("Com3 fake3"));
     com3->click();
-    QVERIFY(!fake.isOpen() && com3->isChecked() && openBoxes(w).isEmpty());
+    QVERIFY(!rig.link.isOpen() && com3->isChecked() && openBoxes(w).isEmpty());
     QCOMPARE(status->text(),
              QStringLiteral("Com3 (fake3): no such device \u2014 is the adapter plugged in?"));
     w.selectPort(0);
     QCOMPARE(status->text(), QStringLiteral("Com1 (fake1): open"));
 
     // The demo pump says so in front of the port's status.
-    AppState demoState;
-    FakeSerialLink demoLink;
-    MainWindow demo(demoState, demoLink, windowFiles(m_demoDir, true));
-    demo.selectPort(0);
-    QCOMPARE(demo.findChild<QLabel*>(QStringLiteral("portStatus"))->text(),
+    FakePortRig demo(true);
+    demo.window->selectPort(0);
+    QCOMPARE(demo.find<QLabel>(QStringLiteral("portStatus"))->text(),
              QStringLiteral("Demo pump \u2014 Com1 (fake1): open"));
 }
 
@@ -51,9 +44,9 @@ void TestComEvent::portOptionsAndStatus() {
 // is only queued while the text is handled, opens afterwards, and lines that
 // come while it is open are handled in order behind the earlier ones.
 void TestComEvent::comEventAfterReceiveInOrder() {
-    AppState state;
-    FakeSerialLink fake;
-    MainWindow w(state, fake, windowFiles(m_dir));
+    FakePortRig rig;
+    MainWindow& w = *rig.window;
+    FakeSerialLink& fake = rig.link;
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.selectPort(0);
@@ -76,7 +69,7 @@ void TestComEvent::comEventAfterReceiveInOrder() {
     fake.receive("c 3\rrec 4\rDone ok\r");
     QCOMPARE(w.session().memo().lines(),
              (QStringList{"LogType,1  ", "rec 1  ", "rec 2  ", "rec 3  ", "rec 4  ", "Done ok  "}));
-    QCOMPARE(state.CaptureCount, 7);
+    QCOMPARE(rig.state.CaptureCount, 7);
     QCOMPARE(openBoxes(w).size(), 1); // one character, one box
 
     // A second end-of-file while the first box is open waits for it.
@@ -99,9 +92,9 @@ void TestComEvent::comEventAfterReceiveInOrder() {
 
 // SIGTERM (logout) closes the window the normal way: "RUN_CLEAR" goes out.
 void TestComEvent::terminationClosesNormally() {
-    AppState state;
-    FakeSerialLink fake;
-    MainWindow w(state, fake, windowFiles(m_dir));
+    FakePortRig rig;
+    MainWindow& w = *rig.window;
+    FakeSerialLink& fake = rig.link;
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.selectPort(1);

@@ -13,7 +13,8 @@
 #include "sim/simseriallink.h"
 #include "support/fakeseriallink.h"
 #include "support/steppingclock.h"
-#include "support/windowtext.h"
+#include "support/testfiles.h"
+#include "support/windowrig.h"
 
 #include <QLineEdit>
 #include <QProgressBar>
@@ -30,21 +31,15 @@ constexpr int kLong = 60000; // ms: generous bounds for anything event-driven
 
 // A window on a settings folder of its own, its pauses timed on a stepping
 // clock, its poll ticked by hand.
-struct Rig {
-    QTemporaryDir dir;
-    AppState state;
+struct Rig : WindowRig {
     SteppingClock clock{36000.2};
     std::unique_ptr<SerialLink> link;
-    std::unique_ptr<MainWindow> window;
 
     explicit Rig(std::unique_ptr<SerialLink> serial = std::make_unique<FakeSerialLink>(),
                  const QByteArray& ini = {})
         : link(std::move(serial)) {
-        if (!ini.isEmpty()) {
-            QFile f(dir.filePath(QStringLiteral("corvane.INI")));
-            if (f.open(QIODevice::WriteOnly))
-                f.write(ini);
-        }
+        if (!ini.isEmpty())
+            putFile(dir.filePath(QStringLiteral("corvane.INI")), ini);
         MainWindow::Options files = windowFiles(dir);
         files.waitClock = &clock;
         window = std::make_unique<MainWindow>(state, *link, files);
@@ -55,10 +50,7 @@ struct Rig {
     }
     FakeSerialLink& fake() { return static_cast<FakeSerialLink&>(*link); }
     SimSerialLink& sim() { return static_cast<SimSerialLink&>(*link); }
-
-    template <class T = QWidget> T* find(const QString& name) const {
-        return window->findChild<T*>(name);
-    }
+    ~Rig() { window.reset(); } // before the link and the clock
     DateTimePicker* picker(const QString& name) const { return find<DateTimePicker>(name); }
 
     // Shown and active, so that focus moves as the user moves it.

@@ -4,10 +4,9 @@
 // them in place of the other. A name the window lacks is warned about once.
 #include "app/mainwindow.h"
 #include "core/controlnames.h"
-#include "support/fakeseriallink.h"
+#include "support/windowrig.h"
 
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 
 class TestControlNames : public QObject {
@@ -20,19 +19,15 @@ private slots:
     void unknownNameWarnedOnce();
 
 private:
-    QTemporaryDir m_dir;
-    AppState m_state;
-    FakeSerialLink m_link;
-    MainWindow* m_window = nullptr;
+    std::unique_ptr<FakePortRig> m_rig;
 };
 
 void TestControlNames::initTestCase() {
-    m_window = new MainWindow(m_state, m_link,
-                              {m_dir.filePath("corvane.INI"), false, m_dir.filePath("p.ini")});
+    m_rig = std::make_unique<FakePortRig>();
 }
 
 void TestControlNames::cleanupTestCase() {
-    delete m_window;
+    m_rig.reset();
 }
 
 void TestControlNames::nameFoundOnce_data() {
@@ -43,7 +38,7 @@ void TestControlNames::nameFoundOnce_data() {
 
 void TestControlNames::nameFoundOnce() {
     QFETCH(QString, name);
-    QCOMPARE(m_window->findChildren<QWidget*>(name).size(), 1);
+    QCOMPARE(m_rig->window->findChildren<QWidget*>(name).size(), 1);
 }
 
 void TestControlNames::unknownNameWarnedOnce() {
@@ -52,8 +47,8 @@ void TestControlNames::unknownNameWarnedOnce() {
     c.enabled.insert(QStringLiteral("Label99"), false);
     QTest::ignoreMessage(QtWarningMsg, "corvane: the window has no control named Label99");
     QTest::failOnWarning(QRegularExpression(QStringLiteral("Label99")));
-    m_window->apply(c);
-    m_window->apply(c);
+    m_rig->window->apply(c);
+    m_rig->window->apply(c);
 }
 
 QTEST_MAIN(TestControlNames)

@@ -10,13 +10,11 @@
 #include "logs/samplearchive.h"
 #include "sim/simseriallink.h"
 #include "support/testfiles.h"
+#include "support/windowrig.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
-#include <QMessageBox>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -25,26 +23,21 @@ using FileDialog = LogsActions::FileDialog;
 
 // A window on the simulated pump (three records); the file dialog answers
 // `answer`.
-struct Rig {
-    QTemporaryDir dir;
-    AppState state;
+struct Rig : WindowRig {
     SimSerialLink link{[] {
         SimPump::Options o;
         o.records = 3;
         return o;
     }()};
     SampleArchive archive{ArchiveLocations::parse(dir.filePath(QStringLiteral("a.sqlite")))};
-    std::unique_ptr<MainWindow> window;
     QStringList asked; // the dialogs asked for: "Open", "Save", "Print"
     QString answer;
 
     explicit Rig(bool withArchive = true, bool portOpen = true) {
         link.setPacing(false);
-        window = std::make_unique<MainWindow>(
-            state, link,
-            MainWindow::Options{dir.filePath(QStringLiteral("corvane.INI")), false,
-                                dir.filePath(QStringLiteral("placement.ini")), nullptr,
-                                withArchive ? &archive : nullptr});
+        MainWindow::Options files = windowFiles(dir);
+        files.archive = withArchive ? &archive : nullptr;
+        window = std::make_unique<MainWindow>(state, link, files);
         window->session().stopPolling();
         if (portOpen)
             window->selectPort(0);
@@ -58,16 +51,9 @@ struct Rig {
         };
         window->show();
     }
+    ~Rig() { window.reset(); } // before the pump and the archive
+
     LogsActions& logs() { return window->logsActions(); }
-    QAbstractButton* button(const char* name) {
-        return window->findChild<QAbstractButton*>(QLatin1String(name));
-    }
-    QMessageBox* box() {
-        for (QMessageBox* b : window->findChildren<QMessageBox*>())
-            if (b->isVisible())
-                return b;
-        return nullptr;
-    }
     // By "Read Logs From KST", or by its key (Alt+R, on the Logs page).
     void download(bool byKey = false) {
         window->session().refreshPumpData();

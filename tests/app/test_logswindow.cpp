@@ -17,13 +17,12 @@
 #include "support/fakeseriallink.h"
 #include "support/logfilelines.h"
 #include "support/testfiles.h"
-#include "support/windowtext.h"
+#include "support/windowrig.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -33,7 +32,6 @@
 #include <QTabWidget>
 #include <QTest>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -45,16 +43,6 @@ int pdfPages(const QString& path) {
     return int(QString::fromLatin1(fileBytes(path)).count(page));
 }
 
-// Makes a folder refuse new files; root ignores file modes, so the folder is
-// made immutable instead.
-void setReadOnly(const QString& folder, bool on) {
-    if (geteuid() == 0)
-        QProcess::execute(QStringLiteral("chattr"), {QLatin1String(on ? "+i" : "-i"), folder});
-    else
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner |
-                                          (on ? QFile::Permissions() : QFile::WriteOwner));
-}
-
 SimPump::Options pumpHolding(int records, SimPump::Faults faults = {}) {
     SimPump::Options o;
     o.records = records;
@@ -63,12 +51,9 @@ SimPump::Options pumpHolding(int records, SimPump::Faults faults = {}) {
 }
 
 // A window on a port, the pump behind it, and what a test needs to look at.
-template <typename Link> struct Rig {
-    QTemporaryDir dir;
-    AppState state;
+template <typename Link> struct Rig : WindowRig {
     Link link;
     SampleArchive archive{ArchiveLocations::parse(dir.filePath(QStringLiteral("archive.sqlite")))};
-    std::unique_ptr<MainWindow> window;
     QStringList afterPri; // every line the pump sent after its "PRI" line
     bool sawPri = false;
     QByteArray written; // every byte written to the pump after the start
@@ -94,36 +79,19 @@ template <typename Link> struct Rig {
                          });
     }
 
+    ~Rig() { window.reset(); } // before the pump and the archive it writes to
+
     LogsActions& logs() { return window->logsActions(); }
     LogGrid* grid() { return window->logsPage()->grid(); }
     CaptureMemoView* memoView() { return window->logsPage()->memoView(); }
     CaptureMemo& memo() { return window->session().memo(); }
-    QWidget* widget(const char* name) { return window->findChild<QWidget*>(QLatin1String(name)); }
+    QWidget* widget(const char* name) { return find(name); }
     bool enabled(const char* name) { return widget(name) && widget(name)->isEnabled(); }
-    void click(const char* name) {
-        auto* b = window->findChild<QAbstractButton*>(QLatin1String(name));
-        QVERIFY2(b, name);
-        b->click();
-    }
     // The report that gives the pump's saved-log count.
     void poll() {
         state.serialNumber.clear();
         window->session().refreshPumpData();
         QTRY_VERIFY_WITH_TIMEOUT(!state.serialNumber.isEmpty(), 20000);
-    }
-    // The message box or question on screen, once it has opened.
-    QMessageBox* box() {
-        const QList<QMessageBox*> open = openBoxes(*window);
-        return open.isEmpty() ? nullptr : open.first();
-    }
-    QString boxText() {
-        [&] { QTRY_VERIFY_WITH_TIMEOUT(box(), 20000); }();
-        return box() ? box()->text() : QStringLiteral("<no box>");
-    }
-    void closeBox() {
-        [&] { QTRY_VERIFY_WITH_TIMEOUT(box(), 20000); }();
-        window->acceptMessage();
-        QTRY_VERIFY(!box());
     }
     // The memo's lines without their two blanks.
     QStringList memoLines() {
@@ -618,8 +586,8 @@ void TestLogsWindow::unsavedWarning() {
     {
         path = folder + QStringLiteral("/pump.csv");
         putFile(path, logFileLines(3));
-        const auto restore = qScopeGuard([&] { setReadOnly(folder, false); });
-        setReadOnly(folder, true);
+        const auto restore = qScopeGuard([&] { setFolderReadOnly(folder, false); });
+        setFolderReadOnly(folder, true);
         rig->click("CommandButton8");
         const QString text = rig->boxText();
         QVERIFY2(text.startsWith("The log file " + path + " could not be saved: ") &&

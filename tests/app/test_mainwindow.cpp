@@ -9,6 +9,7 @@
 #include "config/settingsstore.h"
 #include "sim/simpump.h"
 #include "support/fakeseriallink.h"
+#include "support/testfiles.h"
 #include "support/windowtext.h"
 
 #include <QAction>
@@ -66,9 +67,7 @@ private:
     }
     // corvane.INI with these lines, before the window opens.
     void writeIni(const QByteArray& lines) {
-        QFile f(m_dir->filePath(QStringLiteral("corvane.INI")));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(lines);
+        putFile(m_dir->filePath(QStringLiteral("corvane.INI")), lines);
     }
     std::unique_ptr<MainWindow> open(AppState& state, FakeSerialLink& link, bool demo = false) {
         return std::make_unique<MainWindow>(state, link, windowFiles(*m_dir, demo));

@@ -10,15 +10,13 @@
 #include "sim/simseriallink.h"
 #include "support/fakeseriallink.h"
 #include "support/steppingclock.h"
+#include "support/windowrig.h"
 
-#include <QAbstractButton>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -32,13 +30,10 @@ struct Devices : SerialDevices {
     }
 };
 
-struct Rig {
-    QTemporaryDir dir;
-    AppState state;
+struct Rig : WindowRig {
     SteppingClock clock{36000.2};
     Devices devices;
     std::unique_ptr<SerialLink> link;
-    std::unique_ptr<MainWindow> window;
 
     explicit Rig(std::unique_ptr<SerialLink> serial) : link(std::move(serial)) {
         window = std::make_unique<MainWindow>(state, *link,
@@ -53,9 +48,7 @@ struct Rig {
     }
     QString ini() const { return dir.filePath("corvane.INI"); }
     SimSerialLink& sim() { return static_cast<SimSerialLink&>(*link); }
-    template <class T = QWidget> T* find(const char* name) const {
-        return window->findChild<T*>(QLatin1String(name));
-    }
+    ~Rig() { window.reset(); } // before the link, the clock and the devices
     void poll() {
         window->session().pollTick();
         QTest::qWait(20);
@@ -65,9 +58,8 @@ struct Rig {
         QString text;
         (void)QTest::qWaitFor(
             [&] {
-                for (QMessageBox* b : window->findChildren<QMessageBox*>())
-                    if (b->isVisible())
-                        text = b->text();
+                if (const QList<QMessageBox*> open = openBoxes(*window); !open.isEmpty())
+                    text = open.last()->text();
                 return !text.isEmpty();
             },
             kLong);

@@ -10,13 +10,13 @@
 #include "logs/samplearchive.h"
 #include "support/fakeseriallink.h"
 #include "support/testfiles.h"
+#include "support/windowrig.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPrinter>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QtCharts/QLineSeries>
 
@@ -41,56 +41,47 @@ const QByteArray kHistory = "LogType,Date/Time  \r\n"
                             "Stop Sampling,12/06/2026 09:11  \r\n"
                             "Done ok  \r\n";
 
+// A window with a sample archive, its poll stopped.
+struct Rig : WindowRig {
+    FakeSerialLink link;
+    SampleArchive archive{ArchiveLocations::parse(dir.filePath(QStringLiteral("archive.sqlite")))};
+    Rig() {
+        MainWindow::Options files = windowFiles(dir);
+        files.archive = &archive;
+        window = std::make_unique<MainWindow>(state, link, files);
+        window->session().stopPolling();
+    }
+    ~Rig() { window.reset(); } // before the archive and the port
+};
+
 } // namespace
 
 class TestRunsWindow : public QObject {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init() { m_rig = std::make_unique<Rig>(); }
+    void cleanup() { m_rig.reset(); }
     void openedFileFillsThePage();
     void archiveListPagesDeletesAndOpens();
 
 private:
     bool enabled(const char* name) const {
-        auto* b = m_window->findChild<QAbstractButton*>(QLatin1String(name));
+        QAbstractButton* b = m_rig->button(name);
         return b && b->isEnabled();
     }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    AppState m_state;
-    FakeSerialLink m_link;
-    std::unique_ptr<SampleArchive> m_archive;
-    std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<Rig> m_rig;
 };
 
-void TestRunsWindow::init() {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_archive = std::make_unique<SampleArchive>(
-        ArchiveLocations::parse(m_dir->filePath(QStringLiteral("archive.sqlite"))));
-    m_window = std::make_unique<MainWindow>(
-        m_state, m_link,
-        MainWindow::Options{m_dir->filePath(QStringLiteral("corvane.INI")), false,
-                            m_dir->filePath(QStringLiteral("placement.ini")), nullptr,
-                            m_archive.get()});
-    m_window->session().stopPolling();
-}
-
-void TestRunsWindow::cleanup() {
-    m_window.reset();
-    m_archive.reset();
-    m_dir.reset();
-}
-
 void TestRunsWindow::openedFileFillsThePage() {
-    RunsPage* page = m_window->runsPage();
+    RunsPage* page = m_rig->window->runsPage();
     QVERIFY(page);
     // Nothing to report or export yet; the archive is there to open.
     QVERIFY(!enabled("SampleReport") && !enabled("ExportRunsCsv") && enabled("OpenArchive"));
 
-    const QString path = m_dir->filePath(QStringLiteral("history.csv"));
+    const QString path = m_rig->dir.filePath(QStringLiteral("history.csv"));
     putFile(path, kHistory);
-    QVERIFY(m_window->showLogFile(path));
+    QVERIFY(m_rig->window->showLogFile(path));
     QCOMPARE(page->runs().size(), 2);
     QCOMPARE(page->selectedRun(), 1); // the newest
     QCOMPARE(page->findChild<QLabel*>(QStringLiteral("FlowCheck"))->text(),
@@ -99,8 +90,9 @@ void TestRunsWindow::openedFileFillsThePage() {
     page->selectRun(0);
     QCOMPARE(page->findChild<QLabel*>(QStringLiteral("FlowCheck"))->text(),
              QStringLiteral("Flow check pass: post 2010 vs pre 2000 cc/min, +0.5 %"));
-    m_window->findChild<QTabWidget*>()->setCurrentWidget(page); // the chart is built when shown
-    m_window->show();
+    m_rig->window->findChild<QTabWidget*>()->setCurrentWidget(
+        page); // the chart is built when shown
+    m_rig->window->show();
     QLineSeries* flow = page->series(RunsPage::Flow);
     QCOMPARE(flow->points(), (QList<QPointF>{{10, 2000}, {20, 2010}, {30, 1990}}));
     QCOMPARE(page->series(RunsPage::Battery)->count(), 3);
@@ -112,18 +104,18 @@ void TestRunsWindow::openedFileFillsThePage() {
     QVERIFY(enabled("SampleReport") && enabled("ExportRunsCsv"));
 
     // The report of the selected run, through the printer dialog's seam.
-    const QString pdf = m_dir->filePath(QStringLiteral("report.pdf"));
+    const QString pdf = m_rig->dir.filePath(QStringLiteral("report.pdf"));
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(pdf);
     page->askPrinter = [&printer](RunsPage::PrinterChosen chosen) { chosen(&printer); };
-    m_window->findChild<QAbstractButton*>(QStringLiteral("SampleReport"))->click();
+    m_rig->window->findChild<QAbstractButton*>(QStringLiteral("SampleReport"))->click();
     QVERIFY(fileBytes(pdf).startsWith("%PDF"));
     QCOMPARE(page->reportInput().run.run, 1);
 
     // A file with no run leaves nothing to report or export.
     putFile(path, "LogType,Date/Time  \r\nDone ok  \r\n");
-    QVERIFY(m_window->showLogFile(path));
+    QVERIFY(m_rig->window->showLogFile(path));
     QVERIFY(page->runs().isEmpty());
     QVERIFY(!enabled("SampleReport") && !enabled("ExportRunsCsv"));
 }
@@ -136,10 +128,10 @@ void TestRunsWindow::archiveListPagesDeletesAndOpens() {
                           QDateTime(QDate(2026, 1, 1), QTime(8, 0), Qt::UTC).addSecs(i * 60),
                           QStringLiteral("tech"), QStringLiteral("lab"), ArchiveEnding::kComplete,
                           9, kHistory + QByteArray::number(i)});
-    QVERIFY(m_archive->store(downloads).ok());
+    QVERIFY(m_rig->archive.store(downloads).ok());
 
-    m_window->logsActions().showArchive();
-    ArchiveDialog* dialog = m_window->logsActions().archiveDialog();
+    m_rig->window->logsActions().showArchive();
+    ArchiveDialog* dialog = m_rig->window->logsActions().archiveDialog();
     QVERIFY(dialog);
     ArchiveListModel& model = dialog->model();
     QCOMPARE(model.rowCount(), ArchiveListModel::kPageRows);
@@ -158,19 +150,19 @@ void TestRunsWindow::archiveListPagesDeletesAndOpens() {
         answered(answer);
     };
     dialog->deleteSelected();
-    QCOMPARE(m_archive->count().value, qint64(total));
+    QCOMPARE(m_rig->archive.count().value, qint64(total));
     answer = true;
     dialog->deleteSelected();
-    QCOMPARE(m_archive->count().value, qint64(total - 1));
-    QVERIFY(!m_archive->fetch(total).ok());
+    QCOMPARE(m_rig->archive.count().value, qint64(total - 1));
+    QVERIFY(!m_rig->archive.fetch(total).ok());
     QCOMPARE(model.at(0)->id, qint64(total - 1));
 
     // Opened into the memo and the page, as Open Log would.
     QVERIFY(dialog->openSelected());
-    const CaptureMemo& memo = m_window->session().memo();
+    const CaptureMemo& memo = m_rig->window->session().memo();
     QCOMPARE(memo.line(memo.lineCount()), QString::number(total - 2)); // its own last line
-    QCOMPARE(m_window->runsPage()->runs().size(), 2);
-    QCOMPARE(m_window->runsPage()->reportInput().pumpSerial,
+    QCOMPARE(m_rig->window->runsPage()->runs().size(), 2);
+    QCOMPARE(m_rig->window->runsPage()->reportInput().pumpSerial,
              QStringLiteral("KST%1").arg((total - 2) % 3));
 }
 

@@ -8,7 +8,7 @@
 #include "app/mainwindow.h"
 #include "app/paintpacer.h"
 #include "logs/capturememo.h"
-#include "support/fakeseriallink.h"
+#include "support/windowrig.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -16,7 +16,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 using Writes = QList<std::pair<int, QString>>;
@@ -88,10 +87,8 @@ void TestWindowLight::deferredMemoViewShowsTheMemo() {
 }
 
 void TestWindowLight::pacedCaptionsEndOnTheLastValue() {
-    QTemporaryDir dir;
-    AppState state;
-    FakeSerialLink link;
-    MainWindow window(state, link, {dir.filePath("corvane.INI"), false, dir.filePath("p.ini")});
+    FakePortRig rig;
+    MainWindow& window = *rig.window;
     auto* counter = window.findChild<QLabel*>(QStringLiteral("Label3_29"));
     auto* bar = window.findChild<QProgressBar*>(QStringLiteral("PBar1"));
     const auto line = [&](int n) {

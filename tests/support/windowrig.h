@@ -1,0 +1,50 @@
+// A main window over a settings folder of the test's own, the shared values
+// it works on, and what a test does to it and reads off it. A test's rig
+// derives from this, holds the link, makes the window on that link and drops
+// the window before the link goes (the window closes the port on its way out).
+#pragma once
+
+#include "support/fakeseriallink.h"
+#include "support/windowtext.h"
+
+#include <QTest>
+#include <memory>
+
+struct WindowRig {
+    QTemporaryDir dir;
+    AppState state;
+    std::unique_ptr<MainWindow> window;
+
+    template <class T = QWidget> T* find(const QString& name) const {
+        return window->findChild<T*>(name);
+    }
+    QAbstractButton* button(const char* name) const { return find<QAbstractButton>(name); }
+    void click(const char* name) {
+        QAbstractButton* b = button(name);
+        QVERIFY2(b, name);
+        b->click();
+    }
+    // The message box or question on screen, once it has opened.
+    QMessageBox* box() const {
+        const QList<QMessageBox*> open = openBoxes(*window);
+        return open.isEmpty() ? nullptr : open.first();
+    }
+    QString boxText() {
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(box(), 20000); }();
+        return box() ? box()->text() : QStringLiteral("<no box>");
+    }
+    void closeBox() {
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(box(), 20000); }();
+        window->acceptMessage();
+        QTRY_VERIFY(!box());
+    }
+};
+
+// A window on the recording fake port, its files in the rig's folder.
+struct FakePortRig : WindowRig {
+    FakeSerialLink link;
+    explicit FakePortRig(bool demo = false) {
+        window = std::make_unique<MainWindow>(state, link, windowFiles(dir, demo));
+    }
+    ~FakePortRig() { window.reset(); } // before the port
+};
