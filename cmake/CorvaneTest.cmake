@@ -19,9 +19,10 @@ function(corvane_add_test name)
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     add_test(NAME ${name} COMMAND ${name})
     # Downloads a test runs are archived in the build tree, never in the
-    # archive of the user running the tests.
+    # archive of the user running the tests; the window's chart module is
+    # taken from the build tree.
     set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;CORVANE_ARCHIVE=${CMAKE_CURRENT_BINARY_DIR}/${name}-archive.sqlite"
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;CORVANE_ARCHIVE=${CMAKE_CURRENT_BINARY_DIR}/${name}-archive.sqlite;CORVANE_MODULE_DIR=$<TARGET_FILE_DIR:corvane_runschart>"
         TIMEOUT 300)
     if(ARG_LABELS)
         set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")

@@ -1,5 +1,7 @@
 #include "app/runspage.h"
 
+#include "app/runschart.h"
+#include "app/runschartloader.h"
 #include "logs/csvwriter.h"
 #include "logs/logrecords.h"
 #include "logs/samplearchive.h"
@@ -23,10 +25,6 @@
 #include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
-#include <QtCharts/QChart>
-#include <QtCharts/QChartView>
-#include <QtCharts/QLineSeries>
-#include <QtCharts/QValueAxis>
 #include <cmath>
 
 namespace {
@@ -162,8 +160,8 @@ RunsPage::RunsPage(QWidget* parent) : QWidget(parent) {
         boxes->addWidget(m_shown[i]);
     }
     boxes->addStretch(1);
-    // The chart itself (Qt Charts: a graphics scene, axes, legend) is built
-    // when the page is first shown: most starts never open this page.
+    // The chart itself (Qt Charts: a graphics scene, axes, legend) is loaded
+    // and built when the page is first shown: most starts never open this page.
     m_chartHolder = new QWidget(this);
     m_chartHolder->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     m_chartHolder->setMinimumHeight(220);
@@ -217,6 +215,7 @@ RunsPage::RunsPage(QWidget* parent) : QWidget(parent) {
     layout->addWidget(m_notice);
     layout->addLayout(buttons);
 
+    chartModuleDirs = RunsChartLoader::defaultDirs();
     askCsvFile = [this](FileChosen chosen) {
         auto* dialog = new QFileDialog(this, QStringLiteral("Export runs as CSV"));
         dialog->setAcceptMode(QFileDialog::AcceptSave);
@@ -258,37 +257,31 @@ void RunsPage::showEvent(QShowEvent* event) {
 }
 
 void RunsPage::buildChart() {
-    if (m_chart)
+    if (m_chartTried)
         return;
-    m_chart = new QChart;
-    m_chart->legend()->setAlignment(Qt::AlignTop);
-    m_minutes = new QValueAxis;
-    m_minutes->setTitleText(QStringLiteral("Elapsed minutes"));
-    m_minutes->setLabelFormat(QStringLiteral("%g"));
-    m_flowAxis = new QValueAxis;
-    m_flowAxis->setTitleText(QStringLiteral("Flow (cc/min)"));
-    m_flowAxis->setLabelFormat(QStringLiteral("%g"));
-    m_otherAxis = new QValueAxis;
-    m_otherAxis->setLabelFormat(QStringLiteral("%g"));
-    m_chart->addAxis(m_minutes, Qt::AlignBottom);
-    m_chart->addAxis(m_flowAxis, Qt::AlignLeft);
-    m_chart->addAxis(m_otherAxis, Qt::AlignRight);
-    for (int i = 0; i < kSeriesCount; ++i) {
-        m_series[i] = new QLineSeries;
-        m_series[i]->setName(QString::fromLatin1(kKinds[i].name));
-        m_chart->addSeries(m_series[i]);
-        m_series[i]->attachAxis(m_minutes);
-        m_series[i]->attachAxis(i == Flow ? m_flowAxis : m_otherAxis);
+    m_chartTried = true;
+    const RunsChartLoader::Result module = RunsChartLoader::load(chartModuleDirs);
+    if (!module.factory) {
+        // The runs, their figures, reports and exports work without it.
+        m_chartNote = new QLabel(QStringLiteral("The chart cannot be shown: %1").arg(module.error),
+                                 m_chartHolder);
+        m_chartNote->setObjectName(QStringLiteral("RunChartNote"));
+        m_chartNote->setAlignment(Qt::AlignCenter);
+        m_chartNote->setWordWrap(true);
+        m_chartHolder->layout()->addWidget(m_chartNote);
+        m_chartNote->show();
+        return;
     }
-    auto* chartView = new QChartView(m_chart, m_chartHolder);
-    chartView->setObjectName(QStringLiteral("RunChart"));
-    chartView->setRenderHint(QPainter::Antialiasing);
-    chartView->setMinimumHeight(220);
-    m_chartHolder->layout()->addWidget(chartView);
+    m_chart = module.factory->create(m_chartHolder);
+    m_chartHolder->layout()->addWidget(m_chart);
     // Shown now, with the page, not at the next turn of the event loop.
-    chartView->show();
+    m_chart->show();
     // The run selected before the page was first shown.
     updateChart();
+}
+
+QList<QPointF> RunsPage::chartPoints(Series which) const {
+    return m_chart ? m_chart->points(which) : QList<QPointF>();
 }
 
 void RunsPage::showLog(const QByteArray& bytes, const QString& source, const QString& pumpSerial,
@@ -370,53 +363,21 @@ void RunsPage::runSelected() {
 void RunsPage::updateChart() {
     if (!m_chart)
         return; // built, and filled, when the page is first shown
-    std::array<QList<QPointF>, kSeriesCount> points;
+    RunsChartContent content;
+    for (int k = 0; k < kSeriesCount; ++k)
+        content.lines.append(
+            {QString::fromLatin1(kKinds[k].name), {}, m_shown[k]->isChecked(), k == Flow});
     for (const RunSample& s : m_samples) {
         const std::optional<double> values[kSeriesCount] = {s.flowCcMin, s.batteryPct,
                                                             s.temperatureF, s.bpInHg, s.dpInH2O};
         for (int k = 0; k < kSeriesCount; ++k)
-            if (values[k] && std::isfinite(*values[k]) && std::isfinite(s.elapsedMin))
-                points[k] << QPointF(s.elapsedMin, *values[k]);
+            if (content.lines[k].shown && values[k] && std::isfinite(*values[k]) &&
+                std::isfinite(s.elapsedMin))
+                content.lines[k].points << QPointF(s.elapsedMin, *values[k]);
     }
-    // Each axis spans what its shown series hold; an empty or flat one gets
-    // room around its value.
-    struct Span {
-        double lo = INFINITY, hi = -INFINITY;
-        void take(double v) {
-            lo = std::min(lo, v);
-            hi = std::max(hi, v);
-        }
-        void apply(QValueAxis* axis, double floor) const {
-            const double l = std::isfinite(lo) ? lo : floor;
-            const double h = std::isfinite(hi) ? hi : floor + 1;
-            const double pad = h - l > 0 ? 0 : std::max(std::fabs(l) * 0.05, 1.0);
-            axis->setRange(l - pad, h + pad);
-            axis->applyNiceNumbers();
-        }
-    } minutes, flow, other;
-    QStringList otherNames;
-    for (int k = 0; k < kSeriesCount; ++k) {
-        const bool shown = m_shown[k]->isChecked();
-        m_series[k]->replace(shown ? points[k] : QList<QPointF>());
-        m_series[k]->setVisible(shown);
-        if (!shown)
-            continue;
-        if (k != Flow)
-            otherNames << m_series[k]->name();
-        for (const QPointF& p : points[k]) {
-            minutes.take(p.x());
-            (k == Flow ? flow : other).take(p.y());
-        }
-    }
-    minutes.lo = 0;
-    minutes.apply(m_minutes, 0);
-    flow.apply(m_flowAxis, 0);
-    other.apply(m_otherAxis, 0);
-    m_otherAxis->setTitleText(otherNames.join(QStringLiteral(", ")));
-    m_otherAxis->setVisible(!otherNames.isEmpty());
-    m_flowAxis->setVisible(m_shown[Flow]->isChecked());
-    m_chart->setTitle(selectedRun() < 0 ? QString()
-                                        : QStringLiteral("Run %1").arg(selectedRun() + 1));
+    if (selectedRun() >= 0)
+        content.title = QStringLiteral("Run %1").arg(selectedRun() + 1);
+    m_chart->setContent(content);
 }
 
 void RunsPage::updateButtons() {

@@ -18,15 +18,13 @@
 #include <memory>
 
 class QAbstractButton;
-class QChart;
 class QCheckBox;
 class QLabel;
-class QLineSeries;
 class QListWidget;
 class QPrinter;
 class QTableView;
-class QValueAxis;
 class RunTableModel;
+class RunsChart;
 
 class RunsPage : public QWidget {
     Q_OBJECT
@@ -54,9 +52,11 @@ public:
     // The selected run's index in runs(), or -1.
     int selectedRun() const;
     void selectRun(int index);
-    // The chart's series; null until the page is first shown, which builds
-    // the chart.
-    QLineSeries* series(Series which) const { return m_series[which]; }
+    // Whether the chart is there: it is loaded from its module when the page
+    // is first shown; without the module the page says so in its place.
+    bool hasChart() const { return m_chart != nullptr; }
+    // The points the chart draws for a reading (none without a chart).
+    QList<QPointF> chartPoints(Series which) const;
     // The selected run's report as the PDF or the printer gets it.
     SampleReportInput reportInput() const;
 
@@ -71,6 +71,8 @@ public:
     // their own answers here.
     std::function<void(FileChosen)> askCsvFile;
     std::function<void(PrinterChosen)> askPrinter;
+    // Where the chart's module is looked for when the page is first shown.
+    QStringList chartModuleDirs;
 
 signals:
     void archiveRequested();
@@ -94,11 +96,9 @@ private:
     QLabel* m_notice = nullptr;
     QListWidget* m_events = nullptr;
     QWidget* m_chartHolder = nullptr; // the chart's place until it is built
-    QChart* m_chart = nullptr;
-    QValueAxis* m_minutes = nullptr;
-    QValueAxis* m_flowAxis = nullptr;
-    QValueAxis* m_otherAxis = nullptr;
-    std::array<QLineSeries*, kSeriesCount> m_series{};
+    QLabel* m_chartNote = nullptr;    // why there is no chart, in its place
+    RunsChart* m_chart = nullptr;
+    bool m_chartTried = false;
     std::array<QCheckBox*, kSeriesCount> m_shown{};
     QAbstractButton* m_report = nullptr;
     QAbstractButton* m_csv = nullptr;

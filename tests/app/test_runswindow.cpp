@@ -18,7 +18,6 @@
 #include <QPrinter>
 #include <QTabWidget>
 #include <QTest>
-#include <QtCharts/QLineSeries>
 
 namespace {
 
@@ -62,6 +61,7 @@ private slots:
     void init() { m_rig = std::make_unique<Rig>(); }
     void cleanup() { m_rig.reset(); }
     void openedFileFillsThePage();
+    void pageWorksWithoutTheChartModule();
     void archiveListPagesDeletesAndOpens();
 
 private:
@@ -93,14 +93,14 @@ void TestRunsWindow::openedFileFillsThePage() {
     m_rig->window->findChild<QTabWidget*>()->setCurrentWidget(
         page); // the chart is built when shown
     m_rig->window->show();
-    QLineSeries* flow = page->series(RunsPage::Flow);
-    QCOMPARE(flow->points(), (QList<QPointF>{{10, 2000}, {20, 2010}, {30, 1990}}));
-    QCOMPARE(page->series(RunsPage::Battery)->count(), 3);
-    QCOMPARE(page->series(RunsPage::Temperature)->count(), 0); // not asked for
+    QCOMPARE(page->chartPoints(RunsPage::Flow),
+             (QList<QPointF>{{10, 2000}, {20, 2010}, {30, 1990}}));
+    QCOMPARE(page->chartPoints(RunsPage::Battery).size(), 3);
+    QCOMPARE(page->chartPoints(RunsPage::Temperature).size(), 0); // not asked for
     page->findChild<QCheckBox*>(QStringLiteral("ShowTemperature"))->setChecked(true);
-    QCOMPARE(page->series(RunsPage::Temperature)->count(), 3);
+    QCOMPARE(page->chartPoints(RunsPage::Temperature).size(), 3);
     page->findChild<QCheckBox*>(QStringLiteral("ShowFlow"))->setChecked(false);
-    QCOMPARE(flow->count(), 0);
+    QCOMPARE(page->chartPoints(RunsPage::Flow).size(), 0);
     QVERIFY(enabled("SampleReport") && enabled("ExportRunsCsv"));
 
     // The report of the selected run, through the printer dialog's seam.
@@ -118,6 +118,25 @@ void TestRunsWindow::openedFileFillsThePage() {
     QVERIFY(m_rig->window->showLogFile(path));
     QVERIFY(page->runs().isEmpty());
     QVERIFY(!enabled("SampleReport") && !enabled("ExportRunsCsv"));
+}
+
+void TestRunsWindow::pageWorksWithoutTheChartModule() {
+    RunsPage* page = m_rig->window->runsPage();
+    page->chartModuleDirs = {m_rig->dir.path()}; // no module there
+    const QString path = m_rig->dir.filePath(QStringLiteral("history.csv"));
+    putFile(path, kHistory);
+    QVERIFY(m_rig->window->showLogFile(path));
+    m_rig->window->findChild<QTabWidget*>()->setCurrentWidget(page);
+    m_rig->window->show();
+    QVERIFY(!page->hasChart());
+    QVERIFY(page->findChild<QLabel*>(QStringLiteral("RunChartNote"))
+                ->text()
+                .startsWith(QStringLiteral("The chart cannot be shown: ")));
+    // The runs are still there to choose, report and export.
+    page->selectRun(0);
+    QCOMPARE(page->findChild<QLabel*>(QStringLiteral("FlowCheck"))->text(),
+             QStringLiteral("Flow check pass: post 2010 vs pre 2000 cc/min, +0.5 %"));
+    QVERIFY(enabled("SampleReport") && enabled("ExportRunsCsv"));
 }
 
 void TestRunsWindow::archiveListPagesDeletesAndOpens() {
