@@ -1,7 +1,7 @@
 #include "app/runspage.h"
 
+#include "app/moduleloader.h"
 #include "app/runschart.h"
-#include "app/runschartloader.h"
 #include "logs/csvwriter.h"
 #include "logs/logrecords.h"
 #include "logs/samplearchive.h"
@@ -215,7 +215,7 @@ RunsPage::RunsPage(QWidget* parent) : QWidget(parent) {
     layout->addWidget(m_notice);
     layout->addLayout(buttons);
 
-    chartModuleDirs = RunsChartLoader::defaultDirs();
+    chartModuleDirs = ModuleLoader::defaultDirs();
     askCsvFile = [this](FileChosen chosen) {
         auto* dialog = new QFileDialog(this, QStringLiteral("Export runs as CSV"));
         dialog->setAcceptMode(QFileDialog::AcceptSave);
@@ -260,11 +260,13 @@ void RunsPage::buildChart() {
     if (m_chartTried)
         return;
     m_chartTried = true;
-    const RunsChartLoader::Result module = RunsChartLoader::load(chartModuleDirs);
-    if (!module.factory) {
+    QString error;
+    auto* factory = ModuleLoader::load<RunsChartFactory>(QStringLiteral("corvane_runschart"),
+                                                         chartModuleDirs, &error);
+    if (!factory) {
         // The runs, their figures, reports and exports work without it.
-        m_chartNote = new QLabel(QStringLiteral("The chart cannot be shown: %1").arg(module.error),
-                                 m_chartHolder);
+        m_chartNote =
+            new QLabel(QStringLiteral("The chart cannot be shown: %1").arg(error), m_chartHolder);
         m_chartNote->setObjectName(QStringLiteral("RunChartNote"));
         m_chartNote->setAlignment(Qt::AlignCenter);
         m_chartNote->setWordWrap(true);
@@ -272,7 +274,7 @@ void RunsPage::buildChart() {
         m_chartNote->show();
         return;
     }
-    m_chart = module.factory->create(m_chartHolder);
+    m_chart = factory->create(m_chartHolder);
     m_chartHolder->layout()->addWidget(m_chart);
     // Shown now, with the page, not at the next turn of the event loop.
     m_chart->show();
