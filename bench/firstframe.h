@@ -1,6 +1,7 @@
 // Ends a start-up benchmark once the window's first frame is painted and
 // prints the process's peak memory (KiB) and processor time so far (ms) on
-// one line.
+// one line. With BENCH_SMAPS=FILE it also copies /proc/self/smaps there at
+// that moment, to see which libraries and how much heap the first frame holds.
 #pragma once
 
 #include <QCoreApplication>
@@ -28,7 +29,8 @@ protected:
                     const long cpuMs = (ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) * 1000 +
                                        (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1000;
                     if (qEnvironmentVariableIsSet("BENCH_SMAPS")) {
-                        QFile in(QStringLiteral("/proc/self/smaps")), out(qEnvironmentVariable("BENCH_SMAPS"));
+                        QFile in(QStringLiteral("/proc/self/smaps")),
+                            out(qEnvironmentVariable("BENCH_SMAPS"));
                         if (in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly))
                             out.write(in.readAll());
                     }

@@ -1,5 +1,5 @@
 # Installs Corvane as a desktop program: the three programs in bin/ (and the
-# window's chart module in lib/corvane/), a menu entry that opens log files,
+# window's chart and printing modules in lib/corvane/), a menu entry that opens log files,
 # the log-file type, the icon, and for a Linux package the manual pages, the
 # copyright file and the changelog.
 # `cmake --install build --prefix P`, or the .deb that CPack makes
@@ -7,9 +7,10 @@
 include(GNUInstallDirs)
 
 install(TARGETS corvane corvane-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# The Sampling Runs chart's module, loaded by the window on first use
-# (src/app/CMakeLists.txt says where the window looks for it).
-install(TARGETS corvane_runschart LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/corvane)
+# The Sampling Runs chart's and printing's modules, loaded by the window on
+# first use (src/app/CMakeLists.txt says where the window looks for them).
+install(TARGETS corvane_runschart corvane_printing
+        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/corvane)
 if(TARGET corvane-pumpsim)
     install(TARGETS corvane-pumpsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()

@@ -4,6 +4,8 @@
 #include "app/capturememoview.h"
 #include "app/loggrid.h"
 #include "app/logspage.h"
+#include "app/moduleloader.h"
+#include "app/printermodule.h"
 #include "app/runspage.h"
 #include "core/controlnames.h"
 #include "logs/logfiles.h"
@@ -20,7 +22,6 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPointer>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -363,12 +364,13 @@ void LogsActions::printLogs() {
 }
 
 void LogsActions::askPrinterWithDialog(PrinterChosen chosen) {
+    PrinterModule* printing = printerModule();
+    if (!printing)
+        return;
     if (!m_printer)
-        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    auto* dialog = new QPrintDialog(m_printer.get(), m_host.dialogParent());
+        m_printer.reset(printing->newPrinter());
     // The copies count; a page range would not be used.
-    dialog->setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize |
-                       QAbstractPrintDialog::PrintCollateCopies);
+    QDialog* dialog = printing->printDialog(m_printer.get(), m_host.dialogParent(), true);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);
     QPrinter* printer = m_printer.get();
@@ -378,18 +380,28 @@ void LogsActions::askPrinterWithDialog(PrinterChosen chosen) {
     dialog->open();
 }
 
+PrinterModule* LogsActions::printerModule() {
+    QString error;
+    auto* printing = ModuleLoader::load<PrinterModule>(QStringLiteral("corvane_printing"),
+                                                       ModuleLoader::defaultDirs(), &error);
+    if (!printing)
+        m_host.showMessage(QStringLiteral("Printing is not available: %1").arg(error));
+    return printing;
+}
+
 int LogsActions::printOn(QPrinter& printer) {
+    PrinterModule* printing = printerModule();
+    if (!printing)
+        return -1;
+    const PrinterFacts facts = printing->facts(printer);
     const CaptureMemo& memo = m_session.memo();
     // Where the printing system makes the copies itself (CUPS), one copy is
     // sent and it repeats it; otherwise (a PDF file) each copy is printed here.
-    const int copies =
-        LogPrint::copiesPrintedHere(printer.supportsMultipleCopies(), printer.copyCount());
+    const int copies = LogPrint::copiesPrintedHere(facts.makesCopies, facts.copyCount);
     const QList<LogPrint::Page> pages = LogPrint::pages(memo.lineCount(), copies);
     if (pages.isEmpty())
         return 0;
-    const QString where = printer.outputFileName().isEmpty()
-                              ? printer.printerName()
-                              : QDir::toNativeSeparators(printer.outputFileName());
+    const QString& where = facts.where;
     const auto failed = [this, &where](const QString& why) {
         m_host.showMessage(QStringLiteral("The logs could not be printed on %1: %2")
                                .arg(where.isEmpty() ? QStringLiteral("the printer") : where, why));
@@ -405,7 +417,7 @@ int LogsActions::printOn(QPrinter& printer) {
     font.setPointSize(LogPrint::kPointSize);
     painter.setFont(font);
     const QFontMetricsF metrics(painter.font(), painter.device());
-    const QSizeF area = printer.pageRect(QPrinter::DevicePixel).size();
+    const QSizeF area = facts.pageArea;
     // Sixty lines always fit one page.
     const qreal pitch = LogPrint::linePitch(metrics.lineSpacing(), area.height());
     // A line wider than the paper is narrowed, not cut off: every character
@@ -416,7 +428,7 @@ int LogsActions::printOn(QPrinter& printer) {
     const qreal squeeze = widest > area.width() ? area.width() / widest : 1.0;
 
     for (qsizetype i = 0; i < pages.size(); ++i) {
-        if (i > 0 && !printer.newPage()) {
+        if (i > 0 && !static_cast<QPagedPaintDevice&>(printer).newPage()) {
             painter.end();
             return failed(QStringLiteral("a new page could not be started"));
         }
@@ -428,7 +440,7 @@ int LogsActions::printOn(QPrinter& printer) {
                              memo.line(page.first + k + 1));
         painter.restore();
     }
-    if (!painter.end() || printer.printerState() == QPrinter::Error)
+    if (!painter.end() || printing->failed(printer))
         return failed(QStringLiteral("the printer reported an error"));
     m_host.showStatus(QStringLiteral("Logs printed on %1: %2 pages").arg(where).arg(pages.size()),
                       kNoticeMs);

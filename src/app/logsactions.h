@@ -18,6 +18,7 @@
 class ArchiveDialog;
 struct ArchivedDownload;
 class LogsPage;
+class PrinterModule;
 class PumpSession;
 class QPrinter;
 
@@ -110,6 +111,9 @@ private:
     void downloadRunning(bool on);
     void askFileNameWithDialog(FileDialog which, FileChosen chosen);
     void askPrinterWithDialog(PrinterChosen chosen);
+    // The printing module, loaded on the first print; null (and the window
+    // says why) when it cannot be loaded.
+    PrinterModule* printerModule();
 
     LogsHost& m_host;
     PumpSession& m_session;

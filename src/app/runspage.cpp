@@ -1,6 +1,7 @@
 #include "app/runspage.h"
 
 #include "app/moduleloader.h"
+#include "app/printermodule.h"
 #include "app/runschart.h"
 #include "logs/csvwriter.h"
 #include "logs/logrecords.h"
@@ -18,7 +19,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPointer>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QSaveFile>
@@ -215,7 +215,7 @@ RunsPage::RunsPage(QWidget* parent) : QWidget(parent) {
     layout->addWidget(m_notice);
     layout->addLayout(buttons);
 
-    chartModuleDirs = ModuleLoader::defaultDirs();
+    moduleDirs = ModuleLoader::defaultDirs();
     askCsvFile = [this](FileChosen chosen) {
         auto* dialog = new QFileDialog(this, QStringLiteral("Export runs as CSV"));
         dialog->setAcceptMode(QFileDialog::AcceptSave);
@@ -230,13 +230,14 @@ RunsPage::RunsPage(QWidget* parent) : QWidget(parent) {
         dialog->open();
     };
     askPrinter = [this](PrinterChosen chosen) {
+        PrinterModule* printing = printerModule();
+        if (!printing)
+            return;
         if (!m_printer)
-            m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        auto* dialog = new QPrintDialog(m_printer.get(), this);
-        dialog->setWindowTitle(QStringLiteral("Sample Report"));
+            m_printer.reset(printing->newPrinter());
         // "Print to File" writes the PDF.
-        dialog->setOptions(QAbstractPrintDialog::PrintToFile |
-                           QAbstractPrintDialog::PrintShowPageSize);
+        QDialog* dialog = printing->printDialog(m_printer.get(), this, false);
+        dialog->setWindowTitle(QStringLiteral("Sample Report"));
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         dialog->setWindowModality(Qt::WindowModal);
         QPrinter* printer = m_printer.get();
@@ -262,7 +263,7 @@ void RunsPage::buildChart() {
     m_chartTried = true;
     QString error;
     auto* factory = ModuleLoader::load<RunsChartFactory>(QStringLiteral("corvane_runschart"),
-                                                         chartModuleDirs, &error);
+                                                         moduleDirs, &error);
     if (!factory) {
         // The runs, their figures, reports and exports work without it.
         m_chartNote =
@@ -422,12 +423,22 @@ bool RunsPage::exportCsvTo(const QString& path) {
     return true;
 }
 
+PrinterModule* RunsPage::printerModule() {
+    QString error;
+    auto* printing =
+        ModuleLoader::load<PrinterModule>(QStringLiteral("corvane_printing"), moduleDirs, &error);
+    if (!printing)
+        notice(QStringLiteral("Printing is not available: %1").arg(error));
+    return printing;
+}
+
 bool RunsPage::printReportOn(QPrinter& printer) {
-    const QString where = printer.outputFileName().isEmpty()
-                              ? printer.printerName()
-                              : QDir::toNativeSeparators(printer.outputFileName());
+    PrinterModule* printing = printerModule();
+    if (!printing)
+        return false;
+    const QString where = printing->facts(printer).where;
     if (selectedRun() < 0 || !SampleReport::paint(printer, reportInput()) ||
-        printer.printerState() == QPrinter::Error) {
+        printing->failed(printer)) {
         notice(QStringLiteral("The sample report could not be printed on %1").arg(where));
         return false;
     }

@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 
+class PrinterModule;
 class QAbstractButton;
 class QCheckBox;
 class QLabel;
@@ -71,8 +72,8 @@ public:
     // their own answers here.
     std::function<void(FileChosen)> askCsvFile;
     std::function<void(PrinterChosen)> askPrinter;
-    // Where the chart's module is looked for when the page is first shown.
-    QStringList chartModuleDirs;
+    // Where the chart's and the printing's modules are looked for.
+    QStringList moduleDirs;
 
 signals:
     void archiveRequested();
@@ -88,6 +89,9 @@ private:
     void notice(const QString& text);
     void sampleReport();
     void exportCsv();
+    // The printing module, loaded on the first print; null (and the page
+    // says why) when it cannot be loaded.
+    PrinterModule* printerModule();
 
     RunTableModel* m_model = nullptr;
     QTableView* m_table = nullptr;

@@ -61,7 +61,7 @@ private slots:
     void init() { m_rig = std::make_unique<Rig>(); }
     void cleanup() { m_rig.reset(); }
     void openedFileFillsThePage();
-    void pageWorksWithoutTheChartModule();
+    void pageWorksWithoutItsModules();
     void archiveListPagesDeletesAndOpens();
 
 private:
@@ -120,9 +120,9 @@ void TestRunsWindow::openedFileFillsThePage() {
     QVERIFY(!enabled("SampleReport") && !enabled("ExportRunsCsv"));
 }
 
-void TestRunsWindow::pageWorksWithoutTheChartModule() {
+void TestRunsWindow::pageWorksWithoutItsModules() {
     RunsPage* page = m_rig->window->runsPage();
-    page->chartModuleDirs = {m_rig->dir.path()}; // no module there
+    page->moduleDirs = {m_rig->dir.path()}; // no modules there
     const QString path = m_rig->dir.filePath(QStringLiteral("history.csv"));
     putFile(path, kHistory);
     QVERIFY(m_rig->window->showLogFile(path));
@@ -137,6 +137,11 @@ void TestRunsWindow::pageWorksWithoutTheChartModule() {
     QCOMPARE(page->findChild<QLabel*>(QStringLiteral("FlowCheck"))->text(),
              QStringLiteral("Flow check pass: post 2010 vs pre 2000 cc/min, +0.5 %"));
     QVERIFY(enabled("SampleReport") && enabled("ExportRunsCsv"));
+    // Without the printing module the report says so instead of a dialog.
+    m_rig->button("SampleReport")->click();
+    QVERIFY(page->findChild<QLabel*>(QStringLiteral("RunsNotice"))
+                ->text()
+                .startsWith(QStringLiteral("Printing is not available: ")));
 }
 
 void TestRunsWindow::archiveListPagesDeletesAndOpens() {
