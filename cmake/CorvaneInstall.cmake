@@ -1,7 +1,7 @@
 # Installs Corvane as a desktop program: the three programs in bin/ (and the
-# window's chart and printing modules in lib/corvane/), a menu entry that opens log files,
-# the log-file type, the icon, and for a Linux package the manual pages, the
-# copyright file and the changelog.
+# window's chart and printing modules in lib/<multiarch>/corvane/), a menu
+# entry that opens log files, the log-file type, the icon, and for a Linux
+# package the manual pages, the copyright file and the changelog.
 # `cmake --install build --prefix P`, or the .deb that CPack makes
 # (cmake/CorvanePackage.cmake).
 include(GNUInstallDirs)
@@ -10,7 +10,7 @@ install(TARGETS corvane corvane-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The Sampling Runs chart's and printing's modules, loaded by the window on
 # first use (src/app/CMakeLists.txt says where the window looks for them).
 install(TARGETS corvane_runschart corvane_printing
-        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/corvane)
+        LIBRARY DESTINATION ${CORVANE_MODULE_INSTALL_DIR})
 if(TARGET corvane-pumpsim)
     install(TARGETS corvane-pumpsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()

@@ -31,9 +31,9 @@ and corvane-pumpsim, a simulated pump on a pseudo-terminal.")
 # dpkg-shlibdeps adds every library the programs and the window's modules are
 # linked against, with the versions they need: libc6, libstdc++6, libqt6core6,
 # libqt6gui6 (which also holds the X11 platform plugin), libqt6widgets6,
-# libqt6serialport6, libqt6charts6 and libqt6printsupport6 (the modules'). Named
-# here are those it cannot see: the other platform plugins, and print support
-# again, as the package has always named it.
+# libqt6serialport6, and the modules' libqt6charts6 and libqt6printsupport6.
+# Named here are the platform plugins, which it cannot see, and print support
+# as before.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins (>= 6.4), libqt6printsupport6 (>= 6.4)")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, hicolor-icon-theme")

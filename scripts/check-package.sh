@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Makes the Debian package from the release build (build/, as the tests left
 # it), unpacks it into a throw-away root with dpkg -x and checks that every
-# file is where the desktop looks for it, that the menu entry and the file
-# type are valid and agree, that the programs start, and that lintian finds no
-# error (its warnings are printed, not failed on).
+# file is where the desktop (or the window, for its modules) looks for it,
+# that the menu entry and the file type are valid and agree, that the programs
+# start, and that lintian finds no error (its warnings are printed, not failed
+# on).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/package.sh
@@ -30,6 +31,20 @@ for f in usr/share/applications/corvane.desktop \
     usr/share/doc/corvane/copyright \
     usr/share/doc/corvane/changelog.Debian.gz; do
     [ -f "$root/$f" ] || fail "missing file /$f"
+done
+
+# The window's modules (the Sampling Runs chart, printing), in the folder the
+# window looks in from /usr/bin, with every library they need installed.
+for m in corvane_runschart corvane_printing; do
+    so=$(find "$root/usr/lib" -name "lib$m.so")
+    if [ -z "$so" ]; then
+        fail "missing module lib$m.so"
+        continue
+    fi
+    rel=${so#"$root/usr/"}
+    rel=../${rel%/*}
+    grep -qaF "/$rel" "$root/usr/bin/corvane" || fail "corvane does not look in /usr/bin/$rel"
+    ldd "$so" | grep -q "not found" && fail "lib$m.so needs a library that is not installed"
 done
 
 # The changelog's latest entry is this version (dist/changelog is written by

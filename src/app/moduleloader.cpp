@@ -12,7 +12,7 @@ QStringList defaultDirs() {
     if (!fromEnv.isEmpty())
         dirs << fromEnv;
     const QString program = QCoreApplication::applicationDirPath();
-    dirs << program << QDir::cleanPath(program + QStringLiteral("/" CORVANE_MODULE_FROM_BIN));
+    dirs << program << QDir::cleanPath(program + QLatin1String("/" CORVANE_MODULE_FROM_BIN));
     return dirs;
 }
 

@@ -11,7 +11,8 @@ namespace ModuleLoader {
 // Where modules are looked for, first match wins: the folder named by
 // CORVANE_MODULE_DIR (the build tree's tests set it), the program's own
 // folder (a build tree, a Windows install), and the installed module folder
-// relative to the program (<prefix>/lib/corvane next to <prefix>/bin).
+// relative to the program (<prefix>/lib/<multiarch>/corvane next to
+// <prefix>/bin).
 QStringList defaultDirs();
 
 // The root object of the module `name` (e.g. "corvane_runschart", without
