@@ -5,6 +5,8 @@
 # accessibility bridge, and with it (QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 on a
 # private D-Bus session with an at-spi bus).
 #   bench/window_download.sh [build-dir] [records] [downloads]
+# BENCH_BIN=path runs another build of bench_window_download (e.g. a copy of
+# an earlier one, to compare in one sitting).
 set -euo pipefail
 build="$(cd "${1:-build}" && pwd)"
 records="${2:-999}"
@@ -28,7 +30,9 @@ for _ in $(seq 100); do [[ -s $work/pumpsim.out ]] && break; sleep 0.1; done
 device=$(head -n1 "$work/pumpsim.out")
 [[ -n $device ]] || { echo "corvane-pumpsim gave no device"; cat "$work/pumpsim.err"; exit 1; }
 
-bin="$build/bench/bench_window_download"
+bin="${BENCH_BIN:-$build/bench/bench_window_download}"
+# The window's modules (the Sampling Runs chart) from the build tree.
+export CORVANE_MODULE_DIR="$build"
 echo "== on X (Xvfb, xcb), no accessibility bridge"
 env -u DBUS_SESSION_BUS_ADDRESS -u QT_LINUX_ACCESSIBILITY_ALWAYS_ON \
     DISPLAY="$display" QT_QPA_PLATFORM=xcb "$bin" "$device" "$records" "$downloads" \

@@ -15,7 +15,10 @@ class QWidget;
 class PaintPacer : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kIntervalMs = 200;
+    // Four updates a second: the bar and the record counter still move
+    // smoothly, and each repaint (the bar's striped fill, the memo, the table)
+    // costs a fifth less than at five.
+    static constexpr int kIntervalMs = 250;
     explicit PaintPacer(QWidget* window);
 
     void setPacing(bool on);
