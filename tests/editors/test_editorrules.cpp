@@ -41,30 +41,42 @@ QStringList sorted(QStringList l) {
 class TestEditorRules : public QObject {
     Q_OBJECT
 private slots:
-    // Label_targetL follows the box at once; a text that is not a number
-    // leaves it as it is.
-    void litreLabel_data() {
-        QTest::addColumn<QString>("flow");
-        QTest::addColumn<QString>("label"); // empty: the label is not touched
-        auto row = [](const char* name, const char* flow, const char* label) {
-            QTest::newRow(name) << QString(flow) << QString(label);
+    // Reactions that need nothing but their arguments: the call ("|" between
+    // the function and each argument) and every change it makes.
+    void reactions_data() {
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<QStringList>("changes");
+        auto row = [](const char* name, const char* call, const QStringList& changes) {
+            QTest::newRow(name) << QString(call) << changes;
         };
-        row("2500", "2500", "2.50 L/min");
-        row("half a hundredth rounds up", "2005", "2.01 L/min");
-        row("12345", "12345", "12.35 L/min");
-        row("below a hundredth", "4", "0.00 L/min");
-        row("blanks around", " 800 ", "0.80 L/min");
-        row("negative", "-500", "-0.50 L/min");
-        row("empty", "", "");
-        row("letters", "abc", "");
-        row("digits then letters", "20x", "");
+        // Label_targetL follows the box at once; a text that is not a number
+        // leaves it as it is.
+        row("2500", "flowChanged|2500", {"text:Label_targetL=2.50 L/min"});
+        row("half a hundredth rounds up", "flowChanged|2005", {"text:Label_targetL=2.01 L/min"});
+        row("12345", "flowChanged|12345", {"text:Label_targetL=12.35 L/min"});
+        row("below a hundredth", "flowChanged|4", {"text:Label_targetL=0.00 L/min"});
+        row("blanks around", "flowChanged| 800 ", {"text:Label_targetL=0.80 L/min"});
+        row("negative", "flowChanged|-500", {"text:Label_targetL=-0.50 L/min"});
+        row("empty", "flowChanged|", {});
+        row("letters", "flowChanged|abc", {});
+        row("digits then letters", "flowChanged|20x", {});
+        // Leaving the start moves an earlier stop date to it.
+        row("stop before start moves", "startLeft|20260201|20260131",
+            {"date:fpDateTime1=20260201"});
+        row("same day stays", "startLeft|20260131|20260131", {});
+        row("later stop stays", "startLeft|20260131|20260201", {});
+        row("year end", "startLeft|20270101|20261231", {"date:fpDateTime1=20270101"});
+        row("start off: the pause boxes too", "startChanged|0",
+            {"enabled:Check1=0", "enabled:Check2=0", "enabled:Check3=0"});
     }
-    void litreLabel() {
-        QFETCH(QString, flow);
-        QFETCH(QString, label);
-        const UiChanges c = flowChanged(flow);
-        QCOMPARE(flat(c),
-                 label.isEmpty() ? QStringList() : QStringList{"text:Label_targetL=" + label});
+    void reactions() {
+        QFETCH(QString, call);
+        QFETCH(QStringList, changes);
+        const QStringList a = call.split('|');
+        const UiChanges c = a[0] == "flowChanged" ? flowChanged(a[1])
+                            : a[0] == "startLeft" ? startLeft(a[1], a[2])
+                                                  : startChanged(a[1] == "1");
+        QCOMPARE(flat(c), changes);
     }
 
     // Leaving the flow box with the model's limits 800 and 5000 (and the
@@ -146,28 +158,6 @@ private slots:
         // The pause's box greys both pickers out and keeps their times.
         QCOMPARE(flat(pauseBoxClicked(p, false)),
                  sorted({"enabled:" + controls(p).start + "=0", "enabled:" + stopPicker + "=0"}));
-    }
-
-    void startPicker_data() {
-        QTest::addColumn<QString>("startDate");
-        QTest::addColumn<QString>("stopDate");
-        QTest::addColumn<QString>("newStop"); // empty: the stop date stays
-        auto row = [](const char* name, const char* start, const char* stop, const char* moved) {
-            QTest::newRow(name) << QString(start) << QString(stop) << QString(moved);
-        };
-        row("stop before start moves", "20260201", "20260131", "20260201");
-        row("same day stays", "20260131", "20260131", "");
-        row("later stop stays", "20260131", "20260201", "");
-        row("year end", "20270101", "20261231", "20270101");
-    }
-    void startPicker() {
-        QFETCH(QString, startDate);
-        QFETCH(QString, stopDate);
-        QFETCH(QString, newStop);
-        QCOMPARE(flat(startLeft(startDate, stopDate)),
-                 newStop.isEmpty() ? QStringList() : QStringList{"date:fpDateTime1=" + newStop});
-        QCOMPARE(flat(startChanged(false)),
-                 QStringList({"enabled:Check1=0", "enabled:Check2=0", "enabled:Check3=0"}));
     }
 
     // The kept duration: written by the box as typed, converted on leaving.
