@@ -22,7 +22,6 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include <functional>
 #include <memory>
 
 namespace {
@@ -159,10 +158,11 @@ struct Rig : WindowRig {
             return qobject_cast<DateTimePicker*>(w)->timeText();
         return shownText(w);
     }
+    // Each "kind:name" (or "kind:name=value", the value replaced) probed.
     QStringList probes(const QStringList& whats) const {
         QStringList out;
         for (const QString& w : whats)
-            out << w + '=' + probe(w);
+            out << w.section('=', 0, 0) + '=' + probe(w.section('=', 0, 0));
         return out;
     }
 
@@ -170,7 +170,8 @@ struct Rig : WindowRig {
     // "leave NAME", "time NAME TEXT", "date NAME TEXT", "tick NAME" (checked
     // by the program, not the user), "status MODEL" and "setup LINE" (a report
     // of the pump on Com1), "message TEXT" (a box opening over the window),
-    // "expect PROBE=VALUE" (a check part-way; "boxes=": none opened so far).
+    // "expect PROBE=VALUE" (a check part-way; "boxes=": none opened so far),
+    // "enter NAME" (the Return key in it), "pc DATETIME" (the PC's clock).
     void run(const QString& steps) {
         for (const QString& step : steps.split(';')) {
             const QString s = step.trimmed(), verb = s.section(' ', 0, 0);
@@ -185,6 +186,12 @@ struct Rig : WindowRig {
                 setTime(name, rest);
             else if (verb == QLatin1String("date"))
                 setDate(name, rest);
+            else if (verb == QLatin1String("enter"))
+                QTest::keyClick(find(name), Qt::Key_Return);
+            else if (verb == QLatin1String("pc"))
+                window->session().pcClock = [at = QDateTime::fromString(name, Qt::ISODate)] {
+                    return at;
+                };
             else if (verb == QLatin1String("tick"))
                 find<QAbstractButton>(name)->setChecked(true);
             else if (verb == QLatin1String("status") || verb == QLatin1String("setup")) {
@@ -212,11 +219,7 @@ struct Rig : WindowRig {
     }
 };
 
-using Steps = std::function<void(Rig&)>;
-
 } // namespace
-
-Q_DECLARE_METATYPE(Steps)
 
 class TestConfigWindow : public QObject {
     Q_OBJECT
@@ -331,10 +334,7 @@ void TestConfigWindow::editorReactions() {
     QVERIFY(r.closeBoxes().isEmpty()); // the start-up values raise nothing
     r.run(steps);
     QCOMPARE(r.closeBoxes(), boxes);
-    QStringList names;
-    for (const QString& e : expected)
-        names << e.section('=', 0, 0);
-    QCOMPARE(r.probes(names), expected);
+    QCOMPARE(r.probes(expected), expected);
     // The editor writes nothing to the pump.
     QCOMPARE(r.fake().written(), QByteArray());
 }
@@ -478,40 +478,30 @@ void TestConfigWindow::timingTransferButton() {
 // ---------------------------------------------------------------- the pump clock
 
 void TestConfigWindow::clockSends_data() {
-    QTest::addColumn<Steps>("steps");
+    QTest::addColumn<QString>("steps"); // see Rig::run
     QTest::addColumn<QByteArray>("written");
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("Send PC Time  to Pump at 23:59:45 on 31 Dec 2008")
-        << Steps([](Rig& r) {
-               r.window->session().pcClock = [] {
-                   return QDateTime(QDate(2008, 12, 31), QTime(23, 59, 45));
-               };
-               r.click("CommandButton1");
-           })
+        << "pc 2008-12-31T23:59:45; click CommandButton1"
         << QByteArray("W16 59 23 31 12 08\rUPDATE_SYS_TIME\r")
         << QStringList{"date:fpDateTime4_1=20081231", "time:fpDateTime4_1=23:59:45.00"};
-    QTest::newRow("Enter in the chosen time sends it, seconds dropped") << Steps([](Rig& r) {
-        r.setDate("fpDateTime2_0", "20070303");
-        r.setTime("fpDateTime2_0", "10:15:59");
-        QTest::keyClick(r.picker("fpDateTime2_0"), Qt::Key_Return);
-    }) << QByteArray("W16 15 10 03 03 07\rUPDATE_SYS_TIME\r") << QStringList();
+    QTest::newRow("Enter in the chosen time sends it, seconds dropped")
+        << "date fpDateTime2_0 20070303; time fpDateTime2_0 10:15:59; enter fpDateTime2_0"
+        << QByteArray("W16 15 10 03 03 07\rUPDATE_SYS_TIME\r") << QStringList();
     QTest::newRow("only leaving the chosen time sends nothing")
-        << Steps([](Rig& r) { r.leave("fpDateTime2_0"); }) << QByteArray() << QStringList();
+        << "leave fpDateTime2_0" << QByteArray() << QStringList();
 }
 
 void TestConfigWindow::clockSends() {
-    QFETCH(Steps, steps);
+    QFETCH(QString, steps);
     QFETCH(QByteArray, written);
     QFETCH(QStringList, expected);
     Rig r;
     r.window->selectPort(0);
     QVERIFY(r.showOn(r.window->setupPage()));
-    steps(r);
+    r.run(steps);
     QTRY_COMPARE_WITH_TIMEOUT(r.fake().written(), written, written.isEmpty() ? 200 : kLong);
-    QStringList names;
-    for (const QString& e : expected)
-        names << e.section('=', 0, 0);
-    QCOMPARE(r.probes(names), expected);
+    QCOMPARE(r.probes(expected), expected);
     QVERIFY(r.closeBoxes().isEmpty());
 }
 
