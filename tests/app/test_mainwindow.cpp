@@ -8,9 +8,8 @@
 #include "app/updownbuttons.h"
 #include "config/settingsstore.h"
 #include "sim/simpump.h"
-#include "support/fakeseriallink.h"
 #include "support/testfiles.h"
-#include "support/windowtext.h"
+#include "support/windowrig.h"
 
 #include <QAction>
 #include <QPushButton>
@@ -20,16 +19,38 @@
 #include <QTest>
 
 namespace {
-QString shown(QWidget* window, const QString& name) {
-    return shownText(window->findChild<QWidget*>(name));
-}
 bool checked(QWidget* window, const char* name) {
     auto* b = window->findChild<QAbstractButton*>(QLatin1String(name));
     return b && b->isChecked();
 }
-void click(QWidget* window, const char* name) {
-    window->findChild<QAbstractButton*>(QLatin1String(name))->click();
-}
+
+// A window on the recording port over a settings folder of its own (with
+// corvane.INI holding `ini`, if any), and the same window started again.
+struct Rig : WindowRig {
+    std::unique_ptr<FakeSerialLink> link;
+    explicit Rig(const QByteArray& ini = {}, bool demo = false) {
+        if (!ini.isEmpty())
+            putFile(dir.filePath(QStringLiteral("corvane.INI")), ini);
+        restart(demo);
+    }
+    ~Rig() { window.reset(); } // before the port
+    // Closed, then started again with fresh shared values and port.
+    void restart(bool demo = false) {
+        window.reset();
+        state = AppState();
+        link = std::make_unique<FakeSerialLink>();
+        window = std::make_unique<MainWindow>(state, *link, windowFiles(dir, demo));
+    }
+    QString shown(const QString& name) const { return shownText(find(name)); }
+    // corvane.INI's lines, blanks and line ends cut off.
+    QByteArrayList iniLines() const {
+        QByteArrayList lines;
+        for (const QByteArray& line :
+             fileBytes(dir.filePath(QStringLiteral("corvane.INI"))).split('\n'))
+            lines << line.trimmed();
+        return lines;
+    }
+};
 } // namespace
 
 class TestMainWindow : public QObject {
@@ -37,8 +58,6 @@ class TestMainWindow : public QObject {
 private slots:
     // As main() names it: the About box and its message show this title.
     void initTestCase() { QApplication::setApplicationName(QStringLiteral("Corvane")); }
-    void init();
-    void cleanup() { m_window.reset(); }
     void pagesAndTheirTexts();
     void startUpValues();
     void exitMenuWritesRunClear();
@@ -54,39 +73,11 @@ private slots:
     void aboutBoxOnlyOnce();
     void sysInfoUnavailable_data();
     void sysInfoUnavailable();
-
-private:
-    // corvane.INI's lines, blanks and line ends cut off.
-    QByteArrayList iniLines() const {
-        QFile f(m_dir->filePath(QStringLiteral("corvane.INI")));
-        QByteArrayList lines;
-        if (f.open(QIODevice::ReadOnly))
-            for (const QByteArray& line : f.readAll().split('\n'))
-                lines << line.trimmed();
-        return lines;
-    }
-    // corvane.INI with these lines, before the window opens.
-    void writeIni(const QByteArray& lines) {
-        putFile(m_dir->filePath(QStringLiteral("corvane.INI")), lines);
-    }
-    std::unique_ptr<MainWindow> open(AppState& state, FakeSerialLink& link, bool demo = false) {
-        return std::make_unique<MainWindow>(state, link, windowFiles(*m_dir, demo));
-    }
-    std::unique_ptr<QTemporaryDir> m_dir;
-    AppState m_state;
-    std::unique_ptr<FakeSerialLink> m_link;
-    std::unique_ptr<MainWindow> m_window;
 };
 
-void TestMainWindow::init() {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_state = AppState();
-    m_link = std::make_unique<FakeSerialLink>();
-    m_window = open(m_state, *m_link);
-}
-
 void TestMainWindow::pagesAndTheirTexts() {
-    auto* tabs = m_window->findChild<QTabWidget*>(QStringLiteral("vaTabPro1"));
+    Rig r;
+    auto* tabs = r.find<QTabWidget>(QStringLiteral("vaTabPro1"));
     QVERIFY(tabs);
     const QStringList captions = {"Setup Pump", "Run Mode", "Logs", "Pump Communication",
                                   "Program Pump"};
@@ -116,30 +107,32 @@ void TestMainWindow::pagesAndTheirTexts() {
         {"Label28", "All logs are saved in English unit of Measurement"},
     };
     for (const auto& [name, text] : texts)
-        QCOMPARE(shown(m_window.get(), QLatin1String(name)), QLatin1String(text));
+        QCOMPARE(r.shown(QLatin1String(name)), QLatin1String(text));
 }
 
 void TestMainWindow::startUpValues() {
+    Rig r;
     for (const char* name : {"fpDateTime7", "fpDateTime8", "fpDateTime9", "fpDateTime10",
                              "fpDateTimeBREAK1STOP", "fpDateBREAK1START"})
-        QCOMPARE(m_window->findChild<DateTimePicker*>(QLatin1String(name))->timeText(),
+        QCOMPARE(r.find<DateTimePicker>(QLatin1String(name))->timeText(),
                  QStringLiteral("12:00:00.00"));
     const QString today = QDate::currentDate().toString(QStringLiteral("yyyyMMdd"));
     for (const char* name : {"INP_STRT_Dttm", "fpDateTime1", "fpDateTime2_0"})
-        QCOMPARE(m_window->findChild<DateTimePicker*>(QLatin1String(name))->dateText(), today);
-    QVERIFY(shown(m_window.get(), "Label19").startsWith("STEP 1: Plug the Communication cable"));
-    QVERIFY(m_window->session().timer1().isActive());
-    QCOMPARE(m_window->session().timer1().interval(), 1000);
-    QCOMPARE(m_window->windowTitle(), QStringLiteral("Corvane"));
+        QCOMPARE(r.find<DateTimePicker>(QLatin1String(name))->dateText(), today);
+    QVERIFY(r.shown("Label19").startsWith("STEP 1: Plug the Communication cable"));
+    QVERIFY(r.window->session().timer1().isActive());
+    QCOMPARE(r.window->session().timer1().interval(), 1000);
+    QCOMPARE(r.window->windowTitle(), QStringLiteral("Corvane"));
 }
 
 // E&xit stops the pump with "RUN_CLEAR", and the close that follows does so
 // again (a plain close, a signal's, is test_comevent's).
 void TestMainWindow::exitMenuWritesRunClear() {
-    m_window->selectPort(0);
-    m_window->findChild<QAction*>(QStringLiteral("Menu_exit"))->trigger();
-    QCOMPARE(int(m_link->written().count("RUN_CLEAR\r")), 2);
-    QVERIFY(QFile::exists(m_dir->filePath(QStringLiteral("corvane.INI"))));
+    Rig r;
+    r.window->selectPort(0);
+    r.find<QAction>(QStringLiteral("Menu_exit"))->trigger();
+    QCOMPARE(int(r.link->written().count("RUN_CLEAR\r")), 2);
+    QVERIFY(QFile::exists(r.dir.filePath(QStringLiteral("corvane.INI"))));
 }
 
 void TestMainWindow::startPage_data() {
@@ -162,17 +155,13 @@ void TestMainWindow::startPage() {
     QFETCH(bool, demo);
     QFETCH(int, page);
     QFETCH(int, port);
-    m_window.reset();
-    if (!ini.isEmpty())
-        writeIni(ini);
-    AppState state;
-    FakeSerialLink link;
-    auto window = open(state, link, demo);
-    auto* tabs = window->findChild<QTabWidget*>(QStringLiteral("vaTabPro1"));
+    Rig r(ini, demo);
+    auto* tabs = r.find<QTabWidget>(QStringLiteral("vaTabPro1"));
     QCOMPARE(tabs->tabText(tabs->currentIndex()), tabs->tabText(page));
-    QCOMPARE(state.SelectedPort, port + 1);
+    QCOMPARE(r.state.SelectedPort, port + 1);
     for (int i = 0; i < 4; ++i)
-        QCOMPARE(checked(window.get(), qPrintable(QStringLiteral("Option7_%1").arg(i))), i == port);
+        QCOMPARE(checked(r.window.get(), qPrintable(QStringLiteral("Option7_%1").arg(i))),
+                 i == port);
 }
 
 // The settings load sets the options in the file's key order, each from
@@ -313,74 +302,67 @@ void TestMainWindow::savedFromThePages() {
     QFETCH(QString, target);
     QFETCH(QByteArrayList, expected);
     QFETCH(QStringList, restored);
-    m_window.reset();
-    if (!ini.isEmpty())
-        writeIni(ini);
-    AppState state;
-    FakeSerialLink link;
-    auto window = open(state, link);
+    Rig r(ini);
     for (const QString& name : clicks)
-        click(window.get(), qPrintable(name));
-    window->findChild<QLineEdit*>(QStringLiteral("txtLogRate"))->setText(logRate);
-    window->findChild<QLineEdit*>(QStringLiteral("Txt_target_flow"))->setText(target);
-    auto* start = window->findChild<DateTimePicker*>(QStringLiteral("INP_STRT_Dttm"));
-    auto* stop = window->findChild<DateTimePicker*>(QStringLiteral("fpDateTime1"));
+        r.click(qPrintable(name));
+    r.find<QLineEdit>(QStringLiteral("txtLogRate"))->setText(logRate);
+    r.find<QLineEdit>(QStringLiteral("Txt_target_flow"))->setText(target);
+    auto* start = r.find<DateTimePicker>(QStringLiteral("INP_STRT_Dttm"));
+    auto* stop = r.find<DateTimePicker>(QStringLiteral("fpDateTime1"));
     QVERIFY(start->setDateText("20260315") && start->setTimeText("08:30:05") &&
             stop->setDateText("20260316") && stop->setTimeText("17:45"));
-    window->close();
-    const QByteArrayList lines = iniLines();
+    r.window->close();
+    const QByteArrayList lines = r.iniLines();
     for (const QByteArray& line : expected)
         QVERIFY2(lines.contains(line), line.constData());
 
-    AppState again;
-    FakeSerialLink port;
-    auto restarted = open(again, port);
-    QCOMPARE(port.currentPort(), again.SelectedPort); // the stored port was opened
+    r.restart();
+    QCOMPARE(r.link->currentPort(), r.state.SelectedPort); // the stored port was opened
     for (const QString& name : restored)
-        QVERIFY2(checked(restarted.get(), qPrintable(name)), qPrintable(name));
-    QCOMPARE(shown(restarted.get(), "txtLogRate"), QStringLiteral("14"));
-    QCOMPARE(shown(restarted.get(), "Txt_target_flow"), QStringLiteral("2000"));
+        QVERIFY2(checked(r.window.get(), qPrintable(name)), qPrintable(name));
+    QCOMPARE(r.shown("txtLogRate"), QStringLiteral("14"));
+    QCOMPARE(r.shown("Txt_target_flow"), QStringLiteral("2000"));
 }
 
 void TestMainWindow::placementDefaultsAndIsSavedOnClose() {
-    const double dpi = m_window->logicalDpiX();
-    QCOMPARE(m_window->geometry().topLeft(),
+    Rig r;
+    const double dpi = r.window->logicalDpiX();
+    QCOMPARE(r.window->geometry().topLeft(),
              QPoint(twipsToPixels(100, dpi), twipsToPixels(1000, dpi)));
-    m_window->setGeometry(QRect(30, 40, 900, 700));
-    m_window->close();
+    r.window->setGeometry(QRect(30, 40, 900, 700));
+    r.window->close();
     const WindowPlacement saved =
-        WindowPlacementStore(m_dir->filePath(QStringLiteral("placement.ini"))).load();
+        WindowPlacementStore(r.dir.filePath(QStringLiteral("placement.ini"))).load();
     QCOMPARE(saved.width, pixelsToTwips(900, dpi));
     QCOMPARE(saved.height, pixelsToTwips(700, dpi));
 
     // Saved on a monitor that is gone: the window comes back where it shows.
-    WindowPlacementStore(m_dir->filePath(QStringLiteral("placement.ini")))
+    WindowPlacementStore(r.dir.filePath(QStringLiteral("placement.ini")))
         .save({-900000, 900000, 8580, 7290});
-    AppState state;
-    FakeSerialLink link;
-    auto again = open(state, link);
+    r.restart();
     QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(
-        again->geometry().topLeft()));
+        r.window->geometry().topLeft()));
 }
 
 // With no pump, "No Pump Found" comes on the seventh tick; a pump that
 // answers while it is open closes it by itself and its details show. When
 // the box comes and what closing it by hand clears is test_pollcycle's.
 void TestMainWindow::missingPumpCheck() {
-    m_window->session().timer1().stop(); // ticks are driven by hand
-    m_window->selectPort(0);
+    Rig r;
+    r.window->session().timer1().stop(); // ticks are driven by hand
+    r.window->selectPort(0);
     for (int tick = 1; tick <= 7; ++tick)
-        m_window->session().pollTick();
-    QTRY_COMPARE(openBoxes(*m_window).size(), 1);
+        r.window->session().pollTick();
+    QTRY_COMPARE(openBoxes(*r.window).size(), 1);
 
     QByteArray status(231, '0');
     status.replace(0, 3, "R99").replace(116, 8, "KST12345");
-    m_window->session().pollTick();
-    m_link->receive(status + "\r");
-    QTRY_VERIFY(openBoxes(*m_window).isEmpty());
-    QVERIFY(m_window->pendingMessages().isEmpty() && m_window->session().pollTickCount() == 0);
-    QCOMPARE(shown(m_window.get(), "Label3_21"), QStringLiteral("Serial Number: KST12345"));
-    QVERIFY(!m_window->findChild<QWidget*>(QStringLiteral("Label3_21"))->isHidden());
+    r.window->session().pollTick();
+    r.link->receive(status + "\r");
+    QTRY_VERIFY(openBoxes(*r.window).isEmpty());
+    QVERIFY(r.window->pendingMessages().isEmpty() && r.window->session().pollTickCount() == 0);
+    QCOMPARE(r.shown("Label3_21"), QStringLiteral("Serial Number: KST12345"));
+    QVERIFY(!r.window->findChild<QWidget*>(QStringLiteral("Label3_21"))->isHidden());
 }
 
 // The target flow box holds what is sent to the pump. Status reports set the
@@ -389,44 +371,41 @@ void TestMainWindow::missingPumpCheck() {
 // below a KST-12's.
 void TestMainWindow::flowBoundsLeaveTheBox() {
     const QByteArray target = "1500";
-    m_window.reset();
-    writeIni("[Program]\r\nTarget=" + target + "\r\n");
-    AppState state;
-    FakeSerialLink link;
-    auto window = open(state, link);
-    window->session().timer1().stop();
-    window->selectPort(0);
-    auto* box = window->findChild<QLineEdit*>(QStringLiteral("Txt_target_flow"));
+    Rig r("[Program]\r\nTarget=" + target + "\r\n");
+    r.window->session().timer1().stop();
+    r.window->selectPort(0);
+    auto* box = r.find<QLineEdit>(QStringLiteral("Txt_target_flow"));
     QSignalSpy edits(box, &QLineEdit::textChanged);
-    UpDownButtons* arrows = window->programPage()->flowUpDown();
+    UpDownButtons* arrows = r.window->programPage()->flowUpDown();
     QCOMPARE(box->text(), QString::fromLatin1(target));
     const struct {
         const char* model;
         int min, max;
     } reports[] = {{"31", 100, 600}, {"29", 2000, 12000}, {"31", 100, 600}, {"21", 800, 5000}};
-    for (const auto& r : reports) {
+    for (const auto& m : reports) {
         SimPumpOptions options;
-        options.model = r.model;
+        options.model = m.model;
         SimPump pump(options);
         pump.write("R99\r");
-        link.receive(pump.read());
-        QCOMPARE(std::pair(arrows->minimum(), arrows->maximum()), std::pair(r.min, r.max));
-        QCOMPARE(shown(window.get(), "Label_flowrate"),
-                 QStringLiteral("Range is %1 cc/min to %2 cc/min").arg(r.min).arg(r.max));
+        r.link->receive(pump.read());
+        QCOMPARE(std::pair(arrows->minimum(), arrows->maximum()), std::pair(m.min, m.max));
+        QCOMPARE(r.shown("Label_flowrate"),
+                 QStringLiteral("Range is %1 cc/min to %2 cc/min").arg(m.min).arg(m.max));
         QCOMPARE(box->text(), QString::fromLatin1(target));
     }
     QCOMPARE(edits.count(), 0);
-    window->close();
-    QVERIFY2(iniLines().contains("Target=" + target), target.constData());
+    r.window->close();
+    QVERIFY2(r.iniLines().contains("Target=" + target), target.constData());
 }
 
 // "&About Corvane" shows one box, not modal; asked again while it is open,
 // the same box comes to the front. Once closed, the next one is new.
 void TestMainWindow::aboutBoxOnlyOnce() {
-    m_window->show();
-    auto* about = m_window->findChild<QAction*>(QStringLiteral("aboutcorvane"));
-    auto boxes = [this] {
-        QList<AboutDialog*> shown = m_window->findChildren<AboutDialog*>();
+    Rig r;
+    r.window->show();
+    auto* about = r.find<QAction>(QStringLiteral("aboutcorvane"));
+    auto boxes = [&r] {
+        QList<AboutDialog*> shown = r.window->findChildren<AboutDialog*>();
         shown.removeIf([](const AboutDialog* d) { return !d->isVisible(); });
         return shown;
     };
@@ -437,14 +416,14 @@ void TestMainWindow::aboutBoxOnlyOnce() {
         AboutDialog* box = boxes().first();
         QVERIFY(!box->isModal() && box->windowTitle() == QStringLiteral("About Corvane"));
         box->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
-        QTRY_VERIFY(m_window->findChildren<AboutDialog*>().isEmpty());
+        QTRY_VERIFY(r.window->findChildren<AboutDialog*>().isEmpty());
     }
 }
 
 void TestMainWindow::sysInfoUnavailable_data() {
     QTest::addColumn<QString>("viewer");
     QTest::newRow("no viewer found") << QString();
-    QTest::newRow("the viewer will not start") << m_dir->filePath(QStringLiteral("no-viewer"));
+    QTest::newRow("the viewer will not start") << QStringLiteral("/nonexistent/no-viewer");
 }
 
 // "System Info..." without a viewer to start tells so, under the program's

@@ -74,7 +74,7 @@ private slots:
     void readBack_data() {
         QTest::addColumn<QByteArray>("value");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("True") << QByteArray("True") << "1 -";
+        QTest::newRow("true in lower case") << QByteArray("true") << "1 -";
         QTest::newRow("false in lower case") << QByteArray("false") << "0 -";
         QTest::newRow("-1") << QByteArray("-1") << "1 -1";
         QTest::newRow("blank") << QByteArray(" ") << "- 0";

@@ -41,30 +41,105 @@ QStringList sorted(QStringList l) {
 class TestEditorRules : public QObject {
     Q_OBJECT
 private slots:
-    // Label_targetL follows the box at once; a text that is not a number
-    // leaves it as it is.
-    void litreLabel_data() {
-        QTest::addColumn<QString>("flow");
-        QTest::addColumn<QString>("label"); // empty: the label is not touched
-        auto row = [](const char* name, const char* flow, const char* label) {
-            QTest::newRow(name) << QString(flow) << QString(label);
+    // A reaction: the call ("|" between the function and each argument) and
+    // every change it makes.
+    void reactions_data() {
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<QStringList>("changes");
+        auto row = [](const char* name, const char* call, const QStringList& changes) {
+            QTest::newRow(name) << QString(call) << changes;
         };
-        row("2500", "2500", "2.50 L/min");
-        row("half a hundredth rounds up", "2005", "2.01 L/min");
-        row("12345", "12345", "12.35 L/min");
-        row("below a hundredth", "4", "0.00 L/min");
-        row("blanks around", " 800 ", "0.80 L/min");
-        row("negative", "-500", "-0.50 L/min");
-        row("empty", "", "");
-        row("letters", "abc", "");
-        row("digits then letters", "20x", "");
+        // Label_targetL follows the box at once; a text that is not a number
+        // leaves it as it is.
+        row("2500", "flowChanged|2500", {"text:Label_targetL=2.50 L/min"});
+        row("half a hundredth rounds up", "flowChanged|2005", {"text:Label_targetL=2.01 L/min"});
+        row("12345", "flowChanged|12345", {"text:Label_targetL=12.35 L/min"});
+        row("below a hundredth", "flowChanged|4", {"text:Label_targetL=0.00 L/min"});
+        row("blanks around", "flowChanged| 800 ", {"text:Label_targetL=0.80 L/min"});
+        row("negative", "flowChanged|-500", {"text:Label_targetL=-0.50 L/min"});
+        row("empty", "flowChanged|", {});
+        row("letters", "flowChanged|abc", {});
+        row("digits then letters", "flowChanged|20x", {});
+        // Leaving the start moves an earlier stop date to it.
+        row("stop before start moves", "startLeft|20260201|20260131",
+            {"date:fpDateTime1=20260201"});
+        row("same day stays", "startLeft|20260131|20260131", {});
+        row("later stop stays", "startLeft|20260131|20260201", {});
+        row("year end", "startLeft|20270101|20261231", {"date:fpDateTime1=20270101"});
+        row("start off: the pause boxes too", "startChanged|0",
+            {"enabled:Check1=0", "enabled:Check2=0", "enabled:Check3=0"});
+
+        // The three timing choices: which controls are enabled, what the
+        // duration box shows and which flags change.
+        const QStringList pickers = {"fpDateBREAK1START", "fpDateTimeBREAK1STOP", "fpDateTime7",
+                                     "fpDateTime8",       "fpDateTime9",          "fpDateTime10"};
+        QStringList duration = {"value:DurationModeFlag=1", "value:runDuration=08:00",
+                                "text:txt_duration=08:00",  "enabled:txt_duration=1",
+                                "enabled:INP_STRT_Dttm=0",  "enabled:fpDateTime1=0"};
+        QStringList startStop = {
+            "value:DurationModeFlag=0", "value:runDuration=",      "text:txt_duration=",
+            "enabled:txt_duration=0",   "enabled:INP_STRT_Dttm=1", "enabled:fpDateTime1=1",
+            "enabled:Check1=1",         "enabled:Check2=1",        "enabled:Check3=1"};
+        for (const QString& p : pickers) {
+            duration << "enabled:" + p + "=0";
+            startStop << "enabled:" + p + "=1";
+        }
+        row("Duration", "chooseDuration", sorted(duration));
+        row("Start/Stop", "chooseStartStop", sorted(startStop));
+        row("timing box switched off", "timingBoxPressed|1",
+            sorted({"value:TimingFlag=0", "enabled:Opstart=0", "enabled:Opduration=0",
+                    "checked:Opstart=0", "checked:Opduration=0", "enabled:txt_duration=0"}));
+        row("timing box switched on", "timingBoxPressed|0",
+            sorted({"value:TimingFlag=0", "enabled:Opstart=1", "enabled:Opduration=1",
+                    "enabled:INP_STRT_Dttm=0", "enabled:fpDateTime1=0", "enabled:txt_duration=0"}));
+
+        // The setup page's options: each writes the one flag it stands for.
+        for (const auto& [option, written] : {std::pair{"Option8", "PasswordFlag=1"},
+                                              {"Option9", "PasswordFlag=0"},
+                                              {"Option10", "FlowFaultFlag=0"},
+                                              {"Option11", "FlowFaultFlag=1"},
+                                              {"Option12", "StartScreensFlag=1"},
+                                              {"Option13", "StartScreensFlag=0"},
+                                              {"Option14", "UnitsFlag=1"},
+                                              {"Option15", "UnitsFlag=0"},
+                                              {"Option16", ""},
+                                              {"Option7_0", ""}})
+            QTest::newRow(option) << QStringLiteral("optionClicked|") + option
+                                  << (*written ? QStringList{QStringLiteral("value:") + written}
+                                               : QStringList());
     }
-    void litreLabel() {
-        QFETCH(QString, flow);
-        QFETCH(QString, label);
-        const UiChanges c = flowChanged(flow);
-        QCOMPARE(flat(c),
-                 label.isEmpty() ? QStringList() : QStringList{"text:Label_targetL=" + label});
+    void reactions() {
+        QFETCH(QString, call);
+        QFETCH(QStringList, changes);
+        const QStringList a = call.split('|') << QString();
+        AppState state;
+        state.TimingFlag = "1";
+        state.DurationModeFlag = "0";
+        state.runDuration = "557";
+        state.UnitsFlag = 7;
+        state.PasswordFlag = state.FlowFaultFlag = state.StartScreensFlag = "x";
+        const auto kept = [&state] {
+            return QMap<QString, QString>{{"TimingFlag", state.TimingFlag},
+                                          {"DurationModeFlag", state.DurationModeFlag},
+                                          {"runDuration", state.runDuration},
+                                          {"UnitsFlag", QString::number(state.UnitsFlag)},
+                                          {"PasswordFlag", state.PasswordFlag},
+                                          {"FlowFaultFlag", state.FlowFaultFlag},
+                                          {"StartScreensFlag", state.StartScreensFlag}};
+        };
+        QMap<QString, QString> expected = kept();
+        const UiChanges c = a[0] == "flowChanged"        ? flowChanged(a[1])
+                            : a[0] == "startLeft"        ? startLeft(a[1], a[2])
+                            : a[0] == "startChanged"     ? startChanged(a[1] == "1")
+                            : a[0] == "chooseDuration"   ? chooseDuration(state)
+                            : a[0] == "chooseStartStop"  ? chooseStartStop(state)
+                            : a[0] == "timingBoxPressed" ? timingBoxPressed(a[1] == "1", state)
+                                                         : optionClicked(a[1], state);
+        QCOMPARE(flat(c), changes);
+        // The shared values hold what the changes say, and no other moved.
+        for (auto it = c.values.cbegin(); it != c.values.cend(); ++it)
+            expected[it.key()] = it.value();
+        QCOMPARE(kept(), expected);
     }
 
     // Leaving the flow box with the model's limits 800 and 5000 (and the
@@ -148,28 +223,6 @@ private slots:
                  sorted({"enabled:" + controls(p).start + "=0", "enabled:" + stopPicker + "=0"}));
     }
 
-    void startPicker_data() {
-        QTest::addColumn<QString>("startDate");
-        QTest::addColumn<QString>("stopDate");
-        QTest::addColumn<QString>("newStop"); // empty: the stop date stays
-        auto row = [](const char* name, const char* start, const char* stop, const char* moved) {
-            QTest::newRow(name) << QString(start) << QString(stop) << QString(moved);
-        };
-        row("stop before start moves", "20260201", "20260131", "20260201");
-        row("same day stays", "20260131", "20260131", "");
-        row("later stop stays", "20260131", "20260201", "");
-        row("year end", "20270101", "20261231", "20270101");
-    }
-    void startPicker() {
-        QFETCH(QString, startDate);
-        QFETCH(QString, stopDate);
-        QFETCH(QString, newStop);
-        QCOMPARE(flat(startLeft(startDate, stopDate)),
-                 newStop.isEmpty() ? QStringList() : QStringList{"date:fpDateTime1=" + newStop});
-        QCOMPARE(flat(startChanged(false)),
-                 QStringList({"enabled:Check1=0", "enabled:Check2=0", "enabled:Check3=0"}));
-    }
-
     // The kept duration: written by the box as typed, converted on leaving.
     void duration_data() {
         QTest::addColumn<QString>("typed");
@@ -201,89 +254,6 @@ private slots:
         QCOMPARE(state.runDuration, kept);
         QCOMPARE(flat(left),
                  kept == typed ? QStringList() : QStringList{"value:runDuration=" + kept});
-    }
-
-    // The three timing choices: which controls are enabled, what the
-    // duration box shows and which flags change.
-    void timingChoices_data() {
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<QStringList>("changes");
-        const QStringList pickers = {"fpDateBREAK1START", "fpDateTimeBREAK1STOP", "fpDateTime7",
-                                     "fpDateTime8",       "fpDateTime9",          "fpDateTime10"};
-        QStringList duration = {"value:DurationModeFlag=1", "value:runDuration=08:00",
-                                "text:txt_duration=08:00",  "enabled:txt_duration=1",
-                                "enabled:INP_STRT_Dttm=0",  "enabled:fpDateTime1=0"};
-        QStringList startStop = {
-            "value:DurationModeFlag=0", "value:runDuration=",      "text:txt_duration=",
-            "enabled:txt_duration=0",   "enabled:INP_STRT_Dttm=1", "enabled:fpDateTime1=1",
-            "enabled:Check1=1",         "enabled:Check2=1",        "enabled:Check3=1"};
-        for (const QString& p : pickers) {
-            duration << "enabled:" + p + "=0";
-            startStop << "enabled:" + p + "=1";
-        }
-        QTest::newRow("Duration") << "duration" << sorted(duration);
-        QTest::newRow("Start/Stop") << "startStop" << sorted(startStop);
-        QTest::newRow("timing box switched off")
-            << "boxOff"
-            << sorted({"value:TimingFlag=0", "enabled:Opstart=0", "enabled:Opduration=0",
-                       "checked:Opstart=0", "checked:Opduration=0", "enabled:txt_duration=0"});
-        QTest::newRow("timing box switched on")
-            << "boxOn"
-            << sorted({"value:TimingFlag=0", "enabled:Opstart=1", "enabled:Opduration=1",
-                       "enabled:INP_STRT_Dttm=0", "enabled:fpDateTime1=0",
-                       "enabled:txt_duration=0"});
-    }
-    void timingChoices() {
-        QFETCH(QString, action);
-        QFETCH(QStringList, changes);
-        AppState state;
-        state.TimingFlag = "1";
-        state.DurationModeFlag = "0";
-        state.runDuration = "557";
-        const UiChanges c = action == "duration"    ? chooseDuration(state)
-                            : action == "startStop" ? chooseStartStop(state)
-                                                    : timingBoxPressed(action == "boxOff", state);
-        QCOMPARE(flat(c), changes);
-        // The shared state holds what the changes say.
-        QCOMPARE(state.DurationModeFlag, c.values.value("DurationModeFlag", "0"));
-        QCOMPARE(state.TimingFlag, c.values.value("TimingFlag", "1"));
-        QCOMPARE(state.runDuration, c.values.value("runDuration", "557"));
-    }
-
-    void setupOptions_data() {
-        QTest::addColumn<QString>("option");
-        QTest::addColumn<QString>("flag");
-        QTest::addColumn<QString>("value");
-        auto row = [](const char* option, const char* flag, const char* value) {
-            QTest::newRow(option) << QString(option) << QString(flag) << QString(value);
-        };
-        row("Option8", "PasswordFlag", "1");
-        row("Option9", "PasswordFlag", "0");
-        row("Option10", "FlowFaultFlag", "0");
-        row("Option11", "FlowFaultFlag", "1");
-        row("Option12", "StartScreensFlag", "1");
-        row("Option13", "StartScreensFlag", "0");
-        row("Option14", "UnitsFlag", "1");
-        row("Option15", "UnitsFlag", "0");
-        row("Option16", "", "");
-        row("Option7_0", "", "");
-    }
-    void setupOptions() {
-        QFETCH(QString, option);
-        QFETCH(QString, flag);
-        QFETCH(QString, value);
-        AppState state;
-        state.UnitsFlag = 7;
-        state.PasswordFlag = state.FlowFaultFlag = state.StartScreensFlag = "x";
-        const UiChanges c = optionClicked(option, state);
-        QCOMPARE(flat(c),
-                 flag.isEmpty() ? QStringList() : QStringList{"value:" + flag + "=" + value});
-        const QMap<QString, QString> now = {{"PasswordFlag", state.PasswordFlag},
-                                            {"FlowFaultFlag", state.FlowFaultFlag},
-                                            {"StartScreensFlag", state.StartScreensFlag},
-                                            {"UnitsFlag", QString::number(state.UnitsFlag)}};
-        for (auto it = now.cbegin(); it != now.cend(); ++it)
-            QCOMPARE(it.value(), it.key() == flag ? value : it.key() == "UnitsFlag" ? "7" : "x");
     }
 };
 QTEST_GUILESS_MAIN(TestEditorRules)

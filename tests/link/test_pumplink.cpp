@@ -120,8 +120,13 @@ private slots:
         w.link.sendToPump(QStringLiteral("G12\r"));
         QVERIFY(w.link.isOpen() && !w.link.retrying() && w.link.statusText() == open);
         QCOMPARE(busy, (QList<bool>{true, false}));
-        for (int i = 1; i < PumpLink::kFailedWritesMeanLost; ++i)
+        w.fake.failWrites = false; // a write that goes through starts the count again
+        w.link.sendToPump(QStringLiteral("R99\r"));
+        w.fake.failWrites = true;
+        for (int i = 0; i < PumpLink::kFailedWritesMeanLost; ++i) {
+            QVERIFY(w.link.isOpen());
             w.link.sendToPump(QStringLiteral("R99\r"));
+        }
         QVERIFY(!w.link.isOpen() && w.link.retrying());
         QCOMPARE(w.link.statusText(), kLost);
         w.fake.refusedPorts[1] = SerialLink::OpenError::PermissionDenied;

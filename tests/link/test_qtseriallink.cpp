@@ -3,6 +3,7 @@
 // (through a symbolic link, as a USB adapter's by-id path would be) as Com1.
 #include "link/pumplink.h"
 #include "link/qtseriallink.h"
+#include "support/testpty.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -11,14 +12,10 @@
 #include <QTest>
 
 #include <ctime>
-#include <fcntl.h>
 #include <optional>
 #include <poll.h>
-#include <pty.h>
 #include <sys/file.h>
-#include <termios.h>
 #include <unistd.h>
-#include <utility>
 
 namespace {
 // How long a condition may take to come true before the test gives up. Waits
@@ -26,28 +23,7 @@ namespace {
 constexpr int kPatienceMs = 20000;
 
 // One pseudo-terminal pair standing in for an adapter with a pump on it.
-struct Pty {
-    int master = -1;
-    QString slavePath;
-
-    Pty() {
-        int slave = -1;
-        char name[128] = {};
-        termios raw{};
-        ::cfmakeraw(&raw);
-        if (::openpty(&master, &slave, name, &raw, nullptr) == 0) {
-            ::close(slave); // the pair lives while the master is open
-            slavePath = QString::fromLocal8Bit(name);
-        }
-    }
-    ~Pty() { closeMaster(); }
-    void closeMaster() {
-        if (master >= 0)
-            ::close(std::exchange(master, -1));
-    }
-    bool send(const QByteArray& bytes) const {
-        return ::write(master, bytes.constData(), size_t(bytes.size())) == bytes.size();
-    }
+struct Pty : TestPty {
     // What the program wrote, collected until `expected` bytes came; the
     // deadline only ends a test that would otherwise hang, so it is generous
     // enough for a machine busy with other builds and tests.
@@ -209,7 +185,7 @@ private slots:
         link.selectPort(0);
         QVERIFY2(link.isOpen(), qPrintable(link.statusText()));
 
-        m_pty->closeMaster();
+        m_pty->unplug();
         QVERIFY(QFile::remove(m_device));
         QTRY_VERIFY_WITH_TIMEOUT(!serial.isOpen(), kPatienceMs);
         QCOMPARE(link.statusText(), QStringLiteral("Com1 (%1): device lost").arg(m_device));

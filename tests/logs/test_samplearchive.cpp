@@ -6,6 +6,7 @@
 // gives its reason and leaves the file as it was. Where the archive is
 // taken from (--archive, CORVANE_ARCHIVE, the data folder, a URL) last.
 #include "logs/samplearchive.h"
+#include "support/logfilelines.h"
 #include "support/postgresserver.h"
 #include "support/testfiles.h"
 
@@ -22,18 +23,6 @@
 namespace {
 
 const QDateTime kAt(QDate(2026, 12, 6), QTime(22, 28, 5), Qt::UTC);
-
-// A log file as "Save Logs" writes it, `records` history lines.
-QByteArray logFile(int records, int variant = 0) {
-    QByteArray out = "LogType,Date/Time,Battery,Temp,BP,DP,Elapsed,Flow,Volume,STP Volume  \r\n";
-    for (int i = 1; i <= records; ++i)
-        out += QStringLiteral("Run Update,12/06/2026 14:05,085,072,29.92,05.02,%1,%2,"
-                              "0012.345,00012.345  \r\n")
-                   .arg(i, 5, 10, QLatin1Char('0'))
-                   .arg(2000 + variant, 6, 10, QLatin1Char('0'))
-                   .toLatin1();
-    return out + "Done ok  \r\n";
-}
 
 NewDownload download(const QString& serial, const QDateTime& at, const QByteArray& bytes,
                      const QString& ended = ArchiveEnding::kComplete) {
@@ -144,7 +133,7 @@ void TestSampleArchive::behaviours() {
         QByteArray all;
         for (int b = 0; b < 256; ++b)
             all += char(b);
-        const QList<QByteArray> payloads = {logFile(999), QByteArray(""), all, "abc"};
+        const QList<QByteArray> payloads = {downloadFile(999), QByteArray(""), all, "abc"};
         QList<qint64> stored;
         for (int i = 0; i < payloads.size(); ++i) {
             NewDownload d = download(QStringLiteral("0001234%1").arg(i),
@@ -181,7 +170,7 @@ void TestSampleArchive::behaviours() {
         QList<NewDownload> batch;
         for (int i = 0; i < 25; ++i)
             batch << download(i % 3 ? QStringLiteral("A") : QStringLiteral("B"), kAt.addSecs(i / 2),
-                              logFile(i % 4, i));
+                              downloadFile(i % 4, i));
         const auto r = archive.store(batch);
         QVERIFY2(r.ok(), qPrintable(r.error));
         QList<qint64> newestFirst = r.value;
@@ -200,14 +189,14 @@ void TestSampleArchive::behaviours() {
         QCOMPARE(ids(archive.list(2, 4, QStringLiteral("B")).value), pumpB.mid(2, 4));
         QVERIFY(archive.list(25, 10).value.isEmpty());
     } else if (behaviour == QLatin1String("delete")) {
-        const qint64 a = archive.store(download("A", kAt, logFile(3))).value;
-        const qint64 b = archive.store(download("A", kAt.addSecs(60), logFile(4))).value;
+        const qint64 a = archive.store(download("A", kAt, downloadFile(3))).value;
+        const qint64 b = archive.store(download("A", kAt.addSecs(60), downloadFile(4))).value;
         const auto removed = archive.remove(b);
         QVERIFY2(removed.ok(), qPrintable(removed.error));
         QVERIFY(archive.fetch(b).error.contains(QStringLiteral("no download #%1").arg(b)));
         QVERIFY(archive.remove(b).error.contains(QStringLiteral("no download #%1").arg(b)));
         QCOMPARE(ids(archive.list(0, 10).value), QList<qint64>{a});
-        QCOMPARE(archive.fetch(a).value.bytes, logFile(3));
+        QCOMPARE(archive.fetch(a).value.bytes, downloadFile(3));
         // An id once given out is never given to another download.
         QVERIFY(archive.store(download("A", kAt, "x")).value > b);
     } else if (behaviour == QLatin1String("schema once")) {
@@ -241,7 +230,7 @@ void TestSampleArchive::behaviours() {
         if (sqlite)
             QCOMPARE(fileBytes(where.path), before);
     } else if (behaviour == QLatin1String("damaged bytes")) {
-        const qint64 id = archive.store(download("A", kAt, logFile(5))).value;
+        const qint64 id = archive.store(download("A", kAt, downloadFile(5))).value;
         {
             RawDatabase raw(where);
             QVERIFY(raw.exec(
@@ -301,7 +290,7 @@ void TestSampleArchive::sqliteRefused() {
         QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(bytes.data()), 2048);
         putFile(where.path, bytes);
     } else if (file == QLatin1String("log")) {
-        putFile(where.path, logFile(40));
+        putFile(where.path, downloadFile(40));
     } else if (file == QLatin1String("folder")) {
         QVERIFY(QDir().mkpath(where.path));
     } else if (file == QLatin1String("foreign")) {
@@ -310,7 +299,7 @@ void TestSampleArchive::sqliteRefused() {
         {
             SampleArchive good(where);
             for (int i = 0; i < 20; ++i)
-                QVERIFY(good.store(download("A", kAt, logFile(30, i))).ok());
+                QVERIFY(good.store(download("A", kAt, downloadFile(30, i))).ok());
         }
         QByteArray bytes = fileBytes(where.path);
         if (file == QLatin1String("header"))
@@ -324,7 +313,7 @@ void TestSampleArchive::sqliteRefused() {
     const QByteArray before = QFileInfo(where.path).isFile() ? fileBytes(where.path) : QByteArray();
 
     SampleArchive archive(where);
-    const auto stored = archive.store(download("B", kAt, logFile(2)));
+    const auto stored = archive.store(download("B", kAt, downloadFile(2)));
     QVERIFY2(stored.error.contains(reason), qPrintable(stored.error));
     QVERIFY(stored.error.startsWith(QStringLiteral("the archive %1: ").arg(where.path)));
     QVERIFY(!archive.list(0, 5).ok());
@@ -363,7 +352,7 @@ void TestSampleArchive::sqliteFailsThenRecovers() {
         QVERIFY(QDir().mkpath(m_dir.filePath("ro")));
         setFolderReadOnly(m_dir.filePath("ro"), true);
     } else {
-        QVERIFY(archive.store(download("A", kAt, logFile(10))).ok());
+        QVERIFY(archive.store(download("A", kAt, downloadFile(10))).ok());
     }
     if (how == QLatin1String("locked")) {
         holder = std::make_unique<RawDatabase>(where);
@@ -378,7 +367,7 @@ void TestSampleArchive::sqliteFailsThenRecovers() {
     }
     const QByteArray before = fileBytes(where.path);
 
-    const auto failed = archive.store(download("B", kAt, logFile(999)));
+    const auto failed = archive.store(download("B", kAt, downloadFile(999)));
     QVERIFY2(!failed.ok() && failed.error.contains(reason), qPrintable(failed.error));
 
     if (how == QLatin1String("locked"))
@@ -388,9 +377,9 @@ void TestSampleArchive::sqliteFailsThenRecovers() {
     else
         QVERIFY(setrlimit(RLIMIT_FSIZE, &old) == 0);
     QCOMPARE(fileBytes(where.path), before);
-    const auto again = archive.store(download("C", kAt, logFile(999)));
+    const auto again = archive.store(download("C", kAt, downloadFile(999)));
     QVERIFY2(again.ok(), qPrintable(again.error));
-    QCOMPARE(archive.fetch(again.value).value.bytes, logFile(999));
+    QCOMPARE(archive.fetch(again.value).value.bytes, downloadFile(999));
     QCOMPARE(archive.count().value, qint64(folder ? 1 : 2));
     QCOMPARE(RawDatabase(where).value("PRAGMA integrity_check").toString(), QStringLiteral("ok"));
 }
@@ -445,9 +434,9 @@ void TestSampleArchive::locations() {
 // The records of an imported file are counted as the log table counts a
 // download's: history lines only, not the titles, "Done ok" or noise.
 void TestSampleArchive::recordsOfAFile() {
-    QCOMPARE(countLogRecords(logFile(999)), 999);
-    QCOMPARE(countLogRecords(logFile(0)), 0);
-    QCOMPARE(countLogRecords(logFile(3) + "\r\n\x01garbage\r\n"), 3);
+    QCOMPARE(countLogRecords(downloadFile(999)), 999);
+    QCOMPARE(countLogRecords(downloadFile(0)), 0);
+    QCOMPARE(countLogRecords(downloadFile(3) + "\r\n\x01garbage\r\n"), 3);
     QCOMPARE(countLogRecords(QByteArray()), 0);
 }
 

@@ -45,28 +45,20 @@ public:
             m_asNobody = true;
         }
         const QString data = m_dir->filePath(QStringLiteral("data"));
-        if (!run(QStringLiteral("initdb"),
-                 {QStringLiteral("-D"), data, QStringLiteral("-A"), QStringLiteral("trust"),
-                  QStringLiteral("-U"), kUser, QStringLiteral("-E"), QStringLiteral("UTF8"),
-                  QStringLiteral("--locale=C"), QStringLiteral("--no-sync")}))
+        if (!run("initdb", QStringList{"-D", data, "-U", kUser} +
+                               QString("-A trust -E UTF8 --locale=C --no-sync").split(' ')))
             return;
         const QString options = QStringLiteral("-c listen_addresses='' -c "
                                                "unix_socket_directories='%1' -c fsync=off")
                                     .arg(m_dir->path());
-        m_started = run(QStringLiteral("pg_ctl"),
-                        {QStringLiteral("-D"), data, QStringLiteral("-l"),
-                         m_dir->filePath(QStringLiteral("server.log")), QStringLiteral("-o"),
-                         options, QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("60"),
-                         QStringLiteral("start")});
+        m_started = run("pg_ctl", {"-D", data, "-l", m_dir->filePath("server.log"), "-o", options,
+                                   "-w", "-t", "60", "start"});
     }
 
     ~PostgresServer() {
         // Also a server that came up too late for pg_ctl's wait.
         if (m_dir && QFile::exists(m_dir->filePath(QStringLiteral("data/postmaster.pid"))))
-            run(QStringLiteral("pg_ctl"),
-                {QStringLiteral("-D"), m_dir->filePath(QStringLiteral("data")),
-                 QStringLiteral("-m"), QStringLiteral("immediate"), QStringLiteral("-w"),
-                 QStringLiteral("stop")});
+            run("pg_ctl", {"-D", m_dir->filePath("data"), "-m", "immediate", "-w", "stop"});
     }
 
     bool running() const { return m_started; }
@@ -128,10 +120,7 @@ private:
         p.setWorkingDirectory(m_dir->path());
         const QString path = QDir(m_bin).filePath(program);
         if (m_asNobody)
-            p.start(QStringLiteral("runuser"),
-                    QStringList{QStringLiteral("-u"), QStringLiteral("nobody"),
-                                QStringLiteral("--"), path} +
-                        args);
+            p.start("runuser", QStringList{"-u", "nobody", "--", path} + args);
         else
             p.start(path, args);
         if (!p.waitForFinished(kStartBoundMs) || p.exitStatus() != QProcess::NormalExit ||

@@ -45,7 +45,7 @@ struct TestPty {
             got.append(buf, int(n));
         return got;
     }
-    void send(const QByteArray& bytes) const {
-        [[maybe_unused]] const auto n = ::write(master, bytes.constData(), size_t(bytes.size()));
+    bool send(const QByteArray& bytes) const {
+        return ::write(master, bytes.constData(), size_t(bytes.size())) == bytes.size();
     }
 };

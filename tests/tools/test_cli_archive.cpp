@@ -21,10 +21,6 @@
 
 namespace {
 
-QByteArray logFile(int records) {
-    return logFileLines(records + 1) + "Done ok  \r\n";
-}
-
 using Run = ProgramRun;
 
 Run runCli(const QStringList& args) {
@@ -96,18 +92,18 @@ void TestCliArchive::commands() {
     QFETCH(QString, err);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a.sqlite"));
-    putFile(dir.filePath(QStringLiteral("in.csv")), logFile(7));
+    putFile(dir.filePath(QStringLiteral("in.csv")), downloadFile(7));
     if (archive == QLatin1String("two")) {
         SampleArchive a(ArchiveLocations::parse(path));
         const QDateTime at(QDate(2026, 12, 6), QTime(22, 28, 5), Qt::UTC);
         QVERIFY(a.store(NewDownload{"P-1", "KST-5", at, "u", "h", ArchiveEnding::kComplete, 3,
-                                    logFile(3)})
+                                    downloadFile(3)})
                     .ok());
         QVERIFY(a.store(NewDownload{"P-2", "KST-5", at, "u", "h", ArchiveEnding::kStopped, 5,
-                                    logFile(5)})
+                                    downloadFile(5)})
                     .ok());
     } else if (archive == QLatin1String("damaged")) {
-        putFile(path, logFile(2));
+        putFile(path, downloadFile(2));
     }
     const QByteArray before = fileBytes(path);
     QStringList argv = args.split(QLatin1Char(' '));
@@ -125,7 +121,7 @@ void TestCliArchive::commands() {
     if (archive == QLatin1String("damaged"))
         QCOMPARE(fileBytes(path), before);
     if (args.contains(QLatin1String("show 1 -o D/out.csv")))
-        QCOMPARE(fileBytes(dir.filePath(QStringLiteral("out.csv"))), logFile(3));
+        QCOMPARE(fileBytes(dir.filePath(QStringLiteral("out.csv"))), downloadFile(3));
     if (args.startsWith(QLatin1String("download")) && exitCode == 0)
         QVERIFY(fileBytes(dir.filePath(QStringLiteral("out.csv"))).endsWith("Done ok  \r\n"));
     if (args.contains(QLatin1String("none.csv")))
@@ -144,7 +140,8 @@ void TestCliArchive::killedMidWrite() {
                         QStringLiteral("--archive"), path};
     for (int i = 0; i < kFiles; ++i) {
         args << dir.filePath(QStringLiteral("f%1.csv").arg(i));
-        putFile(args.last(), logFile(999).replace("00001,", QByteArray::number(10000 + i) + ','));
+        putFile(args.last(),
+                downloadFile(999).replace("00001,", QByteArray::number(10000 + i) + ','));
     }
     // One whole import first, so the kills below land in the writing of
     // downloads, not in the making of the archive.

@@ -136,8 +136,6 @@ private slots:
     void programWrites();
     void programRefused_data();
     void programRefused();
-    void programSamplingPump_data();
-    void programSamplingPump();
     void programNotConfirmed_data();
     void programNotConfirmed();
 };
@@ -514,11 +512,13 @@ void TestCliCommands::programWrites() {
 }
 
 // Refused after the one poll, with nothing else written: a flow outside the
-// model's range (the editor's message), and times the pump's timing mode
-// would not send or needs.
+// model's range (the editor's message), times the pump's timing mode would
+// not send or needs, and a pump in RUN mode, which would lose the sample it
+// is taking, unless --force is given (the simulated pump also locks
+// programming while it runs, which --force does not lift).
 void TestCliCommands::programRefused_data() {
     QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("before"); // "running": a sampling pump
     QTest::addColumn<QString>("said");
     const QStringList times = {"--start", "2031-01-31 08:30", "--stop", "2031-01-31 16:30"};
     QTest::newRow("flow above the KST-5's range")
@@ -542,13 +542,22 @@ void TestCliCommands::programRefused_data() {
     QTest::newRow("Duration mode without a duration")
         << QStringList{"--flow", "2000"} << QByteArray("G01\rG10\r")
         << "the pump's timing is Duration: give --duration HH:MM";
+    QTest::newRow("refused as sampling")
+        << QStringList{"--flow", "2000"} << QByteArray("running")
+        << "the pump is sampling now (RUN mode) and programming it ends this sample; add "
+           "--force to program it anyway";
+    QTest::newRow("--force: the setup's lock still holds")
+        << QStringList{"--flow", "2000", "--force"} << QByteArray("running")
+        << "the pump's setup report locks programming";
 }
 
 void TestCliCommands::programRefused() {
     QFETCH(QStringList, args);
     QFETCH(QByteArray, before);
     QFETCH(QString, said);
-    Rig rig({}, before);
+    SimPumpOptions pump;
+    pump.running = before == "running";
+    Rig rig(pump, pump.running ? QByteArray() : before);
     QCOMPARE(runIn(rig, parsed(&ProgramCommand::parse, args), &ProgramCommand::runOn),
              Exit::kUsage);
     QVERIFY(rig.writes.isEmpty());
@@ -557,33 +566,6 @@ void TestCliCommands::programRefused() {
     QVERIFY2(rig.errText().endsWith("corvane-cli program: " + said + "; nothing was sent.\n"),
              qPrintable(rig.errText()));
     QVERIFY(!rig.link.pump().state().off);
-}
-
-// A pump in RUN mode would lose the sample it is taking: refused after the
-// poll unless --force is given. The simulated pump also locks programming
-// while it runs, which --force does not lift.
-void TestCliCommands::programSamplingPump_data() {
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QString>("said");
-    QTest::newRow("refused as sampling")
-        << QStringList{"--flow", "2000"}
-        << "the pump is sampling now (RUN mode) and programming it ends this sample; add "
-           "--force to program it anyway";
-    QTest::newRow("--force: the setup's lock still holds")
-        << QStringList{"--flow", "2000", "--force"} << "the pump's setup report locks programming";
-}
-
-void TestCliCommands::programSamplingPump() {
-    QFETCH(QStringList, args);
-    QFETCH(QString, said);
-    SimPumpOptions running;
-    running.running = true;
-    Rig rig(running);
-    QCOMPARE(runIn(rig, parsed(&ProgramCommand::parse, args), &ProgramCommand::runOn),
-             Exit::kUsage);
-    QVERIFY(rig.writes.isEmpty());
-    QVERIFY2(rig.errText().endsWith("corvane-cli program: " + said + "; nothing was sent.\n"),
-             qPrintable(rig.errText()));
 }
 
 // The pump, back after its power-off, reports a setting other than the one
