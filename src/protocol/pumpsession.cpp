@@ -39,7 +39,7 @@ UiChanges enablingOf(PumpSession::Presence presence, bool busy,
 
 PumpSession::PumpSession(AppState& state, SerialLink& link, const WaitClock& clock, QObject* parent)
     : QObject(parent), m_state(state), m_link(state, link), m_dispatcher(state, m_memo),
-      m_poll(state), m_runner(clock) {
+      m_poll(state), m_runner(clock), m_pollRunner(clock) {
     m_link.busyHook = [this](bool busy) { holdCursor(busy); };
     m_link.traceHook = [this](char direction, const QByteArray& bytes) {
         qCDebug(lcWire, "%c %s", direction, bytes.toPercentEncoding(" ").constData());
@@ -79,7 +79,10 @@ PumpSession::PumpSession(AppState& state, SerialLink& link, const WaitClock& clo
             m_state.runDuration = it.value();
         emitChanges(c);
     });
-    connect(&m_runner, &SequenceRunner::saveSettings, this, &PumpSession::saveSettingsRequested);
+    connect(&m_runner, &SequenceRunner::perform, this, [this](const Step& step) {
+        if (step.kind == Step::Kind::SaveSettings)
+            emit saveSettingsRequested();
+    });
     connect(&m_runner, &SequenceRunner::message, this, [this](const QString& text) {
         emit messageRequested(text, [this] { m_runner.messageClosed(); });
     });
@@ -109,6 +112,28 @@ PumpSession::PumpSession(AppState& state, SerialLink& link, const WaitClock& clo
         }
         emit sequenceFinished(sequence, completed);
     });
+
+    // The poll's requests; the read-back counts them to know which reply
+    // answers a setup or clock it waits for.
+    connect(&m_pollRunner, &SequenceRunner::write, this, [this](const QString& text) {
+        m_link.sendToPump(text);
+        m_readBack.requestWritten();
+    });
+    connect(&m_pollRunner, &SequenceRunner::changes, this, &PumpSession::emitChanges);
+    connect(&m_pollRunner, &SequenceRunner::perform, this, [this](const Step& step) {
+        if (step.kind == Step::Kind::PollingOn && !m_pollTimer.isActive())
+            m_pollTimer.start();
+        if (step.kind != Step::Kind::OpenBox)
+            return;
+        emit messageRequested(step.text, [this] {
+            // Nothing to do when the pump came back and closed the box.
+            UiChanges c = m_poll.noPumpBoxClosed();
+            if (c.isEmpty())
+                return;
+            setPresence(Presence::NoPump);
+            emitChanges(c);
+        });
+    });
     connect(&m_readBack, &ReadBack::finished, this, [this](const ReadBackResult& r) {
         // A pump that did not take its program would be left to sample the
         // wrong run: that is said in a box, not only in the status bar.
@@ -125,6 +150,7 @@ PumpSession::PumpSession(AppState& state, SerialLink& link, const WaitClock& clo
 PumpSession::~PumpSession() {
     // Nothing may reach a window that is going away.
     m_runner.disconnect(this);
+    m_pollRunner.disconnect(this);
     m_runner.stop();
     m_readBack.cancel();
 }
@@ -169,13 +195,13 @@ void PumpSession::selectPort(int index) {
 void PumpSession::refreshDisplay() {
     if (busy())
         return;
-    runPollStep(PollCycle::refreshDisplay(m_pollTimer.isActive()));
+    runPoll(PollCycle::refreshDisplay(m_pollTimer.isActive()));
 }
 
 void PumpSession::refreshPumpData() {
     if (busy())
         return;
-    runPollStep(PollCycle::refreshPumpData());
+    runPoll(PollCycle::refreshPumpData());
 }
 
 void PumpSession::resumePolling() {
@@ -199,31 +225,12 @@ void PumpSession::pollTick() {
     // request in between its commands either.
     if (busy() || m_shutDown)
         return;
-    runPollStep(m_poll.tick());
+    runPoll(m_poll.tick());
 }
 
-void PumpSession::runPollStep(const PollStep& step) {
-    if (!step.ran)
-        return;
-    if (step.startTimer && !m_pollTimer.isActive())
-        m_pollTimer.start();
-    emitChanges(step.before);
-    if (!step.write.isEmpty()) {
-        m_link.sendToPump(step.write);
-        m_readBack.requestWritten();
-    }
-    if (step.showNoPumpBox) {
-        emit messageRequested(kNoPumpFound, [this] {
-            // Nothing to do when the pump came back and closed the box.
-            UiChanges c = m_poll.noPumpBoxClosed();
-            if (c.isEmpty())
-                return;
-            setPresence(Presence::NoPump);
-            emitChanges(c);
-        });
-        return;
-    }
-    emitChanges(step.after);
+void PumpSession::runPoll(const Sequence& poll) {
+    // A poll has no pause and awaits no box: it has run when start() returns.
+    m_pollRunner.start(poll);
 }
 
 bool PumpSession::refuse() {

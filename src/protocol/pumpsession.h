@@ -156,7 +156,7 @@ signals:
 
 private:
     void onReceived(const QByteArray& bytes);
-    void runPollStep(const PollStep& step);
+    void runPoll(const Sequence& poll);
     void emitChanges(UiChanges changes);
     void setPresence(Presence presence);
     bool refuse();
@@ -167,7 +167,8 @@ private:
     CaptureMemo m_memo;
     ResponseDispatcher m_dispatcher;
     PollCycle m_poll;
-    SequenceRunner m_runner;
+    SequenceRunner m_runner;     // the command sequences
+    SequenceRunner m_pollRunner; // the ticks and refreshes, also while a box is open
     ReadBack m_readBack;
     QTimer m_pollTimer;
     Presence m_presence = Presence::NoPump;

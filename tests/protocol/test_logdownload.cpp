@@ -8,6 +8,7 @@
 #include "protocol/memorysequences.h"
 #include "protocol/pumpsession.h"
 #include "sim/simseriallink.h"
+#include "steptext.h"
 #include "support/fakeseriallink.h"
 
 #include <QSignalSpy>
@@ -136,20 +137,21 @@ private slots:
 // and sized, the detection of the end before "PRINTLOG"; the table's column
 // and row titles exactly as the grid takes them.
 void TestLogDownload::stepsAsData() {
-    using K = DownloadStep::Kind;
-    const QList<DownloadStep> start = LogDownload::startSteps(999);
-    QList<K> kinds;
-    for (const DownloadStep& s : start)
-        kinds << s.kind;
-    QCOMPARE(kinds,
-             (QList<K>{K::PollingOff, K::Busy, K::Ui, K::Ui, K::ClearTable, K::Ui, K::BusyCursor,
-                       K::Ui, K::SizeTable, K::Format, K::Format, K::PrintLog}));
+    const QList<Step> start = LogDownload::startSteps(999).steps;
+    QStringList golden = render(LogDownload::startSteps(999));
+    golden.replace(9, "format titles");
+    golden.replace(10, "format rows");
+    QCOMPARE(golden,
+             steps("polling off; busy 1; ui disable CommandButton8, disable CommandButton9; "
+                   "ui show Frame6; clear table; ui show PBar1, max PBar1=1001; hourglass; "
+                   "ui show Label3_29, bar PBar1=0; rows 1000; format titles; format rows; "
+                   "print log"));
     QCOMPARE(start[9].text, QStringLiteral("< Log Number | Log Type | Date/Time | Battery "
                                            "|Temperature |   BP  |   DP   | Elapsed Mins "
                                            "|Flow Rate |   Volume  |  STP Volume "));
     QVERIFY(start[10].text.startsWith(";Log Number |1 |2 |3 |") &&
             start[10].text.endsWith("|998 |999 |"));
-    QCOMPARE(LogDownload::startSteps(0)[10].text, QStringLiteral(";Log Number |"));
+    QCOMPARE(LogDownload::startSteps(0).steps[10].text, QStringLiteral(";Log Number |"));
     // The silence timeout in whole seconds (the short ones are below).
     QCOMPARE(LogDownload::stoppedMessage(LogDownload::Outcome::Silent, 312, 999, 10000),
              QStringLiteral("Reading logs stopped: the pump sent nothing for 10 seconds (312 of "
