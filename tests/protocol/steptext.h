@@ -19,9 +19,8 @@ inline QStringList render(const Sequence& s) {
     for (const Step& step : s.steps) {
         QString text = step.text;
         text.replace(QChar(13), QLatin1Char('|'));
-        if (text.isEmpty() && step.value != 0)
-            text = QString::number(step.value);
-        if (step.kind == Step::Kind::Bar || step.kind == Step::Kind::Wait)
+        if (step.kind == Step::Kind::Bar || step.kind == Step::Kind::Wait ||
+            step.kind == Step::Kind::Busy || step.kind == Step::Kind::SizeTable)
             text = QString::number(step.value);
         QStringList parts;
         const auto flags = [&](const QMap<QString, bool>& m, const char* on, const char* off) {

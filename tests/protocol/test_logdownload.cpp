@@ -133,9 +133,9 @@ private slots:
     void memorySequences();
 };
 
-// The start as data: polling off and the lock before the table is cleared
-// and sized, the detection of the end before "PRINTLOG"; the table's column
-// and row titles exactly as the grid takes them.
+// The start and the end as data: polling off and the lock before the table
+// is cleared and sized, the detection of the end before "PRINTLOG"; the
+// table's column and row titles exactly as the grid takes them.
 void TestLogDownload::stepsAsData() {
     const QList<Step> start = LogDownload::startSteps(999).steps;
     QStringList golden = render(LogDownload::startSteps(999));
@@ -152,6 +152,14 @@ void TestLogDownload::stepsAsData() {
     QVERIFY(start[10].text.startsWith(";Log Number |1 |2 |3 |") &&
             start[10].text.endsWith("|998 |999 |"));
     QCOMPARE(LogDownload::startSteps(0).steps[10].text, QStringLiteral(";Log Number |"));
+    // The end: the lock and the hourglass go before the box opens; only "Done
+    // ok" fills the bar, any other ending stops the capture instead.
+    const QString end = "pointer; ui enable CommandButton8, enable CommandButton9; busy 0; "
+                        "polling on; ui hide Label3_29; open box ";
+    QCOMPARE(render(LogDownload::endSteps(LogDownload::Outcome::Completed, 7, "unused")),
+             steps("ui bar PBar1=7; " + end + LogDownload::kCompleted));
+    QCOMPARE(render(LogDownload::endSteps(LogDownload::Outcome::Silent, 7, "why")),
+             steps("capture off; " + end + "why"));
     // The silence timeout in whole seconds (the short ones are below).
     QCOMPARE(LogDownload::stoppedMessage(LogDownload::Outcome::Silent, 312, 999, 10000),
              QStringLiteral("Reading logs stopped: the pump sent nothing for 10 seconds (312 of "
