@@ -19,20 +19,26 @@ constexpr int kRunModeAbove = 400;
 // handshake: a pump may answer at any moment, and the refresh buttons and
 // port options are how a technician finds it, so the pump's presence locks
 // nothing. A running sequence or download locks out every other command to
-// the pump. Otherwise the control follows what the pump's reports said last
-// (a pump in RUN mode locks "Clear Sampling Data in Pump", the setup report's
-// programming lock "Program Pump"), and is on where they said nothing.
-bool controlEnabled(PumpSession::Presence presence, bool busy, const QMap<QString, bool>& reported,
+// the pump. Otherwise the control follows what the pump's reports said last:
+// a pump in RUN mode locks "Clear Sampling Data in Pump" (clearing would end
+// the sample it takes), the setup report's programming lock "Program Pump";
+// every other control is on.
+bool controlEnabled(PumpSession::Presence presence, bool busy, const PumpFacts& facts,
                     const QString& name) {
     Q_UNUSED(presence);
-    return !busy && reported.value(name, true);
+    if (busy)
+        return false;
+    if (name == QLatin1String(Control::kClearSamplingDataButton))
+        return !facts.running.value_or(false);
+    if (name == QLatin1String(Control::kProgramPumpButton))
+        return !facts.programmingLocked.value_or(false);
+    return true;
 }
 
-UiChanges enablingOf(PumpSession::Presence presence, bool busy,
-                     const QMap<QString, bool>& reported) {
+UiChanges enablingOf(PumpSession::Presence presence, bool busy, const PumpFacts& facts) {
     UiChanges c;
     for (const QString& name : PumpSession::pumpWritingControls())
-        c.enabled.insert(name, controlEnabled(presence, busy, reported, name));
+        c.enabled.insert(name, controlEnabled(presence, busy, facts, name));
     return c;
 }
 } // namespace
@@ -183,6 +189,21 @@ UiChanges PumpSession::enabling(Presence presence, bool busy) {
     return enablingOf(presence, busy, {});
 }
 
+UiChanges PumpSession::enablingFor(const PumpFacts& told, const PumpFacts& known, Presence presence,
+                                   bool busy) {
+    QStringList names;
+    if (told.logsCounted)
+        names << Control::kReadLogsButton;
+    if (told.running)
+        names << Control::kClearSamplingDataButton;
+    if (told.programmingLocked)
+        names << Control::kProgramPumpButton;
+    UiChanges c;
+    for (const QString& name : names)
+        c.enabled.insert(name, controlEnabled(presence, busy, known, name));
+    return c;
+}
+
 void PumpSession::selectPort(int index) {
     if (busy())
         return;
@@ -266,7 +287,7 @@ bool PumpSession::run(const Sequence& sequence) {
     emit sequenceStarted(sequence);
     // The other controls are locked before the first command goes out.
     if (!wasBusy) {
-        emit changed(enablingOf(m_presence, true, m_decoderEnabled));
+        emit changed(enablingOf(m_presence, true, m_facts));
         emit busyChanged(true);
     }
     m_runner.start(sequence);
@@ -329,7 +350,7 @@ void PumpSession::setBusy(bool on) {
     const bool wasBusy = busy();
     m_busyOther = on;
     if (!wasBusy && busy()) {
-        emit changed(enablingOf(m_presence, true, m_decoderEnabled));
+        emit changed(enablingOf(m_presence, true, m_facts));
         emit busyChanged(true);
     } else {
         busyEdge(wasBusy);
@@ -340,7 +361,7 @@ void PumpSession::busyEdge(bool wasBusy) {
     if (!wasBusy || busy())
         return;
     // Back to what the pump's reports said last.
-    emit changed(enablingOf(m_presence, false, m_decoderEnabled));
+    emit changed(enablingOf(m_presence, false, m_facts));
     emit busyChanged(false);
     if (m_resumeWhenIdle) {
         m_resumeWhenIdle = false;
@@ -363,16 +384,12 @@ void PumpSession::setPresence(Presence presence) {
 }
 
 void PumpSession::emitChanges(UiChanges c) {
-    // What the decoders say of a pump-writing control is a fact from the
-    // pump's reports ("Program Pump" locked by the setup report, "Clear
-    // Sampling Data in Pump" while the pump runs): kept, and the control's
-    // enabling decided from it, so nothing unlocks while busy.
-    static const QSet<QString> locked(pumpWritingControls().cbegin(), pumpWritingControls().cend());
-    for (auto it = c.enabled.begin(); it != c.enabled.end(); ++it) {
-        if (!locked.contains(it.key()))
-            continue;
-        m_decoderEnabled.insert(it.key(), it.value());
-        it.value() = controlEnabled(m_presence, busy(), m_decoderEnabled, it.key());
+    // What a report says of the pump is kept, and the controls it speaks of
+    // are decided from all that is known, so nothing unlocks while busy.
+    if (!c.facts.isEmpty()) {
+        m_facts.merge(c.facts);
+        c.enabled.insert(enablingFor(c.facts, m_facts, m_presence, busy()).enabled);
+        c.facts = {};
     }
     if (!c.isEmpty())
         emit changed(c);

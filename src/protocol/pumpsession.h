@@ -103,10 +103,14 @@ public:
 
     // The controls that write to the pump: disabled while busy.
     static const QStringList& pumpWritingControls();
-    // One decision of their enabling, from the pump's presence and whether a
-    // sequence or download runs; decoders' own enabling (a pump in RUN mode
-    // locks "Clear Sampling Data in Pump") comes on top of it.
+    // One decision of their enabling, from the pump's presence, whether a
+    // sequence or download runs, and what the pump's reports said of it
+    // (a pump in RUN mode locks "Clear Sampling Data in Pump").
     static UiChanges enabling(Presence presence, bool busy);
+    // The same decision for the controls the facts `told` speak of, given
+    // all that is `known` (told included). `corvane-cli decode` shows it.
+    static UiChanges enablingFor(const PumpFacts& told, const PumpFacts& known,
+                                 Presence presence = Presence::Attached, bool busy = false);
 
     PumpLink& link() { return m_link; }
     CaptureMemo& memo() { return m_memo; }
@@ -178,6 +182,6 @@ private:
     bool m_resumeWhenIdle = false;
     bool m_shutDown = false;
     int m_cursorDepth = 0;
-    // The enabling the decoders asked for last, restored when not busy.
-    QMap<QString, bool> m_decoderEnabled;
+    // What the pump's reports said of it last, kept while busy.
+    PumpFacts m_facts;
 };
