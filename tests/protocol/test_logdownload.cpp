@@ -129,6 +129,7 @@ private slots:
     void simulatedPump();
     void secondDownloadReplaces();
     void stoppedByHand();
+    void lostOnPrintLog();
     void clearing();
     void memorySequences();
 };
@@ -360,6 +361,20 @@ void TestLogDownload::stoppedByHand() {
     QCOMPARE(rig.screen.messages.size(), 1);
     rig.download.stop(); // nothing to stop
     QCOMPARE(rig.screen.messages.size(), 1);
+}
+
+// The adapter fails for good on the "PRINTLOG" write itself: the download
+// ends there, inside its own start, and still gives everything back.
+void TestLogDownload::lostOnPrintLog() {
+    Rig<FakeSerialLink> rig;
+    rig.state.SavedLogCount = 2;
+    rig.link.failWrites = true;
+    QVERIFY(rig.session.sendNow({"R99\r", "R99\r"})); // two failures: not yet lost
+    QVERIFY(rig.download.start());
+    QCOMPARE(rig.screen.messages, QStringList{"Reading logs stopped: the serial port went away "
+                                              "(unplugged?) (0 of 2 records read)"});
+    rig.verifyIdle();
+    QVERIFY(!rig.download.silenceTimer().isActive());
 }
 
 // "Clear Screen" empties the memo only; "Clear PC Screen" the table and the
