@@ -1,10 +1,12 @@
 // The conversation with one pump, without a screen. PumpSession owns the link
 // (PumpLink over a SerialLink), the receive handler (ResponseDispatcher) and
-// its capture memo, the once-a-second poll (Timer1 and PollCycle) and the
-// sequence runner. It takes the user's intents (choose a port, refresh, run a
-// sequence, send a command) and hands out what the window must show
-// (UiChanges), the message boxes to open, and whether it is busy and whether
-// a pump is attached. The window and corvane-cli are two faces of it.
+// its capture memo, the once-a-second poll (Timer1 and PollCycle) and two
+// SequenceRunners: one for command sequences, one for the poll's steps, which
+// go on while a sequence's box or "No Pump Found" is open. It takes the
+// user's intents (choose a port, refresh, run a sequence, send a command) and
+// hands out what the window must show (UiChanges), the message boxes to
+// open, and whether it is busy and whether a pump is attached. The window
+// and corvane-cli are two faces of it.
 //
 // How a line travels: SerialLink -> PumpLink (trace) -> ResponseDispatcher
 // (line assembly, capture, dispatch by reply code) -> decoder -> UiChanges ->
