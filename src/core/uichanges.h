@@ -4,6 +4,8 @@
 // `corvane-cli decode` prints it, so both show the same thing.
 #pragma once
 
+#include "core/pumpfacts.h"
+
 #include <QMap>
 #include <QMetaType>
 #include <QString>
@@ -31,11 +33,15 @@ struct UiChanges {
     // Message boxes to show once the current receive handling has returned.
     QStringList messages;
 
+    // What the report said of the pump; the session turns it into the
+    // enabling of the controls that write to the pump. Nothing shows it as is.
+    PumpFacts facts;
+
     bool isEmpty() const {
         return text.isEmpty() && visible.isEmpty() && enabled.isEmpty() && checked.isEmpty() &&
                tooltip.isEmpty() && color.isEmpty() && date.isEmpty() && time.isEmpty() &&
                !flowRange && bars.isEmpty() && barMaxima.isEmpty() && values.isEmpty() &&
-               messages.isEmpty();
+               messages.isEmpty() && facts.isEmpty();
     }
 
     // Later writes win, as they would on the window.
@@ -58,6 +64,7 @@ struct UiChanges {
         into(barMaxima, o.barMaxima);
         into(values, o.values);
         messages += o.messages;
+        facts.merge(o.facts);
     }
 };
 

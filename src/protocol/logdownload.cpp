@@ -7,14 +7,24 @@
 
 namespace {
 
-using K = DownloadStep::Kind;
+using K = Step::Kind;
 
-DownloadStep step(K kind, int value = 0, const QString& text = {}) {
-    return {kind, text, value, {}};
+Step step(K kind, int value = 0, const QString& text = {}) {
+    return Step::owner(kind, value, text);
 }
 
-DownloadStep ui(const UiChanges& c) {
-    return {K::Ui, {}, 0, c};
+Step ui(const UiChanges& c) {
+    return Step::change(c);
+}
+
+// A download phase: the hourglass and polling are its own steps.
+Sequence phase(const QString& name, const QList<Step>& steps) {
+    Sequence s;
+    s.name = name;
+    s.holdsPolling = false;
+    s.busyCursor = false;
+    s.steps = steps;
+    return s;
 }
 
 UiChanges printAndSave(bool on) {
@@ -26,14 +36,6 @@ UiChanges printAndSave(bool on) {
 
 } // namespace
 
-bool DownloadStep::operator==(const DownloadStep& o) const {
-    const auto same = [](const UiChanges& a, const UiChanges& b) {
-        return a.text == b.text && a.visible == b.visible && a.enabled == b.enabled &&
-               a.bars == b.bars && a.barMaxima == b.barMaxima && a.messages == b.messages;
-    };
-    return kind == o.kind && text == o.text && value == o.value && same(ui, o.ui);
-}
-
 LogDownload::LogDownload(PumpSession& session, QObject* parent)
     : QObject(parent), m_session(session), m_alive(&session) {
     m_silence.setObjectName(QStringLiteral("LogDownloadSilence"));
@@ -41,6 +43,12 @@ LogDownload::LogDownload(PumpSession& session, QObject* parent)
     m_silence.setInterval(kSilenceMs);
     connect(&m_silence, &QTimer::timeout, this, [this] { finish(Outcome::Silent); });
     connect(&session, &PumpSession::lineHandled, this, &LogDownload::onLine);
+    connect(&m_runner, &SequenceRunner::changes, this, &LogDownload::changed);
+    connect(&m_runner, &SequenceRunner::perform, this, &LogDownload::perform);
+    connect(&m_runner, &SequenceRunner::finished, this, [this] {
+        if (!m_queued.isEmpty())
+            m_runner.start(m_queued.takeFirst());
+    });
     connect(&session, &PumpSession::portLost, this, [this] {
         if (m_running)
             finish(Outcome::PortLost);
@@ -55,7 +63,7 @@ LogDownload::~LogDownload() {
     }
 }
 
-QList<DownloadStep> LogDownload::startSteps(int n) {
+Sequence LogDownload::startSteps(int n) {
     UiChanges frame;
     frame.visible.insert(Control::kDownloadFrame, true);
     UiChanges bar;
@@ -64,26 +72,27 @@ QList<DownloadStep> LogDownload::startSteps(int n) {
     UiChanges reading;
     reading.bars.insert(Control::kDownloadBar, 0);
     reading.visible.insert(Control::kDownloadCounter, true);
-    return {
-        step(K::PollingOff),
-        // Every control that writes to the pump off, this button included.
-        step(K::Busy, 1),
-        ui(printAndSave(false)),
-        ui(frame),
-        step(K::ClearTable),
-        ui(bar),
-        step(K::BusyCursor),
-        ui(reading),
-        step(K::SizeTable, n + 1),
-        step(K::Format, 0, LogTable::kColumnFormat),
-        step(K::Format, 0, LogTable::rowTitleFormat(n)),
-        step(K::PrintLog),
-    };
+    return phase(QStringLiteral("Read Logs"),
+                 {
+                     step(K::PollingOff),
+                     // Every control that writes to the pump off, this button included.
+                     step(K::Busy, 1),
+                     ui(printAndSave(false)),
+                     ui(frame),
+                     step(K::ClearTable),
+                     ui(bar),
+                     step(K::BusyCursor),
+                     ui(reading),
+                     step(K::SizeTable, n + 1),
+                     step(K::Format, 0, LogTable::kColumnFormat),
+                     step(K::Format, 0, LogTable::rowTitleFormat(n)),
+                     step(K::PrintLog),
+                 });
 }
 
-QList<DownloadStep> LogDownload::endSteps(Outcome outcome, int barMaximum, const QString& message) {
+Sequence LogDownload::endSteps(Outcome outcome, int barMaximum, const QString& message) {
     const bool completed = outcome == Outcome::Completed;
-    QList<DownloadStep> steps;
+    QList<Step> steps;
     if (completed) {
         UiChanges full;
         full.bars.insert(Control::kDownloadBar, barMaximum);
@@ -96,15 +105,16 @@ QList<DownloadStep> LogDownload::endSteps(Outcome outcome, int barMaximum, const
     hide.visible.insert(Control::kDownloadCounter, false);
     steps << step(K::NormalCursor) << ui(printAndSave(true)) << step(K::Busy, 0)
           << step(K::PollingOn) << ui(hide)
-          << step(K::Message, 0, completed ? kCompleted : message);
-    return steps;
+          << step(K::OpenBox, 0, completed ? kCompleted : message);
+    return phase(QStringLiteral("Read Logs end"), steps);
 }
 
-QList<DownloadStep> LogDownload::clearPcScreenSteps(int captureCount) {
+Sequence LogDownload::clearPcScreenSteps(int captureCount) {
     UiChanges bar;
     bar.barMaxima.insert(Control::kDownloadBar, captureCount + 10);
-    return {ui(bar), step(K::ClearTable), step(K::ClearMemo), ui(printAndSave(false)),
-            step(K::PollingOn)};
+    return phase(QStringLiteral("Clear PC Screen"),
+                 {ui(bar), step(K::ClearTable), step(K::ClearMemo), ui(printAndSave(false)),
+                  step(K::PollingOn)});
 }
 
 QString LogDownload::stoppedMessage(Outcome outcome, int read, int expected, int silenceMs) {
@@ -159,7 +169,7 @@ void LogDownload::stop() {
 }
 
 void LogDownload::clearScreen() {
-    run({step(K::ClearMemo)});
+    run(phase(QStringLiteral("Clear Screen"), {step(K::ClearMemo)}));
 }
 
 void LogDownload::clearPcScreen() {
@@ -167,50 +177,52 @@ void LogDownload::clearPcScreen() {
     run(clearPcScreenSteps(m_session.state().CaptureCount));
 }
 
-void LogDownload::run(const QList<DownloadStep>& steps) {
-    for (const DownloadStep& s : steps) {
-        switch (s.kind) {
-        case K::PollingOff:
-            m_session.stopPolling();
-            break;
-        case K::PollingOn:
-            m_session.resumePolling();
-            break;
-        case K::Busy:
-            m_session.setBusy(s.value != 0);
-            break;
-        case K::Ui:
-            emit changed(s.ui);
-            break;
-        case K::ClearTable:
-            m_table.clear();
-            break;
-        case K::SizeTable:
-            m_table.resize(s.value);
-            break;
-        case K::Format:
-            m_table.applyFormat(s.text);
-            break;
-        case K::ClearMemo:
-            m_session.memo().clear();
-            emit memoReplaced();
-            break;
-        case K::BusyCursor:
-            m_session.holdCursor(true);
-            break;
-        case K::NormalCursor:
-            m_session.holdCursor(false);
-            break;
-        case K::PrintLog:
-            m_session.requestLogPrintout();
-            break;
-        case K::CaptureOff:
-            m_session.endCapture();
-            break;
-        case K::Message:
-            emit messageRequested(s.text);
-            break;
-        }
+void LogDownload::run(const Sequence& steps) {
+    if (!m_runner.start(steps))
+        m_queued << steps;
+}
+
+void LogDownload::perform(const Step& s) {
+    switch (s.kind) {
+    case K::PollingOff:
+        m_session.stopPolling();
+        break;
+    case K::PollingOn:
+        m_session.resumePolling();
+        break;
+    case K::Busy:
+        m_session.setBusy(s.value != 0);
+        break;
+    case K::ClearTable:
+        m_table.clear();
+        break;
+    case K::SizeTable:
+        m_table.resize(s.value);
+        break;
+    case K::Format:
+        m_table.applyFormat(s.text);
+        break;
+    case K::ClearMemo:
+        m_session.memo().clear();
+        emit memoReplaced();
+        break;
+    case K::BusyCursor:
+        m_session.holdCursor(true);
+        break;
+    case K::NormalCursor:
+        m_session.holdCursor(false);
+        break;
+    case K::PrintLog:
+        m_session.requestLogPrintout();
+        break;
+    case K::CaptureOff:
+        m_session.endCapture();
+        break;
+    case K::OpenBox:
+        emit messageRequested(s.text);
+        break;
+    default: // the runner's own steps never come here
+        break;
     }
 }
 
@@ -228,7 +240,7 @@ void LogDownload::onLine(const LineResult& r) {
         // The printout replaces what the memo held; a shorter download must
         // not leave older lines behind its own.
         m_sawPri = true;
-        run({step(K::ClearMemo)});
+        run(phase(QStringLiteral("Printout begins"), {step(K::ClearMemo)}));
     }
 
     const int position = r.captured;

@@ -7,13 +7,15 @@
 // A download also ends after kSilenceMs without a line from the pump (before
 // its "PRI" line too), at once when the port is lost, and by stop(): what was
 // captured stays (memo and table), Print and Save come back, polling resumes
-// and a message says how far it got. The steps of each phase are data
-// (startSteps, endSteps, clearPcScreenSteps), run in order by one executor.
+// and a message says how far it got. The steps of each phase are a Sequence
+// (startSteps, endSteps, clearPcScreenSteps) run by a SequenceRunner; this
+// class performs the steps that are its own or the session's.
 #pragma once
 
 #include "core/uichanges.h"
 #include "logs/logtablemodel.h"
 #include "protocol/responsedispatcher.h"
+#include "protocol/sequencerunner.h"
 
 #include <QList>
 #include <QObject>
@@ -21,30 +23,6 @@
 #include <QTimer>
 
 class PumpSession;
-
-struct DownloadStep {
-    enum class Kind {
-        PollingOff,   // Timer1 off
-        PollingOn,    // Timer1 on (once the session is no longer busy)
-        Busy,         // value 1: the session busy (pump-writing controls off); 0: idle
-        Ui,           // window changes
-        ClearTable,   // every cell of Grid1 empty, titles included
-        SizeTable,    // Grid1 to value rows (11 columns)
-        Format,       // Grid1's format string := text
-        ClearMemo,    // fpMemo1 empty
-        BusyCursor,   // the hourglass for the whole application
-        NormalCursor, // the normal pointer back
-        PrintLog,     // end-of-file detection on, then "PRINTLOG" (the session writes)
-        CaptureOff,   // nothing more of the printout goes into the memo
-        Message,      // a box with text and OK
-    };
-    Kind kind = Kind::Ui;
-    QString text;
-    int value = 0;
-    UiChanges ui;
-
-    bool operator==(const DownloadStep& o) const;
-};
 
 class LogDownload : public QObject {
     Q_OBJECT
@@ -83,12 +61,12 @@ public:
     QTimer& silenceTimer() { return m_silence; }
 
     // The steps as data.
-    static QList<DownloadStep> startSteps(int savedLogCount);
+    static Sequence startSteps(int savedLogCount);
     // PRINTLOGDONE for Completed (the bar to `barMaximum`); for the other
     // outcomes the same ending without the full bar, capture off, and
     // `message` instead of the completion box.
-    static QList<DownloadStep> endSteps(Outcome outcome, int barMaximum, const QString& message);
-    static QList<DownloadStep> clearPcScreenSteps(int captureCount);
+    static Sequence endSteps(Outcome outcome, int barMaximum, const QString& message);
+    static Sequence clearPcScreenSteps(int captureCount);
     // "Reading logs stopped: ... (read of expected records read)".
     static QString stoppedMessage(Outcome outcome, int read, int expected, int silenceMs);
     // Said after "Reading Logs is completed" when the download fell short.
@@ -103,13 +81,19 @@ signals:
     void finished(LogDownload::Outcome outcome);
 
 private:
-    void run(const QList<DownloadStep>& steps);
+    // Runs the steps now, or after the phase under way when a step of it led
+    // here (the port lost during the "PRINTLOG" write ends the download).
+    void run(const Sequence& steps);
+    void perform(const Step& step);
     void onLine(const LineResult& r);
     void finish(Outcome outcome);
 
     PumpSession& m_session;
     QPointer<PumpSession> m_alive;
     LogTableModel m_table;
+    SystemWaitClock m_clock; // the phases never pause; the runner asks for a clock
+    SequenceRunner m_runner{m_clock};
+    QList<Sequence> m_queued;
     QTimer m_silence;
     bool m_running = false;
     bool m_sawPri = false;

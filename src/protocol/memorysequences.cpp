@@ -1,6 +1,5 @@
 #include "protocol/memorysequences.h"
 
-#include "core/controlnames.h"
 #include "protocol/commands.h"
 
 namespace MemorySequences {
@@ -20,7 +19,7 @@ Sequence clearSamplingData() {
     s.holdsPolling = false;
     s.busyCursor = false;
     UiChanges lock;
-    lock.enabled.insert(Control::kProgramPumpButton, false);
+    lock.facts.programmingLocked = true;
     s << Step::change(lock) << Step::write(Commands::clearAll());
     return s;
 }

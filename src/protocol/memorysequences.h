@@ -11,9 +11,9 @@ namespace MemorySequences {
 // "Erase Logs" (CommandButton14) and "Erase Logs IN KST" (CommandButton25):
 // "LOG_INIT" CR.
 Sequence eraseLogs();
-// "Clear Sampling Data in Pump" (CommandButton4): "Program Pump"
-// (CommandButton29) disabled first, then "CLEAR_ALL" CR. The setup report
-// enables it again.
+// "Clear Sampling Data in Pump" (CommandButton4): the pump's programming
+// taken as locked first ("Program Pump", CommandButton29, off), then
+// "CLEAR_ALL" CR. The next setup report says how it really is.
 Sequence clearSamplingData();
 
 } // namespace MemorySequences

@@ -15,13 +15,20 @@ UiChanges indicators(const QString& caption) {
     return c;
 }
 
+// A poll's steps: no hourglass beyond the write's own, Timer1 left as it is.
+Sequence poll(const UiChanges& before) {
+    Sequence s;
+    s.name = QStringLiteral("Poll");
+    s.holdsPolling = false;
+    s.busyCursor = false;
+    s << Step::change(before) << Step::write(Commands::statusRequest());
+    return s;
+}
+
 } // namespace
 
-PollStep PollCycle::tick() {
-    PollStep step;
-    step.ran = true;
-    step.before = indicators(kUpdatingDisplay);
-    step.write = Commands::statusRequest();
+Sequence PollCycle::tick() {
+    Sequence step = poll(indicators(kUpdatingDisplay));
     if (m_boxOpen)
         return step; // the indicators keep their caption until the box closes
 
@@ -32,8 +39,7 @@ PollStep PollCycle::tick() {
         if (m_state.LastSerialNumber.isEmpty()) {
             // The indicators keep their caption until the box is closed.
             m_boxOpen = true;
-            step.showNoPumpBox = true;
-            return step;
+            return step << Step::owner(Step::Kind::OpenBox, 0, kNoPumpFound);
         }
         // A report came in: start the next cycle so the pump keeps being
         // watched and an unplugged one is noticed.
@@ -41,8 +47,7 @@ PollStep PollCycle::tick() {
     } else {
         ++count;
     }
-    step.after = indicators(QString());
-    return step;
+    return step << Step::change(indicators(QString()));
 }
 
 UiChanges PollCycle::noPumpBoxClosed() {
@@ -63,23 +68,22 @@ UiChanges PollCycle::pumpReturned() {
     return indicators(QString());
 }
 
-PollStep PollCycle::refreshDisplay(bool timerRunning) {
-    PollStep step = requestStatus();
-    step.startTimer = !timerRunning;
+Sequence PollCycle::refreshDisplay(bool timerRunning) {
+    Sequence step = requestStatus();
+    if (!timerRunning)
+        step.steps.prepend(Step::owner(Step::Kind::PollingOn));
     return step;
 }
 
-PollStep PollCycle::refreshPumpData() {
+Sequence PollCycle::refreshPumpData() {
     return requestStatus();
 }
 
-PollStep requestStatus() {
-    PollStep step;
-    step.ran = true;
-    step.before.text.insert(Control::kRunModeUpdating, kUpdatingDisplay);
-    step.write = Commands::statusRequest();
-    step.after.text.insert(Control::kRunModeUpdating, QString());
-    return step;
+Sequence requestStatus() {
+    UiChanges before, after;
+    before.text.insert(Control::kRunModeUpdating, kUpdatingDisplay);
+    after.text.insert(Control::kRunModeUpdating, QString());
+    return poll(before) << Step::change(after);
 }
 
 UiChanges showNoPump(AppState& state) {

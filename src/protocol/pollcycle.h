@@ -7,12 +7,13 @@
 // its no-pump state; if one has, the next cycle starts, so a pump unplugged
 // later is reported too.
 //
-// Nothing here touches a widget or the port: every step returns what the
-// window must do, as data, in the order it must be done.
+// Nothing here touches a widget or the port: each tick and each refresh is a
+// Sequence the session's poll runner executes, in the order it must be done.
 #pragma once
 
 #include "core/appstate.h"
 #include "core/uichanges.h"
+#include "protocol/sequence.h"
 
 #include <QString>
 
@@ -20,27 +21,17 @@ inline const QString kNoPumpFound = QStringLiteral("No Pump Found");
 inline const QString kNoPumpAttached = QStringLiteral("No Pump Currently Attached");
 inline const QString kUpdatingDisplay = QStringLiteral("Updating Display");
 
-// What one poll step asks of the window, in this order: switch Timer1 on
-// (startTimer), apply `before`, write `write` to the pump (when not empty),
-// then either open the "No Pump Found" box (showNoPumpBox; when it is closed,
-// call PollCycle::noPumpBoxClosed and apply what it returns) or apply `after`.
-struct PollStep {
-    bool ran = false; // false: nothing to do at all
-    bool startTimer = false;
-    UiChanges before;
-    QString write;
-    bool showNoPumpBox = false;
-    UiChanges after;
-};
-
 class PollCycle {
 public:
     explicit PollCycle(AppState& state) : m_state(state) {}
 
-    // One Timer1 tick. While the "No Pump Found" box is open the tick still
+    // One Timer1 tick: the indicators show "Updating Display", the request
+    // goes out, then either the "No Pump Found" box opens (nothing waits for
+    // it: when it is closed, call noPumpBoxClosed and apply what it returns)
+    // or the indicators are emptied. While the box is open the tick still
     // asks for the reports, so a pump that comes back is seen at once, but
     // it neither counts nor opens a second box.
-    PollStep tick();
+    Sequence tick();
     // The box has been closed: a new check cycle starts and the window goes
     // into its no-pump state; the indicators are emptied as the tick ends.
     UiChanges noPumpBoxClosed();
@@ -54,9 +45,9 @@ public:
 
     // "Refresh Display" (CommandButton16): switches polling on again when it
     // is off (after an interrupted download, say), then asks once.
-    static PollStep refreshDisplay(bool timerRunning);
+    static Sequence refreshDisplay(bool timerRunning);
     // "Refresh Current Pump Data" (CommandButton2): asks once, nothing more.
-    static PollStep refreshPumpData();
+    static Sequence refreshPumpData();
 
     // The tick count at which LastSerialNumber is emptied, and above which
     // the check is made: the check comes on the seventh tick of a cycle.
@@ -71,7 +62,7 @@ private:
 
 // Asks the pump once for its status and setup reports, with Label6 showing
 // "Updating Display" during the write. (RequestStatus)
-PollStep requestStatus();
+Sequence requestStatus();
 
 // The main window's no-pump state: the serial-number captions and the frames
 // of pump data hidden, the model captions saying no pump is attached. (The

@@ -19,27 +19,33 @@ constexpr int kRunModeAbove = 400;
 // handshake: a pump may answer at any moment, and the refresh buttons and
 // port options are how a technician finds it, so the pump's presence locks
 // nothing. A running sequence or download locks out every other command to
-// the pump. Otherwise the control follows what the pump's reports said last
-// (a pump in RUN mode locks "Clear Sampling Data in Pump", the setup report's
-// programming lock "Program Pump"), and is on where they said nothing.
-bool controlEnabled(PumpSession::Presence presence, bool busy, const QMap<QString, bool>& reported,
+// the pump. Otherwise the control follows what the pump's reports said last:
+// a pump in RUN mode locks "Clear Sampling Data in Pump" (clearing would end
+// the sample it takes), the setup report's programming lock "Program Pump";
+// every other control is on.
+bool controlEnabled(PumpSession::Presence presence, bool busy, const PumpFacts& facts,
                     const QString& name) {
     Q_UNUSED(presence);
-    return !busy && reported.value(name, true);
+    if (busy)
+        return false;
+    if (name == QLatin1String(Control::kClearSamplingDataButton))
+        return !facts.running.value_or(false);
+    if (name == QLatin1String(Control::kProgramPumpButton))
+        return !facts.programmingLocked.value_or(false);
+    return true;
 }
 
-UiChanges enablingOf(PumpSession::Presence presence, bool busy,
-                     const QMap<QString, bool>& reported) {
+UiChanges enablingOf(PumpSession::Presence presence, bool busy, const PumpFacts& facts) {
     UiChanges c;
     for (const QString& name : PumpSession::pumpWritingControls())
-        c.enabled.insert(name, controlEnabled(presence, busy, reported, name));
+        c.enabled.insert(name, controlEnabled(presence, busy, facts, name));
     return c;
 }
 } // namespace
 
 PumpSession::PumpSession(AppState& state, SerialLink& link, const WaitClock& clock, QObject* parent)
     : QObject(parent), m_state(state), m_link(state, link), m_dispatcher(state, m_memo),
-      m_poll(state), m_runner(clock) {
+      m_poll(state), m_runner(clock), m_pollRunner(clock) {
     m_link.busyHook = [this](bool busy) { holdCursor(busy); };
     m_link.traceHook = [this](char direction, const QByteArray& bytes) {
         qCDebug(lcWire, "%c %s", direction, bytes.toPercentEncoding(" ").constData());
@@ -79,7 +85,10 @@ PumpSession::PumpSession(AppState& state, SerialLink& link, const WaitClock& clo
             m_state.runDuration = it.value();
         emitChanges(c);
     });
-    connect(&m_runner, &SequenceRunner::saveSettings, this, &PumpSession::saveSettingsRequested);
+    connect(&m_runner, &SequenceRunner::perform, this, [this](const Step& step) {
+        if (step.kind == Step::Kind::SaveSettings)
+            emit saveSettingsRequested();
+    });
     connect(&m_runner, &SequenceRunner::message, this, [this](const QString& text) {
         emit messageRequested(text, [this] { m_runner.messageClosed(); });
     });
@@ -109,6 +118,28 @@ PumpSession::PumpSession(AppState& state, SerialLink& link, const WaitClock& clo
         }
         emit sequenceFinished(sequence, completed);
     });
+
+    // The poll's requests; the read-back counts them to know which reply
+    // answers a setup or clock it waits for.
+    connect(&m_pollRunner, &SequenceRunner::write, this, [this](const QString& text) {
+        m_link.sendToPump(text);
+        m_readBack.requestWritten();
+    });
+    connect(&m_pollRunner, &SequenceRunner::changes, this, &PumpSession::emitChanges);
+    connect(&m_pollRunner, &SequenceRunner::perform, this, [this](const Step& step) {
+        if (step.kind == Step::Kind::PollingOn && !m_pollTimer.isActive())
+            m_pollTimer.start();
+        if (step.kind != Step::Kind::OpenBox)
+            return;
+        emit messageRequested(step.text, [this] {
+            // Nothing to do when the pump came back and closed the box.
+            UiChanges c = m_poll.noPumpBoxClosed();
+            if (c.isEmpty())
+                return;
+            setPresence(Presence::NoPump);
+            emitChanges(c);
+        });
+    });
     connect(&m_readBack, &ReadBack::finished, this, [this](const ReadBackResult& r) {
         // A pump that did not take its program would be left to sample the
         // wrong run: that is said in a box, not only in the status bar.
@@ -125,6 +156,7 @@ PumpSession::PumpSession(AppState& state, SerialLink& link, const WaitClock& clo
 PumpSession::~PumpSession() {
     // Nothing may reach a window that is going away.
     m_runner.disconnect(this);
+    m_pollRunner.disconnect(this);
     m_runner.stop();
     m_readBack.cancel();
 }
@@ -157,6 +189,21 @@ UiChanges PumpSession::enabling(Presence presence, bool busy) {
     return enablingOf(presence, busy, {});
 }
 
+UiChanges PumpSession::enablingFor(const PumpFacts& told, const PumpFacts& known, Presence presence,
+                                   bool busy) {
+    QStringList names;
+    if (told.logsCounted)
+        names << Control::kReadLogsButton;
+    if (told.running)
+        names << Control::kClearSamplingDataButton;
+    if (told.programmingLocked)
+        names << Control::kProgramPumpButton;
+    UiChanges c;
+    for (const QString& name : names)
+        c.enabled.insert(name, controlEnabled(presence, busy, known, name));
+    return c;
+}
+
 void PumpSession::selectPort(int index) {
     if (busy())
         return;
@@ -169,13 +216,13 @@ void PumpSession::selectPort(int index) {
 void PumpSession::refreshDisplay() {
     if (busy())
         return;
-    runPollStep(PollCycle::refreshDisplay(m_pollTimer.isActive()));
+    runPoll(PollCycle::refreshDisplay(m_pollTimer.isActive()));
 }
 
 void PumpSession::refreshPumpData() {
     if (busy())
         return;
-    runPollStep(PollCycle::refreshPumpData());
+    runPoll(PollCycle::refreshPumpData());
 }
 
 void PumpSession::resumePolling() {
@@ -199,31 +246,12 @@ void PumpSession::pollTick() {
     // request in between its commands either.
     if (busy() || m_shutDown)
         return;
-    runPollStep(m_poll.tick());
+    runPoll(m_poll.tick());
 }
 
-void PumpSession::runPollStep(const PollStep& step) {
-    if (!step.ran)
-        return;
-    if (step.startTimer && !m_pollTimer.isActive())
-        m_pollTimer.start();
-    emitChanges(step.before);
-    if (!step.write.isEmpty()) {
-        m_link.sendToPump(step.write);
-        m_readBack.requestWritten();
-    }
-    if (step.showNoPumpBox) {
-        emit messageRequested(kNoPumpFound, [this] {
-            // Nothing to do when the pump came back and closed the box.
-            UiChanges c = m_poll.noPumpBoxClosed();
-            if (c.isEmpty())
-                return;
-            setPresence(Presence::NoPump);
-            emitChanges(c);
-        });
-        return;
-    }
-    emitChanges(step.after);
+void PumpSession::runPoll(const Sequence& poll) {
+    // A poll has no pause and awaits no box: it has run when start() returns.
+    m_pollRunner.start(poll);
 }
 
 bool PumpSession::refuse() {
@@ -259,7 +287,7 @@ bool PumpSession::run(const Sequence& sequence) {
     emit sequenceStarted(sequence);
     // The other controls are locked before the first command goes out.
     if (!wasBusy) {
-        emit changed(enablingOf(m_presence, true, m_decoderEnabled));
+        emit changed(enablingOf(m_presence, true, m_facts));
         emit busyChanged(true);
     }
     m_runner.start(sequence);
@@ -322,7 +350,7 @@ void PumpSession::setBusy(bool on) {
     const bool wasBusy = busy();
     m_busyOther = on;
     if (!wasBusy && busy()) {
-        emit changed(enablingOf(m_presence, true, m_decoderEnabled));
+        emit changed(enablingOf(m_presence, true, m_facts));
         emit busyChanged(true);
     } else {
         busyEdge(wasBusy);
@@ -333,7 +361,7 @@ void PumpSession::busyEdge(bool wasBusy) {
     if (!wasBusy || busy())
         return;
     // Back to what the pump's reports said last.
-    emit changed(enablingOf(m_presence, false, m_decoderEnabled));
+    emit changed(enablingOf(m_presence, false, m_facts));
     emit busyChanged(false);
     if (m_resumeWhenIdle) {
         m_resumeWhenIdle = false;
@@ -356,16 +384,12 @@ void PumpSession::setPresence(Presence presence) {
 }
 
 void PumpSession::emitChanges(UiChanges c) {
-    // What the decoders say of a pump-writing control is a fact from the
-    // pump's reports ("Program Pump" locked by the setup report, "Clear
-    // Sampling Data in Pump" while the pump runs): kept, and the control's
-    // enabling decided from it, so nothing unlocks while busy.
-    static const QSet<QString> locked(pumpWritingControls().cbegin(), pumpWritingControls().cend());
-    for (auto it = c.enabled.begin(); it != c.enabled.end(); ++it) {
-        if (!locked.contains(it.key()))
-            continue;
-        m_decoderEnabled.insert(it.key(), it.value());
-        it.value() = controlEnabled(m_presence, busy(), m_decoderEnabled, it.key());
+    // What a report says of the pump is kept, and the controls it speaks of
+    // are decided from all that is known, so nothing unlocks while busy.
+    if (!c.facts.isEmpty()) {
+        m_facts.merge(c.facts);
+        c.enabled.insert(enablingFor(c.facts, m_facts, m_presence, busy()).enabled);
+        c.facts = {};
     }
     if (!c.isEmpty())
         emit changed(c);

@@ -1,10 +1,12 @@
 // The conversation with one pump, without a screen. PumpSession owns the link
 // (PumpLink over a SerialLink), the receive handler (ResponseDispatcher) and
-// its capture memo, the once-a-second poll (Timer1 and PollCycle) and the
-// sequence runner. It takes the user's intents (choose a port, refresh, run a
-// sequence, send a command) and hands out what the window must show
-// (UiChanges), the message boxes to open, and whether it is busy and whether
-// a pump is attached. The window and corvane-cli are two faces of it.
+// its capture memo, the once-a-second poll (Timer1 and PollCycle) and two
+// SequenceRunners: one for command sequences, one for the poll's steps, which
+// go on while a sequence's box or "No Pump Found" is open. It takes the
+// user's intents (choose a port, refresh, run a sequence, send a command) and
+// hands out what the window must show (UiChanges), the message boxes to
+// open, and whether it is busy and whether a pump is attached. The window
+// and corvane-cli are two faces of it.
 //
 // How a line travels: SerialLink -> PumpLink (trace) -> ResponseDispatcher
 // (line assembly, capture, dispatch by reply code) -> decoder -> UiChanges ->
@@ -103,10 +105,14 @@ public:
 
     // The controls that write to the pump: disabled while busy.
     static const QStringList& pumpWritingControls();
-    // One decision of their enabling, from the pump's presence and whether a
-    // sequence or download runs; decoders' own enabling (a pump in RUN mode
-    // locks "Clear Sampling Data in Pump") comes on top of it.
+    // One decision of their enabling, from the pump's presence, whether a
+    // sequence or download runs, and what the pump's reports said of it
+    // (a pump in RUN mode locks "Clear Sampling Data in Pump").
     static UiChanges enabling(Presence presence, bool busy);
+    // The same decision for the controls the facts `told` speak of, given
+    // all that is `known` (told included). `corvane-cli decode` shows it.
+    static UiChanges enablingFor(const PumpFacts& told, const PumpFacts& known,
+                                 Presence presence = Presence::Attached, bool busy = false);
 
     PumpLink& link() { return m_link; }
     CaptureMemo& memo() { return m_memo; }
@@ -156,7 +162,7 @@ signals:
 
 private:
     void onReceived(const QByteArray& bytes);
-    void runPollStep(const PollStep& step);
+    void runPoll(const Sequence& poll);
     void emitChanges(UiChanges changes);
     void setPresence(Presence presence);
     bool refuse();
@@ -167,7 +173,8 @@ private:
     CaptureMemo m_memo;
     ResponseDispatcher m_dispatcher;
     PollCycle m_poll;
-    SequenceRunner m_runner;
+    SequenceRunner m_runner;     // the command sequences
+    SequenceRunner m_pollRunner; // the ticks and refreshes, also while a box is open
     ReadBack m_readBack;
     QTimer m_pollTimer;
     Presence m_presence = Presence::NoPump;
@@ -177,6 +184,6 @@ private:
     bool m_resumeWhenIdle = false;
     bool m_shutDown = false;
     int m_cursorDepth = 0;
-    // The enabling the decoders asked for last, restored when not busy.
-    QMap<QString, bool> m_decoderEnabled;
+    // What the pump's reports said of it last, kept while busy.
+    PumpFacts m_facts;
 };

@@ -83,7 +83,7 @@ void decodeSetup(const SetupReport& r, AppState& state, Writer& w) {
     const auto lock = r.digit(SetupField::ProgramLock);
     if (!lock)
         return;
-    w.c.enabled.insert(Control::kProgramPumpButton, *lock != 1);
+    w.c.facts.programmingLocked = *lock == 1;
 
     // Keypad password.
     w.flag("PasswordFlag", state.PasswordFlag, r.text(SetupField::Password));

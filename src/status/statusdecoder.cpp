@@ -166,7 +166,7 @@ void StatusDecode::logs() {
     const QString caption = QLatin1String("Total Logs Saved are: ") + count;
     text(Control::kRunModeLogCount, caption);
     text(Control::kLogsLogCount, caption);
-    m_c.enabled.insert(Control::kReadLogsButton, true);
+    m_c.facts.logsCounted = true;
 }
 
 void StatusDecode::calibration() {
@@ -293,7 +293,7 @@ void StatusDecode::runState() {
                              Control::kPressureBatteryFrame})
         visible(name, running);
     visible(Control::kNotRunningNote, !running);
-    m_c.enabled.insert(Control::kClearSamplingDataButton, !running);
+    m_c.facts.running = running;
     m_c.tooltip.insert(Control::kClearSamplingDataButton,
                        running ? QStringLiteral("Pump cann't be in RUN Mode")
                                : QStringLiteral("Clear all data in pump"));

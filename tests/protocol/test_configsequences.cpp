@@ -4,6 +4,7 @@
 // is written. How the steps play out on the wire is test_pumpsession.
 #include "protocol/configsequences.h"
 #include "protocol/pumpclock.h"
+#include "steptext.h"
 #include "support/sampleprogram.h"
 
 #include <QTest>
@@ -11,34 +12,6 @@
 using namespace ConfigSequences;
 
 namespace {
-// One entry per step, named as Step::Kind is ordered; a carriage return
-// shows as '|'.
-QStringList render(const Sequence& s) {
-    static const char* const kinds[] = {"write ", "direct ", "caption ", "bar ",
-                                        "wait ",  "ui ",     "save",     "box "};
-    QStringList out;
-    for (const Step& step : s.steps) {
-        QString text = step.text;
-        text.replace(QChar(13), QLatin1Char('|'));
-        if (step.kind == Step::Kind::Bar || step.kind == Step::Kind::Wait)
-            text = QString::number(step.value);
-        QStringList parts;
-        for (auto it = step.ui.visible.cbegin(); it != step.ui.visible.cend(); ++it)
-            parts << (it.value() ? "show " : "hide ") + it.key();
-        for (auto it = step.ui.text.cbegin(); it != step.ui.text.cend(); ++it)
-            parts << it.key() + "=" + it.value();
-        for (auto it = step.ui.values.cbegin(); it != step.ui.values.cend(); ++it)
-            parts << "value " + it.key() + "=" + it.value();
-        out << kinds[int(step.kind)] + text + parts.join(", ");
-    }
-    return out;
-}
-
-// Expected steps written as one text, "; " between two steps.
-QStringList steps(const QString& text) {
-    return text.split(QStringLiteral("; "));
-}
-
 SetupValues setup(bool on, bool timing, bool startStop, bool metric, const QString& rate) {
     SetupValues v;
     v.volumetric = !on;

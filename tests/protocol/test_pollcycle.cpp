@@ -2,12 +2,18 @@
 // by setting LastSerialNumber between ticks as the status decoder does when a
 // report comes back, the user by closing the "No Pump Found" box.
 #include "protocol/pollcycle.h"
+#include "steptext.h"
 
 #include <QTest>
 
 namespace {
 QMap<QString, QString> indicators(const QString& text) {
     return {{"Label6", text}, {"Label21", text}, {"Label22", text}, {"Label23", text}};
+}
+
+// The indicators' captions as a step renders them.
+QString indicatorStep(const QString& text) {
+    return QStringLiteral("ui Label21=%1, Label22=%1, Label23=%1, Label6=%1").arg(text);
 }
 
 // Runs `ticks` ticks; the pump answers the requests of ticks `from` to `to`.
@@ -23,13 +29,14 @@ QList<int> run(int ticks, int from, int to, int closeAfter = 0) {
     int openedAt = 0;
     for (int t = 1; t <= ticks; ++t) {
         const bool wasOpen = poll.noPumpBoxOpen();
-        const PollStep step = poll.tick();
-        if (!step.ran || step.before.text != indicators("Updating Display") ||
-            step.write != "R99\rZ99\r" || (wasOpen && step.showNoPumpBox) ||
-            step.after.text !=
-                (wasOpen || step.showNoPumpBox ? QMap<QString, QString>() : indicators("")))
+        const QStringList step = render(poll.tick());
+        const bool box = step.last() == "open box No Pump Found";
+        const QString ending = wasOpen ? ""
+                               : box   ? "; open box No Pump Found"
+                                       : "; " + indicatorStep("");
+        if (step.join("; ") != indicatorStep("Updating Display") + "; write R99|Z99|" + ending)
             return {-1};
-        if (step.showNoPumpBox) {
+        if (box) {
             boxes << t;
             openedAt = t;
         }
@@ -110,14 +117,10 @@ void TestPollCycle::boxClosedGivesNoPumpState() {
 // Both buttons ask at once, with only the Run Mode indicator showing it; only
 // "Refresh Display" switches polling on again, and only when it is off.
 void TestPollCycle::refreshButtons() {
-    QCOMPARE(PollCycle::refreshDisplay(false).startTimer, true);
-    QCOMPARE(PollCycle::refreshDisplay(true).startTimer, false);
-    QCOMPARE(PollCycle::refreshPumpData().startTimer, false);
-    for (const PollStep& step : {PollCycle::refreshDisplay(false), PollCycle::refreshPumpData()}) {
-        QCOMPARE(step.write, QStringLiteral("R99\rZ99\r"));
-        QCOMPARE(step.before.text, (QMap<QString, QString>{{"Label6", "Updating Display"}}));
-        QCOMPARE(step.after.text, (QMap<QString, QString>{{"Label6", ""}}));
-    }
+    const QString ask = "ui Label6=Updating Display; write R99|Z99|; ui Label6=";
+    QCOMPARE(render(PollCycle::refreshDisplay(false)), steps("polling on; " + ask));
+    QCOMPARE(render(PollCycle::refreshDisplay(true)), steps(ask));
+    QCOMPARE(render(PollCycle::refreshPumpData()), steps(ask));
 }
 
 QTEST_GUILESS_MAIN(TestPollCycle)

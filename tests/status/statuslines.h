@@ -53,14 +53,22 @@ inline QString statusLine(const QStringList& overrides = {}) {
 }
 
 // Checks what handling a line wrote. An expectation reads "names=value" for
-// captions or "kind:names=value" for visible, enabled (1 or 0), tooltip, color,
-// date, time and values; names separated by commas share the value; without
+// captions or "kind:names=value" for visible, enabled, facts (1 or 0), tooltip,
+// color, date, time and values; names separated by commas share the value; without
 // "=value" the elements must be left unwritten.
 inline void expectChanges(const UiChanges& c, const QStringList& expectations) {
     QMap<QString, QMap<QString, QString>> maps{{"text", c.text},   {"tooltip", c.tooltip},
                                                {"color", c.color}, {"date", c.date},
                                                {"time", c.time},   {"values", c.values}};
-    for (const auto& [kind, flags] : {std::pair{"visible", c.visible}, {"enabled", c.enabled}})
+    QMap<QString, bool> facts;
+    if (c.facts.logsCounted)
+        facts.insert("logsCounted", true);
+    if (c.facts.running)
+        facts.insert("running", *c.facts.running);
+    if (c.facts.programmingLocked)
+        facts.insert("programmingLocked", *c.facts.programmingLocked);
+    for (const auto& [kind, flags] :
+         {std::pair{"visible", c.visible}, {"enabled", c.enabled}, {"facts", facts}})
         for (auto it = flags.begin(); it != flags.end(); ++it)
             maps[kind][it.key()] = it.value() ? "1" : "0";
     for (const QString& e : expectations) {

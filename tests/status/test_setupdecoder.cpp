@@ -48,7 +48,7 @@ void TestSetupDecoder::lines_data() {
          "Label1_5,Label45=Flow Fault is: Activated       ", "Label1_3,Label44=Password is: On",
          "Label_COUNTDOWNFLAG,Label15=Duration", "Label1_2,Label46=Startup Display Screens Are: On",
          "Label3_17,Label43=Flow Mode is: Volumetric", "visible:Label_COUNTDOWNFLAG,Label15=1",
-         "enabled:CommandButton29=1", "enabled:" + kRunFields + "=0", "color:Label3_6=#0000c0",
+         "facts:programmingLocked=0", "enabled:" + kRunFields + "=0", "color:Label3_6=#0000c0",
          "color:Label3_7=#008000", "values:UnitsFlag=0",
          "values:TimingFlag,FlowFaultFlag,PasswordFlag,DurationModeFlag,StartScreensFlag=1"});
     row("timing off ignores the mode", with(kZ99, {{5, "0"}}),
@@ -59,7 +59,7 @@ void TestSetupDecoder::lines_data() {
         {"Label1_4,Label48=Unit Of Measurement: Metric  ", "values:UnitsFlag=5"});
     row("flow fault 2 is off", with(kZ99, {{11, "2"}}),
         {"Label1_5,Label45=Flow Fault is: Deactivated"});
-    row("program lock", with(kZ99, {{17, "1"}}), {"enabled:CommandButton29=0"});
+    row("program lock", with(kZ99, {{17, "1"}}), {"facts:programmingLocked=1"});
     row("password off", with(kZ99, {{21, "0"}}), {"Label1_3,Label44=Password is: Off"});
     row("start/stop mode", with(kZ99, {{23, "0"}}),
         {"Label15,Label_COUNTDOWNFLAG=Start/Stop", "enabled:INP_STRT_Dttm,fpDateTime1=1",
@@ -77,8 +77,8 @@ void TestSetupDecoder::lines_data() {
     row("blank flow fault", with(kZ99, {{11, " "}}),
         {"Label48=Unit Of Measurement: English", "Label1_5,Label45,Label43"});
     row("letter lock", with(kZ99, {{17, "L"}}),
-        {"Label45=Flow Fault is: Activated       ", "enabled:CommandButton29", "Label44"});
-    row("line ends before password", kZ99.left(20), {"enabled:CommandButton29=1", "Label44"});
+        {"Label45=Flow Fault is: Activated       ", "facts:programmingLocked", "Label44"});
+    row("line ends before password", kZ99.left(20), {"facts:programmingLocked=0", "Label44"});
     row("blank mode with timing on", with(kZ99, {{23, " "}}),
         {"Label44=Password is: On", "Label15,Label46", "enabled:" + kRunFields});
     row("blank mode with timing off", with(kZ99, {{5, "0"}, {23, " "}}),
@@ -94,7 +94,7 @@ void TestSetupDecoder::lines_data() {
          "time:fpDateTime5,fpDateTimeRunstart=08:30", "Label45=Flow Fault is: Activated       ",
          "Label44=Password is: On", "Label46=Startup Display Screens Are: On",
          "Label43=Flow Mode is: S.T.P.     ", "Label1_5,Label1_3,Label1_2,Label3_17,Label15",
-         "color:Label3_6,Label3_7", "enabled:CommandButton29", "visible:Label15",
+         "color:Label3_6,Label3_7", "facts:programmingLocked", "visible:Label15",
          "values:currentFlowSetting=002500", "values:runStartTime=08:30",
          "values:runStartDate,runStopDate=20261205", "values:runStopTime=16:00",
          "values:FlowFaultFlag,PasswordFlag,StartScreensFlag=1", "values:runDuration=012:30"});

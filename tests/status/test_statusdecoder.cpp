@@ -76,8 +76,8 @@ void TestStatusDecoder::report_data() {
         {"Label3_19,Label3_24,Label3_21,Label3_0,Label3_30=Serial Number: 00012345",
          "visible:fpDateTimeRunstart,fpDateTimeRunstop,DBREAK1START,DBREAK2STOP=1",
          "visible:Frame7,frmTimingR_1,Frame3,Frame_STPVOL,Label3_0,Label3_21,Label3_24=1",
-         "visible:Frame2,Frame_RUNUP,Frame_Rundown=0", "visible:Label27=1",
-         "enabled:CommandButton4,CommandButton7=1", "tooltip:CommandButton4=Clear all data in pump",
+         "visible:Frame2,Frame_RUNUP,Frame_Rundown=0", "visible:Label27=1", "facts:logsCounted=1",
+         "facts:running=0", "tooltip:CommandButton4=Clear all data in pump",
          "values:serialNumber,LastSerialNumber=00012345", "values:logCount=012"});
     row("metric report", {"temp=212", "avgTemp=255"},
         {"Label3_3=Current BP: 764 mm of Mercury", "Label3_4=Current DP:  127 mm of Water",
@@ -106,7 +106,7 @@ void TestStatusDecoder::report_data() {
         {"Label3_3", "Label3_5", "Label3_6", "Label16,Label_califlow", "Label3_14,Label3_26",
          "Label3_18", "Label1_1,Label49", "Label3_4=Current DP:  127 mm of Water",
          "Label3_28=Log Capacity Used: 5%", "date:fpDateTime3,fpDateTime4_0",
-         "time:fpDateTime3=14:05", "visible:Frame2,Label27", "enabled:CommandButton4"},
+         "time:fpDateTime3=14:05", "visible:Frame2,Label27", "facts:running"},
         true);
     row("rate 01", {"logRate=01"},
         {"Label1_1=History Report Logging Rate: 01 per/min", "Label49=Logging Rate: 01 per/min"});
@@ -132,10 +132,10 @@ void TestStatusDecoder::report_data() {
     row("lunch stop 55:55 still activated", {"lunchStopMinute=55", "lunchStopHour=55"},
         {"Label3_33=Lunch Start/Stop", "time:DLUNCHSTOP=55:55", "visible:DLUNCHSTOP=1"});
     row("year blank before", {"clockYear= 3"}, {"date:fpDateTime3,fpDateTime4_0=20031206"});
-    row("run state 400", {"runState=0400"}, {"visible:Frame2=0", "enabled:CommandButton4=1"});
+    row("run state 400", {"runState=0400"}, {"visible:Frame2=0", "facts:running=0"});
     row("run state 401", {"runState=0401"},
-        {"visible:Frame2,Frame_RUNUP,Frame_Rundown=1", "visible:Label27=0",
-         "enabled:CommandButton4=0", "tooltip:CommandButton4=Pump cann't be in RUN Mode"});
+        {"visible:Frame2,Frame_RUNUP,Frame_Rundown=1", "visible:Label27=0", "facts:running=1",
+         "tooltip:CommandButton4=Pump cann't be in RUN Mode"});
     // A cut line: every step still runs, text fields show what is left of them.
     row("cut at 60", {},
         {"Label3_10,Label3_31=No pump type", "LabelH7=File Name:",

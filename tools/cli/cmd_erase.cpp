@@ -94,7 +94,7 @@ int run(const Options& options, Output& out) {
         return Exit::kNoPump;
     live.awaitReports([&](const LineResult& status, const LineResult&) {
         // The window's button is locked while the pump samples; so is this.
-        if (!logs && !status.changes.enabled.value(kClearButton, true)) {
+        if (!logs && status.changes.facts.running.value_or(false)) {
             out.progress(QStringLiteral("corvane-cli %1: %2; nothing was sent.")
                              .arg(QLatin1String(name), status.changes.tooltip.value(kClearButton)));
             live.end(Exit::kUsage);

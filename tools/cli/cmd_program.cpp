@@ -287,7 +287,7 @@ int runOn(const Options& options, LiveSession& live) {
             return;
         }
         // The setup report locks the window's "Program Pump" button.
-        if (!setup.changes.enabled.value(Control::kProgramPumpButton, true)) {
+        if (setup.changes.facts.programmingLocked.value_or(false)) {
             refuse(QStringLiteral("the pump's setup report locks programming"));
             return;
         }

@@ -4,6 +4,7 @@
 
 #include "core/appstate.h"
 #include "logs/capturememo.h"
+#include "protocol/pumpsession.h"
 
 #include <QIODevice>
 #include <QJsonArray>
@@ -66,7 +67,11 @@ QJsonObject toJson(const LineResult& result) {
     o.insert(QStringLiteral("kind"), QLatin1String(lineKindName(result.kind)));
     insertMap(o, "text", mapObject(c.text));
     insertMap(o, "visible", mapObject(c.visible));
-    insertMap(o, "enabled", mapObject(c.enabled));
+    // The controls the report's facts lock or free, as the window is told
+    // them while nothing runs.
+    QMap<QString, bool> enabled = c.enabled;
+    enabled.insert(PumpSession::enablingFor(c.facts, c.facts).enabled);
+    insertMap(o, "enabled", mapObject(enabled));
     insertMap(o, "tooltip", mapObject(c.tooltip));
     insertMap(o, "color", mapObject(c.color));
     insertMap(o, "date", mapObject(c.date));
