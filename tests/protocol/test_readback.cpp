@@ -1,12 +1,14 @@
-// Whether the pump took what it was sent: the comparisons as tables of
-// report lines, the watch over the next reports (stale replies, no reply)
-// and the clock drift. The whole round on the simulated pump is the
-// window's and corvane-cli's test.
+// Whether the pump took what it was sent: the setup, clock and program
+// comparisons as tables of report lines, the watch over the next reports
+// (stale replies, no reply), the clock drift, and "Take the pump's settings"
+// read back the other way. The whole round on the simulated pump is the
+// window's and corvane-cli's test; the CLI's exit status test_cli_program's.
 #include "protocol/configsequences.h"
 #include "protocol/pumpclock.h"
 #include "protocol/readback.h"
 #include "status/pumpreports.h"
 #include "status/statuslines.h"
+#include "support/sampleprogram.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -34,6 +36,16 @@ Flags reportOf(const SetupValues& v) {
             {29, v.volumetric ? '0' : '1'}};
 }
 
+// Setup report flags 5, 7, 11, 21, 23, 25, 29 (timing, units, flow fault,
+// password, timing mode, screens, flow control) as seven characters.
+Flags flagsOf(const QByteArray& seven) {
+    const int at[] = {5, 7, 11, 21, 23, 25, 29};
+    Flags out;
+    for (int i = 0; i < 7; ++i)
+        out.insert(at[i], seven[i]);
+    return out;
+}
+
 SetupValues allOn(const QString& rate = "30", bool timing = true) {
     SetupValues v;
     v.volumetric = true;
@@ -42,6 +54,45 @@ SetupValues allOn(const QString& rate = "30", bool timing = true) {
     v.startStop = false;
     v.metric = true;
     v.logRate = rate;
+    return v;
+}
+
+// The sample program (start 08:30 01/31/2026, stop 14:45 02/01/2026, Break1
+// 10:00-10:15, no Lunch or Break2, flow 2000) in Start/Stop mode, or in
+// Duration mode (01:30, no start or stop).
+QStringList programWrites(bool duration) {
+    AppState state;
+    state.TimingFlag = "1";
+    state.DurationModeFlag = duration ? "1" : "0";
+    ProgramValues v = sampleProgram();
+    v.durationText = "01:30";
+    return programPump(v, state).sequence.writes();
+}
+
+// A status report showing that program taken (hour "55": not in use).
+QStringList takenReport(bool duration) {
+    QStringList o = {"b2StartHour=55", "lunchStartHour=55"};
+    if (duration)
+        return o << "startHour=55"
+                 << "stopHour=55";
+    return o << "startDay=31"
+             << "startMonth=01"
+             << "stopMinute=45"
+             << "stopHour=14"
+             << "stopDay=01"
+             << "stopMonth=02";
+}
+
+QString pumpStateLine(const QString& duration) {
+    return QString("P01").leftJustified(69) + duration; // positions 70-75, "hhh:mm"
+}
+
+// The page as the user left it: everything the other way from most reports.
+SetupValues page() {
+    SetupValues v;
+    v.volumetric = v.password = v.flowFault = v.timing = v.startStop = true;
+    v.startScreens = v.metric = false;
+    v.logRate = "7";
     return v;
 }
 
@@ -77,20 +128,21 @@ private slots:
             << "The pump did not take: Password (sent On, pump reports Off)";
         QTest::newRow("two missed, in the order sent")
             << on << Flags{{29, '1'}, {7, '0'}} << "30"
-            << "The pump did not take: Flow mode (sent Volumetric, pump reports S.T.P.); "
+            << "The pump did not take: Flow mode (sent Volumetric, pump reports "
+               "S.T.P.); "
                "Units (sent Metric, pump reports English)";
         QTest::newRow("timing mode") << on << Flags{{23, '0'}} << "30"
                                      << "The pump did not take: Timing mode (sent Duration, "
                                         "pump reports Start/Stop)";
         QTest::newRow("log rate") << on << Flags{} << "15"
                                   << "The pump did not take: Log rate (sent 30, pump reports 15)";
-        QTest::newRow("garbled flag")
-            << on << Flags{{11, ' '}} << "30"
-            << "The pump did not take: Flow fault (sent Activated, pump reports nothing "
-               "readable)";
-        QTest::newRow("garbled rate")
-            << on << Flags{} << "x5"
-            << "The pump did not take: Log rate (sent 30, pump reports nothing readable)";
+        QTest::newRow("garbled flag") << on << Flags{{11, ' '}} << "30"
+                                      << "The pump did not take: Flow fault (sent "
+                                         "Activated, pump reports nothing "
+                                         "readable)";
+        QTest::newRow("garbled rate") << on << Flags{} << "x5"
+                                      << "The pump did not take: Log rate (sent "
+                                         "30, pump reports nothing readable)";
         // With timing off no mode is sent, so the report's mode is not looked at.
         QTest::newRow("timing off ignores the mode")
             << allOn("30", false) << Flags{{23, '0'}} << "30"
@@ -250,6 +302,120 @@ private slots:
         // Texts without a clock in them start no watch.
         rb.expectClock({"RUN_CLEAR\r"});
         QVERIFY(!rb.pending());
+    }
+
+    void compareProgram_data() {
+        QTest::addColumn<bool>("duration");
+        QTest::addColumn<QStringList>("changed"); // status fields unlike the program
+        QTest::addColumn<QString>("stateLine");   // the pump-state line's duration; "": none
+        QTest::addColumn<QString>("text");
+        const QString taken = "Pump confirmed the program";
+        const QString missed = "The pump did not take: ";
+        QTest::newRow("start/stop taken") << false << QStringList() << "255:55" << taken;
+        QTest::newRow("no pump-state line: no claim on the duration")
+            << false << QStringList() << "" << taken + " (it did not report its duration)";
+        QTest::newRow("duration taken") << true << QStringList() << "001:30" << taken;
+        QTest::newRow("duration not taken")
+            << true << QStringList() << "255:55"
+            << missed + "Duration (sent 01:30, pump reports not activated)";
+        QTest::newRow("a pause not taken")
+            << false << QStringList{"b1StartMinute=55", "b1StartHour=55"} << "255:55"
+            << missed + "Break1 (sent 10:00-10:15, pump reports not activated)";
+        QTest::newRow("an old pause still in force")
+            << false << QStringList{"lunchStartMinute=00", "lunchStartHour=12"} << "255:55"
+            << missed + "Lunch (sent not activated, pump reports 12:00-12:30)";
+        QTest::newRow("flow and stop differ, in the order sent")
+            << false << QStringList{"stopDay=02", "flowSetting=002500"} << "255:55"
+            << missed + "Target flow (sent 2000, pump reports 2500); Stop (sent 14:45 "
+                        "02/01/2026, pump reports 14:45 02/02/2026)";
+        QTest::newRow("start garbled")
+            << false << QStringList{"startHour=x8"} << "255:55"
+            << missed + "Start (sent 08:30 01/31/2026, pump reports nothing readable)";
+    }
+    void compareProgram() {
+        QFETCH(bool, duration);
+        QFETCH(QStringList, changed);
+        QFETCH(QString, stateLine);
+        QFETCH(QString, text);
+        const PumpStateReport state(pumpStateLine(stateLine));
+        const ReadBackResult r =
+            ReadBack::compareProgram(ReadBack::programSent(programWrites(duration)),
+                                     StatusReport(statusLine(takenReport(duration) + changed)),
+                                     stateLine.isEmpty() ? nullptr : &state);
+        QCOMPARE(r.text, text);
+        QCOMPARE(r.outcome == ReadBackResult::Outcome::Confirmed, text.startsWith("Pump"));
+        QCOMPARE(ReadBack::shown(r).text.value("lblProgramReadBack"), text);
+    }
+
+    // Pump-state lines of the run itself count (the pump is never asked for
+    // one); status reports only once asked for after the power-off; none
+    // within the bound says so.
+    void programWatch() {
+        ReadBack rb;
+        QSignalSpy done(&rb, &ReadBack::finished);
+        rb.programStarted();
+        rb.lineHandled(line(LineResult::Kind::State, pumpStateLine("001:30")));
+        rb.expectProgram(programWrites(true));
+        rb.lineHandled(line(LineResult::Kind::Status, statusLine())); // asked before
+        QCOMPARE(done.count(), 0);
+        rb.requestWritten();
+        rb.lineHandled(line(LineResult::Kind::Status, statusLine(takenReport(true))));
+        QCOMPARE(done.count(), 1);
+        QCOMPARE(done.at(0).at(0).value<ReadBackResult>().text, "Pump confirmed the program");
+
+        rb.setProgramTimeoutMs(20);
+        rb.programStarted();
+        rb.expectProgram(programWrites(false));
+        rb.requestWritten();
+        QVERIFY(done.wait(30000));
+        QCOMPARE(done.at(1).at(0).value<ReadBackResult>().text,
+                 "No reply from the pump: the program could not be confirmed");
+    }
+
+    // "Take the pump's settings": the round trip is the point, what "Send Setup
+    // To Pump" would send afterwards is what the pump already reports.
+    void takeSettings_data() {
+        QTest::addColumn<QByteArray>("flags");
+        QTest::addColumn<QString>("rate");
+        QTest::addColumn<QString>("text");
+        const QString taken = "Setup choices taken from the pump";
+        QTest::newRow("all zero") << QByteArray("0000000") << "15" << taken;
+        QTest::newRow("all one") << QByteArray("1111111") << "58" << taken;
+        QTest::newRow("timing on, Start/Stop, metric") << QByteArray("1100010") << "01" << taken;
+        QTest::newRow("a flag garbled keeps the page's choice")
+            << QByteArray("01 1001") << "15"
+            << "Setup choices taken from the pump, but for: Flow fault (nothing "
+               "usable reported)";
+        QTest::newRow("a rate the setup would send as 15")
+            << QByteArray("0000000") << "60"
+            << "Setup choices taken from the pump, but for: Log rate (nothing "
+               "usable reported)";
+    }
+    void takeSettings() {
+        QFETCH(QByteArray, flags);
+        QFETCH(QString, rate);
+        QFETCH(QString, text);
+        const SetupReport setup(setupLine(flagsOf(flags)));
+        const StatusReport status(statusLine({"logRate=" + rate}));
+        const PumpSetup taken = setupFromReports(setup, status, page());
+        QCOMPARE(taken.text, text);
+        const ReadBackResult r = ReadBack::compareSetup(
+            ReadBack::setupSent(sendSetup(taken.values).writes()), setup, status);
+        // Only what the reports left unusable may differ, and it is the page's.
+        QStringList differ;
+        for (const ReadBackItem& i : r.items)
+            if (!i.matches)
+                differ << i.setting;
+        QCOMPARE(differ, taken.kept);
+    }
+
+    // Take the pump's settings with no report yet (or since the pump was
+    // forgotten): the page as it was.
+    void takeSettingsNoReport() {
+        const SetupValues p = page();
+        const PumpSetup taken = setupFromReports(SetupReport(), StatusReport(statusLine()), p);
+        QCOMPARE(taken.text, "No report from the pump yet: the setup choices are as they were");
+        QCOMPARE(sendSetup(taken.values).writes(), sendSetup(p).writes());
     }
 };
 QTEST_GUILESS_MAIN(TestReadBack)
