@@ -2,8 +2,8 @@
 // test drives: a sequence runs its steps in order with the pauses as
 // WaitSeconds makes them, holds the poll and every other command while it
 // runs, and stops writing when the window goes away or the cable comes out;
-// what "Program Pump" leaves behind. The sequences' steps as data are
-// test_configsequences.
+// what "Program Pump" leaves behind; half a line cut off by the cable. The sequences' steps as data
+// are test_configsequences.
 #include "protocol/commands.h"
 #include "protocol/configsequences.h"
 #include "protocol/pumpsession.h"
@@ -255,6 +255,28 @@ private slots:
         QCOMPARE(ok, 2);
         QCOMPARE(failed, hangUp ? 0 : PumpLink::kFailedWritesMeanLost);
     }
+    // The cable comes out in the middle of a reply: the part of a line that
+    // came is no line, and the first report after the reconnect is handled
+    // whole instead of being glued onto it.
+    void halfLineDropped_data() {
+        QTest::addColumn<QByteArray>("before"); // what came before the cable came out
+        QTest::newRow("half a status report") << QByteArray("R99 0001 half a repo");
+        QTest::newRow("a whole line, then half") << QByteArray("P00\rR99 00");
+        QTest::newRow("nothing pending") << QByteArray();
+    }
+    void halfLineDropped() {
+        QFETCH(QByteArray, before);
+        Rig rig;
+        rig.link.receive(before);
+        emit rig.link.deviceLost();
+        QStringList handled;
+        connect(rig.session.get(), &PumpSession::lineHandled,
+                [&](const LineResult& r) { handled << r.line; });
+        rig.session->selectPort(0);
+        rig.link.receive("Z99 0 0 0\r");
+        QCOMPARE(handled, QStringList{"Z99 0 0 0"});
+    }
+
     // A sequence asked for while the port is closed sends nothing and says
     // why; so does a single command.
     void closedPortRefused() {
