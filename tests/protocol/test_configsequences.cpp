@@ -2,6 +2,7 @@
 // order (writes, captions, bar values, pauses, window changes, the save and
 // the box), the argument formats, and the faults refused before anything
 // is written. How the steps play out on the wire is test_pumpsession.
+#include "protocol/commands.h"
 #include "protocol/configsequences.h"
 #include "protocol/pumpclock.h"
 #include "steptext.h"
@@ -35,26 +36,14 @@ AppState flags(const QString& timing, const QString& duration, const QString& ke
 class TestConfigSequences : public QObject {
     Q_OBJECT
 private slots:
+    // One golden list; the other rows give only the stretch their branch
+    // changes, between the same head and tail.
     void sendSetupSteps_data() {
         QTest::addColumn<SetupValues>("values");
+        QTest::addColumn<bool>("whole");
         QTest::addColumn<QString>("steps");
-        const QString tail = "; wait 1; bar 100; wait 1; caption Done Sending Setup to Pump; save; "
-                             "box Done Sending Setup to Pump; ui hide Frame21; bar 0";
-        const QString headOff =
-            "ui show Frame21, lblReadBack=; caption Sending Setup to Pump; ui show PBar2; bar 0; "
-            "wait 1; write Y13|; caption Sending Volumetric Flow Mode; bar 10; wait 1; "
-            "write Y09|; caption Sending Password Off; bar 20; wait 1; "
-            "write Y04|; caption Sending Flow Fault Off; wait 1; bar 30; "
-            "write Y11|; caption Sending Start Munu Off; wait 1; bar 40; ";
-        QTest::newRow("all off, timing off, English, rate 58")
-            << setup(false, false, false, false, "58")
-            << headOff +
-                   "write Y01|; bar 65; wait 1; write G03|G02|; caption Sending English Mode; "
-                   "bar 90; wait 1; write W06 58|; write UPDATE_LOGTYPE |; "
-                   "caption Sending Log Rate of 58" +
-                   tail;
         QTest::newRow("all on, Start/Stop, metric, rate 120")
-            << setup(true, true, true, true, "120")
+            << setup(true, true, true, true, "120") << true
             << "ui show Frame21, lblReadBack=; caption Sending Setup to Pump; ui show PBar2; "
                "bar 0; wait 1; write G13|; caption Sending S.T.P. Flow Mode; bar 10; wait 1; "
                "write G09|; caption Sending Password On; bar 20; wait 1; "
@@ -64,22 +53,33 @@ private slots:
                "write Y10|; caption Sending Start/Stop Mode; bar 50; wait 1; bar 65; wait 1; "
                "write Y02|Y03|; caption Sending Metric Mode; bar 90; wait 1; "
                "ui txtLogRate=15; write W06 15|; write UPDATE_LOGTYPE |; "
-               "caption Sending Log Rate of 15" +
-                   tail;
+               "caption Sending Log Rate of 15; wait 1; bar 100; wait 1; "
+               "caption Done Sending Setup to Pump; save; box Done Sending Setup to Pump; "
+               "ui hide Frame21; bar 0";
+        QTest::newRow("all off, timing off, English, rate 58")
+            << setup(false, false, false, false, "58") << false
+            << "bar 0; wait 1; write Y13|; caption Sending Volumetric Flow Mode; bar 10; wait 1; "
+               "write Y09|; caption Sending Password Off; bar 20; wait 1; "
+               "write Y04|; caption Sending Flow Fault Off; wait 1; bar 30; "
+               "write Y11|; caption Sending Start Munu Off; wait 1; bar 40; "
+               "write Y01|; bar 65; wait 1; write G03|G02|; caption Sending English Mode; "
+               "bar 90; wait 1; write W06 58|; write UPDATE_LOGTYPE |; "
+               "caption Sending Log Rate of 58; wait 1";
         QTest::newRow("timing in Duration mode")
-            << setup(false, true, false, false, "15")
-            << headOff +
-                   "write G01|; caption Sending Timming to Pump; wait 1; "
-                   "write G10|; caption Sending Duration Mode; bar 50; wait 1; bar 65; "
-                   "wait 1; write G03|G02|; caption Sending English Mode; bar 90; wait 1; "
-                   "write W06 15|; write UPDATE_LOGTYPE |; caption Sending Log Rate of 15" +
-                   tail;
+            << setup(false, true, false, false, "15") << false
+            << "bar 40; write G01|; caption Sending Timming to Pump; wait 1; "
+               "write G10|; caption Sending Duration Mode; bar 50; wait 1; bar 65; wait 1";
     }
     void sendSetupSteps() {
         QFETCH(SetupValues, values);
+        QFETCH(bool, whole);
         QFETCH(QString, steps);
         const Sequence s = sendSetup(values);
-        QCOMPARE(render(s), ::steps(steps));
+        if (whole)
+            QCOMPARE(render(s), ::steps(steps));
+        else
+            QVERIFY2(("; " + render(s).join("; ") + "; ").contains("; " + steps + "; "),
+                     qPrintable(render(s).join("; ")));
         QCOMPARE(s.frame, "Frame21");
         QCOMPARE(s.bar, "PBar2");
         QVERIFY(s.holdsPolling && s.busyCursor);
@@ -329,6 +329,14 @@ private slots:
         const UiChanges shown = PumpClock::pcTimeShown(at);
         QCOMPARE(shown.date.value("fpDateTime4_1"), date);
         QCOMPARE(shown.time.value("fpDateTime4_1"), time);
+    }
+
+    // The command texts are checked byte for byte where they are used (the
+    // sequences, the poll, the download, the clock, the shutdown); what no
+    // use shows: an argument goes out as given.
+    void commandArgumentNotChecked() {
+        QCOMPARE(Commands::targetFlow("12a ").toLatin1(), QByteArray("W04 12a \r"));
+        QCOMPARE(Commands::setClock("5 14 6 12 26").toLatin1(), QByteArray("W16 5 14 6 12 26\r"));
     }
 };
 QTEST_GUILESS_MAIN(TestConfigSequences)
