@@ -7,6 +7,7 @@
 #include "protocol/commands.h"
 #include "protocol/configsequences.h"
 #include "protocol/pumpsession.h"
+#include "protocol/sequencerunner.h"
 #include "support/fakeseriallink.h"
 #include "support/sampleprogram.h"
 #include "support/steppingclock.h"
@@ -146,6 +147,22 @@ private slots:
                          "1 bar 50; 2 B|; 2 C|; 2 save; 2 box done; 2 bar 0; "
                          "2 cursor off"));
         QVERIFY(rig.session->timer1().isActive());
+    }
+
+    // One sequence at a time per runner: a second start while the first
+    // waits for its box is refused, and the first goes on to its end.
+    void runnerRefusesASecondRun() {
+        SteppingClock clock(100.2);
+        SequenceRunner runner(clock);
+        QStringList writes;
+        QObject::connect(&runner, &SequenceRunner::write,
+                         [&](const QString& text, bool) { writes << text; });
+        QVERIFY(runner.start(Sequence()
+                             << Step::write("A") << Step::message("box") << Step::write("B")));
+        QVERIFY(!runner.start(Sequence() << Step::write("X")));
+        runner.messageClosed();
+        QTRY_VERIFY_WITH_TIMEOUT(!runner.isRunning(), 60000);
+        QCOMPARE(writes, (QStringList{"A", "B"}));
     }
 
     // While a sequence runs nothing else reaches the pump: poll ticks,
