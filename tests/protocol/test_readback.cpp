@@ -386,9 +386,9 @@ private slots:
             << QByteArray("01 1001") << "15"
             << "Setup choices taken from the pump, but for: Flow fault (nothing "
                "usable reported)";
-        QTest::newRow("a rate the setup would send as 15")
-            << QByteArray("0000000") << "60"
-            << "Setup choices taken from the pump, but for: Log rate (nothing "
+        QTest::newRow("a flag garbled and a rate the setup would send as 15")
+            << QByteArray("01 1001") << "60"
+            << "Setup choices taken from the pump, but for: Flow fault, Log rate (nothing "
                "usable reported)";
     }
     void takeSettings() {
