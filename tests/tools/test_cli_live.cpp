@@ -4,12 +4,10 @@
 // holds itself, to see every byte the program writes and to answer as a pump;
 // and `decode` on short traces: line ends, skipped lines, kinds, the JSON
 // members.
+#include "cliprocess.h"
 #include "status/statuslines.h"
-#include "support/programrun.h"
 #include "support/testfiles.h"
-#include "support/testpty.h"
 
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -20,7 +18,6 @@
 #include <csignal>
 #include <functional>
 #include <memory>
-#include <poll.h>
 #include <utility>
 
 namespace {
@@ -37,78 +34,19 @@ QByteArray setupWith(const QMap<int, char>& chars) {
     return line;
 }
 
-// A pump on the test's terminal: both reports to every poll, nothing else.
-std::function<QByteArray(QByteArray&)> answering(const QByteArray& setup,
-                                                 const QString& runState = "0100") {
-    const QByteArray reports =
-        TestLines::statusLine({"runState=" + runState}).toLatin1() + "\r\n" + setup + "\r\n";
-    return [reports](QByteArray& got) {
-        QByteArray reply;
-        for (int i; (i = got.indexOf(kPoll)) >= 0; got.remove(i, kPoll.size()))
-            reply += reports;
-        return reply;
-    };
-}
-
 using Run = ProgramRun;
 
 Run runCli(const QStringList& args, const QByteArray& input = {}) {
     return runProgram(CORVANE_CLI_PATH, args, input);
 }
 
-// The test's pseudo-terminal, the program run against it.
+// The program run against the test's pseudo-terminal.
 struct Pty : TestPty {
-    // Runs the program; `answer` sees all bytes received so far and returns
-    // what to send back (called whenever more arrived).
-    // `watch` sees the program and every byte it wrote so far (to signal it
-    // at the right moment).
     Run run(const QStringList& args, const std::function<QByteArray(QByteArray&)>& answer = {},
-            const std::function<void(QProcess&, const QByteArray&)>& watch = {}) const {
+            const std::function<void(QProcess&, const QByteArray&)>& watch = {}) {
         QProcess p;
         p.start(CORVANE_CLI_PATH, args);
-        Run r;
-        QByteArray pending;
-        for (QDeadlineTimer end(60000); !end.hasExpired();) {
-            const bool done = p.waitForFinished(10);
-            pollfd pf{master, POLLIN, 0};
-            if (::poll(&pf, 1, done ? 100 : 0) > 0 && (pf.revents & POLLIN)) {
-                const QByteArray got = readNow();
-                r.written += got;
-                pending += got;
-                if (answer && !got.isEmpty()) {
-                    send(answer(pending));
-                }
-                if (watch && !got.isEmpty())
-                    watch(p, r.written);
-            }
-            if (done || p.state() == QProcess::NotRunning) {
-                r.written += readNow();
-                r.collect(p);
-                return r;
-            }
-        }
-        p.kill();
-        p.waitForFinished(5000);
-        return r;
-    }
-};
-
-// corvane-pumpsim serving on a link in `dir`.
-struct PumpSim {
-    QProcess process;
-    QString link;
-
-    bool start(const QString& dir, const QStringList& options) {
-        link = QDir(dir).filePath(QStringLiteral("pump-com1"));
-        process.start(CORVANE_PUMPSIM, QStringList{"--link", link, "--no-pacing"} + options);
-        for (QDeadlineTimer end(30000); !end.hasExpired();)
-            if (process.canReadLine() || process.waitForReadyRead(100))
-                return QFileInfo(link).isSymLink();
-        return false;
-    }
-    ~PumpSim() {
-        process.terminate();
-        process.waitForFinished(5000);
+        return serve(p, *this, answer, watch);
     }
 };
 
@@ -196,8 +134,6 @@ private slots:
     void downloadUnplugged();
     void sendSetupInterrupted();
     void decodeTrace();
-    void decodeLogLines_data();
-    void decodeLogLines();
 };
 
 // The overview names every subcommand; each explains itself.
@@ -537,22 +473,36 @@ void TestCliLive::sendSetupInterrupted() {
 }
 
 // Starting in metric units, a setup report naming English units applies to
-// the status lines after it.
+// the status lines after it; a pump's printout in the same stream: its log
+// lines with their table row and cells (the cells' rules are the decoder's).
 void TestCliLive::decodeTrace() {
     const QByteArray status =
         TestLines::statusLine({"type=29", "temp=212", "runState=0401"}).toLatin1();
+    const QByteArray record =
+        "Run Update,12/06/2026 14:05,085,072,29.92,05.02,00123,005000,0012.345,00012.345";
     // CR LF, a bare LF, a bare CR, blank lines in between, a tab and a byte
     // above 126 that are dropped, and text after the last line end.
-    const QByteArray input = status +
-                             "\r\n\r\n\n\rZ99 1 0 0 1 0 0 0 0 1 1 1 0 1\nP01 ab\t1 1\xff\r\t\n" +
-                             status + "\rhello\r\nR99 unfinished";
+    const QByteArray input =
+        status + "\r\n\r\n\n\rZ99 1 0 0 1 0 0 0 0 1 1 1 0 1\nP01 ab\t1 1\xff\r\t\n" + status +
+        "\rhello\r\nLogType,Date/Time  \r\n" + record + "  \r\nDone ok\rR99 unfinished";
     const Run r = runCli({"decode", "--metric"}, input);
     QCOMPARE(r.exitCode, 0);
-    QStringList seen; // kind and line of each object
-    for (const QJsonObject& o : r.objects)
-        seen << o.value("kind").toString() + ": " + o.value("line").toString();
+    QStringList seen; // kind and line of each object, a log line's row and cells
+    for (const QJsonObject& o : r.objects) {
+        QStringList cells;
+        for (int col = 1; col <= 10; ++col)
+            cells << o.value("cells")[QString::number(col)].toString();
+        seen << o.value("kind").toString() + ": " +
+                    (o.contains("row")
+                         ? QString::number(o.value("row").toInt()) + " " + cells.join('|')
+                         : o.value("line").toString());
+    }
     QCOMPARE(seen, (QStringList{"status: " + status, "setup: Z99 1 0 0 1 0 0 0 0 1 1 1 0 1",
-                                "state: P01 ab1 1", "status: " + status, "other: hello"}));
+                                "state: P01 ab1 1", "status: " + status, "other: hello",
+                                "log-title: LogType,Date/Time  ",
+                                "log: 6 Run Update|12/06/2026 14:05|85%|72F|29.92 ''|05.02''|"
+                                "00123|5.00|0012.345|00012.345",
+                                "log-end: Done ok"}));
     QCOMPARE(r.objects[0].value("text")["Label3_14"], QJsonValue("Current Temp: 100C"));
     QCOMPARE(r.objects[3].value("text")["Label3_14"], QJsonValue("Current Temp: 212F"));
 
@@ -571,59 +521,6 @@ void TestCliLive::decodeTrace() {
     QCOMPARE(r.objects[4].keys(), (QStringList{"kind", "line", "text"}));
     QCOMPARE(r.objects[4].value("text").toObject(),
              (QJsonObject{{"Label3_29", "Reading Log Number : 5"}}));
-}
-
-// A pump's printout (as captured, or as a saved log file with its two
-// blanks and CR LF): one object per line, "log" lines with their table row
-// and cells, the titles and the closing line without.
-void TestCliLive::decodeLogLines_data() {
-    QTest::addColumn<QByteArray>("input");
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QStringList>("expected"); // kind, row and cells per line
-    const QByteArray record =
-        "Run Update,12/06/2026 14:05,085,072,29.92,05.02,00123,005000,0012.345,00012.345";
-    QTest::newRow("printout, English")
-        << "PRINTING 002 LOGS\rLogType,Date/Time\r" + record +
-               "\rPower On,12/06/2026 14:05\rDone ok\r"
-        << QStringList{"decode"}
-        << QStringList{"other", "log-title",
-                       "log 1: Run Update|12/06/2026 14:05|85%|72F|29.92 ''|05.02''|00123|5.00|"
-                       "0012.345|00012.345",
-                       "log 2: Power On|12/06/2026 14:05", "log-end"};
-    // A saved file: capture is on from the first line, so the titles are row
-    // 0; "Done ok" with its two blanks is not the closing line.
-    QTest::newRow("saved log file, metric")
-        << "LogType,Date/Time  \r\n" + record + "  \r\nDone ok  \r\n"
-        << QStringList{"decode", "--metric"}
-        << QStringList{"log-title",
-                       "log 1: Run Update|12/06/2026 14:05|85%|22C|759 mm|127mm|00123|5.00|"
-                       "0012.345|00012.345",
-                       "other"};
-}
-
-void TestCliLive::decodeLogLines() {
-    QFETCH(QByteArray, input);
-    QFETCH(QStringList, args);
-    const Run r = runCli(args, input);
-    QCOMPARE(r.exitCode, 0);
-    QStringList got;
-    for (const QJsonObject& o : r.objects) {
-        QString d = o.value("kind").toString();
-        if (o.contains("row")) {
-            QStringList cells;
-            const QJsonObject c = o.value("cells").toObject();
-            for (int col = 1; col <= 10; ++col)
-                if (c.contains(QString::number(col)))
-                    cells << c.value(QString::number(col)).toString();
-            d += QStringLiteral(" %1: ").arg(o.value("row").toInt()) + cells.join('|');
-        }
-        got << d;
-    }
-    QTEST(got, "expected");
-    // Each log line says which line of the download it is.
-    for (const QJsonObject& o : r.objects)
-        if (o.value("kind").toString().startsWith("log"))
-            QVERIFY(o.value("text")["Label3_29"].toString().startsWith("Reading Log Number : "));
 }
 
 QTEST_GUILESS_MAIN(TestCliLive)
