@@ -124,8 +124,6 @@ private slots:
     void downloadDefaultFileName_data();
     void downloadDefaultFileName();
     void downloadNeverReplacesAnEarlierFile();
-    void downloadProgress_data();
-    void downloadProgress();
     void setClock_data();
     void setClock();
     void sendSetupWrites_data();
@@ -142,19 +140,25 @@ private slots:
 
 // The file is the pump's printout with two blanks and CR LF a line, or
 // standard output with -o -, the result then on standard error. (A stale
-// count, no records, silence: test_logdownload's.)
+// count, no records, silence: test_logdownload's.) The progress: on a
+// terminal one line redrawn in place ("\r"), ended before the closing
+// message; otherwise whole lines, the last count always shown.
 void TestCliCommands::downloadFile_data() {
     QTest::addColumn<bool>("toStdout");
-    QTest::newRow("to a file") << false;
-    QTest::newRow("to standard output") << true;
+    QTest::addColumn<bool>("terminal");
+    QTest::newRow("to a file, progress to a pipe") << false << false;
+    QTest::newRow("to standard output, progress to a terminal") << true << true;
 }
 
 void TestCliCommands::downloadFile() {
     QFETCH(bool, toStdout);
-    const int records = 40;
+    QFETCH(bool, terminal);
+    const int records = 60;
     SimPumpOptions pump;
     pump.records = records;
     Rig rig(pump);
+    rig.link.setPacing(true); // lines one by one
+    rig.output.setErrIsTerminal(terminal);
     const QString path = m_dir.filePath(QStringLiteral("logs-%1.csv").arg(QTest::currentDataTag()));
     const auto o = parsed(&DownloadCommand::parse, {"-o", toStdout ? "-" : path});
     QCOMPARE(runIn(rig, o, &DownloadCommand::runOn), Exit::kDone);
@@ -178,9 +182,25 @@ void TestCliCommands::downloadFile() {
     QCOMPARE(result["expected"].toInt(), records);
     QCOMPARE(result["complete"], QJsonValue(true));
     QVERIFY(result["seconds"].isDouble());
-    QVERIFY(rig.errText().contains("Reading Logs is completed\n"));
     QCOMPARE(rig.polls, 1); // one poll for the count, then only "PRINTLOG"
     QCOMPARE(rig.writes, QList<QByteArray>{"PRINTLOG\r"});
+
+    const QString err = rig.errText();
+    const QString last = DownloadCommand::progressBar(60, 60);
+    QCOMPARE(last, "Reading log 60 of 60 [##############################] 100%");
+    QCOMPARE(DownloadCommand::progressBar(20, 60),
+             "Reading log 20 of 60 [##########--------------------] 33%");
+    if (terminal) {
+        QVERIFY2(err.contains("\r" + last + "\nReading Logs is completed\n"), qPrintable(err));
+        QVERIFY(err.count('\r') > 10); // redrawn record by record
+        QVERIFY(!err.contains("\nReading log "));
+    } else {
+        QVERIFY(!err.contains('\r'));
+        QVERIFY2(err.contains("\nReading log 1 of 60\n") &&
+                     err.contains("\nReading log 60 of 60\nReading Logs is completed\n"),
+                 qPrintable(err));
+        QVERIFY(err.count("Reading log ") < 20); // not one a record
+    }
 }
 
 // A download that SIGINT ends before "Done ok" (the pump falling silent is
@@ -277,41 +297,6 @@ void TestCliCommands::downloadNeverReplacesAnEarlierFile() {
              qPrintable(files.join(' ')));
     QVERIFY(files[0] != files[1]);
     QCOMPARE(QFileInfo(files[0]).absolutePath(), QFileInfo(here.path()).absoluteFilePath());
-}
-
-// On a terminal one line redrawn in place ("\r"), ended before the closing
-// message; otherwise whole lines, the last count always shown.
-void TestCliCommands::downloadProgress_data() {
-    QTest::addColumn<bool>("terminal");
-    QTest::newRow("terminal") << true;
-    QTest::newRow("pipe") << false;
-}
-
-void TestCliCommands::downloadProgress() {
-    QFETCH(bool, terminal);
-    SimPumpOptions pump;
-    pump.records = 60;
-    Rig rig(pump);
-    rig.link.setPacing(true); // lines one by one
-    rig.output.setErrIsTerminal(terminal);
-    const auto o = parsed(&DownloadCommand::parse, {"-o", m_dir.filePath("progress.csv")});
-    QCOMPARE(runIn(rig, o, &DownloadCommand::runOn), Exit::kDone);
-    const QString err = rig.errText();
-    const QString last = DownloadCommand::progressBar(60, 60);
-    QCOMPARE(last, "Reading log 60 of 60 [##############################] 100%");
-    QCOMPARE(DownloadCommand::progressBar(20, 60),
-             "Reading log 20 of 60 [##########--------------------] 33%");
-    if (terminal) {
-        QVERIFY2(err.contains("\r" + last + "\nReading Logs is completed\n"), qPrintable(err));
-        QVERIFY(err.count('\r') > 10); // redrawn record by record
-        QVERIFY(!err.contains("\nReading log "));
-    } else {
-        QVERIFY(!err.contains('\r'));
-        QVERIFY2(err.contains("\nReading log 1 of 60\n") &&
-                     err.contains("\nReading log 60 of 60\nReading Logs is completed\n"),
-                 qPrintable(err));
-        QVERIFY(err.count("Reading log ") < 20); // not one a record
-    }
 }
 
 // The clock goes out as the window's buttons send it ("W16 " + argument,
