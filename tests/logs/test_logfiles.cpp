@@ -55,7 +55,6 @@ private slots:
     void filters();
     void pages_data();
     void pages();
-    void linePitch_data();
     void linePitch();
 };
 
@@ -290,20 +289,11 @@ void TestLogFiles::pages() {
     QTEST(got.join(' '), "pages");
 }
 
-// Sixty lines a page whatever the paper: the font's spacing where it fits,
-// closer where it does not.
-void TestLogFiles::linePitch_data() {
-    QTest::addColumn<double>("spacing");
-    QTest::addColumn<double>("height");
-    QTest::addColumn<double>("pitch");
-    QTest::newRow("tall page: the font's spacing") << 20.0 << 6000.0 << 20.0;
-    QTest::newRow("short page: sixty lines still fit") << 20.0 << 600.0 << 10.0;
-}
-
+// Sixty lines a page whatever the paper: the font's spacing where it fits
+// (a tall page), closer where it does not (a short one).
 void TestLogFiles::linePitch() {
-    QFETCH(double, spacing);
-    QFETCH(double, height);
-    QTEST(LogPrint::linePitch(spacing, height), "pitch");
+    QCOMPARE(LogPrint::linePitch(20.0, 6000.0), 20.0);
+    QCOMPARE(LogPrint::linePitch(20.0, 600.0), 10.0);
 }
 
 QTEST_GUILESS_MAIN(TestLogFiles)
