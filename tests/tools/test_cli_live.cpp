@@ -126,10 +126,8 @@ private slots:
     void statusMatchesDecode();
     void watch();
     void trace();
-    void refusedBeforeWriting_data();
-    void refusedBeforeWriting();
-    void againstAnsweringPump_data();
-    void againstAnsweringPump();
+    void againstThePort_data();
+    void againstThePort();
     void ports();
     void downloadUnplugged();
     void sendSetupInterrupted();
@@ -291,40 +289,61 @@ void TestCliLive::trace() {
 // refusals themselves are test_cli_args'), and a port that does not open
 // ends every live subcommand with 3 and the status bar's words: named by
 // path, through Com3 in a settings file, or held by another program.
-void TestCliLive::refusedBeforeWriting_data() {
-    QTest::addColumn<QString>("args"); // PORT: the terminal; GONE: no device;
-    QTest::addColumn<int>("exitCode"); // MAPPING: Com3 = GONE; HELD: a held port
-    QTest::addColumn<QString>("said"); // on standard error: all of it for exit 3
-    auto usage = [](const char* args) {
-        QTest::newRow(args) << args << 2
-                            << "Usage: corvane-cli " + QString(args).section(' ', 0, 0);
+// Against a terminal the test answers on as a pump: a poll first, then
+// exactly the one erase command, or nothing but the poll when the pump's
+// reports refuse it (running, a setup value unreadable).
+void TestCliLive::againstThePort_data() {
+    QTest::addColumn<QString>("args");       // PORT: the terminal; GONE: no device;
+    QTest::addColumn<int>("exitCode");       // MAPPING: Com3 = GONE; HELD: a held port
+    QTest::addColumn<QString>("said");       // all of stdout (exit 0) or stderr (exit 3), or a part
+    QTest::addColumn<QByteArray>("setup");   // the pump's; empty: nothing is polled
+    QTest::addColumn<QString>("runState");   // the pump's
+    QTest::addColumn<QByteArray>("command"); // written after the polls
+    auto refused = [](const QString& name, const QString& args, int exitCode, const QString& said) {
+        QTest::newRow(qPrintable(name))
+            << args << exitCode << said << QByteArray() << QString() << QByteArray();
     };
-    usage("status --port PORT --demo");
-    usage("trace --port PORT --seconds 0");
-    usage("ports --port PORT");
-    usage("download --port PORT -o /nonexistent/logs.csv");
-    usage("set-clock --port PORT --time 2026-02-30~10:00");
-    usage("send-setup --port PORT --log-rate 59");
-    usage("program --port PORT --flow 2000 --start 2031-01-01~08:00");
-    usage("erase-logs --port PORT --yes now");
-    usage("clear-sampling-data --port PORT --settings /nonexistent/corvane.INI --yes");
-    for (const char* sub : {"erase-logs", "clear-sampling-data"})
-        QTest::addRow("%s without --yes", sub)
-            << sub + QString(" --port PORT") << 2 << "needs --yes; nothing was sent.";
+    for (const char* args :
+         {"status --port PORT --demo", "trace --port PORT --seconds 0", "ports --port PORT",
+          "download --port PORT -o /nonexistent/logs.csv",
+          "set-clock --port PORT --time 2026-02-30~10:00", "send-setup --port PORT --log-rate 59",
+          "program --port PORT --flow 2000 --start 2031-01-01~08:00",
+          "erase-logs --port PORT --yes now",
+          "clear-sampling-data --port PORT --settings /nonexistent/corvane.INI --yes"})
+        refused(args, args, 2, "Usage: corvane-cli " + QString(args).section(' ', 0, 0));
+    for (const QString sub : {"erase-logs", "clear-sampling-data"})
+        refused(sub + " without --yes", sub + " --port PORT", 2, "needs --yes; nothing was sent.");
     const QString noDevice = ": no such device \u2014 is the adapter plugged in?";
-    for (const char* sub : {"status", "status --watch", "trace", "erase-logs --yes", "download",
-                            "set-clock", "send-setup", "program --flow 2000"})
-        QTest::addRow("%s, no such device", sub)
-            << sub + QString(" --port GONE") << 3 << "GONE" + noDevice;
-    QTest::newRow("Com3 mapped to no device")
-        << "status --port Com3 --settings MAPPING" << 3 << "Com3 (GONE)" + noDevice;
-    QTest::newRow("held") << "status --port HELD" << 3 << "HELD: in use by another program";
+    for (const QString sub : {"status", "status --watch", "trace", "erase-logs --yes", "download",
+                              "set-clock", "send-setup", "program --flow 2000"})
+        refused(sub + ", no such device", sub + " --port GONE", 3, "GONE" + noDevice);
+    refused("Com3 mapped to no device", "status --port Com3 --settings MAPPING", 3,
+            "Com3 (GONE)" + noDevice);
+    refused("held", "status --port HELD", 3, "HELD: in use by another program");
+    QTest::newRow("erase-logs while running")
+        << "erase-logs --yes --port PORT" << 0 << R"({"sent":"LOG_INIT"})" << kSetup << "0401"
+        << QByteArray("LOG_INIT\r");
+    QTest::newRow("clear-sampling-data")
+        << "clear-sampling-data --yes --port PORT" << 0 << R"({"sent":"CLEAR_ALL"})" << kSetup
+        << "0100" << QByteArray("CLEAR_ALL\r");
+    QTest::newRow("clear-sampling-data while running")
+        << "clear-sampling-data --yes --port PORT" << 2
+        << "corvane-cli clear-sampling-data: Pump cann't be in RUN Mode; nothing was sent."
+        << kSetup << "0401" << QByteArray();
+    QTest::newRow("send-setup, password unreadable")
+        << "send-setup --units metric --port PORT" << 2
+        << "corvane-cli send-setup: the pump's setup report shows nothing readable for Password: "
+           "give --password; nothing was sent."
+        << setupWith({{21, 'x'}}) << "0100" << QByteArray();
 }
 
-void TestCliLive::refusedBeforeWriting() {
+void TestCliLive::againstThePort() {
     QFETCH(QString, args);
     QFETCH(int, exitCode);
     QFETCH(QString, said);
+    QFETCH(QByteArray, setup);
+    QFETCH(QString, runState);
+    QFETCH(QByteArray, command);
     Pty pty;
     QVERIFY(pty.master >= 0);
     const QString gone = m_dir.filePath("ttyGONE");
@@ -334,54 +353,18 @@ void TestCliLive::refusedBeforeWriting() {
         QVERIFY(holder.open(QIODevice::ReadWrite)); // another program has the port
     for (QString* text : {&args, &said})
         text->replace("GONE", gone).replace("MAPPING", mapping).replace("HELD", pty.slavePath);
-    const Run r = pty.run(argv(args, pty.slavePath));
+    const Run r = pty.run(argv(args, pty.slavePath), answering(setup, runState));
     QCOMPARE(r.exitCode, exitCode);
-    QVERIFY2(exitCode == 3 ? r.err == said.toUtf8() + "\n" : r.err.contains(said.toUtf8()),
+    const QByteArray whole = said.toUtf8() + "\n";
+    QVERIFY2(exitCode == 3     ? r.err == whole
+             : exitCode == 0   ? r.out == whole
+             : setup.isEmpty() ? r.err.contains(said.toUtf8())
+                               : r.err.endsWith(whole),
              r.err.constData());
-    QVERIFY(r.out.isEmpty());
-    QCOMPARE(r.written, QByteArray());
-}
-
-// Against a terminal the test answers on as a pump: a poll first, then
-// exactly the one erase command, or nothing but the poll when the pump's
-// reports refuse it (running, locked, a setup value unreadable).
-void TestCliLive::againstAnsweringPump_data() {
-    QTest::addColumn<QString>("args");
-    QTest::addColumn<QByteArray>("setup");
-    QTest::addColumn<QString>("runState");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QByteArray>("command"); // written after the polls
-    QTest::addColumn<QString>("said");       // the end of stdout (exit 0) or stderr
-    QTest::newRow("erase-logs while running")
-        << "erase-logs --yes" << kSetup << "0401" << 0 << QByteArray("LOG_INIT\r")
-        << R"({"sent":"LOG_INIT"})";
-    QTest::newRow("clear-sampling-data") << "clear-sampling-data --yes" << kSetup << "0100" << 0
-                                         << QByteArray("CLEAR_ALL\r") << R"({"sent":"CLEAR_ALL"})";
-    QTest::newRow("clear-sampling-data while running")
-        << "clear-sampling-data --yes" << kSetup << "0401" << 2 << QByteArray()
-        << "corvane-cli clear-sampling-data: Pump cann't be in RUN Mode; nothing was sent.";
-    QTest::newRow("send-setup, password unreadable")
-        << "send-setup --units metric" << setupWith({{21, 'x'}}) << "0100" << 2 << QByteArray()
-        << "corvane-cli send-setup: the pump's setup report shows nothing readable for Password: "
-           "give --password; nothing was sent.";
-}
-
-void TestCliLive::againstAnsweringPump() {
-    QFETCH(QString, args);
-    QFETCH(QByteArray, setup);
-    QFETCH(QString, runState);
-    QFETCH(int, exitCode);
-    QFETCH(QByteArray, command);
-    QFETCH(QString, said);
-    Pty pty;
-    QVERIFY(pty.master >= 0);
-    const Run r = pty.run(argv(args + " --port PORT", pty.slavePath), answering(setup, runState));
-    QCOMPARE(r.exitCode, exitCode);
-    QVERIFY(r.written.startsWith(kPoll));
+    QVERIFY(exitCode == 0 || r.out.isEmpty());
+    QCOMPARE(r.written.startsWith(kPoll), !setup.isEmpty());
     QCOMPARE(QByteArray(r.written).replace(kPoll, ""), command);
     QVERIFY(r.written.endsWith(command));
-    QVERIFY2((exitCode == 0 ? r.out : r.err).endsWith(said.toUtf8() + "\n"), r.err.constData());
-    QVERIFY(exitCode == 0 ? r.out == said.toUtf8() + "\n" : r.out.isEmpty());
 }
 
 // Com1..Com4 as mapped, then the system's other serial devices; each opened
