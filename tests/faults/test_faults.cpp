@@ -76,9 +76,7 @@ private slots:
             if (!disk->mounted())
                 QSKIP(qPrintable(disk->whyNot()));
             file = disk->filePath(QStringLiteral("log.csv"));
-            QFile f(file);
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(kept) == kept.size());
-            f.close();
+            putFile(file, kept);
             QVERIFY(disk->fill());
         }
         const QString readOnly = dir.filePath(QStringLiteral("ro"));
