@@ -25,15 +25,6 @@ namespace {
 const QByteArray kPoll = "R99\rZ99\r";
 const QByteArray kSetup = "Z99 0 0 0 1 0 0 0 0 0 0 1 0 0";
 
-// The setup report with the characters at these 1-based positions changed
-// (5 timing, 17 programming lock, 21 password, 23 Duration mode).
-QByteArray setupWith(const QMap<int, char>& chars) {
-    QByteArray line = kSetup;
-    for (auto it = chars.cbegin(); it != chars.cend(); ++it)
-        line[it.key() - 1] = it.value();
-    return line;
-}
-
 using Run = ProgramRun;
 
 Run runCli(const QStringList& args, const QByteArray& input = {}) {
@@ -52,9 +43,7 @@ struct Pty : TestPty {
 
 QString settingsFile(const QString& dir, const QByteArray& commPort) {
     const QString path = QDir(dir).filePath(QStringLiteral("corvane.INI"));
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write("[Comm Port]\r\nCommPort=1\r\n" + commPort);
+    putFile(path, "[Comm Port]\r\nCommPort=1\r\n" + commPort);
     return path;
 }
 
@@ -334,7 +323,7 @@ void TestCliLive::againstThePort_data() {
         << "send-setup --units metric --port PORT" << 2
         << "corvane-cli send-setup: the pump's setup report shows nothing readable for Password: "
            "give --password; nothing was sent."
-        << setupWith({{21, 'x'}}) << "0100" << QByteArray();
+        << QByteArray("Z99 0 0 0 1 0 0 0 0 x 0 1 0 0") << "0100" << QByteArray(); // password: x
 }
 
 void TestCliLive::againstThePort() {
