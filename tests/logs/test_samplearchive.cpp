@@ -319,12 +319,11 @@ void TestSampleArchive::sqliteRefused() {
 void TestSampleArchive::sqliteFailsThenRecovers_data() {
     QTest::addColumn<QString>("how");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("locked by another writer") << "locked"
-                                              << "locked";
-    QTest::newRow("folder not writable") << "folder"
-                                         << "";
-    QTest::newRow("disk full") << "full"
-                               << "";
+    for (const auto& [name, how, reason] :
+         {std::tuple{"locked by another writer", "locked", "locked"},
+          {"folder not writable", "folder", ""},
+          {"disk full", "full", ""}})
+        QTest::newRow(name) << QString(how) << QString(reason);
 }
 
 // An archive that cannot be written just now: the store fails with a
