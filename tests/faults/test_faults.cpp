@@ -1,8 +1,8 @@
 // The built programs against corvane-pumpsim on a pseudo-terminal, one row
 // per fault a technician meets: a full disk, /dev/full, a read-only folder,
-// a read error, lost lines, a second program on the same port, a pump that
-// dies or falls silent. Each row asserts the exit status, the words on
-// standard error and what was kept.
+// a read error, lost lines, the cable pulled, a second program on the same
+// port, a pump that dies or falls silent. Each row asserts the exit status,
+// the words on standard error and what was kept.
 #include "../tools/cliprocess.h"
 #include "support/fulldisk.h"
 #include "support/testfiles.h"
@@ -47,6 +47,10 @@ private slots:
             "cannot read the input: Is a directory");
         row("download, lines lost", "", "download -o FILE --port PORT", "--log-count-skew 17", 4,
             "Only 40 of the 57 records the pump counted arrived");
+        // The two reports, "PRINTING", the titles and 12 records, then the cable drops.
+        row("download, the cable pulled", "cable", "download -o FILE --port PORT",
+            "--disconnect-after 12", 4,
+            "Reading logs stopped: the serial port went away (unplugged?)");
         row("download onto a full disk", "full disk", "download -o FILE --port PORT", "", 1,
             "No space left on device");
         row("download into a read-only folder", "read-only", "download -o FILE --port PORT", "", 2,
@@ -164,6 +168,8 @@ private slots:
             QCOMPARE(summary["complete"], QJsonValue(false));
             const int records = summary["records"].toInt();
             QVERIFY(records > 0);
+            if (fault == QLatin1String("cable")) // every whole record that came
+                QVERIFY(records == 12 && summary["expected"].toInt() == 40);
             QCOMPARE(fileBytes(file).count('\n'), records + (fault.isEmpty() ? 2 : 1));
             if (fault.isEmpty())
                 QCOMPARE(summary["short"], QJsonValue(true));
