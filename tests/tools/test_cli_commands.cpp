@@ -201,8 +201,8 @@ void TestCliCommands::downloadFile() {
     }
 }
 
-// A download that SIGINT ends before "Done ok" (the pump falling silent is
-// test_faults', the cable pulled test_cli_live's) still writes every
+// A download that SIGINT ends before "Done ok" (the pump falling silent
+// and the cable pulled are test_faults') still writes every
 // complete line that came, says why on standard error, and ends with 4,
 // never 0.
 void TestCliCommands::downloadEndingEarlyWritesWhatCame() {

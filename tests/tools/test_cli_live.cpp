@@ -118,7 +118,6 @@ private slots:
     void againstThePort_data();
     void againstThePort();
     void ports();
-    void downloadUnplugged();
     void sendSetupInterrupted();
     void decodeTrace();
 };
@@ -392,32 +391,6 @@ void TestCliLive::ports() {
         for (const char* member : {"name", "device", "exists", "openable", "reason"})
             QVERIFY2(o.contains(member), member);
     QVERIFY(holder.isOpen());
-}
-
-// A download through the real serial code against corvane-pumpsim that the
-// cable drop cuts short: exit 4, its one JSON line, the reason on standard
-// error and every whole record that came in the file. (Complete downloads
-// and the other subcommands' runs on the simulated pump are
-// test_cli_commands' and test_cli_archive's.)
-void TestCliLive::downloadUnplugged() {
-    PumpSim sim;
-    // The two reports, "PRINTING", the titles and 12 records, then the cable drops.
-    QVERIFY(sim.start(m_dir.path(), {"--disconnect-after", "12"}));
-    const QString file = m_dir.filePath(QStringLiteral("unplugged.csv"));
-    const Run r = runCli({"download", "-o", file, "--port", sim.link});
-    QCOMPARE(r.exitCode, 4);
-    const QRegularExpression expected(QRegularExpression::anchoredPattern(
-        R"(\{"complete":false,"expected":40,"file":")" + QRegularExpression::escape(file) +
-        R"(","records":12,"seconds":[0-9.]+\}\n)"));
-    QVERIFY2(expected.match(QString::fromUtf8(r.out)).hasMatch(), r.out.constData());
-    QVERIFY2(r.err.contains("Reading logs stopped: the serial port went away (unplugged?)") &&
-                 !r.err.contains("No Pump Found"),
-             r.err.constData());
-    const QList<QByteArray> lines = fileBytes(file).split('\n');
-    QCOMPARE(lines.size(), 1 + 12 + 1); // the titles, the records, nothing after the last
-    QVERIFY(lines[0].startsWith("LogType,") && lines.last().isEmpty());
-    for (const QByteArray& line : lines.mid(0, 13))
-        QVERIFY2(line.endsWith("  \r"), line.constData());
 }
 
 // SIGTERM in the middle of the setup sequence: nothing more is written.
