@@ -144,16 +144,18 @@ void TestSimPump::commandEffect_data() {
     row("missed R99 and PRINTLOG", "R99#0;PRINTLOG#0;Z99#1", "R99,PRINTLOG");
     // "W04 " at and beyond the ends of the model's range, from a target in
     // the middle: a flow the model takes becomes the target (one "P01" line,
-    // one "Change Rate" entry); one beyond is dropped without a word. An
-    // ORBIT has no range of its own: it takes what the six-digit field holds.
+    // one "Change Rate" entry); one beyond is dropped without a word or an
+    // entry (the log count stays). An ORBIT has no range of its own: it takes
+    // what the six-digit field holds.
     for (const auto& [model, low, high] :
          {std::tuple{"21", 800, 5000}, {"29", 2000, 12000}, {"31", 100, 600}, {"25", 1, 999999}}) {
         QByteArray script = "W04 " + QByteArray::number((low + high) / 2);
+        int held = 41; // the 40 entries the pump starts with and the first change
         for (const auto& [flow, beyond] : {std::pair{low, low - 1}, {high, high + 1}}) {
             const QByteArray f = SimText::digits(flow, 6);
             script += ";W04 " + QByteArray::number(flow) + "#1;R99@34=" + f + ";P01@33=" + f +
                       ";LOG@30=" + f + ";W04 " + QByteArray::number(beyond) + "#0;R99@34=" + f +
-                      ";LOG@30=" + f;
+                      ";R99@113=" + SimText::digits(++held, 3);
         }
         QTest::addRow("model %s: flows at and beyond its range", model)
             << QByteArray() << QByteArray(model) << script;
