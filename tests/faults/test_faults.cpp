@@ -1,25 +1,15 @@
 // The built programs against corvane-pumpsim on a pseudo-terminal, one row
 // per fault a technician meets: a full disk, /dev/full, a read-only folder,
-// a read error, lost lines, a second program on the same port, a pump that
-// dies or falls silent. Each row asserts the exit status, the words on
-// standard error and what was kept.
-#include "status/statuslines.h"
+// a read error, lost lines, the cable pulled, a second program on the same
+// port, a pump that dies or falls silent. Each row asserts the exit status,
+// the words on standard error and what was kept.
+#include "../tools/cliprocess.h"
 #include "support/fulldisk.h"
 #include "support/testfiles.h"
-#include "support/testpty.h"
 
-#include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <csignal>
-#include <poll.h>
 
 namespace {
 
@@ -31,31 +21,6 @@ bool awaitErr(QProcess& p, QByteArray& err, const QByteArray& text) {
     }
     return err.contains(text);
 }
-
-// A pump played by the test on a pseudo-terminal it holds: it answers each
-// poll with its reports and goes away (the master closed, as an unplugged
-// adapter) as soon as `lastWords` arrives.
-struct PtyPump : TestPty {
-    QByteArray got;
-    // Serves until `lastWords` came or `p` ended.
-    void serve(QProcess& p, const QByteArray& lastWords) {
-        const QByteArray poll = "R99\rZ99\r";
-        const QByteArray reports =
-            TestLines::statusLine().toLatin1() + "\r\nZ99 0 0 0 1 0 0 0 0 0 0 1 0 0\r\n";
-        for (QDeadlineTimer end(30000); master >= 0 && !end.hasExpired();) {
-            if (p.waitForFinished(10))
-                return;
-            pollfd pf{master, POLLIN, 0};
-            if (::poll(&pf, 1, 0) <= 0)
-                continue;
-            got += readNow();
-            for (int i; (i = got.indexOf(poll)) >= 0; got.remove(i, poll.size()))
-                send(reports);
-            if (got.contains(lastWords))
-                unplug();
-        }
-    }
-};
 
 } // namespace
 
@@ -82,6 +47,10 @@ private slots:
             "cannot read the input: Is a directory");
         row("download, lines lost", "", "download -o FILE --port PORT", "--log-count-skew 17", 4,
             "Only 40 of the 57 records the pump counted arrived");
+        // The two reports, "PRINTING", the titles and 12 records, then the cable drops.
+        row("download, the cable pulled", "cable", "download -o FILE --port PORT",
+            "--disconnect-after 12", 4,
+            "Reading logs stopped: the serial port went away (unplugged?)");
         row("download onto a full disk", "full disk", "download -o FILE --port PORT", "", 1,
             "No space left on device");
         row("download into a read-only folder", "read-only", "download -o FILE --port PORT", "", 2,
@@ -111,9 +80,7 @@ private slots:
             if (!disk->mounted())
                 QSKIP(qPrintable(disk->whyNot()));
             file = disk->filePath(QStringLiteral("log.csv"));
-            QFile f(file);
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(kept) == kept.size());
-            f.close();
+            putFile(file, kept);
             QVERIFY(disk->fill());
         }
         const QString readOnly = dir.filePath(QStringLiteral("ro"));
@@ -127,25 +94,13 @@ private slots:
                 setFolderReadOnly(readOnly, false);
         });
 
-        QProcess pump;
-        QString link = dir.filePath(QStringLiteral("pump-com1")), device;
-        if (sim != QLatin1String("-")) {
-            // At the line's own pace only where the test must catch the
-            // download half way.
-            const QStringList pace =
-                fault == QLatin1String("stop") ? QStringList() : QStringList{"--no-pacing"};
-            pump.start(CORVANE_PUMPSIM,
-                       QStringList{"--link", link} + pace + sim.split(' ', Qt::SkipEmptyParts));
-            QVERIFY(pump.waitForReadyRead(30000));
-            device = QString::fromLocal8Bit(pump.readLine().trimmed());
-        }
-        const auto stopPump = qScopeGuard([&] {
-            if (pump.state() != QProcess::NotRunning) {
-                ::kill(pid_t(pump.processId()), SIGCONT);
-                pump.terminate();
-                pump.waitForFinished(10000);
-            }
-        });
+        // At the line's own pace only where the test must catch the download
+        // half way.
+        PumpSim pump;
+        if (sim != QLatin1String("-"))
+            QVERIFY(pump.start(dir.path(), sim.split(' ', Qt::SkipEmptyParts),
+                               fault == QLatin1String("stop")));
+        QString link = pump.link;
         // Another Corvane holds the port by its link; the row's program
         // names the terminal itself.
         QProcess holder;
@@ -153,12 +108,12 @@ private slots:
             holder.start(CORVANE_CLI_PATH, {"status", "--watch", "--port", link});
             QByteArray err;
             QVERIFY(awaitErr(holder, err, ": open"));
-            link = device;
+            link = pump.device;
         }
 
-        PtyPump ptyPump;
+        TestPty pty; // a pump the test plays, unplugged once the clock was sent
         if (fault == QLatin1String("unplug after"))
-            link = ptyPump.slavePath;
+            link = pty.slavePath;
 
         QProcess p;
         if (fault == QLatin1String("/dev/full"))
@@ -176,39 +131,45 @@ private slots:
         QByteArray err;
         if (fault == QLatin1String("kill")) {
             QVERIFY(awaitErr(p, err, ": open"));
-            pump.kill(); // the terminal goes with it
+            pump.process.kill(); // the terminal goes with it
         }
         if (fault == QLatin1String("stop")) {
             QVERIFY(awaitErr(p, err, "Reading log "));
-            ::kill(pid_t(pump.processId()), SIGSTOP);
+            ::kill(pid_t(pump.process.processId()), SIGSTOP);
         }
+        ProgramRun r;
         if (fault == QLatin1String("unplug after")) {
-            ptyPump.serve(p, "W16 ");
-            QVERIFY(ptyPump.got.contains("W16 "));
+            r = serve(p, pty, answering(), [&pty](QProcess&, const QByteArray& written) {
+                if (written.contains("W16 "))
+                    pty.unplug();
+            });
+            QVERIFY(r.written.contains("W16 "));
+        } else {
+            QVERIFY(p.waitForFinished(60000));
+            r.collect(p);
         }
-        QVERIFY(p.waitForFinished(60000));
-        err += p.readAllStandardError();
+        err += r.err;
         if (holder.state() != QProcess::NotRunning) {
             holder.terminate();
             holder.waitForFinished(10000);
         }
-        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QVERIFY2(err.contains(said.toUtf8()), err.constData());
         QVERIFY2(!err.contains("No Pump Found"), err.constData());
-        QCOMPARE(p.exitCode(), exitCode);
+        QCOMPARE(r.exitCode, exitCode);
 
         // What was kept: an earlier file byte for byte, nothing in a folder
         // that takes no files, what arrived before lines went missing.
-        const QByteArray out = p.readAllStandardOutput();
         if (fault == QLatin1String("full disk"))
             QCOMPARE(fileBytes(file), kept);
         if (fault == QLatin1String("read-only"))
             QVERIFY(!QFileInfo::exists(file));
         if (args.startsWith("download -o FILE") && exitCode == 4) {
-            const QJsonObject summary = QJsonDocument::fromJson(out).object();
+            const QJsonObject summary = QJsonDocument::fromJson(r.out).object();
             QCOMPARE(summary["complete"], QJsonValue(false));
             const int records = summary["records"].toInt();
             QVERIFY(records > 0);
+            if (fault == QLatin1String("cable")) // every whole record that came
+                QVERIFY(records == 12 && summary["expected"].toInt() == 40);
             QCOMPARE(fileBytes(file).count('\n'), records + (fault.isEmpty() ? 2 : 1));
             if (fault.isEmpty())
                 QCOMPARE(summary["short"], QJsonValue(true));

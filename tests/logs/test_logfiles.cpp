@@ -46,16 +46,13 @@ class TestLogFiles : public QObject {
 private slots:
     void roundTrip_data();
     void roundTrip();
-    void saveFails_data();
-    void saveFails();
-    void loadRefused_data();
-    void loadRefused();
+    void refused_data();
+    void refused();
     void loadPastBudget();
     void filters_data();
     void filters();
     void pages_data();
     void pages();
-    void linePitch_data();
     void linePitch();
 };
 
@@ -96,35 +93,55 @@ void TestLogFiles::roundTrip() {
              lines.isEmpty() ? QByteArray() : lines.join("\r\n").toLatin1() + "\r\n");
 }
 
-// An earlier log file stands at the path; the save fails before or while
-// writing. The earlier file is untouched and the message says why.
-void TestLogFiles::saveFails_data() {
+// Saves that fail before or while writing over an earlier log file, and
+// files that are not log files loaded: the message says why; a failed save
+// leaves the earlier file untouched and no temporary file behind, a refused
+// load reads nothing and the memo keeps its text. A pipe with no writer must
+// not hang.
+void TestLogFiles::refused_data() {
+    QTest::addColumn<bool>("save");
     QTest::addColumn<QString>("how");
-    QTest::addColumn<QString>("reason");
-    auto row = [](const char* name, const char* how, const char* reason) {
-        QTest::newRow(name) << QString(how) << QString(reason);
-    };
-    row("read-only folder", "read-only", "");
-    row("disk full half way", "full", "File too large");
-    // Small enough to wait in the file's buffer until the save completes.
-    row("disk full at the end", "full-small", "File too large");
-    row("a folder under the name", "folder", "not a regular file");
-    row("a pipe under the name", "fifo", "not a regular file");
+    QTest::addColumn<QString>("reason"); // a part of a save's message, all of a load's
+    const char* notRegular = "it is not a regular file";
+    const char* notText = "it is not a text file";
+    for (const auto& [save, how, reason] :
+         {std::tuple{true, "read-only", ""},
+          {true, "full", "File too large"}, // half way
+          // Small enough to wait in the file's buffer until the save completes.
+          {true, "full-small", "File too large"},
+          {true, "folder", notRegular},
+          {true, "fifo", notRegular},
+          {false, "missing", "No such file or directory"},
+          {false, "fifo", notRegular}, // a pipe without a writer
+          {false, "/dev/zero", notRegular},
+          {false, "folder", notRegular},
+          {false, "binary", notText},
+          {false, "utf16", notText},
+          {false, "control", notText}})
+        QTest::addRow("%s: %s", save ? "save" : "load", how)
+            << save << QString(how) << QString(reason);
 }
 
-void TestLogFiles::saveFails() {
+void TestLogFiles::refused() {
+    QFETCH(bool, save);
     QFETCH(QString, how);
     QFETCH(QString, reason);
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("logs"));
     QVERIFY(QDir().mkpath(folder));
-    const QString path = folder + QStringLiteral("/pump.csv");
+    const QString path = how.startsWith('/') ? how : folder + QStringLiteral("/pump.csv");
     const QByteArray old = downloaded(3).toFileBytes();
     if (how == QLatin1String("folder"))
         QVERIFY(QDir().mkpath(path));
     else if (how == QLatin1String("fifo"))
         QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    else
+    else if (how == QLatin1String("binary"))
+        putFile(path, QByteArray("Run Update,\0\x01\x02", 14) + QByteArray(200, 'x'));
+    else if (how == QLatin1String("utf16"))
+        putFile(path, QByteArray("\xff\xfeL\0o\0g\0\r\0\n\0", 12));
+    else if (how == QLatin1String("control")) // one control character past 1 in 20
+        putFile(path, QByteArray(54, 'x') + QByteArray(3, '\x05') + "\r\n");
+    else if (save)
         putFile(path, old);
 
     const auto restore = qScopeGuard([&] { setFolderReadOnly(folder, false); });
@@ -145,9 +162,17 @@ void TestLogFiles::saveFails() {
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
     }
 
+    CaptureMemo m = downloaded(2);
+    const QStringList memo = m.lines();
     const LogFiles::Result r =
-        LogFiles::save(downloaded(how == QLatin1String("full-small") ? 2 : 999), path);
+        save ? LogFiles::save(downloaded(how == QLatin1String("full-small") ? 2 : 999), path)
+             : LogFiles::load(m, path);
     QVERIFY(!r.ok);
+    if (!save) {
+        QCOMPARE(r.message, "The log file " + path + " could not be opened: " + reason);
+        QCOMPARE(m.lines(), memo);
+        return;
+    }
     QVERIFY2(r.message.startsWith("The log file " + path + " could not be saved: "),
              qPrintable(r.message));
     QVERIFY2(r.message.contains(reason), qPrintable(r.message));
@@ -159,49 +184,6 @@ void TestLogFiles::saveFails() {
     QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
                                     QDir::NoDotAndDotDot),
              QStringList{"pump.csv"});
-}
-
-// Files that are not log files: nothing is read, the memo keeps its text,
-// and the message says which it was. A pipe with no writer must not hang.
-void TestLogFiles::loadRefused_data() {
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<QString>("reason");
-    const char* notRegular = "it is not a regular file";
-    const char* notText = "it is not a text file";
-    for (const auto& [how, reason] : {std::pair{"missing", "No such file or directory"},
-                                      {"fifo", notRegular}, // a pipe without a writer
-                                      {"/dev/zero", notRegular},
-                                      {"folder", notRegular},
-                                      {"binary", notText},
-                                      {"utf16", notText},
-                                      {"control", notText}})
-        QTest::newRow(how) << QString(how) << QString(reason);
-}
-
-void TestLogFiles::loadRefused() {
-    QFETCH(QString, how);
-    QFETCH(QString, reason);
-    QTemporaryDir dir;
-    QString path = dir.filePath(QStringLiteral("pump.tlx"));
-    if (how.startsWith('/'))
-        path = how;
-    else if (how == QLatin1String("fifo"))
-        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    else if (how == QLatin1String("folder"))
-        QVERIFY(QDir().mkpath(path));
-    else if (how == QLatin1String("binary"))
-        putFile(path, QByteArray("Run Update,\0\x01\x02", 14) + QByteArray(200, 'x'));
-    else if (how == QLatin1String("utf16"))
-        putFile(path, QByteArray("\xff\xfeL\0o\0g\0\r\0\n\0", 12));
-    else if (how == QLatin1String("control")) // one control character past 1 in 20
-        putFile(path, QByteArray(54, 'x') + QByteArray(3, '\x05') + "\r\n");
-
-    CaptureMemo m = downloaded(2);
-    const QStringList before = m.lines();
-    const LogFiles::Result r = LogFiles::load(m, path);
-    QVERIFY(!r.ok);
-    QCOMPARE(r.message, "The log file " + path + " could not be opened: " + reason);
-    QCOMPARE(m.lines(), before);
 }
 
 // A file larger than the memo holds: what fits is loaded (whole lines only,
@@ -290,20 +272,11 @@ void TestLogFiles::pages() {
     QTEST(got.join(' '), "pages");
 }
 
-// Sixty lines a page whatever the paper: the font's spacing where it fits,
-// closer where it does not.
-void TestLogFiles::linePitch_data() {
-    QTest::addColumn<double>("spacing");
-    QTest::addColumn<double>("height");
-    QTest::addColumn<double>("pitch");
-    QTest::newRow("tall page: the font's spacing") << 20.0 << 6000.0 << 20.0;
-    QTest::newRow("short page: sixty lines still fit") << 20.0 << 600.0 << 10.0;
-}
-
+// Sixty lines a page whatever the paper: the font's spacing where it fits
+// (a tall page), closer where it does not (a short one).
 void TestLogFiles::linePitch() {
-    QFETCH(double, spacing);
-    QFETCH(double, height);
-    QTEST(LogPrint::linePitch(spacing, height), "pitch");
+    QCOMPARE(LogPrint::linePitch(20.0, 6000.0), 20.0);
+    QCOMPARE(LogPrint::linePitch(20.0, 600.0), 10.0);
 }
 
 QTEST_GUILESS_MAIN(TestLogFiles)

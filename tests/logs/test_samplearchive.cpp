@@ -26,14 +26,7 @@ const QDateTime kAt(QDate(2026, 12, 6), QTime(22, 28, 5), Qt::UTC);
 
 NewDownload download(const QString& serial, const QDateTime& at, const QByteArray& bytes,
                      const QString& ended = ArchiveEnding::kComplete) {
-    return {serial,
-            QStringLiteral("KST-5"),
-            at,
-            QStringLiteral("lab"),
-            QStringLiteral("bench-3"),
-            ended,
-            7,
-            bytes};
+    return {serial, "KST-5", at, "lab", "bench-3", ended, 7, bytes};
 }
 
 // A second connection of the test's own, beside the archive's.
@@ -326,12 +319,11 @@ void TestSampleArchive::sqliteRefused() {
 void TestSampleArchive::sqliteFailsThenRecovers_data() {
     QTest::addColumn<QString>("how");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("locked by another writer") << "locked"
-                                              << "locked";
-    QTest::newRow("folder not writable") << "folder"
-                                         << "";
-    QTest::newRow("disk full") << "full"
-                               << "";
+    for (const auto& [name, how, reason] :
+         {std::tuple{"locked by another writer", "locked", "locked"},
+          {"folder not writable", "folder", ""},
+          {"disk full", "full", ""}})
+        QTest::newRow(name) << QString(how) << QString(reason);
 }
 
 // An archive that cannot be written just now: the store fails with a

@@ -45,8 +45,6 @@ private slots:
     void statusFields();
     void commandEffect_data();
     void commandEffect();
-    void flowLimits_data();
-    void flowLimits();
     void historyDump();
     void sampling();
     void faults();
@@ -80,13 +78,15 @@ void TestSimPump::statusFields() {
 // A row is a script of commands, clock steps and checks, separated by ";":
 // "+N" turns the clock N minutes on; COMMAND#N sends and expects N reply
 // lines; REPORT@POSITION=TEXT asks for the report (P01: the pump-state line
-// as it stands) and compares. Rows with a list of codes run on a pump that
-// misses those commands.
+// as it stands; LOG: the last history record) and compares. Rows with a list
+// of codes run on a pump that misses those commands; rows with a model code
+// on that model.
 void TestSimPump::commandEffect_data() {
     QTest::addColumn<QByteArray>("ignore");
+    QTest::addColumn<QByteArray>("model");
     QTest::addColumn<QByteArray>("script");
     auto row = [](const char* name, const char* script, const char* ignore = "") {
-        QTest::newRow(name) << QByteArray(ignore) << QByteArray(script);
+        QTest::newRow(name) << QByteArray(ignore) << QByteArray() << QByteArray(script);
     };
     row("P01 only when it changed", "G09#1;G09#0;Y03#0;W04 3000#1;W04 3000#0");
     row("POWER_OFF silent until back on", "POWER_OFF ;R99#0;Z99#0;+1;R99#1");
@@ -142,13 +142,34 @@ void TestSimPump::commandEffect_data() {
         "R99@75=05 14 06 12 26;R99@113=040;G09#1;Y09#1",
         "W06,W16 ");
     row("missed R99 and PRINTLOG", "R99#0;PRINTLOG#0;Z99#1", "R99,PRINTLOG");
+    // "W04 " at and beyond the ends of the model's range, from a target in
+    // the middle: a flow the model takes becomes the target (one "P01" line,
+    // one "Change Rate" entry); one beyond is dropped without a word or an
+    // entry (the log count stays). An ORBIT has no range of its own: it takes
+    // what the six-digit field holds.
+    for (const auto& [model, low, high] :
+         {std::tuple{"21", 800, 5000}, {"29", 2000, 12000}, {"31", 100, 600}, {"25", 1, 999999}}) {
+        QByteArray script = "W04 " + QByteArray::number((low + high) / 2);
+        int held = 41; // the 40 entries the pump starts with and the first change
+        for (const auto& [flow, beyond] : {std::pair{low, low - 1}, {high, high + 1}}) {
+            const QByteArray f = SimText::digits(flow, 6);
+            script += ";W04 " + QByteArray::number(flow) + "#1;R99@34=" + f + ";P01@33=" + f +
+                      ";LOG@30=" + f + ";W04 " + QByteArray::number(beyond) + "#0;R99@34=" + f +
+                      ";R99@113=" + SimText::digits(++held, 3);
+        }
+        QTest::addRow("model %s: flows at and beyond its range", model)
+            << QByteArray() << QByteArray(model) << script;
+    }
 }
 
 void TestSimPump::commandEffect() {
     QFETCH(QByteArray, ignore);
+    QFETCH(QByteArray, model);
     QFETCH(QByteArray, script);
     SimPumpOptions o;
     o.faults.ignoreCommands = ignore.isEmpty() ? QByteArrayList() : ignore.split(',');
+    if (!model.isEmpty())
+        o.model = model;
     Bench b(o);
     for (const QByteArray& step : script.split(';')) {
         const int equals = step.indexOf('='), hash = step.indexOf('#');
@@ -161,57 +182,12 @@ void TestSimPump::commandEffect() {
             b.send({step});
         } else {
             const QByteArray report = step.left(3), expected = step.mid(equals + 1);
-            const QByteArray line = report == "P01" ? b.pump.pumpStateLine() : b.reply(report);
-            QVERIFY2(line.startsWith(report), step.constData());
+            const QByteArray line = report == "P01"   ? b.pump.pumpStateLine()
+                                    : report == "LOG" ? b.pump.records().last().line()
+                                                      : b.reply(report);
+            QVERIFY2(report == "LOG" || line.startsWith(report), step.constData());
             QCOMPARE(at(line, step.mid(4, equals - 4).toInt(), int(expected.size())), expected);
         }
-    }
-}
-
-// "W04 " at and beyond the ends of the model's range, from a target in the
-// middle: a flow the model takes becomes the target (one "P01" line, one
-// "Change Rate" entry); one beyond is dropped without a word. Models
-// without a range of their own take what the six-digit field holds.
-void TestSimPump::flowLimits_data() {
-    QTest::addColumn<QByteArray>("model");
-    QTest::addColumn<int>("from");
-    QTest::addColumn<int>("flow");
-    QTest::addColumn<bool>("taken");
-    struct Range {
-        const char* model;
-        int low, high;
-    };
-    // The KST models' ranges; an ORBIT has none.
-    for (const Range r :
-         {Range{"21", 800, 5000}, {"29", 2000, 12000}, {"31", 100, 600}, {"25", 1, 999999}})
-        for (const auto& [flow, taken] :
-             {std::pair{r.low, true}, {r.high, true}, {r.low - 1, false}, {r.high + 1, false}})
-            QTest::addRow("%s %d", r.model, flow)
-                << QByteArray(r.model) << (r.low + r.high) / 2 << flow << taken;
-}
-
-void TestSimPump::flowLimits() {
-    QFETCH(QByteArray, model);
-    QFETCH(int, from);
-    QFETCH(int, flow);
-    QFETCH(bool, taken);
-    SimPumpOptions o;
-    o.model = model;
-    Bench b(o);
-    QCOMPARE(b.send({"W04 " + QByteArray::number(from)}).size(), 1);
-    const qsizetype held = b.pump.records().size();
-    const QList<QByteArray> replies = b.send({"W04 " + QByteArray::number(flow)});
-    const QByteArray target = at(b.reply("R99"), 34, 6);
-    if (taken) {
-        QCOMPARE(replies.size(), 1);
-        QCOMPARE(at(replies.first(), 33, 6), SimText::digits(flow, 6));
-        QCOMPARE(target, SimText::digits(flow, 6));
-        QCOMPARE(b.pump.records().size(), held + 1);
-        QCOMPARE(b.pump.records().last().line().mid(29, 6), SimText::digits(flow, 6));
-    } else {
-        QVERIFY(replies.isEmpty());
-        QCOMPARE(target, SimText::digits(from, 6));
-        QCOMPARE(b.pump.records().size(), held);
     }
 }
 

@@ -43,45 +43,34 @@ void TestCliArchive::commands_data() {
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("out"); // a pattern for standard output
     QTest::addColumn<QString>("err"); // a part of standard error
-    QTest::newRow("list") << "two"
-                          << "archive list --archive A" << 0
-                          << "ID\tPUMP\tDOWNLOADED \\(UTC\\)\tRECORDS\tENDED\tSHA-256\n"
-                             "2\tP-2\t2026-12-06T22:28:05Z\t5\tstopped\t[0-9a-f]{64}\n"
-                             "1\tP-1\t2026-12-06T22:28:05Z\t3\tcomplete\t[0-9a-f]{64}\n"
-                          << "";
-    QTest::newRow("list --json, one pump")
-        << "two"
-        << "archive list --json --pump P-1 --archive A" << 0
-        << R"(\{"bytes":[0-9]+,"downloaded_at":"2026-12-06T22:28:05Z","ended":"complete",)"
-           R"("host":"h","id":1,"pump_model":"KST-5","pump_serial":"P-1","records":3,)"
-           R"("sha256":"[0-9a-f]{64}","user":"u"\}\n)"
-        << "";
-    QTest::newRow("show to a file") << "two"
-                                    << "archive show 1 -o D/out.csv --archive A" << 0 << ""
-                                    << "Download #1 (";
-    QTest::newRow("import")
-        << "new"
-        << "archive import D/in.csv --pump P-9 --archive A" << 0
-        << R"(\{"file":"D/in.csv","id":1,"records":7,"sha256":"[0-9a-f]{64}"\}\n)"
-        << "";
-    QTest::newRow("import, a file missing: nothing kept")
-        << "new"
-        << "archive import D/in.csv D/none.csv --archive A" << 1 << ""
-        << "none.csv: no such file";
-    QTest::newRow("damaged: list") << "damaged"
-                                   << "archive list --archive A" << 1 << ""
-                                   << "it is not an SQLite database; it was left as it is";
-    QTest::newRow("damaged: the download goes on")
-        << "damaged"
-        << "download --demo -o D/out.csv --archive A" << 0 << "\\{.*\"complete\":true.*\n"
-        << "The download was not archived: the archive D/a.sqlite: it is not an SQLite database";
-    QTest::newRow("download kept")
-        << "new"
-        << "download --demo -o D/out.csv --archive A" << 0 << "\\{.*\"complete\":true.*\n"
-        << "Kept in the archive D/a.sqlite as download #1";
-    QTest::newRow("usage: another scheme") << "new"
-                                           << "download --demo --archive mysql://h/x" << 2 << ""
-                                           << "neither a file nor a postgresql:// URL";
+    auto row = [](const char* name, const char* archive, const char* args, int exitCode,
+                  const char* out, const char* err) {
+        QTest::newRow(name) << archive << args << exitCode << out << err;
+    };
+    row("list", "two", "archive list --archive A", 0,
+        "ID\tPUMP\tDOWNLOADED \\(UTC\\)\tRECORDS\tENDED\tSHA-256\n"
+        "2\tP-2\t2026-12-06T22:28:05Z\t5\tstopped\t[0-9a-f]{64}\n"
+        "1\tP-1\t2026-12-06T22:28:05Z\t3\tcomplete\t[0-9a-f]{64}\n",
+        "");
+    row("list --json, one pump", "two", "archive list --json --pump P-1 --archive A", 0,
+        R"(\{"bytes":[0-9]+,"downloaded_at":"2026-12-06T22:28:05Z","ended":"complete",)"
+        R"("host":"h","id":1,"pump_model":"KST-5","pump_serial":"P-1","records":3,)"
+        R"("sha256":"[0-9a-f]{64}","user":"u"\}\n)",
+        "");
+    row("show to a file", "two", "archive show 1 -o D/out.csv --archive A", 0, "", "Download #1 (");
+    row("import", "new", "archive import D/in.csv --pump P-9 --archive A", 0,
+        R"(\{"file":"D/in.csv","id":1,"records":7,"sha256":"[0-9a-f]{64}"\}\n)", "");
+    row("import, a file missing: nothing kept", "new",
+        "archive import D/in.csv D/none.csv --archive A", 1, "", "none.csv: no such file");
+    row("damaged: list", "damaged", "archive list --archive A", 1, "",
+        "it is not an SQLite database; it was left as it is");
+    row("damaged: the download goes on", "damaged", "download --demo -o D/out.csv --archive A", 0,
+        "\\{.*\"complete\":true.*\n",
+        "The download was not archived: the archive D/a.sqlite: it is not an SQLite database");
+    row("download kept", "new", "download --demo -o D/out.csv --archive A", 0,
+        "\\{.*\"complete\":true.*\n", "Kept in the archive D/a.sqlite as download #1");
+    row("usage: another scheme", "new", "download --demo --archive mysql://h/x", 2, "",
+        "neither a file nor a postgresql:// URL");
 }
 
 void TestCliArchive::commands() {

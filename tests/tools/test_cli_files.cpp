@@ -131,9 +131,7 @@ void TestCliFiles::outputs() {
 
     const QString csv = path("out.csv");
     QCOMPARE(run("export", {"-o", csv, path("history.csv"), "--csv"}), 0);
-    QFile f(csv);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QList<QByteArray> rows = f.readAll().split('\n');
+    const QList<QByteArray> rows = fileBytes(csv).split('\n');
     QCOMPARE(rows.size(), 5); // header, three records, nothing after the last CR LF
     QCOMPARE(rows.at(0), "Log Number,Log Type,Date/Time,Battery,Temperature,BP,DP,Elapsed Mins,"
                          "Flow Rate,Volume,STP Volume,battery_pct,temperature_f,bp_inhg,"

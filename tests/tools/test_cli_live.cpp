@@ -4,12 +4,10 @@
 // holds itself, to see every byte the program writes and to answer as a pump;
 // and `decode` on short traces: line ends, skipped lines, kinds, the JSON
 // members.
+#include "cliprocess.h"
 #include "status/statuslines.h"
-#include "support/programrun.h"
 #include "support/testfiles.h"
-#include "support/testpty.h"
 
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -20,7 +18,6 @@
 #include <csignal>
 #include <functional>
 #include <memory>
-#include <poll.h>
 #include <utility>
 
 namespace {
@@ -28,95 +25,25 @@ namespace {
 const QByteArray kPoll = "R99\rZ99\r";
 const QByteArray kSetup = "Z99 0 0 0 1 0 0 0 0 0 0 1 0 0";
 
-// The setup report with the characters at these 1-based positions changed
-// (5 timing, 17 programming lock, 21 password, 23 Duration mode).
-QByteArray setupWith(const QMap<int, char>& chars) {
-    QByteArray line = kSetup;
-    for (auto it = chars.cbegin(); it != chars.cend(); ++it)
-        line[it.key() - 1] = it.value();
-    return line;
-}
-
-// A pump on the test's terminal: both reports to every poll, nothing else.
-std::function<QByteArray(QByteArray&)> answering(const QByteArray& setup,
-                                                 const QString& runState = "0100") {
-    const QByteArray reports =
-        TestLines::statusLine({"runState=" + runState}).toLatin1() + "\r\n" + setup + "\r\n";
-    return [reports](QByteArray& got) {
-        QByteArray reply;
-        for (int i; (i = got.indexOf(kPoll)) >= 0; got.remove(i, kPoll.size()))
-            reply += reports;
-        return reply;
-    };
-}
-
 using Run = ProgramRun;
 
 Run runCli(const QStringList& args, const QByteArray& input = {}) {
     return runProgram(CORVANE_CLI_PATH, args, input);
 }
 
-// The test's pseudo-terminal, the program run against it.
+// The program run against the test's pseudo-terminal.
 struct Pty : TestPty {
-    // Runs the program; `answer` sees all bytes received so far and returns
-    // what to send back (called whenever more arrived).
-    // `watch` sees the program and every byte it wrote so far (to signal it
-    // at the right moment).
     Run run(const QStringList& args, const std::function<QByteArray(QByteArray&)>& answer = {},
-            const std::function<void(QProcess&, const QByteArray&)>& watch = {}) const {
+            const std::function<void(QProcess&, const QByteArray&)>& watch = {}) {
         QProcess p;
         p.start(CORVANE_CLI_PATH, args);
-        Run r;
-        QByteArray pending;
-        for (QDeadlineTimer end(60000); !end.hasExpired();) {
-            const bool done = p.waitForFinished(10);
-            pollfd pf{master, POLLIN, 0};
-            if (::poll(&pf, 1, done ? 100 : 0) > 0 && (pf.revents & POLLIN)) {
-                const QByteArray got = readNow();
-                r.written += got;
-                pending += got;
-                if (answer && !got.isEmpty()) {
-                    send(answer(pending));
-                }
-                if (watch && !got.isEmpty())
-                    watch(p, r.written);
-            }
-            if (done || p.state() == QProcess::NotRunning) {
-                r.written += readNow();
-                r.collect(p);
-                return r;
-            }
-        }
-        p.kill();
-        p.waitForFinished(5000);
-        return r;
-    }
-};
-
-// corvane-pumpsim serving on a link in `dir`.
-struct PumpSim {
-    QProcess process;
-    QString link;
-
-    bool start(const QString& dir, const QStringList& options) {
-        link = QDir(dir).filePath(QStringLiteral("pump-com1"));
-        process.start(CORVANE_PUMPSIM, QStringList{"--link", link, "--no-pacing"} + options);
-        for (QDeadlineTimer end(30000); !end.hasExpired();)
-            if (process.canReadLine() || process.waitForReadyRead(100))
-                return QFileInfo(link).isSymLink();
-        return false;
-    }
-    ~PumpSim() {
-        process.terminate();
-        process.waitForFinished(5000);
+        return serve(p, *this, answer, watch);
     }
 };
 
 QString settingsFile(const QString& dir, const QByteArray& commPort) {
     const QString path = QDir(dir).filePath(QStringLiteral("corvane.INI"));
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write("[Comm Port]\r\nCommPort=1\r\n" + commPort);
+    putFile(path, "[Comm Port]\r\nCommPort=1\r\n" + commPort);
     return path;
 }
 
@@ -188,16 +115,11 @@ private slots:
     void statusMatchesDecode();
     void watch();
     void trace();
-    void refusedBeforeWriting_data();
-    void refusedBeforeWriting();
-    void againstAnsweringPump_data();
-    void againstAnsweringPump();
+    void againstThePort_data();
+    void againstThePort();
     void ports();
-    void downloadUnplugged();
     void sendSetupInterrupted();
     void decodeTrace();
-    void decodeLogLines_data();
-    void decodeLogLines();
 };
 
 // The overview names every subcommand; each explains itself.
@@ -355,40 +277,61 @@ void TestCliLive::trace() {
 // refusals themselves are test_cli_args'), and a port that does not open
 // ends every live subcommand with 3 and the status bar's words: named by
 // path, through Com3 in a settings file, or held by another program.
-void TestCliLive::refusedBeforeWriting_data() {
-    QTest::addColumn<QString>("args"); // PORT: the terminal; GONE: no device;
-    QTest::addColumn<int>("exitCode"); // MAPPING: Com3 = GONE; HELD: a held port
-    QTest::addColumn<QString>("said"); // on standard error: all of it for exit 3
-    auto usage = [](const char* args) {
-        QTest::newRow(args) << args << 2
-                            << "Usage: corvane-cli " + QString(args).section(' ', 0, 0);
+// Against a terminal the test answers on as a pump: a poll first, then
+// exactly the one erase command, or nothing but the poll when the pump's
+// reports refuse it (running, a setup value unreadable).
+void TestCliLive::againstThePort_data() {
+    QTest::addColumn<QString>("args");       // PORT: the terminal; GONE: no device;
+    QTest::addColumn<int>("exitCode");       // MAPPING: Com3 = GONE; HELD: a held port
+    QTest::addColumn<QString>("said");       // all of stdout (exit 0) or stderr (exit 3), or a part
+    QTest::addColumn<QByteArray>("setup");   // the pump's; empty: nothing is polled
+    QTest::addColumn<QString>("runState");   // the pump's
+    QTest::addColumn<QByteArray>("command"); // written after the polls
+    auto refused = [](const QString& name, const QString& args, int exitCode, const QString& said) {
+        QTest::newRow(qPrintable(name))
+            << args << exitCode << said << QByteArray() << QString() << QByteArray();
     };
-    usage("status --port PORT --demo");
-    usage("trace --port PORT --seconds 0");
-    usage("ports --port PORT");
-    usage("download --port PORT -o /nonexistent/logs.csv");
-    usage("set-clock --port PORT --time 2026-02-30~10:00");
-    usage("send-setup --port PORT --log-rate 59");
-    usage("program --port PORT --flow 2000 --start 2031-01-01~08:00");
-    usage("erase-logs --port PORT --yes now");
-    usage("clear-sampling-data --port PORT --settings /nonexistent/corvane.INI --yes");
-    for (const char* sub : {"erase-logs", "clear-sampling-data"})
-        QTest::addRow("%s without --yes", sub)
-            << sub + QString(" --port PORT") << 2 << "needs --yes; nothing was sent.";
+    for (const char* args :
+         {"status --port PORT --demo", "trace --port PORT --seconds 0", "ports --port PORT",
+          "download --port PORT -o /nonexistent/logs.csv",
+          "set-clock --port PORT --time 2026-02-30~10:00", "send-setup --port PORT --log-rate 59",
+          "program --port PORT --flow 2000 --start 2031-01-01~08:00",
+          "erase-logs --port PORT --yes now",
+          "clear-sampling-data --port PORT --settings /nonexistent/corvane.INI --yes"})
+        refused(args, args, 2, "Usage: corvane-cli " + QString(args).section(' ', 0, 0));
+    for (const QString sub : {"erase-logs", "clear-sampling-data"})
+        refused(sub + " without --yes", sub + " --port PORT", 2, "needs --yes; nothing was sent.");
     const QString noDevice = ": no such device \u2014 is the adapter plugged in?";
-    for (const char* sub : {"status", "status --watch", "trace", "erase-logs --yes", "download",
-                            "set-clock", "send-setup", "program --flow 2000"})
-        QTest::addRow("%s, no such device", sub)
-            << sub + QString(" --port GONE") << 3 << "GONE" + noDevice;
-    QTest::newRow("Com3 mapped to no device")
-        << "status --port Com3 --settings MAPPING" << 3 << "Com3 (GONE)" + noDevice;
-    QTest::newRow("held") << "status --port HELD" << 3 << "HELD: in use by another program";
+    for (const QString sub : {"status", "status --watch", "trace", "erase-logs --yes", "download",
+                              "set-clock", "send-setup", "program --flow 2000"})
+        refused(sub + ", no such device", sub + " --port GONE", 3, "GONE" + noDevice);
+    refused("Com3 mapped to no device", "status --port Com3 --settings MAPPING", 3,
+            "Com3 (GONE)" + noDevice);
+    refused("held", "status --port HELD", 3, "HELD: in use by another program");
+    QTest::newRow("erase-logs while running")
+        << "erase-logs --yes --port PORT" << 0 << R"({"sent":"LOG_INIT"})" << kSetup << "0401"
+        << QByteArray("LOG_INIT\r");
+    QTest::newRow("clear-sampling-data")
+        << "clear-sampling-data --yes --port PORT" << 0 << R"({"sent":"CLEAR_ALL"})" << kSetup
+        << "0100" << QByteArray("CLEAR_ALL\r");
+    QTest::newRow("clear-sampling-data while running")
+        << "clear-sampling-data --yes --port PORT" << 2
+        << "corvane-cli clear-sampling-data: Pump cann't be in RUN Mode; nothing was sent."
+        << kSetup << "0401" << QByteArray();
+    QTest::newRow("send-setup, password unreadable")
+        << "send-setup --units metric --port PORT" << 2
+        << "corvane-cli send-setup: the pump's setup report shows nothing readable for Password: "
+           "give --password; nothing was sent."
+        << QByteArray("Z99 0 0 0 1 0 0 0 0 x 0 1 0 0") << "0100" << QByteArray(); // password: x
 }
 
-void TestCliLive::refusedBeforeWriting() {
+void TestCliLive::againstThePort() {
     QFETCH(QString, args);
     QFETCH(int, exitCode);
     QFETCH(QString, said);
+    QFETCH(QByteArray, setup);
+    QFETCH(QString, runState);
+    QFETCH(QByteArray, command);
     Pty pty;
     QVERIFY(pty.master >= 0);
     const QString gone = m_dir.filePath("ttyGONE");
@@ -398,54 +341,18 @@ void TestCliLive::refusedBeforeWriting() {
         QVERIFY(holder.open(QIODevice::ReadWrite)); // another program has the port
     for (QString* text : {&args, &said})
         text->replace("GONE", gone).replace("MAPPING", mapping).replace("HELD", pty.slavePath);
-    const Run r = pty.run(argv(args, pty.slavePath));
+    const Run r = pty.run(argv(args, pty.slavePath), answering(setup, runState));
     QCOMPARE(r.exitCode, exitCode);
-    QVERIFY2(exitCode == 3 ? r.err == said.toUtf8() + "\n" : r.err.contains(said.toUtf8()),
+    const QByteArray whole = said.toUtf8() + "\n";
+    QVERIFY2(exitCode == 3     ? r.err == whole
+             : exitCode == 0   ? r.out == whole
+             : setup.isEmpty() ? r.err.contains(said.toUtf8())
+                               : r.err.endsWith(whole),
              r.err.constData());
-    QVERIFY(r.out.isEmpty());
-    QCOMPARE(r.written, QByteArray());
-}
-
-// Against a terminal the test answers on as a pump: a poll first, then
-// exactly the one erase command, or nothing but the poll when the pump's
-// reports refuse it (running, locked, a setup value unreadable).
-void TestCliLive::againstAnsweringPump_data() {
-    QTest::addColumn<QString>("args");
-    QTest::addColumn<QByteArray>("setup");
-    QTest::addColumn<QString>("runState");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QByteArray>("command"); // written after the polls
-    QTest::addColumn<QString>("said");       // the end of stdout (exit 0) or stderr
-    QTest::newRow("erase-logs while running")
-        << "erase-logs --yes" << kSetup << "0401" << 0 << QByteArray("LOG_INIT\r")
-        << R"({"sent":"LOG_INIT"})";
-    QTest::newRow("clear-sampling-data") << "clear-sampling-data --yes" << kSetup << "0100" << 0
-                                         << QByteArray("CLEAR_ALL\r") << R"({"sent":"CLEAR_ALL"})";
-    QTest::newRow("clear-sampling-data while running")
-        << "clear-sampling-data --yes" << kSetup << "0401" << 2 << QByteArray()
-        << "corvane-cli clear-sampling-data: Pump cann't be in RUN Mode; nothing was sent.";
-    QTest::newRow("send-setup, password unreadable")
-        << "send-setup --units metric" << setupWith({{21, 'x'}}) << "0100" << 2 << QByteArray()
-        << "corvane-cli send-setup: the pump's setup report shows nothing readable for Password: "
-           "give --password; nothing was sent.";
-}
-
-void TestCliLive::againstAnsweringPump() {
-    QFETCH(QString, args);
-    QFETCH(QByteArray, setup);
-    QFETCH(QString, runState);
-    QFETCH(int, exitCode);
-    QFETCH(QByteArray, command);
-    QFETCH(QString, said);
-    Pty pty;
-    QVERIFY(pty.master >= 0);
-    const Run r = pty.run(argv(args + " --port PORT", pty.slavePath), answering(setup, runState));
-    QCOMPARE(r.exitCode, exitCode);
-    QVERIFY(r.written.startsWith(kPoll));
+    QVERIFY(exitCode == 0 || r.out.isEmpty());
+    QCOMPARE(r.written.startsWith(kPoll), !setup.isEmpty());
     QCOMPARE(QByteArray(r.written).replace(kPoll, ""), command);
     QVERIFY(r.written.endsWith(command));
-    QVERIFY2((exitCode == 0 ? r.out : r.err).endsWith(said.toUtf8() + "\n"), r.err.constData());
-    QVERIFY(exitCode == 0 ? r.out == said.toUtf8() + "\n" : r.out.isEmpty());
 }
 
 // Com1..Com4 as mapped, then the system's other serial devices; each opened
@@ -486,32 +393,6 @@ void TestCliLive::ports() {
     QVERIFY(holder.isOpen());
 }
 
-// A download through the real serial code against corvane-pumpsim that the
-// cable drop cuts short: exit 4, its one JSON line, the reason on standard
-// error and every whole record that came in the file. (Complete downloads
-// and the other subcommands' runs on the simulated pump are
-// test_cli_commands' and test_cli_archive's.)
-void TestCliLive::downloadUnplugged() {
-    PumpSim sim;
-    // The two reports, "PRINTING", the titles and 12 records, then the cable drops.
-    QVERIFY(sim.start(m_dir.path(), {"--disconnect-after", "12"}));
-    const QString file = m_dir.filePath(QStringLiteral("unplugged.csv"));
-    const Run r = runCli({"download", "-o", file, "--port", sim.link});
-    QCOMPARE(r.exitCode, 4);
-    const QRegularExpression expected(QRegularExpression::anchoredPattern(
-        R"(\{"complete":false,"expected":40,"file":")" + QRegularExpression::escape(file) +
-        R"(","records":12,"seconds":[0-9.]+\}\n)"));
-    QVERIFY2(expected.match(QString::fromUtf8(r.out)).hasMatch(), r.out.constData());
-    QVERIFY2(r.err.contains("Reading logs stopped: the serial port went away (unplugged?)") &&
-                 !r.err.contains("No Pump Found"),
-             r.err.constData());
-    const QList<QByteArray> lines = fileBytes(file).split('\n');
-    QCOMPARE(lines.size(), 1 + 12 + 1); // the titles, the records, nothing after the last
-    QVERIFY(lines[0].startsWith("LogType,") && lines.last().isEmpty());
-    for (const QByteArray& line : lines.mid(0, 13))
-        QVERIFY2(line.endsWith("  \r"), line.constData());
-}
-
 // SIGTERM in the middle of the setup sequence: nothing more is written.
 void TestCliLive::sendSetupInterrupted() {
     Pty pty;
@@ -537,22 +418,36 @@ void TestCliLive::sendSetupInterrupted() {
 }
 
 // Starting in metric units, a setup report naming English units applies to
-// the status lines after it.
+// the status lines after it; a pump's printout in the same stream: its log
+// lines with their table row and cells (the cells' rules are the decoder's).
 void TestCliLive::decodeTrace() {
     const QByteArray status =
         TestLines::statusLine({"type=29", "temp=212", "runState=0401"}).toLatin1();
+    const QByteArray record =
+        "Run Update,12/06/2026 14:05,085,072,29.92,05.02,00123,005000,0012.345,00012.345";
     // CR LF, a bare LF, a bare CR, blank lines in between, a tab and a byte
     // above 126 that are dropped, and text after the last line end.
-    const QByteArray input = status +
-                             "\r\n\r\n\n\rZ99 1 0 0 1 0 0 0 0 1 1 1 0 1\nP01 ab\t1 1\xff\r\t\n" +
-                             status + "\rhello\r\nR99 unfinished";
+    const QByteArray input =
+        status + "\r\n\r\n\n\rZ99 1 0 0 1 0 0 0 0 1 1 1 0 1\nP01 ab\t1 1\xff\r\t\n" + status +
+        "\rhello\r\nLogType,Date/Time  \r\n" + record + "  \r\nDone ok\rR99 unfinished";
     const Run r = runCli({"decode", "--metric"}, input);
     QCOMPARE(r.exitCode, 0);
-    QStringList seen; // kind and line of each object
-    for (const QJsonObject& o : r.objects)
-        seen << o.value("kind").toString() + ": " + o.value("line").toString();
+    QStringList seen; // kind and line of each object, a log line's row and cells
+    for (const QJsonObject& o : r.objects) {
+        QStringList cells;
+        for (int col = 1; col <= 10; ++col)
+            cells << o.value("cells")[QString::number(col)].toString();
+        seen << o.value("kind").toString() + ": " +
+                    (o.contains("row")
+                         ? QString::number(o.value("row").toInt()) + " " + cells.join('|')
+                         : o.value("line").toString());
+    }
     QCOMPARE(seen, (QStringList{"status: " + status, "setup: Z99 1 0 0 1 0 0 0 0 1 1 1 0 1",
-                                "state: P01 ab1 1", "status: " + status, "other: hello"}));
+                                "state: P01 ab1 1", "status: " + status, "other: hello",
+                                "log-title: LogType,Date/Time  ",
+                                "log: 6 Run Update|12/06/2026 14:05|85%|72F|29.92 ''|05.02''|"
+                                "00123|5.00|0012.345|00012.345",
+                                "log-end: Done ok"}));
     QCOMPARE(r.objects[0].value("text")["Label3_14"], QJsonValue("Current Temp: 100C"));
     QCOMPARE(r.objects[3].value("text")["Label3_14"], QJsonValue("Current Temp: 212F"));
 
@@ -571,59 +466,6 @@ void TestCliLive::decodeTrace() {
     QCOMPARE(r.objects[4].keys(), (QStringList{"kind", "line", "text"}));
     QCOMPARE(r.objects[4].value("text").toObject(),
              (QJsonObject{{"Label3_29", "Reading Log Number : 5"}}));
-}
-
-// A pump's printout (as captured, or as a saved log file with its two
-// blanks and CR LF): one object per line, "log" lines with their table row
-// and cells, the titles and the closing line without.
-void TestCliLive::decodeLogLines_data() {
-    QTest::addColumn<QByteArray>("input");
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QStringList>("expected"); // kind, row and cells per line
-    const QByteArray record =
-        "Run Update,12/06/2026 14:05,085,072,29.92,05.02,00123,005000,0012.345,00012.345";
-    QTest::newRow("printout, English")
-        << "PRINTING 002 LOGS\rLogType,Date/Time\r" + record +
-               "\rPower On,12/06/2026 14:05\rDone ok\r"
-        << QStringList{"decode"}
-        << QStringList{"other", "log-title",
-                       "log 1: Run Update|12/06/2026 14:05|85%|72F|29.92 ''|05.02''|00123|5.00|"
-                       "0012.345|00012.345",
-                       "log 2: Power On|12/06/2026 14:05", "log-end"};
-    // A saved file: capture is on from the first line, so the titles are row
-    // 0; "Done ok" with its two blanks is not the closing line.
-    QTest::newRow("saved log file, metric")
-        << "LogType,Date/Time  \r\n" + record + "  \r\nDone ok  \r\n"
-        << QStringList{"decode", "--metric"}
-        << QStringList{"log-title",
-                       "log 1: Run Update|12/06/2026 14:05|85%|22C|759 mm|127mm|00123|5.00|"
-                       "0012.345|00012.345",
-                       "other"};
-}
-
-void TestCliLive::decodeLogLines() {
-    QFETCH(QByteArray, input);
-    QFETCH(QStringList, args);
-    const Run r = runCli(args, input);
-    QCOMPARE(r.exitCode, 0);
-    QStringList got;
-    for (const QJsonObject& o : r.objects) {
-        QString d = o.value("kind").toString();
-        if (o.contains("row")) {
-            QStringList cells;
-            const QJsonObject c = o.value("cells").toObject();
-            for (int col = 1; col <= 10; ++col)
-                if (c.contains(QString::number(col)))
-                    cells << c.value(QString::number(col)).toString();
-            d += QStringLiteral(" %1: ").arg(o.value("row").toInt()) + cells.join('|');
-        }
-        got << d;
-    }
-    QTEST(got, "expected");
-    // Each log line says which line of the download it is.
-    for (const QJsonObject& o : r.objects)
-        if (o.value("kind").toString().startsWith("log"))
-            QVERIFY(o.value("text")["Label3_29"].toString().startsWith("Reading Log Number : "));
 }
 
 QTEST_GUILESS_MAIN(TestCliLive)

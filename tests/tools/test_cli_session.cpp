@@ -66,7 +66,6 @@ private slots:
     void sequenceCaptionsOnStandardError();
     void lastCommandReachesThePort_data();
     void lastCommandReachesThePort();
-    void interruptEndsAtOnce();
     void statusFields_data();
     void statusFields();
 };
@@ -75,24 +74,31 @@ private slots:
 // handed over once and the run goes on as the caller decides. A pump that
 // never answers is found missing by the window's own poll check (seven
 // ticks, here 10 ms apart); one that sends no setup report by the bound.
+// SIGINT / SIGTERM end the wait at once (128 + the signal); the subcommands
+// that take them as their normal end are test_cli_live's.
 void TestCliSession::firstReports_data() {
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<int>("tickMs");
+    QTest::addColumn<int>("signal"); // raised while it waits; 0: none
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("said"); // the last line on standard error
     const QByteArray status = TestLines::statusLine().toLatin1() + "\r\n";
     const QByteArray setup = kSetupLine.toLatin1() + "\r\n";
-    QTest::newRow("both") << status + setup << 1000 << 0 << "Com1 (fake1): open";
+    const QString open = "Com1 (fake1): open";
+    QTest::newRow("both") << status + setup << 1000 << 0 << 0 << open;
     QTest::newRow("setup first, noise between")
-        << "\x01" + setup + "hello\r" + status << 1000 << 0 << "Com1 (fake1): open";
-    QTest::newRow("no status report") << setup << 10 << 3 << "No Pump Found";
-    QTest::newRow("silent") << QByteArray() << 10 << 3 << "No Pump Found";
-    QTest::newRow("no setup report") << status << 1000 << 3 << "The pump sent no setup report";
+        << "\x01" + setup + "hello\r" + status << 1000 << 0 << 0 << open;
+    QTest::newRow("no status report") << setup << 10 << 0 << 3 << "No Pump Found";
+    QTest::newRow("silent") << QByteArray() << 10 << 0 << 3 << "No Pump Found";
+    QTest::newRow("no setup report") << status << 1000 << 0 << 3 << "The pump sent no setup report";
+    QTest::newRow("SIGTERM") << QByteArray() << 1000 << SIGTERM << 128 + SIGTERM << open;
+    QTest::newRow("SIGINT") << QByteArray() << 1000 << SIGINT << 128 + SIGINT << open;
 }
 
 void TestCliSession::firstReports() {
     QFETCH(QByteArray, answer);
     QFETCH(int, tickMs);
+    QFETCH(int, signal);
     QFETCH(int, exitCode);
     QFETCH(QString, said);
     Rig r;
@@ -102,6 +108,8 @@ void TestCliSession::firstReports() {
     // bound; the others end with the reports or the poll check, long before.
     r.live->reportBoundMs = said.startsWith("The pump sent no setup") ? 300 : 60000;
     QVERIFY(r.live->open());
+    if (signal)
+        QTimer::singleShot(20, [signal] { std::raise(signal); });
     QStringList handed;
     r.live->awaitReports([&](const LineResult& status, const LineResult& setup) {
         handed << status.line << setup.line;
@@ -191,20 +199,6 @@ void TestCliSession::lastCommandReachesThePort() {
     QCOMPARE(r.live->exec(), allOut ? 0 : 3);
     QCOMPARE(seen, std::optional<bool>(allOut));
     QCOMPARE(r.fake.written(), QByteArray("LOG_INIT\r"));
-}
-
-// SIGINT / SIGTERM end a wait at once (128 + the signal); the subcommands
-// that take them as their normal end are test_cli_live's.
-void TestCliSession::interruptEndsAtOnce() {
-    for (const int sig : {SIGTERM, SIGINT}) {
-        Rig r;
-        QVERIFY(r.live->open());
-        r.live->awaitReports([](const LineResult&, const LineResult&) { QFAIL("no reports"); });
-        QTimer::singleShot(20, [sig] { std::raise(sig); });
-        QCOMPARE(r.live->exec(), 128 + sig);
-        QVERIFY(!r.live->session().timer1().isActive());
-        QVERIFY(!r.errLines().contains("No Pump Found"));
-    }
 }
 
 // Numbers as numbers, identities as texts with their zeros, a field the
