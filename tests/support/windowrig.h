@@ -19,6 +19,13 @@ struct WindowRig {
         return window->findChild<T*>(name);
     }
     QAbstractButton* button(const char* name) const { return find<QAbstractButton>(name); }
+    // '1' or '0' for each named control's enabled state, '-' for one missing.
+    QString enabledOf(const QStringList& names) const {
+        QString out;
+        for (const QString& name : names)
+            out += !find(name) ? QChar('-') : find(name)->isEnabled() ? QChar('1') : QChar('0');
+        return out;
+    }
     void click(const char* name) {
         QAbstractButton* b = button(name);
         QVERIFY2(b, name);
