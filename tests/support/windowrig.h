@@ -4,11 +4,21 @@
 // the window before the link goes (the window closes the port on its way out).
 #pragma once
 
+#include "sim/simpump.h"
 #include "support/fakeseriallink.h"
 #include "support/windowtext.h"
 
 #include <QTest>
 #include <memory>
+
+// A status report of the simulated pump of this model.
+inline QByteArray statusOf(const QByteArray& model) {
+    SimPumpOptions options;
+    options.model = model;
+    SimPump pump(options);
+    pump.write("R99\r");
+    return pump.read();
+}
 
 struct WindowRig {
     QTemporaryDir dir;
