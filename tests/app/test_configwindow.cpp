@@ -12,6 +12,7 @@
 #include "protocol/configsequences.h"
 #include "sim/simseriallink.h"
 #include "support/fakeseriallink.h"
+#include "support/statevalues.h"
 #include "support/steppingclock.h"
 #include "support/testfiles.h"
 #include "support/windowrig.h"
@@ -122,16 +123,8 @@ struct Rig : WindowRig {
     QString probe(const QString& what) const {
         const QString kind = what.section(':', 0, 0);
         const QString name = what.section(':', 1);
-        if (kind == QLatin1String("state")) {
-            const QMap<QString, QString> values = {{"TimingFlag", state.TimingFlag},
-                                                   {"DurationModeFlag", state.DurationModeFlag},
-                                                   {"PasswordFlag", state.PasswordFlag},
-                                                   {"FlowFaultFlag", state.FlowFaultFlag},
-                                                   {"StartScreensFlag", state.StartScreensFlag},
-                                                   {"UnitsFlag", QString::number(state.UnitsFlag)},
-                                                   {"runDuration", state.runDuration}};
-            return values.value(name, QStringLiteral("<no value %1>").arg(name));
-        }
+        if (kind == QLatin1String("state"))
+            return stateValues(state).value(name, QStringLiteral("<no value %1>").arg(name));
         QWidget* w = find(name);
         if (!w)
             return QStringLiteral("<missing>");
