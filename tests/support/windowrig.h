@@ -4,6 +4,8 @@
 // the window before the link goes (the window closes the port on its way out).
 #pragma once
 
+#include "app/logsactions.h"
+#include "logs/samplearchive.h"
 #include "sim/simpump.h"
 #include "support/fakeseriallink.h"
 #include "support/windowtext.h"
@@ -29,6 +31,7 @@ struct WindowRig {
         return window->findChild<T*>(name);
     }
     QAbstractButton* button(const char* name) const { return find<QAbstractButton>(name); }
+    bool enabled(const char* name) const { return find(name) && find(name)->isEnabled(); }
     // '1' or '0' for each named control's enabled state, '-' for one missing.
     QString enabledOf(const QStringList& names) const {
         QString out;
@@ -64,4 +67,41 @@ struct FakePortRig : WindowRig {
         window = std::make_unique<MainWindow>(state, link, windowFiles(dir, demo));
     }
     ~FakePortRig() { window.reset(); } // before the port
+};
+
+// A window on `Link` with a sample archive of its own (or none), its poll
+// stopped: the tests poll when they need a report (a tick in between would
+// move the simulated pump's line count that its faults are keyed to).
+template <typename Link> struct ArchiveRig : WindowRig {
+    Link link;
+    SampleArchive archive{ArchiveLocations::parse(dir.filePath(QStringLiteral("archive.sqlite")))};
+
+    template <typename... A>
+    explicit ArchiveRig(bool withArchive, A&&... a) : link(std::forward<A>(a)...) {
+        MainWindow::Options files = windowFiles(dir);
+        files.archive = withArchive ? &archive : nullptr;
+        window = std::make_unique<MainWindow>(state, link, files);
+        window->session().stopPolling();
+    }
+    ~ArchiveRig() { window.reset(); } // before the port and the archive it writes to
+
+    LogsActions& logs() { return window->logsActions(); }
+    CaptureMemo& memo() { return window->session().memo(); }
+    // The report that gives the pump's serial number and saved-log count.
+    void poll() {
+        state.serialNumber.clear();
+        window->session().refreshPumpData();
+        QTRY_VERIFY_WITH_TIMEOUT(!state.serialNumber.isEmpty(), 20000);
+    }
+    // Reads the pump's logs to the end, by "Read Logs From KST" or its key
+    // (Alt+R, on the Logs page), and closes the box that says so.
+    void download(bool byKey = false) {
+        poll();
+        if (byKey)
+            QTest::keyClick(window.get(), Qt::Key_R, Qt::AltModifier);
+        else
+            click("CommandButton7");
+        QTRY_VERIFY_WITH_TIMEOUT(!logs().download().running(), 60000);
+        closeBox();
+    }
 };
