@@ -50,18 +50,12 @@ SimPump::Options pumpHolding(int records, SimPump::Faults faults = {}) {
 }
 
 // A window on a port, the pump behind it, and what a test needs to look at.
-template <typename Link> struct Rig : WindowRig {
-    Link link;
-    SampleArchive archive{ArchiveLocations::parse(dir.filePath(QStringLiteral("archive.sqlite")))};
+template <typename Link> struct Rig : ArchiveRig<Link> {
+    using ArchiveRig<Link>::window;
     QByteArray written; // every byte written to the pump after the start
 
-    template <typename... A> explicit Rig(A&&... a) : link(std::forward<A>(a)...) {
-        MainWindow::Options files = windowFiles(dir);
-        files.archive = &archive;
-        window = std::make_unique<MainWindow>(state, link, files);
-        // The tests poll when they need a report: a tick in between would
-        // move the pump's line count that its faults are keyed to.
-        window->session().stopPolling();
+    template <typename... A>
+    explicit Rig(A&&... a) : ArchiveRig<Link>(true, std::forward<A>(a)...) {
         window->selectPort(0);
         QObject::connect(&window->session(), &PumpSession::traced,
                          [this](char d, const QByteArray& b) {
@@ -69,28 +63,8 @@ template <typename Link> struct Rig : WindowRig {
                                  written += b;
                          });
     }
-
-    ~Rig() { window.reset(); } // before the pump and the archive it writes to
-
-    LogsActions& logs() { return window->logsActions(); }
     LogGrid* grid() { return window->logsPage()->grid(); }
     CaptureMemoView* memoView() { return window->logsPage()->memoView(); }
-    CaptureMemo& memo() { return window->session().memo(); }
-    QWidget* widget(const char* name) { return find(name); }
-    bool enabled(const char* name) { return widget(name) && widget(name)->isEnabled(); }
-    // The report that gives the pump's saved-log count.
-    void poll() {
-        state.serialNumber.clear();
-        window->session().refreshPumpData();
-        QTRY_VERIFY_WITH_TIMEOUT(!state.serialNumber.isEmpty(), 20000);
-    }
-    // Reads the pump's logs to the end and closes the box that says so.
-    void download() {
-        poll();
-        click("CommandButton7");
-        QTRY_VERIFY_WITH_TIMEOUT(!logs().download().running(), 60000);
-        closeBox();
-    }
 };
 
 using SimRig = Rig<SimSerialLink>;
@@ -176,7 +150,7 @@ void TestLogsWindow::download() {
         PumpSession::pumpWritingControls() +
         QStringList{"CommandButton8", "CommandButton9", "CommandButton10", "CommandButton11"};
     QCOMPARE(rig->enabledOf(writers), QString(writers.size(), QLatin1Char('0')));
-    QVERIFY(rig->enabled("StopReading") && !rig->widget("Frame6")->isHidden());
+    QVERIFY(rig->enabled("StopReading") && !rig->find("Frame6")->isHidden());
     QVERIFY(QApplication::overrideCursor() &&
             QApplication::overrideCursor()->shape() == Qt::WaitCursor);
     QVERIFY(!rig->window->session().polling());
@@ -228,8 +202,8 @@ void TestLogsWindow::download() {
     // Back to idle.
     QCOMPARE(rig->enabledOf(writers), QString(writers.size(), QLatin1Char('1')));
     QVERIFY(!rig->enabled("StopReading"));
-    QVERIFY(!rig->widget("Frame6")->isHidden() && rig->widget("Label3_29")->isHidden());
-    auto* bar = qobject_cast<QProgressBar*>(rig->widget("PBar1"));
+    QVERIFY(!rig->find("Frame6")->isHidden() && rig->find("Label3_29")->isHidden());
+    auto* bar = qobject_cast<QProgressBar*>(rig->find("PBar1"));
     QCOMPARE(bar->maximum(), std::max(records + skew, read) + 2);
     if (how.isEmpty())
         QCOMPARE(bar->value(), bar->maximum());
@@ -431,7 +405,7 @@ void TestLogsWindow::eraseQuestions() {
     QFETCH(QString, answer);
     QFETCH(QByteArray, sent);
     FakeRig rig;
-    QWidget* program = rig.widget("CommandButton29");
+    QWidget* program = rig.find("CommandButton29");
     program->setEnabled(true);
     bool programOffWhenSent = false;
     QObject::connect(&rig.window->session(), &PumpSession::traced, [&](char d, const QByteArray&) {
