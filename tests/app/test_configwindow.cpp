@@ -11,9 +11,7 @@
 #include "app/setuppage.h"
 #include "protocol/configsequences.h"
 #include "sim/simseriallink.h"
-#include "support/fakeseriallink.h"
 #include "support/statevalues.h"
-#include "support/steppingclock.h"
 #include "support/testfiles.h"
 #include "support/windowrig.h"
 
@@ -29,28 +27,12 @@ namespace {
 
 constexpr int kLong = 60000; // ms: generous bounds for anything event-driven
 
-// A window on a settings folder of its own, its pauses timed on a stepping
-// clock, its poll ticked by hand.
-struct Rig : WindowRig {
-    SteppingClock clock{36000.2};
-    std::unique_ptr<SerialLink> link;
-
+// A window on a settings folder of its own (the recording port unless told
+// otherwise), its pauses timed on a stepping clock, its poll ticked by hand.
+struct Rig : ClockedRig {
     explicit Rig(std::unique_ptr<SerialLink> serial = std::make_unique<FakeSerialLink>(),
                  const QByteArray& ini = {})
-        : link(std::move(serial)) {
-        if (!ini.isEmpty())
-            putFile(dir.filePath(QStringLiteral("corvane.INI")), ini);
-        MainWindow::Options files = windowFiles(dir);
-        files.waitClock = &clock;
-        window = std::make_unique<MainWindow>(state, *link, files);
-        PumpSession& s = window->session();
-        s.setMaxSleepMs(0);
-        s.setReadBackTimeoutMs(10 * 60 * 1000); // a slow machine is no missing reply
-        s.stopPolling();
-    }
-    FakeSerialLink& fake() { return static_cast<FakeSerialLink&>(*link); }
-    SimSerialLink& sim() { return static_cast<SimSerialLink&>(*link); }
-    ~Rig() { window.reset(); } // before the link and the clock
+        : ClockedRig(std::move(serial), ini) {}
     DateTimePicker* picker(const QString& name) const { return find<DateTimePicker>(name); }
 
     // Shown and active, so that focus moves as the user moves it.
@@ -535,11 +517,7 @@ void TestConfigWindow::roundWithTheSimulatedPump() {
     r.sim().setPacing(false);
     r.window->session().pcClock = [&pumpNow] { return pumpNow; };
     r.window->selectPort(0);
-    auto poll = [&r] {
-        r.window->session().pollTick();
-        QTest::qWait(20);
-    };
-    poll();
+    r.poll();
     QTRY_COMPARE_WITH_TIMEOUT(r.probe("text:Label44"), QStringLiteral("Password is: Off"), kLong);
     QVERIFY(r.showOn(r.window->setupPage()));
 
@@ -552,7 +530,7 @@ void TestConfigWindow::roundWithTheSimulatedPump() {
     QCOMPARE(r.closeBoxes(), QStringList{"Done Sending Setup to Pump"});
     QTRY_VERIFY_WITH_TIMEOUT(!r.window->session().busy(), kLong);
     r.window->session().stopPolling();
-    poll();
+    r.poll();
     QTRY_COMPARE_WITH_TIMEOUT(r.probe("text:lblReadBack"),
                               QStringLiteral("Pump confirmed the setup"), kLong);
     QVERIFY(r.find("lblReadBack")->isVisible());

@@ -6,8 +6,10 @@
 
 #include "app/logsactions.h"
 #include "logs/samplearchive.h"
-#include "sim/simpump.h"
+#include "sim/simseriallink.h"
 #include "support/fakeseriallink.h"
+#include "support/steppingclock.h"
+#include "support/testfiles.h"
 #include "support/windowtext.h"
 
 #include <QTest>
@@ -103,5 +105,37 @@ template <typename Link> struct ArchiveRig : WindowRig {
             click("CommandButton7");
         QTRY_VERIFY_WITH_TIMEOUT(!logs().download().running(), 60000);
         closeBox();
+    }
+};
+
+// A window on a link of the test's choosing (and corvane.INI holding `ini`,
+// if any), its pauses timed on a clock the test steps, its poll ticked by
+// hand, and no reply ever too late on a slow machine.
+struct ClockedRig : WindowRig {
+    SteppingClock clock{36000.2};
+    std::unique_ptr<SerialLink> link;
+
+    explicit ClockedRig(std::unique_ptr<SerialLink> serial, const QByteArray& ini = {},
+                        const SerialDevices* devices = nullptr)
+        : link(std::move(serial)) {
+        if (!ini.isEmpty())
+            putFile(dir.filePath(QStringLiteral("corvane.INI")), ini);
+        MainWindow::Options files = windowFiles(dir);
+        files.waitClock = &clock;
+        files.serialDevices = devices;
+        window = std::make_unique<MainWindow>(state, *link, files);
+        PumpSession& s = window->session();
+        s.setMaxSleepMs(0);
+        s.setReadBackTimeoutMs(10 * 60 * 1000);
+        s.setProgramReadBackTimeoutMs(10 * 60 * 1000);
+        s.stopPolling();
+    }
+    ~ClockedRig() { window.reset(); } // before the link and the clock
+    FakeSerialLink& fake() { return static_cast<FakeSerialLink&>(*link); }
+    SimSerialLink& sim() { return static_cast<SimSerialLink&>(*link); }
+    // One poll, and a moment for the pump to answer it.
+    void poll() {
+        window->session().pollTick();
+        QTest::qWait(20);
     }
 };
