@@ -1,11 +1,10 @@
 // The Logs page as a technician uses it, through the window's own handlers:
-// downloads from the simulated pump (0, 1 and 999 records, a stale count
-// both ways, a pump falling silent, unplugged, stopped by hand, a second
-// download; each kept in the sample archive, or the status bar says why
-// not), saving and opening log files, printing to PDF, clearing, and
-// the questions before the pump's memory is emptied. The file and printer
-// dialogs are answered through the actions' seams; one test opens the real
-// ones to check how they are set up.
+// downloads from the simulated pump (999 records against a stale count,
+// stopped by hand, cut by the window's close; each kept in the sample
+// archive, or the status bar says why not), saving and opening log files,
+// printing to PDF, clearing, and the questions before the pump's memory is
+// emptied. The file and printer dialogs are answered through the actions'
+// seams; two tests open the real ones to check how they are set up.
 #include "app/capturememoview.h"
 #include "app/loggrid.h"
 #include "app/logsactions.h"
