@@ -323,7 +323,8 @@ void TestLogsWindow::print() {
     QCOMPARE(rig.memo().lineCount(), lines); // printing leaves the memo as it is
 }
 
-// The print dialog: window-modal, cancelled prints nothing. An empty memo
+// The print dialog: window-modal, copies collated if the user wishes, no
+// page range (never used); cancelled, it prints nothing. An empty memo
 // prints nothing and opens no dialog; a printer that cannot be started is
 // reported.
 void TestLogsWindow::printDialog() {
@@ -343,7 +344,8 @@ void TestLogsWindow::printDialog() {
     QPrintDialog* dialog = nullptr;
     QTRY_VERIFY((dialog = rig.window->findChild<QPrintDialog*>()) && dialog->isVisible());
     QCOMPARE(dialog->windowModality(), Qt::WindowModal);
-    QVERIFY(!dialog->testOption(QAbstractPrintDialog::PrintPageRange));
+    QVERIFY(!dialog->testOption(QAbstractPrintDialog::PrintPageRange) &&
+            dialog->testOption(QAbstractPrintDialog::PrintCollateCopies));
     dialog->reject();
     QTRY_VERIFY(!rig.window->findChild<QPrintDialog*>());
     QCOMPARE(asked, 1);
