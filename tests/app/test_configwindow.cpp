@@ -11,8 +11,7 @@
 #include "app/setuppage.h"
 #include "protocol/configsequences.h"
 #include "sim/simseriallink.h"
-#include "support/fakeseriallink.h"
-#include "support/steppingclock.h"
+#include "support/statevalues.h"
 #include "support/testfiles.h"
 #include "support/windowrig.h"
 
@@ -28,37 +27,12 @@ namespace {
 
 constexpr int kLong = 60000; // ms: generous bounds for anything event-driven
 
-// A status report of the simulated pump of this model.
-QByteArray statusOf(const QByteArray& model) {
-    SimPumpOptions options;
-    options.model = model;
-    SimPump pump(options);
-    pump.write("R99\r");
-    return pump.read();
-}
-
-// A window on a settings folder of its own, its pauses timed on a stepping
-// clock, its poll ticked by hand.
-struct Rig : WindowRig {
-    SteppingClock clock{36000.2};
-    std::unique_ptr<SerialLink> link;
-
+// A window on a settings folder of its own (the recording port unless told
+// otherwise), its pauses timed on a stepping clock, its poll ticked by hand.
+struct Rig : ClockedRig {
     explicit Rig(std::unique_ptr<SerialLink> serial = std::make_unique<FakeSerialLink>(),
                  const QByteArray& ini = {})
-        : link(std::move(serial)) {
-        if (!ini.isEmpty())
-            putFile(dir.filePath(QStringLiteral("corvane.INI")), ini);
-        MainWindow::Options files = windowFiles(dir);
-        files.waitClock = &clock;
-        window = std::make_unique<MainWindow>(state, *link, files);
-        PumpSession& s = window->session();
-        s.setMaxSleepMs(0);
-        s.setReadBackTimeoutMs(10 * 60 * 1000); // a slow machine is no missing reply
-        s.stopPolling();
-    }
-    FakeSerialLink& fake() { return static_cast<FakeSerialLink&>(*link); }
-    SimSerialLink& sim() { return static_cast<SimSerialLink&>(*link); }
-    ~Rig() { window.reset(); } // before the link and the clock
+        : ClockedRig(std::move(serial), ini) {}
     DateTimePicker* picker(const QString& name) const { return find<DateTimePicker>(name); }
 
     // Shown and active, so that focus moves as the user moves it.
@@ -103,8 +77,6 @@ struct Rig : WindowRig {
         other->setFocus(Qt::TabFocusReason);
         QVERIFY2(!field->hasFocus(), qPrintable(name));
     }
-    void setTime(const QString& name, const QString& time) { picker(name)->setTimeText(time); }
-    void setDate(const QString& name, const QString& date) { picker(name)->setDateText(date); }
 
     // ---- what the window shows
 
@@ -133,16 +105,8 @@ struct Rig : WindowRig {
     QString probe(const QString& what) const {
         const QString kind = what.section(':', 0, 0);
         const QString name = what.section(':', 1);
-        if (kind == QLatin1String("state")) {
-            const QMap<QString, QString> values = {{"TimingFlag", state.TimingFlag},
-                                                   {"DurationModeFlag", state.DurationModeFlag},
-                                                   {"PasswordFlag", state.PasswordFlag},
-                                                   {"FlowFaultFlag", state.FlowFaultFlag},
-                                                   {"StartScreensFlag", state.StartScreensFlag},
-                                                   {"UnitsFlag", QString::number(state.UnitsFlag)},
-                                                   {"runDuration", state.runDuration}};
-            return values.value(name, QStringLiteral("<no value %1>").arg(name));
-        }
+        if (kind == QLatin1String("state"))
+            return stateValues(state).value(name, QStringLiteral("<no value %1>").arg(name));
         QWidget* w = find(name);
         if (!w)
             return QStringLiteral("<missing>");
@@ -183,9 +147,9 @@ struct Rig : WindowRig {
             else if (verb == QLatin1String("leave"))
                 leave(name);
             else if (verb == QLatin1String("time"))
-                setTime(name, rest);
+                picker(name)->setTimeText(rest);
             else if (verb == QLatin1String("date"))
-                setDate(name, rest);
+                picker(name)->setDateText(rest);
             else if (verb == QLatin1String("enter"))
                 QTest::keyClick(find(name), Qt::Key_Return);
             else if (verb == QLatin1String("pc"))
@@ -229,13 +193,13 @@ private slots:
     void editorReactions();
     void lockedWhileASequenceRuns_data();
     void lockedWhileASequenceRuns();
-    void programRefused();
+    void refusedBeforeStart_data();
+    void refusedBeforeStart();
     void programWhileSampling_data();
     void programWhileSampling();
     void timingTransferButton();
     void clockSends_data();
     void clockSends();
-    void portNotOpen();
     void closedInTheMiddle();
     void roundWithTheSimulatedPump();
 };
@@ -371,13 +335,13 @@ void TestConfigWindow::lockedWhileASequenceRuns() {
     QVERIFY(QTest::qWaitFor([&] { return r.writes() >= 2; }, kLong));
     // Every control that writes to the pump, named here and not taken from
     // the session's own list, so that one missing there is noticed.
-    for (const QString& name :
-         QString("CommandButton16 CommandButton2 Option7_0 Option7_1 Option7_2 Option7_3 "
-                 "CommandButton1 CommandButton3 fpDateTime2_0 CommandButton14 CommandButton25 "
-                 "CommandButton4 CommandButton7 CommandButton_systime CommandButton29 "
-                 "CommandButton13 Command1")
-             .split(' '))
-        QVERIFY2(r.find(name) && !r.find(name)->isEnabled(), qPrintable(name));
+    const QStringList writers =
+        QString("CommandButton16 CommandButton2 Option7_0 Option7_1 Option7_2 Option7_3 "
+                "CommandButton1 CommandButton3 fpDateTime2_0 CommandButton14 CommandButton25 "
+                "CommandButton4 CommandButton7 CommandButton_systime CommandButton29 "
+                "CommandButton13 Command1")
+            .split(' ');
+    QCOMPARE(r.enabledOf(writers), QString(writers.size(), QLatin1Char('0')));
     QVERIFY(!r.find(frame)->isHidden());
     QVERIFY(!r.find<QGroupBox>(frame)->title().isEmpty());
     // The bar shows its value at the window's next paint interval.
@@ -393,24 +357,6 @@ void TestConfigWindow::lockedWhileASequenceRuns() {
     QCOMPARE(r.find<QProgressBar>(bar)->value(), 0);
     QVERIFY(!QApplication::overrideCursor());
     QVERIFY(r.window->session().timer1().isActive());
-}
-
-// A program the pump could not run (Duration mode with no duration; which
-// programs are refused is test_configsequences') is refused in a box:
-// nothing is written, nothing is locked, no progress shows.
-void TestConfigWindow::programRefused() {
-    Rig r;
-    r.find<QLineEdit>("Txt_target_flow")->setText("2000");
-    r.window->selectPort(0);
-    r.state.TimingFlag = "1";
-    r.state.DurationModeFlag = "1";
-    r.state.runDuration = "255 255";
-    r.find<QLineEdit>("txt_duration")->clear();
-    r.click("CommandButton29");
-    QCOMPARE(r.closeBoxes(), QStringList{"Duration must be Hours:Mins"});
-    QCOMPARE(r.fake().written(), QByteArray());
-    QVERIFY(!r.window->session().busy());
-    QVERIFY(r.find("Frame20")->isHidden());
 }
 
 void TestConfigWindow::programWhileSampling_data() {
@@ -457,12 +403,8 @@ void TestConfigWindow::programWhileSampling() {
 void TestConfigWindow::timingTransferButton() {
     Rig r;
     r.window->selectPort(0);
-    r.setDate("INP_STRT_Dttm", "20260131");
-    r.setTime("INP_STRT_Dttm", "08:30");
-    r.setDate("fpDateTime1", "20260201");
-    r.setTime("fpDateTime1", "14:45");
-    r.setTime("fpDateBREAK1START", "10:00");
-    r.setTime("fpDateTimeBREAK1STOP", "10:15");
+    r.run("date INP_STRT_Dttm 20260131; time INP_STRT_Dttm 08:30; date fpDateTime1 20260201; "
+          "time fpDateTime1 14:45; time fpDateBREAK1START 10:00; time fpDateTimeBREAK1STOP 10:15");
     QCOMPARE(r.find<QAbstractButton>("Command1")->text(), QStringLiteral("Command1"));
     QCOMPARE(r.find("Command1")->parentWidget()->objectName(), QStringLiteral("Frame20"));
     r.find<QAbstractButton>("Command1")->click();
@@ -505,21 +447,41 @@ void TestConfigWindow::clockSends() {
     QVERIFY(r.closeBoxes().isEmpty());
 }
 
-// No port: nothing is sent and the status bar says why, instead of a box.
-void TestConfigWindow::portNotOpen() {
+void TestConfigWindow::refusedBeforeStart_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("portOpen");
+    QTest::addColumn<QString>("said"); // in a box, or the status bar's start
+    // Which programs are refused is test_configsequences'.
+    QTest::newRow("Duration mode with no duration: a box")
+        << "CommandButton29" << true << "Duration must be Hours:Mins";
+    for (const char* button : {"CommandButton_systime", "CommandButton29", "CommandButton3"})
+        QTest::addRow("no port: %s", button) << button << false << "Com1 is not open";
+}
+
+// A sequence that cannot start writes nothing, locks nothing and shows no
+// progress; the reason is told in a box, or, for a port not open, in the
+// status bar instead of a box.
+void TestConfigWindow::refusedBeforeStart() {
+    QFETCH(QString, button);
+    QFETCH(bool, portOpen);
+    QFETCH(QString, said);
     Rig r(std::make_unique<FakeSerialLink>(), "[Comm Port]\r\nCommPort=1\r\n");
     r.find<QLineEdit>("Txt_target_flow")->setText("2000");
-    r.fake().missingPorts = {1};
+    if (!portOpen)
+        r.fake().missingPorts = {1};
     r.window->selectPort(0);
-    for (const char* button : {"CommandButton_systime", "CommandButton29", "CommandButton3"}) {
-        r.click(button);
-        QVERIFY2(r.window->statusBar()->currentMessage().startsWith("Com1 is not open"),
-                 qPrintable(r.window->statusBar()->currentMessage()));
-        r.window->statusBar()->clearMessage();
+    if (portOpen) { // Duration mode with no duration
+        r.state.TimingFlag = r.state.DurationModeFlag = "1";
+        r.state.runDuration = "255 255";
+        r.find<QLineEdit>("txt_duration")->clear();
     }
+    r.click(button);
+    const QString notice = r.window->statusBar()->currentMessage();
+    QVERIFY2(portOpen || notice.startsWith(said), qPrintable(notice));
+    QCOMPARE(r.closeBoxes(), portOpen ? QStringList{said} : QStringList());
     QCOMPARE(r.fake().written(), QByteArray());
-    QVERIFY(r.closeBoxes().isEmpty());
-    QVERIFY(r.find("Frame21")->isHidden());
+    QVERIFY(!r.window->session().busy());
+    QVERIFY(r.find("Frame20")->isHidden() && r.find("Frame21")->isHidden());
 }
 
 // Closing the window while the sequence's closing box is open ends it:
@@ -548,18 +510,14 @@ void TestConfigWindow::closedInTheMiddle() {
 // Send a setup to the simulated pump in this process: the next reports show
 // the pump's new state and the read-back line says the pump took it. The
 // clock's read-back is test_readback's; its buttons are clockSends' and
-// portNotOpen's.
+// refusedBeforeStart's.
 void TestConfigWindow::roundWithTheSimulatedPump() {
     QDateTime pumpNow(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
     Rig r(std::make_unique<SimSerialLink>(SimPumpOptions(), [&pumpNow] { return pumpNow; }));
     r.sim().setPacing(false);
     r.window->session().pcClock = [&pumpNow] { return pumpNow; };
     r.window->selectPort(0);
-    auto poll = [&r] {
-        r.window->session().pollTick();
-        QTest::qWait(20);
-    };
-    poll();
+    r.poll();
     QTRY_COMPARE_WITH_TIMEOUT(r.probe("text:Label44"), QStringLiteral("Password is: Off"), kLong);
     QVERIFY(r.showOn(r.window->setupPage()));
 
@@ -572,7 +530,7 @@ void TestConfigWindow::roundWithTheSimulatedPump() {
     QCOMPARE(r.closeBoxes(), QStringList{"Done Sending Setup to Pump"});
     QTRY_VERIFY_WITH_TIMEOUT(!r.window->session().busy(), kLong);
     r.window->session().stopPolling();
-    poll();
+    r.poll();
     QTRY_COMPARE_WITH_TIMEOUT(r.probe("text:lblReadBack"),
                               QStringLiteral("Pump confirmed the setup"), kLong);
     QVERIFY(r.find("lblReadBack")->isVisible());

@@ -21,49 +21,29 @@ namespace {
 
 using FileDialog = LogsActions::FileDialog;
 
-// A window on the simulated pump (three records); the file dialog answers
-// `answer`.
-struct Rig : WindowRig {
-    SimSerialLink link{[] {
-        SimPump::Options o;
-        o.records = 3;
-        return o;
-    }()};
-    SampleArchive archive{ArchiveLocations::parse(dir.filePath(QStringLiteral("a.sqlite")))};
+// A window on the simulated pump (three records), shown; the file dialog
+// answers `answer`.
+struct Rig : ArchiveRig<SimSerialLink> {
     QStringList asked; // the dialogs asked for: "Open", "Save", "Print"
     QString answer;
 
-    explicit Rig(bool withArchive = true, bool portOpen = true) {
+    explicit Rig(bool withArchive = true, bool portOpen = true)
+        : ArchiveRig(withArchive, [] {
+              SimPump::Options o;
+              o.records = 3;
+              return o;
+          }()) {
         link.setPacing(false);
-        MainWindow::Options files = windowFiles(dir);
-        files.archive = withArchive ? &archive : nullptr;
-        window = std::make_unique<MainWindow>(state, link, files);
-        window->session().stopPolling();
         if (portOpen)
             window->selectPort(0);
-        window->logsActions().askFileName = [this](FileDialog which,
-                                                   const LogsActions::FileChosen& chosen) {
+        logs().askFileName = [this](FileDialog which, const LogsActions::FileChosen& chosen) {
             asked << QLatin1String(which == FileDialog::Save ? "Save" : "Open");
             chosen(answer);
         };
-        window->logsActions().askPrinter = [this](const LogsActions::PrinterChosen&) {
+        logs().askPrinter = [this](const LogsActions::PrinterChosen&) {
             asked << QStringLiteral("Print");
         };
         window->show();
-    }
-    ~Rig() { window.reset(); } // before the pump and the archive
-
-    LogsActions& logs() { return window->logsActions(); }
-    // By "Read Logs From KST", or by its key (Alt+R, on the Logs page).
-    void download(bool byKey = false) {
-        window->session().refreshPumpData();
-        QTRY_VERIFY_WITH_TIMEOUT(!state.serialNumber.isEmpty(), 20000);
-        if (byKey)
-            QTest::keyClick(window.get(), Qt::Key_R, Qt::AltModifier);
-        else
-            button("CommandButton7")->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!logs().download().running() && box(), 60000);
-        window->acceptMessage();
     }
 };
 

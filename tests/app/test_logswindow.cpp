@@ -1,11 +1,10 @@
 // The Logs page as a technician uses it, through the window's own handlers:
-// downloads from the simulated pump (0, 1 and 999 records, a stale count
-// both ways, a pump falling silent, unplugged, stopped by hand, a second
-// download; each kept in the sample archive, or the status bar says why
-// not), saving and opening log files, printing to PDF, clearing, and
-// the questions before the pump's memory is emptied. The file and printer
-// dialogs are answered through the actions' seams; one test opens the real
-// ones to check how they are set up.
+// downloads from the simulated pump (999 records against a stale count,
+// stopped by hand, cut by the window's close; each kept in the sample
+// archive, or the status bar says why not), saving and opening log files,
+// printing to PDF, clearing, and the questions before the pump's memory is
+// emptied. The file and printer dialogs are answered through the actions'
+// seams; two tests open the real ones to check how they are set up.
 #include "app/capturememoview.h"
 #include "app/loggrid.h"
 #include "app/logsactions.h"
@@ -31,7 +30,6 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
-#include <sys/stat.h>
 
 namespace {
 
@@ -51,26 +49,12 @@ SimPump::Options pumpHolding(int records, SimPump::Faults faults = {}) {
 }
 
 // A window on a port, the pump behind it, and what a test needs to look at.
-template <typename Link> struct Rig : WindowRig {
-    Link link;
-    SampleArchive archive{ArchiveLocations::parse(dir.filePath(QStringLiteral("archive.sqlite")))};
-    QStringList afterPri; // every line the pump sent after its "PRI" line
-    bool sawPri = false;
+template <typename Link> struct Rig : ArchiveRig<Link> {
+    using ArchiveRig<Link>::window;
     QByteArray written; // every byte written to the pump after the start
 
-    template <typename... A> explicit Rig(A&&... a) : link(std::forward<A>(a)...) {
-        MainWindow::Options files = windowFiles(dir);
-        files.archive = &archive;
-        window = std::make_unique<MainWindow>(state, link, files);
-        // The tests poll when they need a report: a tick in between would
-        // move the pump's line count that its faults are keyed to.
-        window->session().stopPolling();
-        QObject::connect(&window->session(), &PumpSession::lineHandled,
-                         [this](const LineResult& r) {
-                             if (sawPri)
-                                 afterPri << r.line;
-                             sawPri = sawPri || r.line.startsWith(QLatin1String("PRI"));
-                         });
+    template <typename... A>
+    explicit Rig(A&&... a) : ArchiveRig<Link>(true, std::forward<A>(a)...) {
         window->selectPort(0);
         QObject::connect(&window->session(), &PumpSession::traced,
                          [this](char d, const QByteArray& b) {
@@ -78,50 +62,8 @@ template <typename Link> struct Rig : WindowRig {
                                  written += b;
                          });
     }
-
-    ~Rig() { window.reset(); } // before the pump and the archive it writes to
-
-    LogsActions& logs() { return window->logsActions(); }
     LogGrid* grid() { return window->logsPage()->grid(); }
     CaptureMemoView* memoView() { return window->logsPage()->memoView(); }
-    CaptureMemo& memo() { return window->session().memo(); }
-    QWidget* widget(const char* name) { return find(name); }
-    bool enabled(const char* name) { return widget(name) && widget(name)->isEnabled(); }
-    // The report that gives the pump's saved-log count.
-    void poll() {
-        state.serialNumber.clear();
-        window->session().refreshPumpData();
-        QTRY_VERIFY_WITH_TIMEOUT(!state.serialNumber.isEmpty(), 20000);
-    }
-    // The memo's lines without their two blanks.
-    QStringList memoLines() {
-        QStringList out;
-        for (QString l : memo().lines()) {
-            if (l.endsWith(QLatin1String("  ")))
-                l.chop(2);
-            out << l;
-        }
-        return out;
-    }
-    int recordLines() const {
-        int n = 0;
-        for (const QString& l : afterPri)
-            n += !l.startsWith(QLatin1String("LogType,")) && l != QLatin1String("Done ok") &&
-                 !l.isEmpty();
-        return n;
-    }
-    void readLogs() {
-        afterPri.clear();
-        sawPri = false;
-        click("CommandButton7");
-    }
-    // Reads the pump's logs to the end and closes the box that says so.
-    void download() {
-        poll();
-        readLogs();
-        QTRY_VERIFY_WITH_TIMEOUT(!logs().download().running(), 60000);
-        closeBox();
-    }
 };
 
 using SimRig = Rig<SimSerialLink>;
@@ -143,8 +85,6 @@ private slots:
     void saveThenOpenRoundTrip();
     void fileDialogs_data();
     void fileDialogs();
-    void openRefused_data();
-    void openRefused();
     void print_data();
     void print();
     void printDialog();
@@ -152,19 +92,19 @@ private slots:
     void eraseQuestions_data();
     void eraseQuestions();
     void unsavedWarning();
-    void closedMidDownload();
     void logFileAtStart();
 };
 
 void TestLogsWindow::download_data() {
     QTest::addColumn<int>("records");
     QTest::addColumn<int>("skew");    // the status report claims this many more
-    QTest::addColumn<QString>("how"); // "" or stop
+    QTest::addColumn<QString>("how"); // "", or at 150 records: stop, close the window
     QTest::addColumn<int>("read");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("archived"); // how the archive keeps it; empty: not kept
     // How each ending comes about and what it says is the download's own
-    // table; here complete downloads and one the user ends.
+    // table; here complete downloads, one the user ends, one the window's
+    // close cuts.
     QTest::newRow("999 records, 25 more than counted")
         << 999 << -25 << "" << 999 << "Reading Logs is completed"
         << "complete";
@@ -174,6 +114,8 @@ void TestLogsWindow::download_data() {
         << "stopped";
     QTest::newRow("the archive file damaged") << 40 << 0 << "" << 40 << "Reading Logs is completed"
                                               << "";
+    QTest::newRow("the window closed") << 300 << 0 << "close" << 150 << ""
+                                       << "";
 }
 
 // Whatever ends it, a download keeps every line captured (memo and table),
@@ -189,7 +131,7 @@ void TestLogsWindow::download() {
     SimPump::Faults faults;
     faults.logCountSkew = skew;
     // After the status and setup reports: "PRINTING", the titles, 150 records.
-    if (how == QLatin1String("stop"))
+    if (!how.isEmpty())
         faults.silentAfterLines = 2 + 2 + 150;
     auto rig = simRig(records, faults);
     rig->logs().download().setSilenceTimeout(600000);
@@ -199,30 +141,31 @@ void TestLogsWindow::download() {
     rig->poll();
     QCOMPARE(rig->state.SavedLogCount, records + skew);
 
-    rig->readLogs();
+    rig->click("CommandButton7");
     // While it runs: nothing else may write to the pump, the memo is not
     // replaced under the capture, the stop button is there.
     QVERIFY(rig->logs().download().running());
-    int locked = 0;
-    for (const QString& name : PumpSession::pumpWritingControls()) {
-        if (QWidget* w = rig->window->findChild<QWidget*>(name)) {
-            QVERIFY2(!w->isEnabled(), qPrintable(name));
-            ++locked;
-        }
-    }
-    QVERIFY(locked >= 15); // "Read Logs From KST" and the erase buttons among them
-    for (const char* name :
-         {"CommandButton8", "CommandButton9", "CommandButton10", "CommandButton11"})
-        QVERIFY2(!rig->enabled(name), name);
-    QVERIFY(rig->enabled("StopReading") && !rig->widget("Frame6")->isHidden());
+    const QStringList writers =
+        PumpSession::pumpWritingControls() +
+        QStringList{"CommandButton8", "CommandButton9", "CommandButton10", "CommandButton11"};
+    QCOMPARE(rig->enabledOf(writers), QString(writers.size(), QLatin1Char('0')));
+    QVERIFY(rig->enabled("StopReading") && !rig->find("Frame6")->isHidden());
     QVERIFY(QApplication::overrideCursor() &&
             QApplication::overrideCursor()->shape() == Qt::WaitCursor);
     QVERIFY(!rig->window->session().polling());
 
-    if (how == QLatin1String("stop")) {
+    if (!how.isEmpty())
         QTRY_COMPARE_WITH_TIMEOUT(rig->logs().download().recordsRead(), 150, 20000);
-        rig->click("StopReading");
+    if (how == QLatin1String("close")) {
+        // The download gives the session back as the window goes, and
+        // nothing of that reaches the half-destroyed window (under the
+        // address sanitizer a use after free fails here).
+        rig->window.reset();
+        QVERIFY(!QApplication::overrideCursor());
+        return;
     }
+    if (how == QLatin1String("stop"))
+        rig->click("StopReading");
     QTRY_VERIFY_WITH_TIMEOUT(!rig->logs().download().running(), 60000);
     QCOMPARE(rig->boxText(), message);
     QCOMPARE(rig->box()->windowModality(), Qt::WindowModal);
@@ -248,24 +191,18 @@ void TestLogsWindow::download() {
     if (message != QLatin1String("Reading Logs is completed"))
         QVERIFY2(notice.startsWith(message + QStringLiteral(" - ")), qPrintable(notice));
 
-    // Nothing captured is lost: every line after "PRI" in the memo and in
-    // its view, a table row for every record.
-    QCOMPARE(rig->recordLines(), read);
-    QCOMPARE(rig->memoLines(), rig->afterPri);
+    // Nothing captured is lost (what the memo holds is the download's own
+    // tests'): its view shows it all, a table row for every record.
+    QCOMPARE(rig->logs().download().recordsRead(), read);
     QCOMPARE(rig->memoView()->toPlainText(), rig->memo().lines().join(QLatin1Char('\n')));
     QCOMPARE(rig->grid()->model()->rowCount(), std::max(records + skew, read));
     QCOMPARE(rig->grid()->cell(0, 0), QStringLiteral("Log Number "));
 
     // Back to idle.
-    for (const QString& name : PumpSession::pumpWritingControls())
-        if (QWidget* w = rig->window->findChild<QWidget*>(name))
-            QVERIFY2(w->isEnabled(), qPrintable(name));
-    for (const char* name :
-         {"CommandButton8", "CommandButton9", "CommandButton10", "CommandButton11"})
-        QVERIFY2(rig->enabled(name), name);
+    QCOMPARE(rig->enabledOf(writers), QString(writers.size(), QLatin1Char('1')));
     QVERIFY(!rig->enabled("StopReading"));
-    QVERIFY(!rig->widget("Frame6")->isHidden() && rig->widget("Label3_29")->isHidden());
-    auto* bar = qobject_cast<QProgressBar*>(rig->widget("PBar1"));
+    QVERIFY(!rig->find("Frame6")->isHidden() && rig->find("Label3_29")->isHidden());
+    auto* bar = qobject_cast<QProgressBar*>(rig->find("PBar1"));
     QCOMPARE(bar->maximum(), std::max(records + skew, read) + 2);
     if (how.isEmpty())
         QCOMPARE(bar->value(), bar->maximum());
@@ -349,48 +286,6 @@ void TestLogsWindow::fileDialogs() {
     QVERIFY(QDir(rig.dir.path()).entryList({QStringLiteral("*.csv")}).isEmpty());
 }
 
-void TestLogsWindow::openRefused_data() {
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<bool>("loaded"); // the memo holds the file (or its start) now
-    QTest::addColumn<QString>("reason");
-    // Which files are refused is the log files' own table; a missing one is
-    // logFileAtStart's.
-    QTest::newRow("a pipe without writer") << "fifo" << false << "it is not a regular file";
-    QTest::newRow("over the memo's budget")
-        << "huge" << true << "is larger than the 16 MiB the screen holds: only its first";
-}
-
-// Files that are no log files never hang the window nor replace what the
-// memo holds; a file over the memo's budget is loaded as far as it fits, and
-// the box says so.
-void TestLogsWindow::openRefused() {
-    QFETCH(QString, how);
-    QFETCH(bool, loaded);
-    QFETCH(QString, reason);
-    FakeRig rig;
-    rig.memo().writeAt(1, QStringLiteral("Power On,12/06/2026 14:05  \r\n"));
-    rig.memoView()->reload();
-    const QString path = rig.dir.filePath(QStringLiteral("in.tlx"));
-    if (how == QLatin1String("fifo"))
-        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    else if (how == QLatin1String("huge"))
-        putFile(path, logFileLines(200000)); // about 20 MiB
-
-    const bool ok = rig.logs().openFile(path);
-    QCOMPARE(ok, loaded);
-    const QString text = rig.boxText();
-    QVERIFY2(text.startsWith("The log file " + path) && text.contains(reason), qPrintable(text));
-    if (!loaded) {
-        QCOMPARE(rig.memo().lines(), QStringList{"Power On,12/06/2026 14:05  "});
-        QCOMPARE(rig.memoView()->toPlainText(), QStringLiteral("Power On,12/06/2026 14:05  "));
-    } else {
-        QVERIFY(rig.memo().lineCount() > 100000 && rig.memo().lineCount() < 200000);
-        QCOMPARE(rig.memoView()->document()->blockCount(), rig.memo().lineCount());
-    }
-    QVERIFY(!rig.memoView()->document()->isUndoRedoEnabled());
-    QVERIFY(!QApplication::overrideCursor());
-}
-
 // "Print Logs" to a PDF file: 60 lines a page, each copy from a new page,
 // the copies made here once (the PDF printer makes none itself). How lines
 // fall on pages is the page plan's own table.
@@ -428,7 +323,8 @@ void TestLogsWindow::print() {
     QCOMPARE(rig.memo().lineCount(), lines); // printing leaves the memo as it is
 }
 
-// The print dialog: window-modal, cancelled prints nothing. An empty memo
+// The print dialog: window-modal, copies collated if the user wishes, no
+// page range (never used); cancelled, it prints nothing. An empty memo
 // prints nothing and opens no dialog; a printer that cannot be started is
 // reported.
 void TestLogsWindow::printDialog() {
@@ -448,7 +344,8 @@ void TestLogsWindow::printDialog() {
     QPrintDialog* dialog = nullptr;
     QTRY_VERIFY((dialog = rig.window->findChild<QPrintDialog*>()) && dialog->isVisible());
     QCOMPARE(dialog->windowModality(), Qt::WindowModal);
-    QVERIFY(!dialog->testOption(QAbstractPrintDialog::PrintPageRange));
+    QVERIFY(!dialog->testOption(QAbstractPrintDialog::PrintPageRange) &&
+            dialog->testOption(QAbstractPrintDialog::PrintCollateCopies));
     dialog->reject();
     QTRY_VERIFY(!rig.window->findChild<QPrintDialog*>());
     QCOMPARE(asked, 1);
@@ -509,7 +406,7 @@ void TestLogsWindow::eraseQuestions() {
     QFETCH(QString, answer);
     QFETCH(QByteArray, sent);
     FakeRig rig;
-    QWidget* program = rig.widget("CommandButton29");
+    QWidget* program = rig.find("CommandButton29");
     program->setEnabled(true);
     bool programOffWhenSent = false;
     QObject::connect(&rig.window->session(), &PumpSession::traced, [&](char d, const QByteArray&) {
@@ -549,22 +446,6 @@ void TestLogsWindow::eraseQuestions() {
 // saved since the start, or the newest download not saved. A save that
 // cannot be completed leaves the old file as it was, says why in a box and
 // does not count as the download being kept.
-// The window closed while a download runs: the download gives the session
-// back as it goes, and nothing of that reaches the half-destroyed window
-// (under the address sanitizer a use after free fails this test).
-void TestLogsWindow::closedMidDownload() {
-    SimPump::Faults faults;
-    faults.silentAfterLines = 2 + 2 + 150;
-    auto rig = simRig(300, faults);
-    rig->logs().download().setSilenceTimeout(600000);
-    rig->poll();
-    rig->readLogs();
-    QTRY_COMPARE_WITH_TIMEOUT(rig->logs().download().recordsRead(), 150, 20000);
-    QVERIFY(QApplication::overrideCursor());
-    rig->window.reset();
-    QVERIFY(!QApplication::overrideCursor());
-}
-
 void TestLogsWindow::unsavedWarning() {
     auto rig = simRig(5);
     const QString kept = rig->dir.filePath(QStringLiteral("kept.csv"));
@@ -612,8 +493,11 @@ void TestLogsWindow::unsavedWarning() {
     QCOMPARE(warning(), QString());
 }
 
-// `corvane FILE`: the window shows the Logs page with the file in the memo;
-// a file that cannot be loaded is reported and the window stays.
+// `corvane FILE` (and Open Log): the window shows the Logs page with the
+// file in the memo and its view. A file that cannot be loaded is reported
+// in a box and leaves both as they were; one past the memo's budget is
+// loaded as far as it fits, and the box says so. Which files are refused is
+// the log files' own table.
 void TestLogsWindow::logFileAtStart() {
     FakeRig rig;
     const QString path = rig.dir.filePath(QStringLiteral("pump.tlx"));
@@ -627,7 +511,17 @@ void TestLogsWindow::logFileAtStart() {
 
     QVERIFY(!rig.window->showLogFile(rig.dir.filePath(QStringLiteral("gone.tlx"))));
     QVERIFY(rig.boxText().contains(QLatin1String("No such file or directory")));
+    rig.closeBox();
     QCOMPARE(rig.memo().lineCount(), 12);
+    QCOMPARE(rig.memoView()->document()->blockCount(), 12);
+
+    putFile(path, logFileLines(200000)); // about 20 MiB
+    QVERIFY(rig.logs().openFile(path));
+    QVERIFY(rig.boxText().contains(QLatin1String("larger than the 16 MiB the screen holds")));
+    QVERIFY(rig.memo().lineCount() > 100000 && rig.memo().lineCount() < 200000);
+    QCOMPARE(rig.memoView()->document()->blockCount(), rig.memo().lineCount());
+    QVERIFY(!rig.memoView()->document()->isUndoRedoEnabled());
+    QVERIFY(!QApplication::overrideCursor());
 }
 
 QTEST_MAIN(TestLogsWindow)

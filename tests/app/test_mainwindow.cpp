@@ -7,7 +7,6 @@
 #include "app/setuppage.h"
 #include "app/updownbuttons.h"
 #include "config/settingsstore.h"
-#include "sim/simpump.h"
 #include "support/testfiles.h"
 #include "support/windowrig.h"
 
@@ -59,8 +58,6 @@ private slots:
     // As main() names it: the About box and its message show this title.
     void initTestCase() { QApplication::setApplicationName(QStringLiteral("Corvane")); }
     void pagesAndTheirTexts();
-    void startUpValues();
-    void exitMenuWritesRunClear();
     void startPage_data();
     void startPage();
     void setupPageTakesStoredSettings();
@@ -75,6 +72,7 @@ private slots:
     void sysInfoUnavailable();
 };
 
+// The pages, the texts they show, and the values a fresh start shows.
 void TestMainWindow::pagesAndTheirTexts() {
     Rig r;
     auto* tabs = r.find<QTabWidget>(QStringLiteral("vaTabPro1"));
@@ -108,10 +106,8 @@ void TestMainWindow::pagesAndTheirTexts() {
     };
     for (const auto& [name, text] : texts)
         QCOMPARE(r.shown(QLatin1String(name)), QLatin1String(text));
-}
 
-void TestMainWindow::startUpValues() {
-    Rig r;
+    // The values a fresh start shows.
     for (const char* name : {"fpDateTime7", "fpDateTime8", "fpDateTime9", "fpDateTime10",
                              "fpDateTimeBREAK1STOP", "fpDateBREAK1START"})
         QCOMPARE(r.find<DateTimePicker>(QLatin1String(name))->timeText(),
@@ -123,16 +119,6 @@ void TestMainWindow::startUpValues() {
     QVERIFY(r.window->session().timer1().isActive());
     QCOMPARE(r.window->session().timer1().interval(), 1000);
     QCOMPARE(r.window->windowTitle(), QStringLiteral("Corvane"));
-}
-
-// E&xit stops the pump with "RUN_CLEAR", and the close that follows does so
-// again (a plain close, a signal's, is test_comevent's).
-void TestMainWindow::exitMenuWritesRunClear() {
-    Rig r;
-    r.window->selectPort(0);
-    r.find<QAction>(QStringLiteral("Menu_exit"))->trigger();
-    QCOMPARE(int(r.link->written().count("RUN_CLEAR\r")), 2);
-    QVERIFY(QFile::exists(r.dir.filePath(QStringLiteral("corvane.INI"))));
 }
 
 void TestMainWindow::startPage_data() {
@@ -383,11 +369,7 @@ void TestMainWindow::flowBoundsLeaveTheBox() {
         int min, max;
     } reports[] = {{"31", 100, 600}, {"29", 2000, 12000}, {"31", 100, 600}, {"21", 800, 5000}};
     for (const auto& m : reports) {
-        SimPumpOptions options;
-        options.model = m.model;
-        SimPump pump(options);
-        pump.write("R99\r");
-        r.link->receive(pump.read());
+        r.link->receive(statusOf(m.model));
         QCOMPARE(std::pair(arrows->minimum(), arrows->maximum()), std::pair(m.min, m.max));
         QCOMPARE(r.shown("Label_flowrate"),
                  QStringLiteral("Range is %1 cc/min to %2 cc/min").arg(m.min).arg(m.max));

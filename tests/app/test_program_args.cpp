@@ -3,6 +3,7 @@
 // refused with exit status 2 before any window opens, and a log file named
 // on it (a file manager's "Open with") does not stop the program starting.
 #include "app/programargs.h"
+#include "support/testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -102,11 +103,8 @@ private slots:
         if (::link(CORVANE_PATH, QFile::encodeName(program).constData()) != 0)
             QVERIFY(QFile::copy(QStringLiteral(CORVANE_PATH), program));
         const QString log = dir.filePath(QStringLiteral("pump.tlx"));
-        if (readable) {
-            QFile f(log);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("LogType,Date/Time  \r\nPower On,12/06/2026 14:05  \r\nDone ok  \r\n");
-        }
+        if (readable)
+            putFile(log, "LogType,Date/Time  \r\nPower On,12/06/2026 14:05  \r\nDone ok  \r\n");
         const QString trace = dir.filePath(QStringLiteral("trace"));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));

@@ -8,8 +8,6 @@
 #include "app/mainwindow.h"
 #include "link/portmap.h"
 #include "sim/simseriallink.h"
-#include "support/fakeseriallink.h"
-#include "support/steppingclock.h"
 #include "support/windowrig.h"
 
 #include <QComboBox>
@@ -30,29 +28,12 @@ struct Devices : SerialDevices {
     }
 };
 
-struct Rig : WindowRig {
-    SteppingClock clock{36000.2};
-    Devices devices;
-    std::unique_ptr<SerialLink> link;
+const Devices kDevices;
 
-    explicit Rig(std::unique_ptr<SerialLink> serial) : link(std::move(serial)) {
-        window = std::make_unique<MainWindow>(state, *link,
-                                              MainWindow::Options{ini(), false,
-                                                                  dir.filePath("placement.ini"),
-                                                                  &clock, nullptr, &devices});
-        PumpSession& s = window->session();
-        s.setMaxSleepMs(0);
-        s.setReadBackTimeoutMs(10 * 60 * 1000);
-        s.setProgramReadBackTimeoutMs(10 * 60 * 1000);
-        s.stopPolling();
-    }
+struct Rig : ClockedRig {
+    explicit Rig(std::unique_ptr<SerialLink> serial)
+        : ClockedRig(std::move(serial), {}, &kDevices) {}
     QString ini() const { return dir.filePath("corvane.INI"); }
-    SimSerialLink& sim() { return static_cast<SimSerialLink&>(*link); }
-    ~Rig() { window.reset(); } // before the link, the clock and the devices
-    void poll() {
-        window->session().pollTick();
-        QTest::qWait(20);
-    }
     // The next box's text, closed with OK; empty when none opened in time.
     QString nextBox() {
         QString text;
@@ -139,9 +120,7 @@ private slots:
         QCOMPARE(list->itemText(0), "ttyUSB0 - FT232R USB UART, serial A10K1234");
         QCOMPARE(list->itemText(1), "ttyS0");
         r.find<QAbstractButton>("cmdUsePortDevice")->click();
-        QFile f(r.ini());
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray ini = f.readAll();
+        const QByteArray ini = fileBytes(r.ini());
         QVERIFY2(ini.contains("[Comm Port]") && ini.contains("Com2=/dev/ttyUSB0"), ini.constData());
         QCOMPARE(PortMap::device(2, r.ini()), "/dev/ttyUSB0");
         QCOMPARE(PortMap::device(1, r.ini()), PortMap::defaultDevice(1));

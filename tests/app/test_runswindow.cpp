@@ -40,36 +40,20 @@ const QByteArray kHistory = "LogType,Date/Time  \r\n"
                             "Stop Sampling,12/06/2026 09:11  \r\n"
                             "Done ok  \r\n";
 
-// A window with a sample archive, its poll stopped.
-struct Rig : WindowRig {
-    FakeSerialLink link;
-    SampleArchive archive{ArchiveLocations::parse(dir.filePath(QStringLiteral("archive.sqlite")))};
-    Rig() {
-        MainWindow::Options files = windowFiles(dir);
-        files.archive = &archive;
-        window = std::make_unique<MainWindow>(state, link, files);
-        window->session().stopPolling();
-    }
-    ~Rig() { window.reset(); } // before the archive and the port
-};
+using Rig = ArchiveRig<FakeSerialLink>;
 
 } // namespace
 
 class TestRunsWindow : public QObject {
     Q_OBJECT
 private slots:
-    void init() { m_rig = std::make_unique<Rig>(); }
+    void init() { m_rig = std::make_unique<Rig>(true); }
     void cleanup() { m_rig.reset(); }
     void openedFileFillsThePage();
     void pageWorksWithoutItsModules();
     void archiveListPagesDeletesAndOpens();
 
 private:
-    bool enabled(const char* name) const {
-        QAbstractButton* b = m_rig->button(name);
-        return b && b->isEnabled();
-    }
-
     std::unique_ptr<Rig> m_rig;
 };
 
@@ -77,7 +61,8 @@ void TestRunsWindow::openedFileFillsThePage() {
     RunsPage* page = m_rig->window->runsPage();
     QVERIFY(page);
     // Nothing to report or export yet; the archive is there to open.
-    QVERIFY(!enabled("SampleReport") && !enabled("ExportRunsCsv") && enabled("OpenArchive"));
+    QVERIFY(!m_rig->enabled("SampleReport") && !m_rig->enabled("ExportRunsCsv") &&
+            m_rig->enabled("OpenArchive"));
 
     const QString path = m_rig->dir.filePath(QStringLiteral("history.csv"));
     putFile(path, kHistory);
@@ -101,7 +86,7 @@ void TestRunsWindow::openedFileFillsThePage() {
     QCOMPARE(page->chartPoints(RunsPage::Temperature).size(), 3);
     page->findChild<QCheckBox*>(QStringLiteral("ShowFlow"))->setChecked(false);
     QCOMPARE(page->chartPoints(RunsPage::Flow).size(), 0);
-    QVERIFY(enabled("SampleReport") && enabled("ExportRunsCsv"));
+    QVERIFY(m_rig->enabled("SampleReport") && m_rig->enabled("ExportRunsCsv"));
 
     // The report of the selected run, through the printer dialog's seam.
     const QString pdf = m_rig->dir.filePath(QStringLiteral("report.pdf"));
@@ -117,7 +102,7 @@ void TestRunsWindow::openedFileFillsThePage() {
     putFile(path, "LogType,Date/Time  \r\nDone ok  \r\n");
     QVERIFY(m_rig->window->showLogFile(path));
     QVERIFY(page->runs().isEmpty());
-    QVERIFY(!enabled("SampleReport") && !enabled("ExportRunsCsv"));
+    QVERIFY(!m_rig->enabled("SampleReport") && !m_rig->enabled("ExportRunsCsv"));
 }
 
 void TestRunsWindow::pageWorksWithoutItsModules() {
@@ -136,7 +121,7 @@ void TestRunsWindow::pageWorksWithoutItsModules() {
     page->selectRun(0);
     QCOMPARE(page->findChild<QLabel*>(QStringLiteral("FlowCheck"))->text(),
              QStringLiteral("Flow check pass: post 2010 vs pre 2000 cc/min, +0.5 %"));
-    QVERIFY(enabled("SampleReport") && enabled("ExportRunsCsv"));
+    QVERIFY(m_rig->enabled("SampleReport") && m_rig->enabled("ExportRunsCsv"));
     // Without the printing module the report says so instead of a dialog.
     m_rig->button("SampleReport")->click();
     QVERIFY(page->findChild<QLabel*>(QStringLiteral("RunsNotice"))

@@ -7,6 +7,7 @@
 #include "config/settingsstore.h"
 #include "support/fakeseriallink.h"
 #include "support/fulldisk.h"
+#include "support/testfiles.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -39,9 +40,7 @@ private slots:
         QByteArray before = "[Comm Port]\r\nCommPort=2\r\n";
         if (!fullDisk)
             before += QByteArray(2 * 1024 * 1024, ';');
-        QFile f(ini);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(before) == before.size());
-        f.close();
+        putFile(ini, before);
         QVERIFY(!fullDisk || disk.fill());
 
         AppState state;
@@ -56,7 +55,7 @@ private slots:
             window.close();
         auto* box = window.findChild<QMessageBox*>(QStringLiteral("settingsNotSaved"));
         QCOMPARE(window.isVisible(), !unattended);
-        QVERIFY(f.open(QIODevice::ReadOnly) && f.readAll() == before);
+        QCOMPARE(fileBytes(ini), before);
         if (!unattended) {
             QVERIFY(box && box->isVisible());
             QVERIFY2(box->text().contains(QDir::toNativeSeparators(ini)) &&

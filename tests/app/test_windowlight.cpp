@@ -54,36 +54,43 @@ void TestWindowLight::deferredMemoViewShowsTheMemo_data() {
     QTest::newRow("appended to shown lines") << 2 << Writes{{3, "c"}, {4, "d"}};
     QTest::newRow("a second capture from line 1") << 3 << Writes{{1, "x"}, {2, "y"}};
     QTest::newRow("a line rewritten in the middle") << 4 << Writes{{2, "y"}};
+    QTest::newRow("a line emptied in the middle") << 3 << Writes{{2, ""}};
     QTest::newRow("past the end, blank lines between") << 2 << Writes{{5, "far"}};
     QTest::newRow("a line longer than shown")
         << 1 << Writes{{2, QString(2 * CaptureMemoView::kShownChars, QLatin1Char('x'))}};
 }
 
+// The view shows the memo's lines as they are written, deferred or not, and
+// keeps no undo steps: a view that only displays would pile them up line by
+// line over a long download.
 void TestWindowLight::deferredMemoViewShowsTheMemo() {
     QFETCH(int, before);
     QFETCH(Writes, writes);
-    CaptureMemo memo;
-    CaptureMemoView view(memo);
-    const auto write = [&](int n, const QString& text) {
-        QVERIFY(memo.writeAt(n, text));
-        view.lineWritten(n);
-    };
-    const auto shownMemo = [&] {
-        QStringList lines;
-        for (const QString& line : memo.lines())
-            lines << CaptureMemoView::shown(line);
-        return lines.join(QLatin1Char('\n'));
-    };
-    for (int n = 1; n <= before; ++n)
-        write(n, QStringLiteral("line %1").arg(n));
-    view.setDeferred(true);
-    for (const auto& [position, text] : writes)
-        write(position, text);
-    view.applyPending();
-    QCOMPARE(view.toPlainText(), shownMemo());
-    write(memo.lineCount() + 1, QStringLiteral("last")); // shown when the deferral ends
-    view.setDeferred(false);
-    QCOMPARE(view.toPlainText(), shownMemo());
+    for (const bool deferred : {false, true}) {
+        CaptureMemo memo;
+        CaptureMemoView view(memo);
+        const auto write = [&](int n, const QString& text) {
+            QVERIFY(memo.writeAt(n, text));
+            view.lineWritten(n);
+        };
+        const auto shownMemo = [&] {
+            QStringList lines;
+            for (const QString& line : memo.lines())
+                lines << CaptureMemoView::shown(line);
+            return lines.join(QLatin1Char('\n'));
+        };
+        for (int n = 1; n <= before; ++n)
+            write(n, QStringLiteral("line %1").arg(n));
+        view.setDeferred(deferred);
+        for (const auto& [position, text] : writes)
+            write(position, text);
+        view.applyPending();
+        QCOMPARE(view.toPlainText(), shownMemo());
+        write(memo.lineCount() + 1, QStringLiteral("last")); // shown when the deferral ends
+        view.setDeferred(false);
+        QCOMPARE(view.toPlainText(), shownMemo());
+        QCOMPARE(view.document()->availableUndoSteps(), 0);
+    }
 }
 
 void TestWindowLight::pacedCaptionsEndOnTheLastValue() {

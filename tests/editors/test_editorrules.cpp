@@ -1,6 +1,7 @@
 // The run-program editor's reactions and the setup options' flags, as
 // tables of what the user did and what the window must then show.
 #include "editors/editorrules.h"
+#include "support/statevalues.h"
 
 #include <QTest>
 
@@ -118,16 +119,7 @@ private slots:
         state.runDuration = "557";
         state.UnitsFlag = 7;
         state.PasswordFlag = state.FlowFaultFlag = state.StartScreensFlag = "x";
-        const auto kept = [&state] {
-            return QMap<QString, QString>{{"TimingFlag", state.TimingFlag},
-                                          {"DurationModeFlag", state.DurationModeFlag},
-                                          {"runDuration", state.runDuration},
-                                          {"UnitsFlag", QString::number(state.UnitsFlag)},
-                                          {"PasswordFlag", state.PasswordFlag},
-                                          {"FlowFaultFlag", state.FlowFaultFlag},
-                                          {"StartScreensFlag", state.StartScreensFlag}};
-        };
-        QMap<QString, QString> expected = kept();
+        QMap<QString, QString> expected = stateValues(state);
         const UiChanges c = a[0] == "flowChanged"        ? flowChanged(a[1])
                             : a[0] == "startLeft"        ? startLeft(a[1], a[2])
                             : a[0] == "startChanged"     ? startChanged(a[1] == "1")
@@ -139,7 +131,7 @@ private slots:
         // The shared values hold what the changes say, and no other moved.
         for (auto it = c.values.cbegin(); it != c.values.cend(); ++it)
             expected[it.key()] = it.value();
-        QCOMPARE(kept(), expected);
+        QCOMPARE(stateValues(state), expected);
     }
 
     // Leaving the flow box with the model's limits 800 and 5000 (and the

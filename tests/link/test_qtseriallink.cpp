@@ -3,6 +3,7 @@
 // (through a symbolic link, as a USB adapter's by-id path would be) as Com1.
 #include "link/pumplink.h"
 #include "link/qtseriallink.h"
+#include "support/testfiles.h"
 #include "support/testpty.h"
 
 #include <QDeadlineTimer>
@@ -62,10 +63,8 @@ private slots:
         m_device = m_dir.filePath(QStringLiteral("ttyPUMP"));
         QVERIFY(m_pty->master >= 0 && repoint(m_device, m_pty->slavePath));
         m_ini = m_dir.filePath(QStringLiteral("corvane.INI"));
-        QFile f(m_ini);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write("[Program]\r\nUnits=0\r\n[Comm Port]\r\nCommPort=1\r\nCom1=" +
-                QFile::encodeName(m_device) + "\r\nCom3=/nonexistent/ttyNONE\r\n");
+        putFile(m_ini, "[Program]\r\nUnits=0\r\n[Comm Port]\r\nCommPort=1\r\nCom1=" +
+                           QFile::encodeName(m_device) + "\r\nCom3=/nonexistent/ttyNONE\r\n");
     }
 
     // A port held by another program is "in use", not a permission problem,

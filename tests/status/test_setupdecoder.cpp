@@ -2,6 +2,7 @@
 // colours, enabling, and where a garbled or short line stops the decode.
 #include "status/setupdecoder.h"
 #include "statuslines.h"
+#include "support/statevalues.h"
 
 #include <QTest>
 
@@ -120,17 +121,9 @@ void TestSetupDecoder::lines() {
     TestLines::expectChanges(c, expected);
     // The values reported are the ones kept for the send steps; UnitsFlag is
     // kept only when it was read.
-    const QStringList names = QString("TimingFlag DurationModeFlag FlowFaultFlag PasswordFlag "
-                                      "StartScreensFlag UnitsFlag currentFlowSetting runStartTime "
-                                      "runStartDate runStopTime runStopDate runDuration")
-                                  .split(' ');
-    const QStringList kept = {
-        state.TimingFlag,         state.DurationModeFlag, state.FlowFaultFlag,
-        state.PasswordFlag,       state.StartScreensFlag, QString::number(state.UnitsFlag),
-        state.currentFlowSetting, state.runStartTime,     state.runStartDate,
-        state.runStopTime,        state.runStopDate,      state.runDuration};
+    const QMap<QString, QString> kept = stateValues(state);
     for (auto it = c.values.cbegin(); it != c.values.cend(); ++it)
-        QCOMPARE(kept.value(names.indexOf(it.key()), "?"), it.value());
+        QCOMPARE(kept.value(it.key(), "?"), it.value());
     if (!c.values.contains("UnitsFlag"))
         QCOMPARE(state.UnitsFlag, 3);
 }

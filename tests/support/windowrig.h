@@ -4,11 +4,25 @@
 // the window before the link goes (the window closes the port on its way out).
 #pragma once
 
+#include "app/logsactions.h"
+#include "logs/samplearchive.h"
+#include "sim/simseriallink.h"
 #include "support/fakeseriallink.h"
+#include "support/steppingclock.h"
+#include "support/testfiles.h"
 #include "support/windowtext.h"
 
 #include <QTest>
 #include <memory>
+
+// A status report of the simulated pump of this model.
+inline QByteArray statusOf(const QByteArray& model) {
+    SimPumpOptions options;
+    options.model = model;
+    SimPump pump(options);
+    pump.write("R99\r");
+    return pump.read();
+}
 
 struct WindowRig {
     QTemporaryDir dir;
@@ -19,6 +33,14 @@ struct WindowRig {
         return window->findChild<T*>(name);
     }
     QAbstractButton* button(const char* name) const { return find<QAbstractButton>(name); }
+    bool enabled(const char* name) const { return find(name) && find(name)->isEnabled(); }
+    // '1' or '0' for each named control's enabled state, '-' for one missing.
+    QString enabledOf(const QStringList& names) const {
+        QString out;
+        for (const QString& name : names)
+            out += !find(name) ? QChar('-') : find(name)->isEnabled() ? QChar('1') : QChar('0');
+        return out;
+    }
     void click(const char* name) {
         QAbstractButton* b = button(name);
         QVERIFY2(b, name);
@@ -47,4 +69,73 @@ struct FakePortRig : WindowRig {
         window = std::make_unique<MainWindow>(state, link, windowFiles(dir, demo));
     }
     ~FakePortRig() { window.reset(); } // before the port
+};
+
+// A window on `Link` with a sample archive of its own (or none), its poll
+// stopped: the tests poll when they need a report (a tick in between would
+// move the simulated pump's line count that its faults are keyed to).
+template <typename Link> struct ArchiveRig : WindowRig {
+    Link link;
+    SampleArchive archive{ArchiveLocations::parse(dir.filePath(QStringLiteral("archive.sqlite")))};
+
+    template <typename... A>
+    explicit ArchiveRig(bool withArchive, A&&... a) : link(std::forward<A>(a)...) {
+        MainWindow::Options files = windowFiles(dir);
+        files.archive = withArchive ? &archive : nullptr;
+        window = std::make_unique<MainWindow>(state, link, files);
+        window->session().stopPolling();
+    }
+    ~ArchiveRig() { window.reset(); } // before the port and the archive it writes to
+
+    LogsActions& logs() { return window->logsActions(); }
+    CaptureMemo& memo() { return window->session().memo(); }
+    // The report that gives the pump's serial number and saved-log count.
+    void poll() {
+        state.serialNumber.clear();
+        window->session().refreshPumpData();
+        QTRY_VERIFY_WITH_TIMEOUT(!state.serialNumber.isEmpty(), 20000);
+    }
+    // Reads the pump's logs to the end, by "Read Logs From KST" or its key
+    // (Alt+R, on the Logs page), and closes the box that says so.
+    void download(bool byKey = false) {
+        poll();
+        if (byKey)
+            QTest::keyClick(window.get(), Qt::Key_R, Qt::AltModifier);
+        else
+            click("CommandButton7");
+        QTRY_VERIFY_WITH_TIMEOUT(!logs().download().running(), 60000);
+        closeBox();
+    }
+};
+
+// A window on a link of the test's choosing (and corvane.INI holding `ini`,
+// if any), its pauses timed on a clock the test steps, its poll ticked by
+// hand, and no reply ever too late on a slow machine.
+struct ClockedRig : WindowRig {
+    SteppingClock clock{36000.2};
+    std::unique_ptr<SerialLink> link;
+
+    explicit ClockedRig(std::unique_ptr<SerialLink> serial, const QByteArray& ini = {},
+                        const SerialDevices* devices = nullptr)
+        : link(std::move(serial)) {
+        if (!ini.isEmpty())
+            putFile(dir.filePath(QStringLiteral("corvane.INI")), ini);
+        MainWindow::Options files = windowFiles(dir);
+        files.waitClock = &clock;
+        files.serialDevices = devices;
+        window = std::make_unique<MainWindow>(state, *link, files);
+        PumpSession& s = window->session();
+        s.setMaxSleepMs(0);
+        s.setReadBackTimeoutMs(10 * 60 * 1000);
+        s.setProgramReadBackTimeoutMs(10 * 60 * 1000);
+        s.stopPolling();
+    }
+    ~ClockedRig() { window.reset(); } // before the link and the clock
+    FakeSerialLink& fake() { return static_cast<FakeSerialLink&>(*link); }
+    SimSerialLink& sim() { return static_cast<SimSerialLink&>(*link); }
+    // One poll, and a moment for the pump to answer it.
+    void poll() {
+        window->session().pollTick();
+        QTest::qWait(20);
+    }
 };
