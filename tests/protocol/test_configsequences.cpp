@@ -167,43 +167,38 @@ private slots:
         QVERIFY(!forgetsPumpAfterwards(s));
     }
 
-    // Start and stop from the pickers, "mm hh DD MM YY".
-    void dateTimeArgs_data() {
-        QTest::addColumn<QString>("date");
-        QTest::addColumn<QString>("time");
+    // The argument texts as built: start and stop from the pickers
+    // ("mm hh DD MM YY"), a pause ("mm hh mm hh", 255s when not in use). The
+    // command texts are checked byte for byte where they are used (the
+    // sequences, the poll, the download, the clock, the shutdown); what no
+    // use shows: an argument goes out as given.
+    void arguments_data() {
+        QTest::addColumn<QString>("built");
         QTest::addColumn<QString>("argument");
-        auto row = [](const char* name, const char* date, const char* time, const char* arg) {
-            QTest::newRow(name) << QString(date) << QString(time) << QString(arg);
+        auto row = [](const char* name, const QString& built, const QString& arg) {
+            QTest::newRow(name) << built << arg;
         };
-        row("8:30 on 5 December 2006", "20061205", "08:30:00.00", "30 08 05 12 06");
-        row("midnight", "20270101", "00:00:00.00", "00 00 01 01 27");
-        row("seconds dropped", "20260310", "10:15:59.99", "15 10 10 03 26");
+        row("8:30 on 5 December 2006", dateTimeArgument("20061205", "08:30:00.00"),
+            "30 08 05 12 06");
+        row("midnight", dateTimeArgument("20270101", "00:00:00.00"), "00 00 01 01 27");
+        row("seconds dropped", dateTimeArgument("20260310", "10:15:59.99"), "15 10 10 03 26");
+        const QString none = "255 255 255 255 255";
+        auto pause = [](bool on, const char* start, const char* stop) {
+            return pauseArgument(PauseValues{on, start, stop});
+        };
+        row("pause set", pause(true, "10:15:00.00", "10:30:00.00"), "15 10 30 10");
+        row("pause marker start, ticked", pause(true, "12:00:00.00", "12:30:00.00"), none);
+        row("pause unticked, times set", pause(false, "14:00:00.00", "14:15:00.00"), none);
+        row("pause untouched", pauseArgument(PauseValues{}), none);
+        row("12:00 stop is a time", pause(true, "11:45:00.00", "12:00:00.00"), "45 11 00 12");
+        row("12:00:30 start is a time", pause(true, "12:00:30.00", "12:15:00.00"), "00 12 15 12");
+        row("target flow as given", Commands::targetFlow("12a "), "W04 12a \r");
+        row("clock as given", Commands::setClock("5 14 6 12 26"), "W16 5 14 6 12 26\r");
     }
-    void dateTimeArgs() {
-        QFETCH(QString, date);
-        QFETCH(QString, time);
+    void arguments() {
+        QFETCH(QString, built);
         QFETCH(QString, argument);
-        QCOMPARE(dateTimeArgument(date, time), argument);
-    }
-
-    void pauseArgs_data() {
-        QTest::addColumn<PauseValues>("pause");
-        QTest::addColumn<QString>("argument");
-        QTest::newRow("set") << PauseValues{true, "10:15:00.00", "10:30:00.00"} << "15 10 30 10";
-        QTest::newRow("marker start, ticked")
-            << PauseValues{true, "12:00:00.00", "12:30:00.00"} << "255 255 255 255 255";
-        QTest::newRow("unticked, times set")
-            << PauseValues{false, "14:00:00.00", "14:15:00.00"} << "255 255 255 255 255";
-        QTest::newRow("untouched") << PauseValues{} << "255 255 255 255 255";
-        QTest::newRow("12:00 stop is a time")
-            << PauseValues{true, "11:45:00.00", "12:00:00.00"} << "45 11 00 12";
-        QTest::newRow("12:00:30 start is a time")
-            << PauseValues{true, "12:00:30.00", "12:15:00.00"} << "00 12 15 12";
-    }
-    void pauseArgs() {
-        QFETCH(PauseValues, pause);
-        QFETCH(QString, argument);
-        QCOMPARE(pauseArgument(pause), argument);
+        QCOMPARE(built, argument);
     }
 
     // The duration is always hours x 256 + minutes on the wire.
@@ -329,14 +324,6 @@ private slots:
         const UiChanges shown = PumpClock::pcTimeShown(at);
         QCOMPARE(shown.date.value("fpDateTime4_1"), date);
         QCOMPARE(shown.time.value("fpDateTime4_1"), time);
-    }
-
-    // The command texts are checked byte for byte where they are used (the
-    // sequences, the poll, the download, the clock, the shutdown); what no
-    // use shows: an argument goes out as given.
-    void commandArgumentNotChecked() {
-        QCOMPARE(Commands::targetFlow("12a ").toLatin1(), QByteArray("W04 12a \r"));
-        QCOMPARE(Commands::setClock("5 14 6 12 26").toLatin1(), QByteArray("W16 5 14 6 12 26\r"));
     }
 };
 QTEST_GUILESS_MAIN(TestConfigSequences)

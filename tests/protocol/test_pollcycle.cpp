@@ -57,71 +57,65 @@ QList<int> run(int ticks, int from, int to, int closeAfter = 0) {
 class TestPollCycle : public QObject {
     Q_OBJECT
 private slots:
-    void missingPumpCheck_data();
-    void missingPumpCheck();
-    void boxClosedGivesNoPumpState();
-    void refreshButtons();
+    // The first "No Pump Found" comes on the seventh tick and then every seven; a
+    // pump that answers after the fourth tick of a cycle passes its check. Each
+    // passing check starts a new cycle, so a pump unplugged later is reported too.
+    void missingPumpCheck_data() {
+        QTest::addColumn<int>("ticks");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QList<int>>("boxes");
+        QTest::addColumn<int>("closeAfter"); // ticks the box stays open unless the pump answers
+        QTest::newRow("no pump") << 22 << 0 << 0 << QList<int>{7, 14, 21} << 0;
+        QTest::newRow("pump answering all along") << 200 << 1 << 200 << QList<int>{} << 0;
+        QTest::newRow("answers before the emptying only") << 8 << 1 << 3 << QList<int>{7} << 0;
+        QTest::newRow("first answer just before the check") << 20 << 6 << 20 << QList<int>{} << 0;
+        QTest::newRow("last answer to the emptying tick") << 15 << 1 << 4 << QList<int>{14} << 0;
+        QTest::newRow("unplugged after an hour")
+            << 3620 << 1 << 3600 << QList<int>{3605, 3612, 3619} << 0;
+        QTest::newRow("plugged in as the box opens") << 30 << 7 << 30 << QList<int>{7} << 0;
+        // Nobody at the screen: the box stays up, the pump on its charging stand
+        // is seen on the first tick after it answers, and the checks go on.
+        QTest::newRow("back while the box stays open") << 40 << 12 << 40 << QList<int>{7} << 1000;
+        QTest::newRow("never back, box left open") << 40 << 0 << 0 << QList<int>{7} << 1000;
+        QTest::newRow("back, then gone again") << 40 << 12 << 20 << QList<int>{7, 26} << 1000;
+    }
+
+    void missingPumpCheck() {
+        QFETCH(int, ticks);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(QList<int>, boxes);
+        QFETCH(int, closeAfter);
+        QCOMPARE(run(ticks, from, to, closeAfter), boxes);
+    }
+
+    void boxClosedGivesNoPumpState() {
+        AppState state;
+        PollCycle poll(state);
+        for (int t = 1; t <= 7; ++t)
+            poll.tick();
+        QMap<QString, QString> text = indicators("");
+        for (const char* model : {"Label3_10", "Label3_25", "Label3_20", "Label3_31"})
+            text.insert(model, "No Pump Currently Attached");
+        QMap<QString, bool> hidden;
+        for (const char* name : {"Label3_0", "Label3_21", "Frame7", "frmTimingR_1", "Frame_RUNUP",
+                                 "Frame_STPVOL", "Frame_Rundown", "Frame2"})
+            hidden.insert(name, false);
+        const UiChanges closed = poll.noPumpBoxClosed();
+        QCOMPARE(closed.text, text);
+        QCOMPARE(closed.visible, hidden);
+        QVERIFY(poll.noPumpBoxClosed().isEmpty()); // closing with no box open changes nothing
+    }
+
+    // Both buttons ask at once, with only the Run Mode indicator showing it; only
+    // "Refresh Display" switches polling on again, and only when it is off.
+    void refreshButtons() {
+        const QString ask = "ui Label6=Updating Display; write R99|Z99|; ui Label6=";
+        QCOMPARE(render(PollCycle::refreshDisplay(false)), steps("polling on; " + ask));
+        QCOMPARE(render(PollCycle::refreshDisplay(true)), steps(ask));
+        QCOMPARE(render(PollCycle::refreshPumpData()), steps(ask));
+    }
 };
-
-// The first "No Pump Found" comes on the seventh tick and then every seven; a
-// pump that answers after the fourth tick of a cycle passes its check. Each
-// passing check starts a new cycle, so a pump unplugged later is reported too.
-void TestPollCycle::missingPumpCheck_data() {
-    QTest::addColumn<int>("ticks");
-    QTest::addColumn<int>("from");
-    QTest::addColumn<int>("to");
-    QTest::addColumn<QList<int>>("boxes");
-    QTest::addColumn<int>("closeAfter"); // ticks the box stays open unless the pump answers
-    QTest::newRow("no pump") << 22 << 0 << 0 << QList<int>{7, 14, 21} << 0;
-    QTest::newRow("pump answering all along") << 200 << 1 << 200 << QList<int>{} << 0;
-    QTest::newRow("answers before the emptying only") << 8 << 1 << 3 << QList<int>{7} << 0;
-    QTest::newRow("first answer just before the check") << 20 << 6 << 20 << QList<int>{} << 0;
-    QTest::newRow("last answer to the emptying tick") << 15 << 1 << 4 << QList<int>{14} << 0;
-    QTest::newRow("unplugged after an hour")
-        << 3620 << 1 << 3600 << QList<int>{3605, 3612, 3619} << 0;
-    QTest::newRow("plugged in as the box opens") << 30 << 7 << 30 << QList<int>{7} << 0;
-    // Nobody at the screen: the box stays up, the pump on its charging stand
-    // is seen on the first tick after it answers, and the checks go on.
-    QTest::newRow("back while the box stays open") << 40 << 12 << 40 << QList<int>{7} << 1000;
-    QTest::newRow("never back, box left open") << 40 << 0 << 0 << QList<int>{7} << 1000;
-    QTest::newRow("back, then gone again") << 40 << 12 << 20 << QList<int>{7, 26} << 1000;
-}
-
-void TestPollCycle::missingPumpCheck() {
-    QFETCH(int, ticks);
-    QFETCH(int, from);
-    QFETCH(int, to);
-    QFETCH(QList<int>, boxes);
-    QFETCH(int, closeAfter);
-    QCOMPARE(run(ticks, from, to, closeAfter), boxes);
-}
-
-void TestPollCycle::boxClosedGivesNoPumpState() {
-    AppState state;
-    PollCycle poll(state);
-    for (int t = 1; t <= 7; ++t)
-        poll.tick();
-    QMap<QString, QString> text = indicators("");
-    for (const char* model : {"Label3_10", "Label3_25", "Label3_20", "Label3_31"})
-        text.insert(model, "No Pump Currently Attached");
-    QMap<QString, bool> hidden;
-    for (const char* name : {"Label3_0", "Label3_21", "Frame7", "frmTimingR_1", "Frame_RUNUP",
-                             "Frame_STPVOL", "Frame_Rundown", "Frame2"})
-        hidden.insert(name, false);
-    const UiChanges closed = poll.noPumpBoxClosed();
-    QCOMPARE(closed.text, text);
-    QCOMPARE(closed.visible, hidden);
-    QVERIFY(poll.noPumpBoxClosed().isEmpty()); // closing with no box open changes nothing
-}
-
-// Both buttons ask at once, with only the Run Mode indicator showing it; only
-// "Refresh Display" switches polling on again, and only when it is off.
-void TestPollCycle::refreshButtons() {
-    const QString ask = "ui Label6=Updating Display; write R99|Z99|; ui Label6=";
-    QCOMPARE(render(PollCycle::refreshDisplay(false)), steps("polling on; " + ask));
-    QCOMPARE(render(PollCycle::refreshDisplay(true)), steps(ask));
-    QCOMPARE(render(PollCycle::refreshPumpData()), steps(ask));
-}
-
 QTEST_GUILESS_MAIN(TestPollCycle)
 #include "test_pollcycle.moc"
