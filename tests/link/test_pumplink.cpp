@@ -1,11 +1,15 @@
 // SelectPort, SendToPump and the receive notification over the recording
 // fake port: port changes, failed opens and writes, a lost device coming
 // back, and a receive handler that is never entered twice. (The real port
-// unplugged and plugged in again is in test_qtseriallink.)
+// unplugged and plugged in again is in test_qtseriallink.) Then the trace
+// file.
 #include "link/pumplink.h"
+#include "link/tracefile.h"
 #include "support/fakeseriallink.h"
 
 #include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -167,6 +171,43 @@ private slots:
         r.fake.receive("first\r");
         QCOMPARE(maxDepth, 1);
         QCOMPARE(handled, (QList<QByteArray>{"first\r", "first done", "second\rthird\r"}));
+    }
+
+    // The trace for support: received bytes kept unchanged in FILE, both
+    // directions time-stamped in FILE.log, appended across runs.
+    void stamped_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QByteArray>("expected");
+        auto row = [](const char* name, char direction, const QByteArray& bytes, const char* line) {
+            QTest::newRow(name) << TraceFile::stamped("t", direction, bytes) << QByteArray(line);
+        };
+        row("poll", 'T', "R99\rZ99\r", "t > R99<CR>Z99<CR>\n");
+        row("blank kept", 'T', "POWER_OFF \r", "t > POWER_OFF <CR>\n");
+        row("refused by the port", 'F', "R99\r", "t > (refused by the port) R99<CR>\n");
+        row("controls and high bytes", 'R', "a\n\x1a\t\xff<b", "t < a<LF><1a><09><ff><3c>b\n");
+    }
+    void stamped() {
+        QFETCH(QByteArray, line);
+        QFETCH(QByteArray, expected);
+        QCOMPARE(line, expected);
+    }
+
+    void rawKeepsReceivedBytesAcrossRuns() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("pump.trace");
+        for (int run = 0; run < 2; ++run) {
+            TraceFile t;
+            QVERIFY(t.open(path));
+            t.record('T', "R99\rZ99\r");
+            t.record('R', QByteArray("R99 1\r\n\x1aZ9", 10));
+        }
+        QFile raw(path), log(path + ".log");
+        QVERIFY(raw.open(QIODevice::ReadOnly) && log.open(QIODevice::ReadOnly));
+        QCOMPARE(raw.readAll(), QByteArray("R99 1\r\n\x1aZ9R99 1\r\n\x1aZ9", 20));
+        QCOMPARE(log.readAll().count('\n'), 4);
+        TraceFile bad;
+        QString why;
+        QVERIFY(!bad.open(dir.filePath("missing/folder/t"), &why) && !why.isEmpty());
     }
 };
 
