@@ -8,6 +8,7 @@
 #include "protocol/configsequences.h"
 #include "protocol/pumpsession.h"
 #include "protocol/sequencerunner.h"
+#include "steptext.h"
 #include "support/fakeseriallink.h"
 #include "support/sampleprogram.h"
 #include "support/steppingclock.h"
@@ -19,10 +20,6 @@
 using namespace ConfigSequences;
 
 namespace {
-
-QString shownCr(QByteArray bytes) {
-    return QString::fromLatin1(bytes.replace('\r', '|'));
-}
 
 // One session on a fake port, on a clock the test drives. The transcript
 // has one entry per write (CR shown as |), settings save, box and cursor
@@ -50,7 +47,7 @@ struct Rig {
         s.selectPort(0);
         QObject::connect(&s, &PumpSession::traced, [this](char direction, const QByteArray& b) {
             if (direction == 'T')
-                note(shownCr(b));
+                note(QString::fromLatin1(QByteArray(b).replace('\r', '|')));
         });
         QObject::connect(&s, &PumpSession::saveSettingsRequested, [this] { note("save"); });
         QObject::connect(&s, &PumpSession::messageRequested,
@@ -95,11 +92,6 @@ struct Rig {
     }
 };
 
-// An expected transcript written as one text, "; " between two entries.
-QStringList entries(const QString& text) {
-    return text.split(QStringLiteral("; "));
-}
-
 Sequence sample() {
     UiChanges show;
     show.visible.insert(QStringLiteral("Frame21"), true);
@@ -142,10 +134,9 @@ private slots:
         rig.heldBox();
         QTRY_VERIFY_WITH_TIMEOUT(rig.finished, 60000);
         QVERIFY(rig.completed && !rig.session->busy());
-        QCOMPARE(rig.transcript,
-                 entries("0 cursor on; 0 Frame21=1; 0 caption first; 0 bar 0; 1 A|; "
-                         "1 bar 50; 2 B|; 2 C|; 2 save; 2 box done; 2 bar 0; "
-                         "2 cursor off"));
+        QCOMPARE(rig.transcript, steps("0 cursor on; 0 Frame21=1; 0 caption first; 0 bar 0; 1 A|; "
+                                       "1 bar 50; 2 B|; 2 C|; 2 save; 2 box done; 2 bar 0; "
+                                       "2 cursor off"));
         QVERIFY(rig.session->timer1().isActive());
     }
 
@@ -199,7 +190,7 @@ private slots:
         QCOMPARE(rig.link.written(), before);
         QCOMPARE(rig.link.currentPort(), 1);
         QTRY_VERIFY_WITH_TIMEOUT(rig.finished, 60000);
-        QCOMPARE(rig.transcript.filter("|"), entries("1 A|; 2 B|; 2 C|"));
+        QCOMPARE(rig.transcript.filter("|"), steps("1 A|; 2 B|; 2 C|"));
         const UiChanges restored = rig.changes.last();
         QCOMPARE(restored.enabled.value(QStringLiteral("CommandButton7")), true);
         QCOMPARE(restored.enabled.value(QStringLiteral("Option7_2")), true);
@@ -321,11 +312,9 @@ private slots:
         QTest::addColumn<int>("button");
         QTest::addColumn<QString>("keptAfter");
         QTest::newRow("timing off, CommandButton29")
-            << "0"
-            << "0" << int(ProgramButton::ProgramPump) << "255 255";
+            << QString("0") << QString("0") << int(ProgramButton::ProgramPump) << "255 255";
         QTest::newRow("Duration, pump-state 008:00, CommandButton13")
-            << "1"
-            << "1" << int(ProgramButton::SendToKst) << "008:00";
+            << QString("1") << QString("1") << int(ProgramButton::SendToKst) << "008:00";
     }
     void programPumpOnTheWire() {
         QFETCH(QString, timing);
