@@ -509,7 +509,7 @@ void TestConfigWindow::closedInTheMiddle() {
 
 // Send a setup to the simulated pump in this process: the next reports show
 // the pump's new state and the read-back line says the pump took it. The
-// clock's read-back is test_readback's; its buttons are clockSends' and
+// clock's read-back is test_configsequences's; its buttons are clockSends' and
 // refusedBeforeStart's.
 void TestConfigWindow::roundWithTheSimulatedPump() {
     QDateTime pumpNow(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);

@@ -332,7 +332,7 @@ void TestMainWindow::placementDefaultsAndIsSavedOnClose() {
 
 // With no pump, "No Pump Found" comes on the seventh tick; a pump that
 // answers while it is open closes it by itself and its details show. When
-// the box comes and what closing it by hand clears is test_pollcycle's.
+// the box comes and what closing it by hand clears is test_pumpsession's.
 void TestMainWindow::missingPumpCheck() {
     Rig r;
     r.window->session().timer1().stop(); // ticks are driven by hand

@@ -2,7 +2,7 @@
 // program read-back's verdict after "Program Pump is completed" (a box when
 // the pump did not take it), "Take the pump's settings" on the Setup page,
 // and the serial device named for a Com port. The rules are the core's
-// tests (test_readback); here the simulated pump,
+// tests (test_configsequences); here the simulated pump,
 // a recording port and a stand-in device list. Pauses run on a stepping
 // clock; the poll is ticked by hand.
 #include "app/mainwindow.h"

@@ -2,12 +2,17 @@
 // test drives: a sequence runs its steps in order with the pauses as
 // WaitSeconds makes them, holds the poll and every other command while it
 // runs, and stops writing when the window goes away or the cable comes out;
-// what "Program Pump" leaves behind; half a line cut off by the cable. The sequences' steps as data
-// are test_configsequences.
+// what "Program Pump" leaves behind; half a line cut off by the cable. The
+// sequences' steps as data are test_configsequences. Last, WaitSeconds itself
+// and the status poll tick by tick; received characters to dispatched lines.
+#include "logs/capturememo.h"
 #include "protocol/commands.h"
 #include "protocol/configsequences.h"
+#include "protocol/pollcycle.h"
 #include "protocol/pumpsession.h"
+#include "protocol/responsedispatcher.h"
 #include "protocol/sequencerunner.h"
+#include "protocol/waiter.h"
 #include "steptext.h"
 #include "support/fakeseriallink.h"
 #include "support/sampleprogram.h"
@@ -106,6 +111,91 @@ Sequence sample() {
     return s;
 }
 
+// Time moves on by `step` seconds every time it is read; the time of day
+// starts again at zero at midnight, the monotonic reading never does.
+struct SetBackClock : WaitClock {
+    double step = 0.004;
+    mutable double elapsed = 0; // monotonic seconds since the wait began
+    double startOfDay;          // time of day when elapsed was 0 (the start takes a read)
+    double setBack;             // seconds the time of day is set back after 0.1 s
+    SetBackClock(double begin, double back) : startOfDay(begin - step), setBack(back) {}
+
+    double secondsSinceMidnight() const override {
+        elapsed += step;
+        return timeOfDay();
+    }
+    double monotonicSeconds() const override { return elapsed; }
+    double timeOfDay() const {
+        return std::fmod(startOfDay + elapsed - (elapsed >= 0.1 ? setBack : 0), 86400.0);
+    }
+};
+
+QMap<QString, QString> indicators(const QString& text) {
+    return {{"Label6", text}, {"Label21", text}, {"Label22", text}, {"Label23", text}};
+}
+
+// The indicators' captions as a step renders them.
+QString indicatorStep(const QString& text) {
+    return QStringLiteral("ui Label21=%1, Label22=%1, Label23=%1, Label6=%1").arg(text);
+}
+
+// Runs `ticks` ticks; the pump answers the requests of ticks `from` to `to`.
+// The user closes a box `closeAfter` ticks after it opened; a report that
+// comes in while it is open closes it by itself. Returns the ticks on which a
+// box opened, or {-1} when a tick broke the order: indicators shown, request
+// written (also while the box is open), indicators cleared only once no box
+// is open, never a second box.
+QList<int> boxesOpened(int ticks, int from, int to, int closeAfter = 0) {
+    AppState state;
+    PollCycle poll(state);
+    QList<int> boxes;
+    int openedAt = 0;
+    for (int t = 1; t <= ticks; ++t) {
+        const bool wasOpen = poll.noPumpBoxOpen();
+        const QStringList step = render(poll.tick());
+        const bool box = step.last() == "open box No Pump Found";
+        const QString ending = wasOpen ? ""
+                               : box   ? "; open box No Pump Found"
+                                       : "; " + indicatorStep("");
+        if (step.join("; ") != indicatorStep("Updating Display") + "; write R99|Z99|" + ending)
+            return {-1};
+        if (box) {
+            boxes << t;
+            openedAt = t;
+        }
+        if (t >= from && t <= to) { // the reply, decoded as it comes in
+            state.LastSerialNumber = "00012345";
+            if (poll.noPumpBoxOpen() && poll.pumpReturned().text != indicators(""))
+                return {-1};
+        }
+        if (poll.noPumpBoxOpen() && t - openedAt >= closeAfter &&
+            poll.noPumpBoxClosed().text.value("Label3_10") != "No Pump Currently Attached")
+            return {-1};
+    }
+    return boxes;
+}
+
+using Chunks = QList<QByteArray>;
+
+// One dispatcher fed one receive event per chunk; records which event
+// completed which line and what kind of line the dispatcher took it for.
+struct Run {
+    AppState state;
+    CaptureMemo memo;
+    ResponseDispatcher d{state, memo};
+    QStringList lines; // "line:kind" per dispatched line
+    QStringList timed; // "event:line:kind"
+
+    Run& feed(const Chunks& chunks) {
+        for (int i = 0; i < chunks.size(); ++i)
+            d.receive(chunks[i], [&](const LineResult& lr) {
+                lines << lr.line + ':' + lineKindName(lr.kind);
+                timed << QString::number(i) + ':' + lines.last();
+            });
+        return *this;
+    }
+    QString rest() const { return d.assembler().lineBuffer(); }
+};
 } // namespace
 
 class TestPumpSession : public QObject {
@@ -340,6 +430,225 @@ private slots:
                 return c.text.value("Label3_10") == "No Pump Currently Attached";
             });
         QCOMPARE(noPumpShown, forgotten);
+    }
+
+    // WaitSeconds against a clock the test drives: the rounded start, midnight,
+    // and a clock set back while pausing.
+    // How long a pause of n lasts from its start, which is rounded halves to
+    // even.
+    void waitLasts_data() {
+        QTest::addColumn<double>("begin");
+        QTest::addColumn<double>("n");
+        QTest::addColumn<double>("lasts");
+        QTest::addColumn<double>("setBack");
+        QTest::newRow("100.5 ends at 101") << 100.5 << 1.0 << 0.5 << 0.0;
+        QTest::newRow("101.5 ends at 103") << 101.5 << 1.0 << 1.5 << 0.0;
+        QTest::newRow("86399.7 rounds to midnight") << 86399.7 << 1.0 << 1.3 << 0.0;
+        QTest::newRow("three seconds from 86398.6") << 86398.6 << 3.0 << 3.4 << 0.0;
+        // End of summer time: the pause still ends after at most n + 0.5 s.
+        QTest::newRow("clock set back an hour") << 10799.7 << 1.0 << 1.5 << 3600.0;
+    }
+    void waitLasts() {
+        QFETCH(double, begin);
+        QFETCH(double, n);
+        QFETCH(double, lasts);
+        QFETCH(double, setBack);
+        SetBackClock clock(begin, setBack);
+        Waiter w(clock);
+        w.begin(n);
+        while (!w.over()) {
+        }
+        const double took = clock.elapsed - clock.step; // from the start reading
+        QVERIFY2(std::abs(took - lasts) < 3 * clock.step, qPrintable(QString::number(took)));
+    }
+
+    // Between two looks at the clock the runner sleeps what is left of the
+    // pause, at most maxSleepMs.
+    void sleepsAreBounded() {
+        SetBackClock clock(100.0, 0);
+        clock.step = 0.125;
+        clock.startOfDay = 100.0 - clock.step; // the first look reads 100.0
+        Waiter w(clock);
+        w.begin(1);
+        QList<int> sleeps;
+        while (!w.over())
+            sleeps << w.sleepMs();
+        QCOMPARE(sleeps, (QList<int>{250, 250, 250, 250, 250, 250, 125}));
+        QVERIFY(!w.pending() && w.over() && w.sleepMs() == 0);
+    }
+
+    // The status poll tick by tick: Timer1 is played by calling tick(), the pump
+    // by setting LastSerialNumber between ticks as the status decoder does when a
+    // report comes back, the user by closing the "No Pump Found" box.
+    // The first "No Pump Found" comes on the seventh tick and then every seven; a
+    // pump that answers after the fourth tick of a cycle passes its check. Each
+    // passing check starts a new cycle, so a pump unplugged later is reported too.
+    void missingPumpCheck_data() {
+        // The ticks, the first and last answered, the ticks a box stays open
+        // unless the pump answers; then the ticks a box opened on.
+        QTest::addColumn<QList<int>>("opened");
+        QTest::addColumn<QList<int>>("boxes");
+        QTest::newRow("no pump") << boxesOpened(22, 0, 0, 0) << QList<int>{7, 14, 21};
+        QTest::newRow("pump answering all along") << boxesOpened(200, 1, 200, 0) << QList<int>{};
+        QTest::newRow("answers before the emptying only")
+            << boxesOpened(8, 1, 3, 0) << QList<int>{7};
+        QTest::newRow("first answer just before the check")
+            << boxesOpened(20, 6, 20, 0) << QList<int>{};
+        QTest::newRow("last answer to the emptying tick")
+            << boxesOpened(15, 1, 4, 0) << QList<int>{14};
+        QTest::newRow("unplugged after an hour")
+            << boxesOpened(3620, 1, 3600, 0) << QList<int>{3605, 3612, 3619};
+        QTest::newRow("plugged in as the box opens") << boxesOpened(30, 7, 30, 0) << QList<int>{7};
+        // Nobody at the screen: the box stays up, the pump on its charging stand
+        // is seen on the first tick after it answers, and the checks go on.
+        QTest::newRow("back while the box stays open")
+            << boxesOpened(40, 12, 40, 1000) << QList<int>{7};
+        QTest::newRow("never back, box left open") << boxesOpened(40, 0, 0, 1000) << QList<int>{7};
+        QTest::newRow("back, then gone again")
+            << boxesOpened(40, 12, 20, 1000) << QList<int>{7, 26};
+    }
+
+    void missingPumpCheck() {
+        QFETCH(QList<int>, opened);
+        QFETCH(QList<int>, boxes);
+        QCOMPARE(opened, boxes);
+    }
+
+    void boxClosedGivesNoPumpState() {
+        AppState state;
+        PollCycle poll(state);
+        for (int t = 1; t <= 7; ++t)
+            poll.tick();
+        QMap<QString, QString> text = indicators("");
+        for (const char* model : {"Label3_10", "Label3_25", "Label3_20", "Label3_31"})
+            text.insert(model, "No Pump Currently Attached");
+        QMap<QString, bool> hidden;
+        for (const char* name : {"Label3_0", "Label3_21", "Frame7", "frmTimingR_1", "Frame_RUNUP",
+                                 "Frame_STPVOL", "Frame_Rundown", "Frame2"})
+            hidden.insert(name, false);
+        const UiChanges closed = poll.noPumpBoxClosed();
+        QCOMPARE(closed.text, text);
+        QCOMPARE(closed.visible, hidden);
+        QVERIFY(poll.noPumpBoxClosed().isEmpty()); // closing with no box open changes nothing
+    }
+
+    // Both buttons ask at once, with only the Run Mode indicator showing it; only
+    // "Refresh Display" switches polling on again, and only when it is off.
+    void refreshButtons() {
+        const QString ask = "ui Label6=Updating Display; write R99|Z99|; ui Label6=";
+        QCOMPARE(render(PollCycle::refreshDisplay(false)), steps("polling on; " + ask));
+        QCOMPARE(render(PollCycle::refreshDisplay(true)), steps(ask));
+        QCOMPARE(render(PollCycle::refreshPumpData()), steps(ask));
+    }
+
+    // Received characters to dispatched lines: assembly across chunk boundaries,
+    // dropped characters, the line bound, and the log-capture rules.
+    // Lines as "event:line:kind" joined by "|", then " / " and what waits in
+    // LineBuffer. However the port cuts the stream into receive events, the
+    // same lines come out in the same order.
+    void lines_data() {
+        QTest::addColumn<Chunks>("chunks");
+        QTest::addColumn<QString>("expected");
+        auto row = [](const char* name, const Chunks& chunks, const char* expected) {
+            QTest::newRow(name) << chunks << QString(expected);
+        };
+        row("status now, setup next event", {"R99 a\rZ99 b", "c\r"},
+            "0:R99 a:status|1:Z99 bc:setup / ");
+        row("CR LF: no line starts with LF", {"R99\r\nZ99\r\n"}, "0:R99:status|0:Z99:setup / ");
+        row("tab and outside 32..126 dropped",
+            {QByteArray(1, 0) + "R\0339\177\2009 x\ty\377\303\251\r"}, "0:R99 xy:status / ");
+        row("short, empty, case-sensitive", {"R9\rZ\r\rr99\rpri\r"},
+            "0:R9:other|0:Z:other|0::other|0:r99:other|0:pri:other / ");
+        row("text after the last CR waits", {"R99\rZ9", "9 par", "tial"},
+            "0:R99:status / Z99 partial");
+        row("LF alone completes nothing", {"R99\nZ99\n"}, " / R99Z99");
+    }
+    void lines() {
+        QFETCH(Chunks, chunks);
+        QFETCH(QString, expected);
+        Run whole;
+        whole.feed(chunks);
+        QCOMPARE(whole.timed.join('|') + " / " + whole.rest(), expected);
+        const QByteArray all = chunks.join();
+        Chunks bytes;
+        for (int cut = 0; cut <= all.size(); ++cut) {
+            Run split;
+            QCOMPARE(split.feed({all.left(cut), all.mid(cut)}).lines, whole.lines);
+            QCOMPARE(split.rest(), whole.rest());
+            bytes << all.mid(cut, 1);
+        }
+        QCOMPARE(Run().feed(bytes).lines, whole.lines);
+    }
+
+    // Memo lines joined by "|"; CaptureMode and CaptureCount; the kinds
+    // dispatched other than "other".
+    void capture_data() {
+        QTest::addColumn<QByteArray>("stream");
+        QTest::addColumn<QString>("expected");
+        auto row = [](const char* name, const char* stream, const char* expected) {
+            QTest::newRow(name) << QByteArray(stream) << QString(expected);
+        };
+        row("\"ok \" captured, then capture ends", "PRI\ra\rok done\rb\r", "a  |ok done   / 0 3 /");
+        row("\" ok\" ends capture before it is captured", "PRI\ra\r ok\rb\r", "a   / 0 2 /");
+        row("\"Done ok\" captured, then the log decoder ends capture", "PRI\rDone ok\rx\r",
+            "Done ok   / 0 2 / log-end");
+        row("PRI twice: captured, then restart at 1", "PRI\ra\rb\rPRI 2\rc\r",
+            "c  |b  |PRI 2   / 1 2 /");
+        row("PRI not captured; R99, Z99, P01 captured and dispatched", "PRI\rR99 x\rZ99 y\rP01 z\r",
+            "R99 x  |Z99 y  |P01 z   / 1 4 / status setup state");
+        row("short, empty, \"ok\" without blank: captured, counted", "PRI\r\rab\rok\r",
+            "  |ab  |ok   / 1 4 /");
+        row("no capture without PRI", "a\rR99\r ok\rok \r", " / 0 1 / status");
+    }
+    void capture() {
+        QFETCH(QByteArray, stream);
+        QFETCH(QString, expected);
+        Run r;
+        r.feed({stream});
+        QString got =
+            r.memo.lines().join('|') +
+            QStringLiteral(" / %1 %2 /").arg(int(r.state.CaptureMode)).arg(r.state.CaptureCount);
+        for (const QString& l : r.lines)
+            if (!l.endsWith(QLatin1String(":other")))
+                got += ' ' + l.section(':', -1);
+        QCOMPARE(got, expected);
+    }
+
+    // The memo write is what runs the log decode: at that moment CaptureCount
+    // is the line's position, and the write happens before the line itself
+    // is handed on (lines handed on so far: the count before "@").
+    void memoWriteDecodesBeforeNextLine() {
+        Run r;
+        QStringList seen;
+        r.d.onMemoWrite = [&](int at) {
+            seen << QStringLiteral("%1@%2/%3 memo=%4")
+                        .arg(r.lines.size())
+                        .arg(at)
+                        .arg(r.state.CaptureCount)
+                        .arg(r.memo.lineCount());
+        };
+        r.feed({"PRI\rfirst\rsecond\r"});
+        QCOMPARE(seen, (QStringList{"1@1/1 memo=1", "2@2/2 memo=2"}));
+    }
+
+    // Noise without a carriage return (wrong speed, wrong device) keeps the
+    // line buffer bounded, and the next real line after it is still recognised.
+    // A line of the bound is whole; one character more and the whole line is
+    // noise: no tail of it is taken for a line (it might start "R99").
+    void lineBound() {
+        Run r;
+        r.feed({QByteArray(ReplyAssembler::kMaxLine, 'x') + '\r'});
+        QCOMPARE(r.lines.last(), QString(ReplyAssembler::kMaxLine, 'x') + ":other");
+        r.feed({QByteArray(ReplyAssembler::kMaxLine - 2, 'x') + "R99\rZ99 1\r"});
+        QCOMPARE(r.lines.size(), 2);
+        QCOMPARE(r.lines.last(), "Z99 1:setup");
+        r.lines.removeLast();
+        int peak = 0;
+        for (int i = 0; i < 16; ++i)
+            peak = std::max(peak, int(r.feed({QByteArray(64 * 1024, 'n')}).rest().size()));
+        QVERIFY(peak <= ReplyAssembler::kMaxLine);
+        QCOMPARE(r.lines.size(), 1); // no line was invented from the noise
+        QCOMPARE(r.feed({"\rR99 1\r"}).lines.last(), "R99 1:status");
     }
 };
 
