@@ -81,26 +81,18 @@ SetupValues allOn(const QString& rate = "30", bool timing = true) {
 // 10:00-10:15, no Lunch or Break2, flow 2000) in Start/Stop mode, or in
 // Duration mode (01:30, no start or stop).
 QStringList programWrites(bool duration) {
-    AppState state;
-    state.TimingFlag = "1";
-    state.DurationModeFlag = duration ? "1" : "0";
     ProgramValues v = sampleProgram();
     v.durationText = "01:30";
-    return programPump(v, state).sequence.writes();
+    return programPump(v, flags("1", duration ? "1" : "0", "")).sequence.writes();
 }
 
 // A status report showing that program taken (hour "55": not in use).
 QStringList takenReport(bool duration) {
-    QStringList o = {"b2StartHour=55", "lunchStartHour=55"};
+    const QStringList o = {"b2StartHour=55", "lunchStartHour=55"};
     if (duration)
-        return o << "startHour=55"
-                 << "stopHour=55";
-    return o << "startDay=31"
-             << "startMonth=01"
-             << "stopMinute=45"
-             << "stopHour=14"
-             << "stopDay=01"
-             << "stopMonth=02";
+        return o + QStringList{"startHour=55", "stopHour=55"};
+    return o + QStringList{"startDay=31", "startMonth=01", "stopMinute=45",
+                           "stopHour=14", "stopDay=01",    "stopMonth=02"};
 }
 
 QString pumpStateLine(const QString& duration) {
@@ -403,12 +395,11 @@ private slots:
                       const char* time) {
             QTest::newRow(name) << at << QString(arg) << QString(date) << QString(time);
         };
-        row("23:59 31 Dec 2008", QDateTime(QDate(2008, 12, 31), QTime(23, 59)), "59 23 31 12 08",
-            "12,31,08", "23:59:00");
+        row("23:59 31 Dec 2008", at(2008, 12, 31, 23, 59), "59 23 31 12 08", "12,31,08",
+            "23:59:00");
         row("10:15:59 drops the seconds", QDateTime(QDate(2026, 3, 1), QTime(10, 15, 59, 999)),
             "15 10 01 03 26", "03,1,26", "10:15:59");
-        row("14:05 3 March 2007", QDateTime(QDate(2007, 3, 3), QTime(14, 5)), "05 14 03 03 07",
-            "03,3,07", "14:05:00");
+        row("14:05 3 March 2007", at(2007, 3, 3, 14, 5), "05 14 03 03 07", "03,3,07", "14:05:00");
     }
     void clockArgs() {
         QFETCH(QDateTime, at);
@@ -434,34 +425,27 @@ private slots:
         QTest::addColumn<QString>("rate");  // status report positions 105-106
         QTest::addColumn<QString>("text");
         const SetupValues on = allOn();
-        QTest::newRow("all taken") << on << Flags{} << "30"
-                                   << "Pump confirmed the setup";
-        QTest::newRow("rate with a leading zero") << allOn("5") << Flags{} << "05"
-                                                  << "Pump confirmed the setup";
-        QTest::newRow("password missed")
-            << on << Flags{{21, '0'}} << "30"
-            << "The pump did not take: Password (sent On, pump reports Off)";
-        QTest::newRow("two missed, in the order sent")
-            << on << Flags{{29, '1'}, {7, '0'}} << "30"
-            << "The pump did not take: Flow mode (sent Volumetric, pump reports "
-               "S.T.P.); "
-               "Units (sent Metric, pump reports English)";
-        QTest::newRow("timing mode") << on << Flags{{23, '0'}} << "30"
-                                     << "The pump did not take: Timing mode (sent Duration, "
-                                        "pump reports Start/Stop)";
-        QTest::newRow("log rate") << on << Flags{} << "15"
-                                  << "The pump did not take: Log rate (sent 30, pump reports 15)";
-        QTest::newRow("garbled flag") << on << Flags{{11, ' '}} << "30"
-                                      << "The pump did not take: Flow fault (sent "
-                                         "Activated, pump reports nothing "
-                                         "readable)";
-        QTest::newRow("garbled rate") << on << Flags{} << "x5"
-                                      << "The pump did not take: Log rate (sent "
-                                         "30, pump reports nothing readable)";
+        const QString taken = "Pump confirmed the setup", missed = "The pump did not take: ";
+        auto row = [](const char* name, const SetupValues& v, const Flags& changed,
+                      const char* rate, const QString& text) {
+            QTest::newRow(name) << v << changed << QString(rate) << text;
+        };
+        row("all taken", on, {}, "30", taken);
+        row("rate with a leading zero", allOn("5"), {}, "05", taken);
+        row("password missed", on, {{21, '0'}}, "30",
+            missed + "Password (sent On, pump reports Off)");
+        row("two missed, in the order sent", on, {{29, '1'}, {7, '0'}}, "30",
+            missed + "Flow mode (sent Volumetric, pump reports S.T.P.); Units (sent Metric, pump "
+                     "reports English)");
+        row("timing mode", on, {{23, '0'}}, "30",
+            missed + "Timing mode (sent Duration, pump reports Start/Stop)");
+        row("log rate", on, {}, "15", missed + "Log rate (sent 30, pump reports 15)");
+        row("garbled flag", on, {{11, ' '}}, "30",
+            missed + "Flow fault (sent Activated, pump reports nothing readable)");
+        row("garbled rate", on, {}, "x5",
+            missed + "Log rate (sent 30, pump reports nothing readable)");
         // With timing off no mode is sent, so the report's mode is not looked at.
-        QTest::newRow("timing off ignores the mode")
-            << allOn("30", false) << Flags{{23, '0'}} << "30"
-            << "Pump confirmed the setup";
+        row("timing off ignores the mode", allOn("30", false), {{23, '0'}}, "30", taken);
     }
     void compareSetup() {
         QFETCH(SetupValues, sent);

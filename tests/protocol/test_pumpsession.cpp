@@ -145,7 +145,7 @@ QString indicatorStep(const QString& text) {
 // box opened, or {-1} when a tick broke the order: indicators shown, request
 // written (also while the box is open), indicators cleared only once no box
 // is open, never a second box.
-QList<int> boxesOpened(int ticks, int from, int to, int closeAfter = 0) {
+QList<int> cycle(int ticks, int from, int to, int closeAfter = 0) {
     AppState state;
     PollCycle poll(state);
     QList<int> boxes;
@@ -488,24 +488,19 @@ private slots:
         // unless the pump answers; then the ticks a box opened on.
         QTest::addColumn<QList<int>>("opened");
         QTest::addColumn<QList<int>>("boxes");
-        QTest::newRow("no pump") << boxesOpened(22, 0, 0, 0) << QList<int>{7, 14, 21};
-        QTest::newRow("pump answering all along") << boxesOpened(200, 1, 200, 0) << QList<int>{};
-        QTest::newRow("answers before the emptying only")
-            << boxesOpened(8, 1, 3, 0) << QList<int>{7};
-        QTest::newRow("first answer just before the check")
-            << boxesOpened(20, 6, 20, 0) << QList<int>{};
-        QTest::newRow("last answer to the emptying tick")
-            << boxesOpened(15, 1, 4, 0) << QList<int>{14};
+        QTest::newRow("no pump") << cycle(22, 0, 0, 0) << QList<int>{7, 14, 21};
+        QTest::newRow("pump answering all along") << cycle(200, 1, 200, 0) << QList<int>{};
+        QTest::newRow("answers before the emptying only") << cycle(8, 1, 3, 0) << QList<int>{7};
+        QTest::newRow("first answer just before the check") << cycle(20, 6, 20, 0) << QList<int>{};
+        QTest::newRow("last answer to the emptying tick") << cycle(15, 1, 4, 0) << QList<int>{14};
         QTest::newRow("unplugged after an hour")
-            << boxesOpened(3620, 1, 3600, 0) << QList<int>{3605, 3612, 3619};
-        QTest::newRow("plugged in as the box opens") << boxesOpened(30, 7, 30, 0) << QList<int>{7};
+            << cycle(3620, 1, 3600, 0) << QList<int>{3605, 3612, 3619};
+        QTest::newRow("plugged in as the box opens") << cycle(30, 7, 30, 0) << QList<int>{7};
         // Nobody at the screen: the box stays up, the pump on its charging stand
         // is seen on the first tick after it answers, and the checks go on.
-        QTest::newRow("back while the box stays open")
-            << boxesOpened(40, 12, 40, 1000) << QList<int>{7};
-        QTest::newRow("never back, box left open") << boxesOpened(40, 0, 0, 1000) << QList<int>{7};
-        QTest::newRow("back, then gone again")
-            << boxesOpened(40, 12, 20, 1000) << QList<int>{7, 26};
+        QTest::newRow("back while the box stays open") << cycle(40, 12, 40, 1000) << QList<int>{7};
+        QTest::newRow("never back, box left open") << cycle(40, 0, 0, 1000) << QList<int>{7};
+        QTest::newRow("back, then gone again") << cycle(40, 12, 20, 1000) << QList<int>{7, 26};
     }
 
     void missingPumpCheck() {
