@@ -62,6 +62,7 @@ template <typename Link> struct Rig {
                 afterPri << r.line;
             sawPri = sawPri || r.line.startsWith("PRI");
         });
+        state.SavedLogCount = 2; // the pump's count until a test or a poll says otherwise
         session.selectPort(0);
     }
     // A download still running gives the session back as it is destroyed:
@@ -156,7 +157,6 @@ private slots:
     // the other pump commands locked, and "PRINTLOG" the last thing written.
     void startInOrder() {
         Rig<FakeSerialLink> rig;
-        rig.state.SavedLogCount = 2;
         rig.session.resumePolling();
         QVERIFY(rig.session.timer1().isActive());
         const qsizetype writesBefore = rig.link.events.size();
@@ -364,7 +364,6 @@ private slots:
     // ends there, inside its own start, and still gives everything back.
     void lostOnPrintLog() {
         Rig<FakeSerialLink> rig;
-        rig.state.SavedLogCount = 2;
         rig.link.failWrites = true;
         QVERIFY(rig.session.sendNow({"R99\r", "R99\r"})); // two failures: not yet lost
         QVERIFY(rig.download.start());
@@ -378,7 +377,6 @@ private slots:
     // memo, Print and Save off, polling on, and a running download ends first.
     void clearing() {
         Rig<FakeSerialLink> rig;
-        rig.state.SavedLogCount = 2;
         QVERIFY(rig.download.start());
         rig.link.receive("PRI\rLogType,\rPower On,12/06/2026 14:05\rDone ok\r");
         QSignalSpy replaced(&rig.download, &LogDownload::memoReplaced);
@@ -410,7 +408,6 @@ private slots:
     // the timer is stopped before each line and must be running after it.
     void silenceRestarts() {
         Rig<FakeSerialLink> rig;
-        rig.state.SavedLogCount = 2;
         QCOMPARE(rig.download.silenceTimeout(), 10000);
         QTimer* silence = &rig.download.silenceTimer();
         QVERIFY(rig.download.start());

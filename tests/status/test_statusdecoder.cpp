@@ -393,9 +393,7 @@ void TestStatusDecoder::reportsSimulatedPump() {
     s.now = QDateTime(QDate(2026, 12, 6), QTime(14, 5, 42));
     s.logRate = 7;
     s.serial = "00987654";
-    s.setup.password = '1';
-    s.setup.stp = '1';
-    s.setup.units02 = '1';
+    s.setup.password = s.setup.stp = s.setup.units02 = '1';
     const StatusReport status(QString::fromLatin1(SimReports::status(s)));
     QCOMPARE(status.clock().value_or(QDateTime()),
              QDateTime(QDate(2026, 12, 6), QTime(14, 5), Qt::UTC));
