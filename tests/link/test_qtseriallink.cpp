@@ -33,9 +33,8 @@ struct Pty : TestPty {
         for (QDeadlineTimer end(kPatienceMs); got.size() < expected && !end.hasExpired();) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10); // lets Qt flush
             pollfd p{master, POLLIN, 0};
-            char buf[256];
-            const ssize_t n = ::poll(&p, 1, 10) > 0 ? ::read(master, buf, sizeof buf) : 0;
-            got.append(buf, int(std::max<ssize_t>(n, 0)));
+            if (::poll(&p, 1, 10) > 0)
+                got += readNow();
         }
         return got;
     }

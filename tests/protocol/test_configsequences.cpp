@@ -66,14 +66,10 @@ Flags flagsOf(const QByteArray& seven) {
     return out;
 }
 
+// Every option on, volumetric flow, Duration mode, metric.
 SetupValues allOn(const QString& rate = "30", bool timing = true) {
-    SetupValues v;
+    SetupValues v = setup(true, timing, false, true, rate);
     v.volumetric = true;
-    v.password = v.flowFault = v.startScreens = true;
-    v.timing = timing;
-    v.startStop = false;
-    v.metric = true;
-    v.logRate = rate;
     return v;
 }
 
