@@ -97,10 +97,8 @@ QString pumpStateLine(const QString& duration) {
 
 // The page as the user left it: everything the other way from most reports.
 SetupValues page() {
-    SetupValues v;
-    v.volumetric = v.password = v.flowFault = v.timing = v.startStop = true;
-    v.startScreens = v.metric = false;
-    v.logRate = "7";
+    SetupValues v = setup(false, true, true, false, "7");
+    v.password = v.flowFault = true;
     return v;
 }
 

@@ -37,8 +37,7 @@ struct Rig {
     std::unique_ptr<PumpSession> session;
     double base;
     bool recording = true;
-    QStringList transcript;
-    QStringList notices;
+    QStringList transcript, notices;
     QList<UiChanges> changes;
     int finished = 0;
     bool completed = false;
@@ -78,17 +77,10 @@ struct Rig {
             transcript << QString::number(std::floor(clock.now) - base) + " " + what;
     }
     bool runToEnd(const Sequence& sequence) {
-        if (!session->run(sequence))
-            return false;
-        return QTest::qWaitFor([this] { return finished > 0; }, 60000);
+        return session->run(sequence) && QTest::qWaitFor([this] { return finished > 0; }, 60000);
     }
     bool waitForWrites(int n) {
-        return QTest::qWaitFor(
-            [&] {
-                return std::count_if(transcript.cbegin(), transcript.cend(),
-                                     [](const QString& t) { return t.contains('|'); }) >= n;
-            },
-            60000);
+        return QTest::qWaitFor([&] { return transcript.filter("|").size() >= n; }, 60000);
     }
     // Whether any change put this frame away.
     bool frameHidden(const QString& frame) const {
