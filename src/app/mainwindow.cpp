@@ -226,11 +226,17 @@ void MainWindow::buildWindow() {
     connect(m_communication->portGroup(), &QButtonGroup::idClicked, this, &MainWindow::selectPort);
     connect(m_runMode, &RunModePage::refreshDisplayRequested, this,
             [this] { m_session.refreshDisplay(); });
+    connect(m_runMode, &RunModePage::built, this, &MainWindow::pageBuilt);
     connect(m_communication, &CommunicationPage::refreshPumpDataRequested, this,
             [this] { m_session.refreshPumpData(); });
     updatePortTips();
+    addPageKeys();
+    prepareControls();
+}
+
+void MainWindow::prepareControls() {
     PickerNames::apply([this](const char* name) { return element(QLatin1String(name)); });
-    addKeys();
+    addButtonKeys();
     // What the window hides when no pump is attached keeps its place, so
     // closing "No Pump Found" (or a pump coming back) moves nothing under
     // the mouse, such as the port options below "Current Pump Data".
@@ -242,6 +248,22 @@ void MainWindow::buildWindow() {
             policy.setRetainSizeWhenHidden(true);
             w->setSizePolicy(policy);
         }
+}
+
+bool MainWindow::pagesUnbuilt() const {
+    return !m_runMode->isBuilt();
+}
+
+void MainWindow::buildPages() {
+    m_runMode->build();
+}
+
+void MainWindow::pageBuilt() {
+    // The new page's names are looked up again, and what the pump said to
+    // its controls meanwhile is shown on them now.
+    m_unknownNames.clear();
+    prepareControls();
+    apply(std::exchange(m_deferred, {}));
 }
 
 void MainWindow::addLogsMenuItems(QMenu* file) {
@@ -268,7 +290,7 @@ void MainWindow::addLogsMenuItems(QMenu* file) {
     file->addSeparator();
 }
 
-void MainWindow::addKeys() {
+void MainWindow::addPageKeys() {
     // An "&" in a caption would change the text the pages have always shown
     // (and that tests and users read), so the keys are given without one:
     // Alt+1 to Alt+5 bring a page to the front, and Alt with a letter
@@ -278,6 +300,9 @@ void MainWindow::addKeys() {
         key->setObjectName(QStringLiteral("pageKey%1").arg(i + 1));
         connect(key, &QShortcut::activated, this, [this, i] { m_tabs->setCurrentIndex(i); });
     }
+}
+
+void MainWindow::addButtonKeys() {
     const struct {
         const char* button;
         QKeyCombination key;
@@ -342,25 +367,34 @@ QWidget* MainWindow::element(const QString& name) {
     QWidget* w = m_elements.value(name);
     // A name the window lacks is a slip between the core and the pages: it
     // is told once, not at every report that names it.
+    // Until every page is built, a missing name may be on one still to come.
     if (!w) {
         m_unknownNames.insert(name);
-        qWarning("corvane: the window has no control named %s", qPrintable(name));
+        if (!pagesUnbuilt())
+            qWarning("corvane: the window has no control named %s", qPrintable(name));
     }
     return w;
 }
 
 void MainWindow::apply(const UiChanges& c) {
-    auto each = [this](const auto& map, auto&& fn) {
-        for (auto it = map.cbegin(); it != map.cend(); ++it)
+    // A control of a page not built yet gets the last value written to it
+    // when its page is built.
+    const bool keep = pagesUnbuilt();
+    auto each = [this, &c, keep](auto field, auto&& fn) {
+        const auto& map = c.*field;
+        for (auto it = map.cbegin(); it != map.cend(); ++it) {
             if (QWidget* w = element(it.key()))
                 fn(w, it.value());
+            else if (keep)
+                (m_deferred.*field).insert(it.key(), it.value());
+        }
     };
     // While the window is paced (the pump busy), captions and bars take the
     // last value written to them at the end of each interval: the counter of
     // a download changes with every line, and each new caption lays out the
     // page again.
     const bool paced = m_paintPacer->pacing();
-    each(c.text, [this, paced](QWidget* w, const QString& v) {
+    each(&UiChanges::text, [this, paced](QWidget* w, const QString& v) {
         // Every status report writes the same captions again: a caption
         // that keeps its text is left alone, not laid out and painted anew.
         if (auto* l = qobject_cast<QLabel*>(w)) {
@@ -381,37 +415,37 @@ void MainWindow::apply(const UiChanges& c) {
                 e->setText(v);
         }
     });
-    each(c.checked, [](QWidget* w, bool v) {
+    each(&UiChanges::checked, [](QWidget* w, bool v) {
         if (auto* b = qobject_cast<QAbstractButton*>(w))
             setChecked(b, v);
     });
-    each(c.date, [](QWidget* w, const QString& v) {
+    each(&UiChanges::date, [](QWidget* w, const QString& v) {
         if (auto* p = qobject_cast<DateTimePicker*>(w))
             p->setDateText(v);
     });
-    each(c.time, [](QWidget* w, const QString& v) {
+    each(&UiChanges::time, [](QWidget* w, const QString& v) {
         if (auto* p = qobject_cast<DateTimePicker*>(w))
             p->setTimeText(v);
     });
-    each(c.color, [](QWidget* w, const QString& v) {
+    each(&UiChanges::color, [](QWidget* w, const QString& v) {
         // A style sheet set again, even the same, polishes the widget anew
         // and lays out its page: every status report names these colours.
         const QString sheet = QStringLiteral("color: %1").arg(v);
         if (w->styleSheet() != sheet)
             w->setStyleSheet(sheet);
     });
-    each(c.visible, [](QWidget* w, bool v) { w->setVisible(v); });
-    each(c.enabled, [](QWidget* w, bool v) { w->setEnabled(v); });
-    each(c.tooltip, [](QWidget* w, const QString& v) { w->setToolTip(v); });
+    each(&UiChanges::visible, [](QWidget* w, bool v) { w->setVisible(v); });
+    each(&UiChanges::enabled, [](QWidget* w, bool v) { w->setEnabled(v); });
+    each(&UiChanges::tooltip, [](QWidget* w, const QString& v) { w->setToolTip(v); });
     // The bounds only: the box keeps the flow it holds (it is what the pump
     // is sent), and the range check judges it against them.
     if (c.flowRange)
         m_program->flowUpDown()->setRange(c.flowRange->first, c.flowRange->second);
-    each(c.barMaxima, [](QWidget* w, int v) {
+    each(&UiChanges::barMaxima, [](QWidget* w, int v) {
         if (auto* b = qobject_cast<QProgressBar*>(w))
             b->setMaximum(v);
     });
-    each(c.bars, [this, paced](QWidget* w, int v) {
+    each(&UiChanges::bars, [this, paced](QWidget* w, int v) {
         if (auto* b = qobject_cast<QProgressBar*>(w)) {
             if (paced)
                 m_pendingBars.insert(b, v);

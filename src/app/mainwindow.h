@@ -112,6 +112,8 @@ public:
     CommunicationPage* communicationPage() const { return m_communication; }
     ProgramPage* programPage() const { return m_program; }
     RunsPage* runsPage() const override { return m_runs; }
+    // Builds every page not yet shown, as its first show would.
+    void buildPages();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -146,7 +148,11 @@ private:
     // File menu items that press a Logs page button (Open, Save, Print).
     void addLogsMenuItems(QMenu* file);
     // Shortcuts for the pages and the main buttons, leaving captions as they are.
-    void addKeys();
+    void addPageKeys();
+    void addButtonKeys();
+    void prepareControls();
+    bool pagesUnbuilt() const;
+    void pageBuilt();
     // The close question when the newest download is kept nowhere else, or
     // the note that it is in the archive; the window closes once answered.
     void askBeforeClosing(int lost);
@@ -171,6 +177,7 @@ private:
     // Guarded: a dialog's controls go with the dialog.
     QHash<QString, QPointer<QWidget>> m_elements;
     QSet<QString> m_unknownNames; // warned about once
+    UiChanges m_deferred;         // for controls of pages not built yet
     QTabWidget* m_tabs = nullptr;
     SetupPage* m_setup = nullptr;
     RunModePage* m_runMode = nullptr;

@@ -3,14 +3,35 @@
 #include "app/pagestyle.h"
 #include "ui_runmodepage.h"
 
-RunModePage::RunModePage(QWidget* parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::RunModePage>()) {
+RunModePage::RunModePage(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("RunModePage"));
+}
+
+RunModePage::~RunModePage() = default;
+
+void RunModePage::build() {
+    if (m_ui)
+        return;
+    m_ui = std::make_unique<Ui::RunModePage>();
     m_ui->setupUi(this);
     PageStyle::heading(m_ui->runModeTitle);
     // Shows and clears "Updating Display" at every poll.
     PageStyle::steadySize(m_ui->Label6, QStringLiteral("Updating Display"));
     connect(m_ui->CommandButton16, &QAbstractButton::clicked, this,
             &RunModePage::refreshDisplayRequested);
+    // Made while the page is being shown: its controls are shown and laid
+    // out now, so the page's first frame has them (a layout shows a new
+    // control only at the next turn of the event loop).
+    if (isVisible()) {
+        for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (!w->testAttribute(Qt::WA_WState_ExplicitShowHide))
+                w->show();
+        layout()->activate();
+    }
+    emit built();
 }
 
-RunModePage::~RunModePage() = default;
+void RunModePage::showEvent(QShowEvent* event) {
+    build();
+    QWidget::showEvent(event);
+}

@@ -13,12 +13,22 @@ class RunModePage;
 class RunModePage : public QWidget {
     Q_OBJECT
 public:
+    // The page's controls are made on its first show (or by build()): a
+    // window that opens on another page does not carry them meanwhile.
     explicit RunModePage(QWidget* parent = nullptr);
     ~RunModePage() override;
+
+    void build();
+    bool isBuilt() const { return m_ui != nullptr; }
 
 signals:
     // "Refresh Display" was clicked.
     void refreshDisplayRequested();
+    // The controls exist from now on; what they are to show can be set.
+    void built();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     std::unique_ptr<Ui::RunModePage> m_ui;

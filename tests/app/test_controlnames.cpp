@@ -24,6 +24,7 @@ private:
 
 void TestControlNames::initTestCase() {
     m_rig = std::make_unique<FakePortRig>();
+    m_rig->window->buildPages();
 }
 
 void TestControlNames::cleanupTestCase() {

@@ -80,6 +80,7 @@ void TestWindowMatchesCli::sameCaptions() {
     const UpDownButtons* arrows = window.programPage()->flowUpDown();
     if (!range.isEmpty())
         QCOMPARE(QVariantList({arrows->minimum(), arrows->maximum()}), range);
+    window.buildPages(); // after the reports: what they said waited for the page
     for (const QString& m : last.keys())
         for (auto it = last[m].cbegin(); it != last[m].cend(); ++it) {
             QWidget* w = window.findChild<QWidget*>(it.key());

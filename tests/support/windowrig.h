@@ -29,7 +29,10 @@ struct WindowRig {
     AppState state;
     std::unique_ptr<MainWindow> window;
 
+    // Builds the pages not yet shown first: what the pump said to their
+    // controls meanwhile is on them.
     template <class T = QWidget> T* find(const QString& name) const {
+        window->buildPages();
         return window->findChild<T*>(name);
     }
     QAbstractButton* button(const char* name) const { return find<QAbstractButton>(name); }
