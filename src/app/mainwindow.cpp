@@ -256,6 +256,7 @@ bool MainWindow::pagesUnbuilt() const {
 
 void MainWindow::buildPages() {
     m_runMode->build();
+    m_runs->build();
 }
 
 void MainWindow::pageBuilt() {

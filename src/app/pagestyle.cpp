@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QLayout>
 
 namespace PageStyle {
 
@@ -28,6 +29,16 @@ void steadySize(QLabel* live, const QString& longest) {
     const QSize longestSize = live->sizeHint();
     live->setText(shown);
     live->setFixedSize(longestSize.expandedTo(live->sizeHint()));
+}
+
+void showNewControls(QWidget* page) {
+    if (!page->isVisible())
+        return;
+    for (QWidget* w : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (!w->testAttribute(Qt::WA_WState_ExplicitShowHide))
+            w->show();
+    if (page->layout())
+        page->layout()->activate();
 }
 
 } // namespace PageStyle

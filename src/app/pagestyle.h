@@ -4,6 +4,7 @@
 
 class QLabel;
 class QString;
+class QWidget;
 
 namespace PageStyle {
 // A page's heading: the desktop font, three points larger, bold.
@@ -16,4 +17,8 @@ void fixedWidthHelp(QLabel* help);
 // text (and the window then repaints all of it). It is given one fixed size,
 // that of the longest text it shows, so a new text repaints the label alone.
 void steadySize(QLabel* live, const QString& longest);
+// Controls made on a page's first show, while it is being shown: shown and
+// laid out now, so the page's first frame has them (a layout shows a new
+// control only at the next turn of the event loop).
+void showNewControls(QWidget* page);
 } // namespace PageStyle

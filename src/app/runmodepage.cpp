@@ -19,15 +19,7 @@ void RunModePage::build() {
     PageStyle::steadySize(m_ui->Label6, QStringLiteral("Updating Display"));
     connect(m_ui->CommandButton16, &QAbstractButton::clicked, this,
             &RunModePage::refreshDisplayRequested);
-    // Made while the page is being shown: its controls are shown and laid
-    // out now, so the page's first frame has them (a layout shows a new
-    // control only at the next turn of the event loop).
-    if (isVisible()) {
-        for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            if (!w->testAttribute(Qt::WA_WState_ExplicitShowHide))
-                w->show();
-        layout()->activate();
-    }
+    PageStyle::showNewControls(this);
     emit built();
 }
 

@@ -1,6 +1,7 @@
 #include "app/runspage.h"
 
 #include "app/moduleloader.h"
+#include "app/pagestyle.h"
 #include "app/printermodule.h"
 #include "app/runschart.h"
 #include "logs/csvwriter.h"
@@ -129,6 +130,44 @@ RunsPage::RunsPage(QWidget* parent) : QWidget(parent) {
     m_model = new RunTableModel(this);
     m_model->setRuns(&m_runs);
 
+    moduleDirs = ModuleLoader::defaultDirs();
+    askCsvFile = [this](FileChosen chosen) {
+        auto* dialog = new QFileDialog(this, QStringLiteral("Export runs as CSV"));
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setNameFilters(
+            {QStringLiteral("CSV files (*.csv)"), QStringLiteral("All files (*)")});
+        dialog->setDefaultSuffix(QStringLiteral("csv"));
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->setWindowModality(Qt::WindowModal);
+        connect(dialog, &QDialog::finished, this, [dialog, chosen](int result) {
+            chosen(result == QDialog::Accepted ? dialog->selectedFiles().value(0) : QString());
+        });
+        dialog->open();
+    };
+    askPrinter = [this](PrinterChosen chosen) {
+        PrinterModule* printing = printerModule();
+        if (!printing)
+            return;
+        if (!m_printer)
+            m_printer.reset(printing->newPrinter());
+        // "Print to File" writes the PDF.
+        QDialog* dialog = printing->printDialog(m_printer.get(), this, false);
+        dialog->setWindowTitle(QStringLiteral("Sample Report"));
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->setWindowModality(Qt::WindowModal);
+        QPrinter* printer = m_printer.get();
+        connect(dialog, &QDialog::finished, this, [printer, chosen](int result) {
+            chosen(result == QDialog::Accepted ? printer : nullptr);
+        });
+        dialog->open();
+    };
+}
+
+RunsPage::~RunsPage() = default;
+
+void RunsPage::build() {
+    if (m_table)
+        return;
     m_source = new QLabel(this);
     m_source->setObjectName(QStringLiteral("RunsSource"));
     m_table = new QTableView(this);
@@ -215,44 +254,12 @@ RunsPage::RunsPage(QWidget* parent) : QWidget(parent) {
     layout->addWidget(m_notice);
     layout->addLayout(buttons);
 
-    moduleDirs = ModuleLoader::defaultDirs();
-    askCsvFile = [this](FileChosen chosen) {
-        auto* dialog = new QFileDialog(this, QStringLiteral("Export runs as CSV"));
-        dialog->setAcceptMode(QFileDialog::AcceptSave);
-        dialog->setNameFilters(
-            {QStringLiteral("CSV files (*.csv)"), QStringLiteral("All files (*)")});
-        dialog->setDefaultSuffix(QStringLiteral("csv"));
-        dialog->setAttribute(Qt::WA_DeleteOnClose);
-        dialog->setWindowModality(Qt::WindowModal);
-        connect(dialog, &QDialog::finished, this, [dialog, chosen](int result) {
-            chosen(result == QDialog::Accepted ? dialog->selectedFiles().value(0) : QString());
-        });
-        dialog->open();
-    };
-    askPrinter = [this](PrinterChosen chosen) {
-        PrinterModule* printing = printerModule();
-        if (!printing)
-            return;
-        if (!m_printer)
-            m_printer.reset(printing->newPrinter());
-        // "Print to File" writes the PDF.
-        QDialog* dialog = printing->printDialog(m_printer.get(), this, false);
-        dialog->setWindowTitle(QStringLiteral("Sample Report"));
-        dialog->setAttribute(Qt::WA_DeleteOnClose);
-        dialog->setWindowModality(Qt::WindowModal);
-        QPrinter* printer = m_printer.get();
-        connect(dialog, &QDialog::finished, this, [printer, chosen](int result) {
-            chosen(result == QDialog::Accepted ? printer : nullptr);
-        });
-        dialog->open();
-    };
-
-    showLog({}, {});
+    showRuns();
+    PageStyle::showNewControls(this);
 }
 
-RunsPage::~RunsPage() = default;
-
 void RunsPage::showEvent(QShowEvent* event) {
+    build();
     buildChart();
     QWidget::showEvent(event);
 }
@@ -295,12 +302,20 @@ void RunsPage::showLog(const QByteArray& bytes, const QString& source, const QSt
     m_pumpSerial = pumpSerial;
     m_pumpModel = pumpModel;
     m_model->setRuns(&m_runs);
-    if (source.isEmpty())
+    if (m_table)
+        showRuns();
+    else
+        build();
+}
+
+void RunsPage::showRuns() {
+    if (m_sourceName.isEmpty())
         m_source->setText(
             QStringLiteral("No log yet: read the pump's logs, open a log file or an archived "
                            "download."));
     else
-        m_source->setText(QStringLiteral("%1: %2 sampling run(s)").arg(source).arg(m_runs.size()));
+        m_source->setText(
+            QStringLiteral("%1: %2 sampling run(s)").arg(m_sourceName).arg(m_runs.size()));
     m_notice->clear();
     // The newest run is the one most often wanted.
     selectRun(int(m_runs.size()) - 1);
@@ -328,12 +343,14 @@ void RunsPage::setArchiveAvailable(bool available) {
 }
 
 int RunsPage::selectedRun() const {
+    if (!m_table)
+        return -1;
     const QModelIndex i = m_table->selectionModel()->currentIndex();
     return i.isValid() && i.row() < m_runs.size() ? i.row() : -1;
 }
 
 void RunsPage::selectRun(int index) {
-    if (index < 0 || index >= m_runs.size())
+    if (!m_table || index < 0 || index >= m_runs.size())
         return;
     m_table->selectionModel()->setCurrentIndex(
         m_model->index(index, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -384,12 +401,15 @@ void RunsPage::updateChart() {
 }
 
 void RunsPage::updateButtons() {
+    if (!m_table)
+        return;
     m_report->setEnabled(selectedRun() >= 0);
     m_csv->setEnabled(!m_runs.isEmpty());
     m_archive->setEnabled(m_archiveAvailable);
 }
 
 void RunsPage::notice(const QString& text) {
+    build();
     m_notice->setText(text);
 }
 

@@ -39,6 +39,10 @@ public:
     explicit RunsPage(QWidget* parent = nullptr);
     ~RunsPage() override;
 
+    // The page's controls are made on its first show or its first log.
+    void build();
+    bool isBuilt() const { return m_table != nullptr; }
+
     // Shows the runs in a log's bytes; `source` names the log on the page and
     // in the report, the pump's serial number and model where known.
     void showLog(const QByteArray& bytes, const QString& source, const QString& pumpSerial = {},
@@ -83,6 +87,7 @@ protected:
 
 private:
     void buildChart();
+    void showRuns();
     void runSelected();
     void updateChart();
     void updateButtons();

@@ -8,6 +8,7 @@
 #include "app/mainwindow.h"
 #include "app/paintpacer.h"
 #include "app/runmodepage.h"
+#include "app/runspage.h"
 #include "core/controlnames.h"
 #include "logs/capturememo.h"
 #include "support/windowrig.h"
@@ -147,6 +148,10 @@ void TestWindowLight::pageBuiltOnFirstShow() {
     auto* label = window.findChild<QLabel*>(QLatin1String(Control::kRunModeModel));
     QVERIFY(label && label->isVisible() && label->width() > 0);
     QCOMPARE(label->text(), QStringLiteral("KST-12"));
+    QVERIFY(!window.findChild<QLabel*>(QStringLiteral("RunsSource")));
+    window.findChild<QTabWidget*>()->setCurrentWidget(window.runsPage());
+    auto* source = window.findChild<QLabel*>(QStringLiteral("RunsSource"));
+    QVERIFY(source && source->isVisible() && source->text().startsWith("No log yet"));
 }
 
 void TestWindowLight::columnsFillTheTable_data() {
