@@ -6,13 +6,19 @@
 
 #include <QButtonGroup>
 
-CommunicationPage::CommunicationPage(QWidget* parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::CommunicationPage>()) {
+CommunicationPage::CommunicationPage(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("CommunicationPage"));
+    m_ports = new QButtonGroup(this);
+}
+
+void CommunicationPage::build() {
+    if (m_ui)
+        return;
+    m_ui = std::make_unique<Ui::CommunicationPage>();
     m_ui->setupUi(this);
     PageStyle::heading(m_ui->communicationTitle);
     for (QLabel* help : {m_ui->Label19, m_ui->Label11, m_ui->Label14})
         PageStyle::fixedWidthHelp(help);
-    m_ports = new QButtonGroup(this);
     QAbstractButton* const ports[] = {m_ui->Option7_0, m_ui->Option7_1, m_ui->Option7_2,
                                       m_ui->Option7_3};
     for (int i = 0; i < 4; ++i)
@@ -25,6 +31,8 @@ CommunicationPage::CommunicationPage(QWidget* parent)
         if (!location.isEmpty())
             emit deviceChosen(location);
     });
+    PageStyle::showNewControls(this);
+    emit built();
 }
 
 CommunicationPage::~CommunicationPage() = default;
@@ -50,6 +58,7 @@ void CommunicationPage::refillDevices() {
 }
 
 void CommunicationPage::showEvent(QShowEvent* event) {
+    build();
     m_listStale = true; // an adapter may have been plugged in meanwhile
     QWidget::showEvent(event);
 }

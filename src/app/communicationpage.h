@@ -18,6 +18,11 @@ public:
     ~CommunicationPage() override;
 
     // Option7_0 to Option7_3, with the ids 0 to 3 (Com1 to Com4).
+    // The page's controls are made on its first show (or by build()): a
+    // window that opens on another page does not carry them meanwhile. The
+    // port options join the group then.
+    void build();
+    bool isBuilt() const { return m_ui != nullptr; }
     QButtonGroup* portGroup() const { return m_ports; }
     // Where the device list comes from (not owned); the list is read each
     // time the page is shown, just after it is drawn (at once when it is
@@ -30,6 +35,8 @@ signals:
     void refreshPumpDataRequested();
     // "Use this device for the chosen port": the device's location.
     void deviceChosen(const QString& location);
+    // The controls exist from now on; what they are to show can be set.
+    void built();
 
 protected:
     void showEvent(QShowEvent* event) override;

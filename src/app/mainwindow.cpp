@@ -227,6 +227,7 @@ void MainWindow::buildWindow() {
     connect(m_runMode, &RunModePage::refreshDisplayRequested, this,
             [this] { m_session.refreshDisplay(); });
     connect(m_runMode, &RunModePage::built, this, &MainWindow::pageBuilt);
+    connect(m_communication, &CommunicationPage::built, this, &MainWindow::pageBuilt);
     connect(m_communication, &CommunicationPage::refreshPumpDataRequested, this,
             [this] { m_session.refreshPumpData(); });
     updatePortTips();
@@ -251,11 +252,12 @@ void MainWindow::prepareControls() {
 }
 
 bool MainWindow::pagesUnbuilt() const {
-    return !m_runMode->isBuilt();
+    return !m_runMode->isBuilt() || !m_communication->isBuilt();
 }
 
 void MainWindow::buildPages() {
     m_runMode->build();
+    m_communication->build();
     m_runs->build();
 }
 
@@ -265,6 +267,9 @@ void MainWindow::pageBuilt() {
     m_unknownNames.clear();
     prepareControls();
     apply(std::exchange(m_deferred, {}));
+    updatePortTips();
+    if (QAbstractButton* b = m_communication->portGroup()->button(m_state.SelectedPort - 1))
+        b->setChecked(true);
 }
 
 void MainWindow::addLogsMenuItems(QMenu* file) {

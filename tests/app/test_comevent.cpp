@@ -22,7 +22,7 @@ void TestComEvent::portOptionsAndStatus() {
     FakePortRig rig;
     MainWindow& w = *rig.window;
     rig.link.missingPorts << 3;
-    auto* com3 = w.findChild<QAbstractButton*>(QStringLiteral("Option7_2"));
+    auto* com3 = rig.find<QAbstractButton>(QStringLiteral("Option7_2"));
     auto* status = w.findChild<QLabel*>(QStringLiteral("portStatus"));
     QVERIFY(com3 && status);
     QCOMPARE(com3->text() + ' ' + com3->toolTip(), QStringLiteral("Com3 fake3"));

@@ -198,7 +198,7 @@ void TestEveryday::closing() {
 // it hides the pump's details without moving the port options below them.
 void TestEveryday::noPumpFound() {
     Rig rig(true, false);
-    auto* com2 = rig.window->findChild<QWidget*>(QStringLiteral("Option7_1"));
+    auto* com2 = rig.find(QStringLiteral("Option7_1"));
     // Layouts settle through posted requests, one nesting level a round.
     const auto settle = [] {
         for (int round = 0; round < 5; ++round)

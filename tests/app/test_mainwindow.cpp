@@ -19,6 +19,8 @@
 
 namespace {
 bool checked(QWidget* window, const char* name) {
+    if (auto* main = qobject_cast<MainWindow*>(window))
+        main->buildPages();
     auto* b = window->findChild<QAbstractButton*>(QLatin1String(name));
     return b && b->isChecked();
 }
