@@ -17,12 +17,12 @@ public:
     explicit CommunicationPage(QWidget* parent = nullptr);
     ~CommunicationPage() override;
 
-    // Option7_0 to Option7_3, with the ids 0 to 3 (Com1 to Com4).
     // The page's controls are made on its first show (or by build()): a
-    // window that opens on another page does not carry them meanwhile. The
-    // port options join the group then.
+    // window that opens on another page does not carry them meanwhile.
     void build();
     bool isBuilt() const { return m_ui != nullptr; }
+    // Option7_0 to Option7_3, with the ids 0 to 3 (Com1 to Com4), from the
+    // page's build on.
     QButtonGroup* portGroup() const { return m_ports; }
     // Where the device list comes from (not owned); the list is read each
     // time the page is shown, just after it is drawn (at once when it is

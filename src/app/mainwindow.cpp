@@ -372,8 +372,8 @@ QWidget* MainWindow::element(const QString& name) {
             m_elements.insert(w->objectName(), w);
     QWidget* w = m_elements.value(name);
     // A name the window lacks is a slip between the core and the pages: it
-    // is told once, not at every report that names it.
-    // Until every page is built, a missing name may be on one still to come.
+    // is told once, not at every report that names it. Until every page is
+    // built, a missing name may be on one still to come.
     if (!w) {
         m_unknownNames.insert(name);
         if (!pagesUnbuilt())
