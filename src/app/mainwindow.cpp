@@ -495,6 +495,12 @@ void MainWindow::loadSettingsAndOpenPort() {
     // Without a stored port the technician starts by choosing one;
     // otherwise the live view of the pump comes first.
     m_tabs->setCurrentIndex(m_state.SelectedPort == 0 && !m_options.demo ? 3 : 1);
+    // That page is made before the window first shows, so the window's first
+    // size allows for it.
+    if (m_tabs->currentWidget() == m_runMode)
+        m_runMode->build();
+    else
+        m_communication->build();
 
     // Initial values of the pickers: the PC's date and time, and the empty
     // pause marker on the six break pickers. The help texts of the

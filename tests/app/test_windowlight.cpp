@@ -7,7 +7,6 @@
 #include "app/loggrid.h"
 #include "app/mainwindow.h"
 #include "app/paintpacer.h"
-#include "app/runmodepage.h"
 #include "app/runspage.h"
 #include "core/controlnames.h"
 #include "logs/capturememo.h"
@@ -32,6 +31,7 @@ private slots:
     void deferredMemoViewShowsTheMemo_data();
     void deferredMemoViewShowsTheMemo();
     void pacedCaptionsEndOnTheLastValue();
+    void pageBuiltOnFirstShow_data();
     void pageBuiltOnFirstShow();
     void columnsFillTheTable_data();
     void columnsFillTheTable();
@@ -132,25 +132,43 @@ void TestWindowLight::pacedCaptionsEndOnTheLastValue() {
     QVERIFY(!QApplication::overrideCursor() && !window.paintPacer()->pacing());
 }
 
-// A page not shown yet has no controls, and a name on it is no slip to warn
-// about. On its first show they are there for its first frame, showing what
-// the pump said to them meanwhile.
+void TestWindowLight::pageBuiltOnFirstShow_data() {
+    QTest::addColumn<bool>("demo");
+    QTest::addColumn<QString>("opening"); // a caption on the page the window opens on
+    QTest::addColumn<int>("later");       // a page shown later, and a caption on it
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("no port chosen yet")
+        << false << Control::kCommunicationModel << 1 << Control::kRunModeModel;
+    QTest::newRow("demo pump") << true << Control::kRunModeModel << 3
+                               << Control::kCommunicationModel;
+}
+
+// The page the window opens on is made before it shows; a page not shown yet
+// has no controls, and a name on it is no slip to warn about. On its first
+// show they are there for its first frame, showing what the pump said to
+// them meanwhile.
 void TestWindowLight::pageBuiltOnFirstShow() {
+    QFETCH(bool, demo);
+    QFETCH(QString, opening);
+    QFETCH(int, later);
+    QFETCH(QString, caption);
     QTest::failOnWarning(QRegularExpression(QStringLiteral("no control named")));
-    FakePortRig rig;
+    FakePortRig rig(demo);
     MainWindow& window = *rig.window;
+    const auto label = [&](const QString& name) { return window.findChild<QLabel*>(name); };
+    QVERIFY(label(opening) && !label(caption));
     window.show();
     UiChanges c;
-    c.text.insert(QLatin1String(Control::kRunModeModel), QStringLiteral("KST-12"));
+    c.text.insert(caption, QStringLiteral("KST-12"));
     window.apply(c);
-    QVERIFY(!window.findChild<QLabel*>(QLatin1String(Control::kRunModeModel)));
-    window.findChild<QTabWidget*>()->setCurrentWidget(window.runModePage());
-    auto* label = window.findChild<QLabel*>(QLatin1String(Control::kRunModeModel));
-    QVERIFY(label && label->isVisible() && label->width() > 0);
-    QCOMPARE(label->text(), QStringLiteral("KST-12"));
-    QVERIFY(!window.findChild<QLabel*>(QStringLiteral("RunsSource")));
-    window.findChild<QTabWidget*>()->setCurrentWidget(window.runsPage());
-    auto* source = window.findChild<QLabel*>(QStringLiteral("RunsSource"));
+    QVERIFY(!label(caption));
+    auto* tabs = window.findChild<QTabWidget*>();
+    tabs->setCurrentIndex(later);
+    QVERIFY(label(caption) && label(caption)->isVisible() && label(caption)->width() > 0);
+    QCOMPARE(label(caption)->text(), QStringLiteral("KST-12"));
+    QVERIFY(!label(QStringLiteral("RunsSource")));
+    tabs->setCurrentWidget(window.runsPage());
+    QLabel* source = label(QStringLiteral("RunsSource"));
     QVERIFY(source && source->isVisible() && source->text().startsWith("No log yet"));
 }
 
