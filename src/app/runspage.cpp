@@ -302,10 +302,10 @@ void RunsPage::showLog(const QByteArray& bytes, const QString& source, const QSt
     m_pumpSerial = pumpSerial;
     m_pumpModel = pumpModel;
     m_model->setRuns(&m_runs);
+    m_noticeText.clear();
+    // A page not shown yet shows these runs when it is first shown.
     if (m_table)
         showRuns();
-    else
-        build();
 }
 
 void RunsPage::showRuns() {
@@ -316,7 +316,7 @@ void RunsPage::showRuns() {
     else
         m_source->setText(
             QStringLiteral("%1: %2 sampling run(s)").arg(m_sourceName).arg(m_runs.size()));
-    m_notice->clear();
+    m_notice->setText(m_noticeText);
     // The newest run is the one most often wanted.
     selectRun(int(m_runs.size()) - 1);
     if (m_runs.isEmpty())
@@ -409,8 +409,9 @@ void RunsPage::updateButtons() {
 }
 
 void RunsPage::notice(const QString& text) {
-    build();
-    m_notice->setText(text);
+    m_noticeText = text;
+    if (m_notice)
+        m_notice->setText(text);
 }
 
 SampleReportInput RunsPage::reportInput() const {

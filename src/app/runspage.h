@@ -39,7 +39,8 @@ public:
     explicit RunsPage(QWidget* parent = nullptr);
     ~RunsPage() override;
 
-    // The page's controls are made on its first show or its first log.
+    // The page's controls are made on its first show; a log shown before
+    // that is shown on them then.
     void build();
     bool isBuilt() const { return m_table != nullptr; }
 
@@ -118,6 +119,7 @@ private:
     QList<RunSummary> m_runs;
     QList<RunSample> m_samples; // of the selected run
     QString m_sourceName;
+    QString m_noticeText;
     QString m_pumpSerial;
     QString m_pumpModel;
     bool m_archiveAvailable = false;

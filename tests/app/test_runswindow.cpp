@@ -60,6 +60,10 @@ private:
 void TestRunsWindow::openedFileFillsThePage() {
     RunsPage* page = m_rig->window->runsPage();
     QVERIFY(page);
+    // A file not read before the page was ever shown is told on it then.
+    QVERIFY(!page->showFile(m_rig->dir.filePath(QStringLiteral("missing.csv"))));
+    const auto notice = [&] { return m_rig->find<QLabel>(QStringLiteral("RunsNotice"))->text(); };
+    QVERIFY(notice().startsWith(QStringLiteral("The runs of ")));
     // Nothing to report or export yet; the archive is there to open.
     QVERIFY(!m_rig->enabled("SampleReport") && !m_rig->enabled("ExportRunsCsv") &&
             m_rig->enabled("OpenArchive"));
@@ -68,6 +72,7 @@ void TestRunsWindow::openedFileFillsThePage() {
     putFile(path, kHistory);
     QVERIFY(m_rig->window->showLogFile(path));
     QCOMPARE(page->runs().size(), 2);
+    QVERIFY(notice().isEmpty());
     QCOMPARE(page->selectedRun(), 1); // the newest
     QCOMPARE(page->findChild<QLabel*>(QStringLiteral("FlowCheck"))->text(),
              QStringLiteral("Flow check unknown: no flow check after the run"));
@@ -171,6 +176,7 @@ void TestRunsWindow::archiveListPagesDeletesAndOpens() {
     const CaptureMemo& memo = m_rig->window->session().memo();
     QCOMPARE(memo.line(memo.lineCount()), QString::number(total - 2)); // its own last line
     QCOMPARE(m_rig->window->runsPage()->runs().size(), 2);
+    m_rig->window->buildPages(); // its first show selects the newest run
     QCOMPARE(m_rig->window->runsPage()->reportInput().pumpSerial,
              QStringLiteral("KST%1").arg((total - 2) % 3));
 }
